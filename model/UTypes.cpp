@@ -1,0 +1,35 @@
+#include "model/UTypes.h"
+
+#include <algorithm>
+
+#include "model/UClock.h"
+
+namespace tervanix {
+
+const char* LimitsModeName(std::uint8_t mode) {
+    return mode < LimitsModeText.size() ? LimitsModeText[mode] : "";
+}
+
+const TMaterial& UnknownMaterial() {
+    static const TMaterial unknown{-1, 0, "Unknown", ""};
+    return unknown;
+}
+
+std::array<std::uint8_t, 9> CurrentFormatTag() {
+    std::array<std::uint8_t, 9> tag{8, '3', '2'};
+    std::copy(FormatMagic.begin(), FormatMagic.end(), tag.begin() + 3);
+    return tag;
+}
+
+bool HasFormatMagic(const std::array<std::uint8_t, 9>& tag) {
+    return std::equal(FormatMagic.begin(), FormatMagic.end(), tag.begin() + 3);
+}
+
+TSettings DefaultSettings() {
+    TSettings s;
+    s.LastBackup = Today();
+    s.FormatTag = CurrentFormatTag();
+    return s;
+}
+
+} // namespace tervanix
