@@ -1,0 +1,120 @@
+#!/usr/bin/env python3
+"""Draws the program's small status bitmaps and writes them as PNG files.
+
+The marks that lists and charts draw over coloured backgrounds (dots, cross, key) have a
+transparent background; the comment sign is opaque. Run from the repository root:
+    python3 tools/make_status_bitmaps.py main/resources
+"""
+import math
+import struct
+import sys
+import zlib
+from pathlib import Path
+
+CLEAR = (255, 255, 255, 0)
+WHITE = (255, 255, 255, 255)
+BLACK = (0, 0, 0, 255)
+
+
+def write_png(path, pixels, alpha):
+    height, width = len(pixels), len(pixels[0])
+    colour_type, channels = (6, 4) if alpha else (2, 3)
+    raw = bytearray()
+    for row in pixels:
+        raw.append(0)  # filter: none
+        for px in row:
+            raw.extend(px[:channels])
+
+    def chunk(tag, data):
+        body = tag + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+
+    header = struct.pack(">IIBBBBB", width, height, 8, colour_type, 0, 0, 0)
+    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b"")
+    Path(path).write_bytes(png)
+
+
+def canvas(width, height, fill):
+    return [[fill for _ in range(width)] for _ in range(height)]
+
+
+def dot(fill, rim, light):
+    """An 11 x 11 round dot with a darker rim and a small highlight."""
+    img = canvas(11, 11, CLEAR)
+    for y in range(11):
+        for x in range(11):
+            d = math.hypot(x - 5, y - 5)
+            if d <= 4.6:
+                img[y][x] = fill
+            elif d <= 5.4:
+                img[y][x] = rim
+    img[3][3] = img[3][4] = img[4][3] = light
+    return img
+
+
+def cross():
+    """A 12 x 12 red cross, two pixels thick."""
+    red = (255, 0, 0, 255)
+    img = canvas(12, 12, CLEAR)
+    for i in range(12):
+        for t in (0, 1):
+            j = min(11, i + t)
+            img[i][j] = red
+            img[i][11 - j] = red
+    return img
+
+
+def comment():
+    """An 11 x 12 opaque comment sign: a speech bubble with two lines of text."""
+    bubble = (255, 255, 128, 255)
+    img = canvas(11, 12, WHITE)
+    for y in range(0, 8):
+        for x in range(0, 11):
+            border = y in (0, 7) or x in (0, 10)
+            img[y][x] = BLACK if border else bubble
+    for x in (2, 3, 4, 5, 6, 7, 8):
+        img[2][x] = BLACK
+    for x in (2, 3, 4, 5, 6):
+        img[4][x] = BLACK
+    for y, xs in ((8, (2, 3, 4)), (9, (2, 3)), (10, (2,))):
+        for x in xs:
+            img[y][x] = BLACK
+    img[8][3] = bubble
+    return img
+
+
+def key():
+    """A 24 x 24 key for the password lock button: round bow, shaft and two teeth."""
+    gold = (218, 165, 32, 255)
+    dark = (120, 85, 10, 255)
+    img = canvas(24, 24, CLEAR)
+    for y in range(24):
+        for x in range(24):
+            d = math.hypot(x - 6.5, y - 11.5)
+            if 2.0 <= d <= 5.5:
+                img[y][x] = dark if d > 4.7 else gold
+    for x in range(12, 22):
+        img[10][x] = dark
+        img[11][x] = gold
+        img[12][x] = gold
+        img[13][x] = dark
+    for x in (17, 20):
+        for y in (14, 15, 16):
+            img[y][x] = dark
+            img[y][x + 1] = dark
+    return img
+
+
+def main():
+    out = Path(sys.argv[1] if len(sys.argv) > 1 else "main/resources")
+    out.mkdir(parents=True, exist_ok=True)
+    write_png(out / "PUCEROUGE.png", dot((255, 0, 0, 255), (128, 0, 0, 255), (255, 160, 160, 255)), True)
+    write_png(out / "PUCEVERTE.png", dot((0, 200, 0, 255), (0, 100, 0, 255), (170, 255, 170, 255)), True)
+    write_png(out / "PUCEJAUNE.png", dot((255, 230, 0, 255), (160, 130, 0, 255), (255, 255, 190, 255)), True)
+    write_png(out / "CROIXROUGE.png", cross(), True)
+    write_png(out / "COMMENT.png", comment(), False)
+    write_png(out / "CLE.png", key(), True)
+
+
+if __name__ == "__main__":
+    main()
