@@ -1,0 +1,76 @@
+#include "gui/GuiHarness.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include "model/UGlobals.h"
+
+namespace tervanix::test {
+
+TScriptedMessages::TScriptedMessages() : previous_(SetMessageService(this)) {}
+
+TScriptedMessages::~TScriptedMessages() { SetMessageService(previous_); }
+
+TMsgButton TScriptedMessages::Show(const QString& text, TMsgType type, TMsgButtons buttons) {
+    recorded_.push_back({text, type, buttons});
+    if (answers_.empty())
+        return TMsgButton::OK;
+    const TMsgButton answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+}
+
+TPasswordScope::TPasswordScope(const std::string& password) : previous_(Settings.Password.str()) {
+    Settings.Password = password;
+}
+
+TPasswordScope::~TPasswordScope() { Settings.Password = previous_; }
+
+TLocaleScope::TLocaleScope(char decimalSeparator) : previous_(Locale()) {
+    TLocaleFormats formats;
+    formats.DecimalSeparator = decimalSeparator;
+    SetLocale(formats);
+}
+
+TLocaleScope::~TLocaleScope() { SetLocale(previous_); }
+
+void ShowActive(QWidget* window) {
+    QApplication::processEvents(); // a window hidden just before must first lose its activation
+    window->show();
+    (void)QTest::qWaitForWindowExposed(window);
+    window->activateWindow();
+    (void)QTest::qWaitForWindowActive(window, 1000);
+    // The offscreen platform keeps a window shown again after hiding "active" without telling
+    // the widgets, so focus would go nowhere.
+    if (!window->isActiveWindow())
+        QApplication::setActiveWindow(window);
+    QApplication::processEvents();
+}
+
+void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+void TypeText(QLineEdit* edit, const QString& text) { QTest::keyClicks(edit, text); }
+
+QImage Grab(QWidget* widget) { return widget->grab().toImage(); }
+
+void WhenModalOpens(std::function<void(QWidget* modal)> script) {
+    // Polls for at most five seconds: a test whose window never opens fails instead of hanging.
+    constexpr int tries = 500;
+    struct Poll {
+        static void Next(std::function<void(QWidget*)> script, int triesLeft) {
+            QTimer::singleShot(10, [script = std::move(script), triesLeft]() mutable {
+                if (QWidget* modal = QApplication::activeModalWidget())
+                    script(modal);
+                else if (triesLeft > 0)
+                    Next(std::move(script), triesLeft - 1);
+            });
+        }
+    };
+    Poll::Next(std::move(script), tries);
+}
+
+} // namespace tervanix::test
