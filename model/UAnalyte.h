@@ -56,7 +56,8 @@ public:
     std::string CommentText(std::int32_t commentId) const { return Comments.TextOf(commentId); }
 
     // Statistics and limits.
-    TLevelStats ComputeStats(int level, int first, int last) const;
+    // Fills s from the points first..last; fields it cannot compute (the CV) keep their contents.
+    void ComputeStats(int level, int first, int last, TLevelStats& s) const;
     void RecomputeLevel(int level);
     void RecomputeAll();
     void ApplyCommonCV();

@@ -1,0 +1,183 @@
+// Statistics, control limits and classification of an analyte's levels.
+#include <algorithm>
+#include <cmath>
+
+#include "model/UAnalyte.h"
+#include "model/UGlobals.h"
+#include "model/UStudent.h"
+
+namespace tervanix {
+namespace {
+
+constexpr long double Tiny = 1e-10L;
+
+// No value to compute on: a neutral scale around zero.
+void SetEmptyStats(TLevelStats& s) {
+    s.Mean = 0;
+    s.ChartLow = -1;
+    s.ChartHigh = 1;
+    s.AlertHalfWidth = 0.5L;
+    s.ActionHalfWidth = 0.8L;
+    s.DegreesOfFreedom = 0;
+    s.Status = qsNoValue;
+}
+
+void WidenToActionLimits(TLevelStats& s) {
+    s.ChartHigh = std::max(s.ChartHigh, s.Mean + s.ActionHalfWidth);
+    s.ChartLow = std::min(s.ChartLow, s.Mean - s.ActionHalfWidth);
+}
+
+} // namespace
+
+void TAnalyte::ComputeStats(int level, int first, int last, TLevelStats& s) const {
+    s.N = 0;
+    s.DiscardedCount = 0;
+    s.Min = 1e10L;
+    s.Max = -1e10L;
+    long double sum = 0, squares = 0;
+    first = std::max(first, 0);
+    last = std::min(last, Count() - 1);
+    for (int i = first; i <= last; ++i) {
+        const TLevelResult& r = Point(i).Levels[level];
+        if (r.Status == qsDiscarded) {
+            ++s.DiscardedCount;
+        } else if (r.Status != qsNoValue) {
+            const long double v = r.Value;
+            ++s.N;
+            sum += v;
+            squares += v * v;
+            s.Min = std::min(s.Min, v);
+            s.Max = std::max(s.Max, v);
+        }
+    }
+    if (s.N == 0) {
+        SetEmptyStats(s);
+        return;
+    }
+    s.Mean = sum / s.N;
+    if (s.Max - s.Min < Tiny) {
+        if (std::fabs(s.Mean) < Tiny) {
+            SetEmptyStats(s);
+            return;
+        }
+        s.Status = qsNoValue;
+        s.DegreesOfFreedom = 0;
+        s.ChartLow = s.Mean - std::fabs(s.Mean);
+        s.ChartHigh = s.Mean + std::fabs(s.Mean);
+        s.AlertHalfWidth = std::fabs(0.5L * s.Mean);
+        s.ActionHalfWidth = std::fabs(0.8L * s.Mean);
+        return;
+    }
+    s.ChartLow = s.Min;
+    s.ChartHigh = s.Max;
+    s.DegreesOfFreedom = s.N - 1;
+    // Rounding can leave a tiny negative variance for nearly equal values.
+    const long double sd = std::sqrt(std::max(0.0L, (squares - sum * sum / s.N) / (s.N - 1)));
+    if (std::fabs(s.Mean) < Tiny) {
+        s.Status = qsNoValue;
+    } else {
+        s.CV = static_cast<float>(sd * 100 / std::fabs(s.Mean));
+        s.Status = 0;
+    }
+    s.AlertHalfWidth = StudentFactor(Settings.AlertRisk, s.N - 1) * sd;
+    s.ActionHalfWidth = StudentFactor(Settings.ActionRisk, s.N - 1) * sd;
+}
+
+void TAnalyte::SetMobileChartRange(int level) {
+    if (Current[level].N >= 1) WidenToActionLimits(Current[level]);
+}
+
+void TAnalyte::RecomputeLevel(int level) {
+    ComputeStats(level, 0, Count() - 1, AllPoints[level]);
+    switch (LimitsMode[level]) {
+    case lmLocked: {
+        ComputeStats(level, LockFirst[level], LockLast[level], Current[level]);
+        if (Current[level].Status != qsNoValue) {
+            Current[level].ChartLow = AllPoints[level].ChartLow;
+            Current[level].ChartHigh = AllPoints[level].ChartHigh;
+            SetMobileChartRange(level);
+            return;
+        }
+        // The interval no longer yields limits: back to mobile limits.
+        LimitsMode[level] = lmMobile;
+        LockFirst[level] = LockLast[level] = -1;
+        [[fallthrough]];
+    }
+    case lmMobile:
+        Current[level] = AllPoints[level];
+        SetMobileChartRange(level);
+        return;
+    case lmFixed:
+    default: {
+        TLevelStats& c = Current[level];
+        c.Status = 0;
+        c.ChartHigh = c.Mean + c.ActionHalfWidth;
+        c.ChartLow = c.Mean - c.ActionHalfWidth;
+        const TLevelStats& all = AllPoints[level];
+        if (all.N + all.DiscardedCount >= 1) {
+            c.ChartHigh = std::max(c.ChartHigh, all.Max);
+            c.ChartLow = std::min(c.ChartLow, all.Min);
+        }
+        return;
+    }
+    }
+}
+
+void TAnalyte::RecomputeAll() {
+    for (int level = 0; level < LevelCount && level < MaxLevels; ++level) RecomputeLevel(level);
+    if (HasOption(aoCommonCV)) ApplyCommonCV();
+}
+
+void TAnalyte::ApplyCommonCV() {
+    long double sum = 0;
+    std::int32_t dfTotal = 0;
+    for (int level = 0; level < LevelCount && level < MaxLevels; ++level) {
+        const TLevelStats& c = Current[level];
+        if (LimitsMode[level] == lmFixed || c.Status != 0) continue;
+        const long double cv = c.CV / 100.0L;
+        sum += cv * cv * c.DegreesOfFreedom;
+        dfTotal += c.DegreesOfFreedom;
+    }
+    if (dfTotal <= 0) return;
+    const long double cvc = std::sqrt(sum / dfTotal);
+    for (int level = 0; level < LevelCount && level < MaxLevels; ++level) {
+        TLevelStats& c = Current[level];
+        if (LimitsMode[level] == lmFixed || c.N <= 0) continue;
+        c.Status = 0;
+        c.CV = static_cast<float>(cvc * 100);
+        c.AlertHalfWidth = StudentFactor(Settings.AlertRisk, dfTotal) * cvc * c.Mean;
+        c.ActionHalfWidth = StudentFactor(Settings.ActionRisk, dfTotal) * cvc * c.Mean;
+        c.DegreesOfFreedom = dfTotal;
+        c.ChartHigh = std::max(c.Mean + c.ActionHalfWidth, AllPoints[level].ChartHigh);
+        c.ChartLow = std::min(c.Mean - c.ActionHalfWidth, AllPoints[level].ChartLow);
+    }
+}
+
+void TAnalyte::ClassifyPoint(TQCPoint& point) const {
+    for (int level = 0; level < LevelCount && level < MaxLevels; ++level) {
+        TLevelResult& r = point.Levels[level];
+        if (r.Status == qsDiscarded || r.Status == qsNoValue) continue;
+        const TLevelStats& c = Current[level];
+        if (LimitsMode[level] == lmMobile && c.Status == qsNoValue) {
+            r.Status = qsInControl;
+            continue;
+        }
+        const long double v = r.Value;
+        if (c.Mean - v >= c.ActionHalfWidth)
+            r.Status = qsLowAction;
+        else if (c.Mean - v >= c.AlertHalfWidth)
+            r.Status = qsLowAlert;
+        else if (v - c.Mean >= c.ActionHalfWidth)
+            r.Status = qsHighAction;
+        else if (v - c.Mean >= c.AlertHalfWidth)
+            r.Status = qsHighAlert;
+        else
+            r.Status = qsInControl;
+    }
+}
+
+void TAnalyte::ClassifyAll() {
+    for (auto& p : points_) ClassifyPoint(*p);
+}
+
+} // namespace tervanix
