@@ -6,6 +6,7 @@
 
 #include "dialogs/UMotPass.h"
 #include "model/UGlobals.h"
+#include "model/USettingsFile.h"
 
 namespace tervanix {
 namespace {
@@ -79,6 +80,13 @@ void TWinNewPsw::BtOKClick() {
     }
     Settings.Password = newPassword;
     accept();
+}
+
+bool ChangePassword(TWinNewPsw& window) {
+    if (window.exec() != QDialog::Accepted)
+        return false;
+    SaveSettings();
+    return true;
 }
 
 } // namespace tervanix

@@ -38,4 +38,8 @@ private:
     QPushButton* btCancel_ = nullptr;
 };
 
+// The "&Password" command: runs the dialog modally and, when it closes with OK, writes the
+// settings file at once so that the new password survives a crash. True on OK.
+bool ChangePassword(TWinNewPsw& window);
+
 } // namespace tervanix

@@ -1,6 +1,10 @@
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <gtest/gtest.h>
 
 #include "dialogs/UMotPass.h"
@@ -8,6 +12,7 @@
 #include "gui/GuiHarness.h"
 #include "main/UKeyLock.h"
 #include "model/UGlobals.h"
+#include "model/USettingsFile.h"
 
 namespace tervanix {
 namespace {
@@ -147,6 +152,38 @@ TEST_F(NewPassword, EmptyNewPasswordFreesEveryLockFromItsNextActivation) {
     lock.Activate();
     EXPECT_FALSE(lock.Locked());
     EXPECT_TRUE(erase.isEnabled());
+}
+
+TEST(ChangePasswordCommand, OKWritesTheSettingsFileCancelWritesNothing) {
+    struct Restore {
+        TSettings settings = Settings;
+        std::string programDir = ProgramDir, basePath = BasePath;
+        ~Restore() { Settings = settings, ProgramDir = programDir, BasePath = basePath; }
+    } restore;
+    Settings = DefaultSettings();
+    Settings.FormatTag = CurrentFormatTag();
+    QTemporaryDir folder;
+    SetProgramDir(folder.path().toStdString() + "/");
+    const std::string path = BasePath + ".cfr";
+    TWinNewPsw window;
+
+    test::WhenModalOpens([](QWidget* modal) { Click(qobject_cast<TWinNewPsw*>(modal)->BtCancel()); });
+    EXPECT_FALSE(ChangePassword(window));
+    EXPECT_FALSE(std::filesystem::exists(path));
+
+    test::WhenModalOpens([](QWidget* modal) {
+        auto* dialog = qobject_cast<TWinNewPsw*>(modal);
+        TypeText(dialog->EditNewPsw(), QStringLiteral("abc"));
+        TypeText(dialog->EditConfirm(), QStringLiteral("abc"));
+        Click(dialog->BtOK());
+    });
+    EXPECT_TRUE(ChangePassword(window));
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    TSettings stored;
+    TOperatorList operators;
+    DecodeSettingsFile(bytes, stored, operators);
+    EXPECT_EQ(stored.Password.str(), "ABC");
 }
 
 class KeyLock : public ::testing::Test {
