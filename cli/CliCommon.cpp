@@ -1,0 +1,86 @@
+#include "cli/CliCommon.h"
+
+#include <filesystem>
+
+#include "model/UAnsiText.h"
+#include "model/UDataLoadSave.h"
+#include "model/UFileStore.h"
+#include "model/UGlobals.h"
+#include "model/USettingsFile.h"
+
+namespace tervanix::cli {
+
+const std::string& TArgCursor::ValueOf(const std::string& option) {
+    if (Done()) throw EUsage("Option " + option + " needs a value");
+    return Next();
+}
+
+bool IsOption(const std::string& arg) { return arg.size() > 2 && arg.compare(0, 2, "--") == 0; }
+
+void ExpectPositionals(const std::vector<std::string>& positionals, std::size_t count) {
+    if (positionals.size() < count) throw EUsage("Missing argument");
+    if (positionals.size() > count) throw EUsage("Unexpected argument: " + positionals[count]);
+}
+
+std::string LowerExtension(const std::string& path) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    for (char& c : ext)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return ext;
+}
+
+std::string ReadInput(const std::string& path, const std::string& failurePrefix) {
+    auto bytes = ReadWholeFile(path);
+    if (!bytes) throw EFailure(failurePrefix + ": cannot open " + path);
+    return std::move(*bytes);
+}
+
+void UseSettings(const std::optional<std::string>& path) {
+    Settings = DefaultSettings();
+    if (!path) return;
+    // An explicit settings file that cannot be read is an error: silently using other risks
+    // would give other limits than the laboratory's.
+    const std::string bytes = ReadInput(*path, "Cannot read settings");
+    TOperatorList operators;
+    try {
+        DecodeSettingsFile(bytes, Settings, operators);
+    } catch (const EQCError& e) {
+        throw EFailure("Cannot read settings: " + *path + ": " + e.what());
+    }
+}
+
+int TDataSet::PointCount() const {
+    int points = 0;
+    for (int i = 0; i < Analytes.Count(); ++i) points += Analytes[i].Count();
+    return points;
+}
+
+void ReadDataSet(const std::string& path, TDataSet& data) { DecodeDataSet(path, ReadInput(path, "Cannot read data"), data); }
+
+void DecodeDataSet(const std::string& path, std::string_view bytes, TDataSet& data) {
+    try {
+        data.Version = DecodeDataFile(bytes, data.Materials, data.Analytes);
+    } catch (const EDataFileError& e) {
+        throw EFailure("Cannot read data: " + path + ": " + e.Detail());
+    }
+}
+
+TAnalyte& FindAnalyte(const TDataSet& data, const std::string& name, const std::string& path) {
+    // Names on the command line are usually UTF-8; a script may also pass the stored 8-bit bytes.
+    TAnalyte* analyte = data.Analytes.FindByName(name);
+    if (!analyte) analyte = data.Analytes.FindByName(Utf8ToAnsi(name));
+    if (!analyte) throw EFailure("No analyte named \"" + name + "\" in " + path);
+    return *analyte;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fs::equivalent(a, b, ec)) return true;
+    // The output may not exist yet; then compare the spellings once made absolute and normal.
+    const fs::path pa = fs::weakly_canonical(a, ec);
+    const fs::path pb = fs::weakly_canonical(b, ec);
+    return !ec && pa == pb;
+}
+
+} // namespace tervanix::cli

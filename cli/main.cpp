@@ -1,0 +1,66 @@
+// tervanix-cli: headless commands on the program's files, for scripted QC (nightly integrity checks
+// of backups, migrations, reports). Errors go to stderr; exit 0 on success, 1 on failure, 2 on a
+// command line that cannot be used.
+#include <exception>
+#include <iostream>
+#include <map>
+#include <string>
+
+#include "cli/CliCommands.h"
+#include "model/UTypes.h"
+
+namespace {
+
+using namespace tervanix::cli;
+
+constexpr const char* UsageText =
+    "Usage:\n"
+    "  tervanix-cli dump FILE.qcf [--settings FILE.cfr]\n"
+    "  tervanix-cli export FILE.qcf ANALYTE\n"
+    "  tervanix-cli check FILE            (.qcf, .cfr, .fif, .dat or .sav)\n"
+    "  tervanix-cli demo [--seed N] DIR\n"
+    "  tervanix-cli convert IN OUT.qcf\n"
+    "  tervanix-cli queue FILE.fif\n"
+    "  tervanix-cli settings FILE.cfr\n"
+    "  tervanix-cli westgard FILE.qcf ANALYTE --date-time T --values V1 [V2 [V3]]\n"
+    "               [--reject L]... [--multirules on|off] [--settings FILE.cfr]\n"
+    "    T is a day number (days since 1899-12-30) or a local time like 2026-12-08T14:30[:00];\n"
+    "    an empty value (\"\") means no value for that level.\n";
+
+using TCommand = int (*)(const TArgs&);
+
+const std::map<std::string, TCommand>& Commands() {
+    static const std::map<std::string, TCommand> commands = {
+        {"dump", RunDump},       {"export", RunExport}, {"check", RunCheck},       {"demo", RunDemo},
+        {"convert", RunConvert}, {"queue", RunQueue},   {"settings", RunSettings}, {"westgard", RunWestgard},
+    };
+    return commands;
+}
+
+int Dispatch(int argc, char** argv) {
+    if (argc < 2) throw EUsage("Missing command");
+    const std::string name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        std::cout << UsageText;
+        return 0;
+    }
+    const auto command = Commands().find(name);
+    if (command == Commands().end()) throw EUsage("Unknown command: " + name);
+    return command->second(TArgs(argv + 2, argv + argc));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Dispatch(argc, argv);
+    } catch (const EUsage& e) {
+        std::cerr << "tervanix-cli: " << e.what() << '\n' << UsageText;
+        return 2;
+    } catch (const std::bad_alloc&) {
+        std::cerr << "tervanix-cli: out of memory\n";
+    } catch (const std::exception& e) {
+        std::cerr << e.what() << '\n';
+    }
+    return 1;
+}
