@@ -1,6 +1,9 @@
 #include "model/UFileStore.h"
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <ctime>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +13,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "model/UDateTime.h"
 #include "model/UTypes.h"
 
 namespace tervanix {
@@ -84,6 +88,23 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t 
 bool FileExists(const std::string& path) {
     std::error_code ec;
     return fs::exists(path, ec);
+}
+
+std::optional<double> FileModified(const std::string& path) {
+    std::error_code ec;
+    const auto written = fs::last_write_time(path, ec);
+    if (ec) return std::nullopt;
+    const std::time_t seconds =
+        std::chrono::system_clock::to_time_t(std::chrono::time_point_cast<std::chrono::system_clock::duration>(
+            std::chrono::file_clock::to_sys(written)));
+    std::tm local{};
+    if (::localtime_r(&seconds, &local) == nullptr) return std::nullopt;
+    try {
+        return EncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) +
+               EncodeTime(local.tm_hour, local.tm_min, std::min(local.tm_sec, 59), 0);
+    } catch (const EQCError&) { // a date the calendar cannot hold
+        return std::nullopt;
+    }
 }
 
 } // namespace tervanix

@@ -19,4 +19,8 @@ std::optional<std::string> ReadWholeFile(const std::string& path,
 
 bool FileExists(const std::string& path);
 
+// Local date-time of the file's last modification (days since 1899-12-30), or nothing when the
+// file cannot be examined.
+std::optional<double> FileModified(const std::string& path);
+
 } // namespace tervanix

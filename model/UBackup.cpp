@@ -1,0 +1,185 @@
+#include "model/UBackup.h"
+
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+
+#include "model/UClock.h"
+#include "model/UDataLoadSave.h"
+#include "model/UFileStore.h"
+#include "model/UFormat.h"
+#include "model/UGlobals.h"
+
+namespace tervanix {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* BackupBaseName = "Tervanix";
+constexpr const char* SavExtension = ".Sav";
+constexpr const char* OldExtension = ".Old";
+constexpr const char* TmpExtension = ".tmp";
+
+int LetterIndex(char letter) {
+    const int upper = std::toupper(static_cast<unsigned char>(letter));
+    return upper >= 'A' && upper <= 'Z' ? upper - 'A' : -1;
+}
+
+char BackupLetter() { return static_cast<char>(std::toupper(static_cast<unsigned char>(Settings.BackupDrive))); }
+
+struct TBackupFiles {
+    std::string Sav, Old, Tmp;
+};
+
+TBackupFiles FilesOn(const std::string& root) {
+    const fs::path base = fs::path(root) / BackupBaseName;
+    return {base.string() + SavExtension, base.string() + OldExtension, base.string() + TmpExtension};
+}
+
+bool Exists(const std::string& path) {
+    std::error_code ec;
+    return fs::exists(path, ec);
+}
+
+bool Rename(const std::string& from, const std::string& to) {
+    std::error_code ec;
+    fs::rename(from, to, ec);
+    return !ec;
+}
+
+void Remove(const std::string& path) {
+    std::error_code ec;
+    fs::remove(path, ec);
+}
+
+// Waits for a readable volume behind the letter, as long as the operator asks to retry.
+std::string WaitForDrive(IBackupUi& ui, const IDriveMap& drives, char letter, const char* abortMessage) {
+    for (;;) {
+        if (drives.DriveReady(letter)) {
+            std::string root = drives.RootOf(letter);
+            if (!root.empty()) return root;
+        }
+        if (!ui.RetryOrCancel(std::string("No diskette in drive ") + letter)) throw EQCError(abortMessage);
+    }
+}
+
+// The copy window stays up while the file is copied, whatever way the copy ends.
+class TCopyWindow {
+public:
+    TCopyWindow(IBackupUi& ui, const std::string& warning) : ui_(ui) { ui_.ShowCopyWindow(warning); }
+    ~TCopyWindow() { Close(); }
+    TCopyWindow(const TCopyWindow&) = delete;
+    TCopyWindow& operator=(const TCopyWindow&) = delete;
+    void Close() {
+        if (open_) ui_.CloseCopyWindow();
+        open_ = false;
+    }
+
+private:
+    IBackupUi& ui_;
+    bool open_ = true;
+};
+
+// The copies already on the drive step aside while the new copy is written: the previous ".Old"
+// waits as ".tmp" and the current ".Sav" becomes ".Old". Undo() puts both names back, so a failed
+// backup loses neither of them.
+class TPreviousCopies {
+public:
+    explicit TPreviousCopies(const TBackupFiles& files) : files_(files) {
+        if (Exists(files_.Old)) {
+            if (!Rename(files_.Old, files_.Tmp)) throw EQCError("Cannot save data");
+            oldParked_ = true;
+        }
+        if (Exists(files_.Sav)) {
+            if (!Rename(files_.Sav, files_.Old)) {
+                Undo();
+                throw EQCError("Cannot save data");
+            }
+            savMoved_ = true;
+        }
+    }
+    void Undo() {
+        if (savMoved_) Rename(files_.Old, files_.Sav);
+        if (oldParked_) Rename(files_.Tmp, files_.Old);
+        savMoved_ = oldParked_ = false;
+    }
+    void Commit() {
+        if (oldParked_) Remove(files_.Tmp);
+        savMoved_ = oldParked_ = false;
+    }
+
+private:
+    const TBackupFiles& files_;
+    bool oldParked_ = false;
+    bool savMoved_ = false;
+};
+
+} // namespace
+
+void TFolderDriveMap::Map(char letter, std::string folder) {
+    const int index = LetterIndex(letter);
+    if (index >= 0) folders_[index] = std::move(folder);
+}
+
+std::string TFolderDriveMap::RootOf(char letter) const {
+    const int index = LetterIndex(letter);
+    return index >= 0 ? folders_[index] : std::string();
+}
+
+bool TFolderDriveMap::DriveReady(char letter) const {
+    const std::string root = RootOf(letter);
+    return !root.empty() && FolderReadable(root);
+}
+
+bool FolderReadable(const std::string& folder) {
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) return false;
+    fs::directory_iterator listing(folder, ec);
+    return !ec;
+}
+
+std::string BackupDisplayPath(char letter, const std::string& extension) {
+    return std::string(1, letter) + ":/" + BackupBaseName + extension;
+}
+
+void BackupToDiskette(IBackupUi& ui, const IDriveMap& drives) {
+    const char letter = BackupLetter();
+    const TBackupFiles files = FilesOn(WaitForDrive(ui, drives, letter, "Backup aborted"));
+    if (!ui.Confirm("Confirm data backup")) throw EQCError("Backup aborted");
+    TCopyWindow window(ui, "Backuping data to " + BackupDisplayPath(letter, SavExtension));
+    TPreviousCopies previous(files);
+    try {
+        SaveDataFile(files.Sav);
+    } catch (...) {
+        previous.Undo();
+        throw;
+    }
+    Settings.LastBackup = Today();
+    previous.Commit();
+    window.Close();
+    ui.Information("Backup OK");
+}
+
+void RestoreFromDiskette(IBackupUi& ui, const IDriveMap& drives) {
+    const char letter = BackupLetter();
+    const TBackupFiles files = FilesOn(WaitForDrive(ui, drives, letter, "Restore aborted"));
+    if (!Exists(files.Sav)) throw EQCError("No backup file to restore");
+    const auto modified = FileModified(files.Sav);
+    const std::string date = modified ? FormatDate(*modified) : std::string();
+    if (!ui.Confirm("Confirm data restore from diskette. The date of source file is : " + date))
+        throw EQCError("Restore aborted");
+    TCopyWindow window(ui, "Restoring data from " + BackupDisplayPath(letter, SavExtension));
+    try {
+        LoadDataFile(files.Sav);
+    } catch (const std::exception&) {
+        throw EQCError("Impossible to restore");
+    }
+}
+
+bool BackupDue(const TSettings& settings, TDateTime today) {
+    return today - settings.LastBackup >= settings.BackupIntervalDays;
+}
+
+bool BackupDue() { return BackupDue(Settings, Today()); }
+
+} // namespace tervanix
