@@ -43,6 +43,11 @@ std::string_view ConversionPattern(char conversion) {
     }
 }
 
+// "dd", "MM", "HH", "hh", "mm", "ss": a two-digit field that "-" turns into its unpadded form.
+bool IsPaddedNumber(std::string_view piece) {
+    return piece.size() == 2 && piece[0] == piece[1] && std::string_view("dMHhms").find(piece[0]) != std::string_view::npos;
+}
+
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 // Literal text of the pattern: letters are quoted so they are not read as fields.
@@ -72,11 +77,14 @@ std::string PatternFromStrftime(std::string_view format) {
             AppendLiteral(pattern, format[i], quoted);
             continue;
         }
-        // Flags, width and the E/O modifiers change nothing the formats can show.
+        // Of the flags, width and E/O modifiers only "-" (no padding) changes what the formats show.
         ++i;
-        while (i < format.size() && std::string_view("_-0^#EO123456789").find(format[i]) != std::string_view::npos) ++i;
+        bool unpadded = false;
+        for (; i < format.size() && std::string_view("_-0^#EO123456789").find(format[i]) != std::string_view::npos; ++i)
+            unpadded = unpadded || format[i] == '-';
         if (i >= format.size()) break;
-        const std::string_view piece = ConversionPattern(format[i]);
+        std::string_view piece = ConversionPattern(format[i]);
+        if (unpadded && IsPaddedNumber(piece)) piece = piece.substr(1);
         if (piece == "%" || piece == " ") {
             AppendLiteral(pattern, piece[0], quoted);
             continue;

@@ -1,0 +1,297 @@
+// tervanix-cli as a laboratory's script sees it: the built tool run on files made by the core.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <sys/wait.h>
+
+#include "cli/CliJson.h"
+#include "cli/CliLocale.h"
+#include "model/UCodec.h"
+#include "model/UDataLoadSave.h"
+#include "model/USettingsFile.h"
+#include "model/support/FileTestSupport.h"
+#include "support/AnalyteBuilders.h"
+
+using namespace tervanix;
+using namespace tervanix::test;
+
+namespace {
+
+struct TRun {
+    int Code = -1;
+    std::string Out, Err;
+};
+
+std::string Quote(const std::string& arg) {
+    std::string q = "'";
+    for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+std::size_t Occurrences(const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (auto pos = text.find(what); pos != std::string::npos; pos = text.find(what, pos + 1)) ++n;
+    return n;
+}
+
+class Cli : public FileTest {
+protected:
+    TRun Run(const std::vector<std::string>& args, const std::string& env = "LC_ALL=C") {
+        std::string command = env + " " + Quote(TERVANIX_CLI_PATH);
+        for (const std::string& a : args) command += " " + Quote(a);
+        command += " >" + Quote(Path("stdout")) + " 2>" + Quote(Path("stderr"));
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(Path("stdout")), ReadFile(Path("stderr"))};
+    }
+
+    void ExpectUsageError(const std::vector<std::string>& args, const std::string& message) {
+        const TRun r = Run(args);
+        EXPECT_EQ(r.Code, 2) << r.Err;
+        EXPECT_NE(r.Err.find(message), std::string::npos) << r.Err;
+        EXPECT_NE(r.Err.find("Usage:"), std::string::npos);
+        EXPECT_EQ(r.Out, "");
+    }
+
+    // Two levels of 20 runs from 2026-01-01 12:00, one a day, alternating 98/102 and 198/202:
+    // means 100 and 200, SD 2.052, alert half-width 4.29 and action half-width 7.34 by default.
+    std::string WriteRuleAnalyte() {
+        auto a = std::make_unique<TAnalyte>("Test", "\xB5g/L", 1, 2, false);
+        const double first = EncodeDate(2026, 1, 1);
+        for (int i = 0; i < 20; ++i)
+            a->AddPoint(MakeRun(first + i, {i % 2 ? 102.0f : 98.0f, i % 2 ? 202.0f : 198.0f}, i == 3 ? "Tab\there \"q\" caf\xE9" : ""));
+        a->RecomputeAll();
+        TListAnalytes analytes;
+        analytes.Add(std::move(a));
+        WriteFile(Path("rules.qcf"), EncodeDataFile(TListSerum(), analytes));
+        return Path("rules.qcf");
+    }
+
+    TRun Westgard(std::vector<std::string> extra, const std::string& values1, const std::string& values2) {
+        std::vector<std::string> args = {"westgard", WriteRuleAnalyte(), "test", "--values", values1, values2};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return Run(args);
+    }
+
+    std::string WriteSettings(TRiskIndex actionRisk) {
+        TSettings s = DefaultSettings();
+        s.ActionRisk = actionRisk;
+        s.Password = "Secret";
+        s.FormatTag = CurrentFormatTag();
+        TOperatorList operators;
+        operators.Add("zed");
+        operators.Add("AB");
+        WriteFile(Path("risks.cfr"), EncodeSettingsFile(s, operators));
+        return Path("risks.cfr");
+    }
+
+    // A version-2 file with one analyte "Urea" and one run of 5.0 on level 1.
+    std::string WriteVersion2() {
+        ByteWriter w;
+        w.I32(0);
+        w.I32(1);
+        w.I32(1);
+        w.F64(46000);
+        w.F32(5.0f), w.U8(0), w.Zeros(3);
+        for (int l = 0; l < 2; ++l) w.F32(0), w.U8(1), w.Zeros(3);
+        w.I32(-1);
+        w.Short("Urea", 10);
+        w.Short("mmol/L", 12);
+        w.I32(1);
+        w.Zeros(108 - 28);
+        for (int i = 0; i < 6; ++i) w.I32(-1);
+        w.I32(0);          // skipped records
+        w.I32(0), w.I32(0); // comments: next id, count
+        w.Raw(Hex("08 32 30 B5 FE 70 6F 34 35"));
+        WriteFile(Path("old.DAT"), w.bytes());
+        return Path("old.DAT");
+    }
+};
+
+TEST_F(Cli, DemoWithSeedIsReproducibleAndNeverReplacesFiles) {
+    ASSERT_EQ(Run({"demo", "--seed", "7", Path("a")}).Code, 0);
+    ASSERT_EQ(Run({"demo", "--seed", "7", Path("b/c")}).Code, 0);
+    EXPECT_EQ(ReadFile(Path("a/Tervanix.qcf")), ReadFile(Path("b/c/Tervanix.qcf")));
+    EXPECT_EQ(ReadFile(Path("a/Tervanix.fif")), ReadFile(Path("b/c/Tervanix.fif")));
+
+    const std::string before = ReadFile(Path("a/Tervanix.qcf"));
+    const TRun again = Run({"demo", "--seed", "8", Path("a")});
+    EXPECT_EQ(again.Code, 1);
+    EXPECT_NE(again.Err.find("already exists"), std::string::npos);
+    EXPECT_EQ(ReadFile(Path("a/Tervanix.qcf")), before);
+}
+
+TEST_F(Cli, CheckSaysWhetherEachKindOfFileIsSound) {
+    ASSERT_EQ(Run({"demo", "--seed", "1", Path("d")}).Code, 0);
+    EXPECT_EQ(Run({"check", Path("d/Tervanix.qcf")}).Out, "OK: data file, 3 materials, 3 analytes, 120 points\n");
+    EXPECT_EQ(Run({"check", Path("d/Tervanix.fif")}).Out, "OK: queue file, 5 entries\n");
+    EXPECT_EQ(Run({"check", WriteSettings(4)}).Out, "OK: settings file, 2 operators\n");
+    EXPECT_EQ(Run({"check", WriteVersion2()}).Out, "OK: version-2 file, 1 analyte, 1 point\n");
+
+    const std::string data = ReadFile(Path("d/Tervanix.qcf"));
+    WriteFile(Path("short.QCF"), data.substr(0, data.size() / 2) + TagBytes); // upper-case extension
+    WriteFile(Path("short.fif"), ReadFile(Path("d/Tervanix.fif")).substr(0, 50));
+    WriteFile(Path("bad.cfr"), std::string(40, '\0'));
+    WriteFile(Path("bad.sav"), data);
+    const std::vector<std::pair<std::string, std::string>> damaged = {
+        {"short.QCF", "Cannot read data"}, {"short.fif", "Damaged queue file"}, {"bad.cfr", "Damaged settings file"},
+        {"bad.sav", "Cannot read data"},   {"missing.qcf", "Cannot read data"}};
+    for (const auto& [name, message] : damaged) {
+        const TRun r = Run({"check", Path(name)});
+        EXPECT_EQ(r.Code, 1) << name;
+        EXPECT_NE(r.Err.find(message), std::string::npos) << name << ": " << r.Err;
+        EXPECT_EQ(r.Out, "") << name;
+    }
+    ExpectUsageError({"check", Path("notes.txt")}, "Unknown kind of file");
+}
+
+TEST_F(Cli, DumpGivesTheWholeDataFileAsJson) {
+    const TRun r = Run({"dump", WriteRuleAnalyte()});
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    const std::string& j = r.Out;
+    EXPECT_EQ(j.rfind("{\"format_version\":\"32\",\"materials\":[],\"analytes\":[{\"name\":\"Test\",", 0), 0u) << j;
+    EXPECT_NE(j.find("\"unit\":\"\xC2\xB5g/L\""), std::string::npos); // 8-bit text as UTF-8
+    EXPECT_NE(j.find("{\"id\":0,\"text\":\"Tab\\there \\\"q\\\" caf\xC3\xA9\"}"), std::string::npos);
+    EXPECT_NE(j.find("\"current\":[{\"mean\":100,"), std::string::npos);
+    EXPECT_NE(j.find("\"n\":20,\"discarded_count\":0,\"degrees_of_freedom\":19"), std::string::npos);
+    EXPECT_EQ(Occurrences(j, "\"date_time\":"), 20u);
+    EXPECT_NE(j.find("{\"value\":102,\"status\":0},{\"value\":202,\"status\":0},{\"value\":0,\"status\":6}"),
+              std::string::npos);
+    EXPECT_EQ(Occurrences(j, "nan") + Occurrences(j, "inf"), 0u);
+}
+
+TEST_F(Cli, RisksComeFromTheGivenSettingsFile) {
+    const std::string data = WriteRuleAnalyte();
+    const std::string byDefault = Run({"dump", data}).Out;
+    const std::string withRisk = Run({"dump", data, "--settings", WriteSettings(2)}).Out;
+    EXPECT_NE(byDefault.find("\"action_half_width\":7.34"), std::string::npos);
+    EXPECT_NE(withRisk.find("\"action_half_width\":5.87"), std::string::npos);
+
+    WriteFile(Path("bad.cfr"), "short");
+    const TRun bad = Run({"dump", data, "--settings", Path("bad.cfr")});
+    EXPECT_EQ(bad.Code, 1);
+    EXPECT_NE(bad.Err.find("Cannot read settings"), std::string::npos);
+}
+
+TEST_F(Cli, ExportWritesTheSeriesTextInTheEnvironmentsLocale) {
+    const std::string data = WriteRuleAnalyte();
+    TRun r = Run({"export", data, "TEST"}, "LC_ALL=C");
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    EXPECT_EQ(r.Out.substr(0, r.Out.find("\r\n")), "01/01/26\t12:00:00\t98.0\t198.0\t\t");
+    EXPECT_EQ(Occurrences(r.Out, "\r\n"), 20u);
+    EXPECT_NE(r.Out.find("\tTab\there \"q\" caf\xE9\r\n"), std::string::npos); // the stored 8-bit text
+    r = Run({"export", data, "test"}, "LC_ALL=C.UTF-8");
+    EXPECT_NE(r.Out.find("\tTab\there \"q\" caf\xC3\xA9\r\n"), std::string::npos);
+
+    const TRun missing = Run({"export", data, "Urea"});
+    EXPECT_EQ(missing.Code, 1);
+    EXPECT_NE(missing.Err.find("No analyte named \"Urea\""), std::string::npos);
+}
+
+TEST_F(Cli, ConvertWritesTheCurrentFormatAndNeverOverwritesItsInput) {
+    ASSERT_EQ(Run({"demo", "--seed", "3", Path("d")}).Code, 0);
+    const std::string in = Path("d/Tervanix.qcf");
+    const std::string original = ReadFile(in);
+    ASSERT_EQ(Run({"convert", in, Path("copy.qcf")}).Code, 0);
+    EXPECT_EQ(ReadFile(Path("copy.qcf")), original);
+
+    std::filesystem::create_symlink(in, Path("link.qcf"));
+    for (const std::string& out : {in, Path("d/../d/Tervanix.qcf"), Path("link.qcf")}) {
+        const TRun r = Run({"convert", Path("link.qcf"), out});
+        EXPECT_EQ(r.Code, 1) << out;
+        EXPECT_NE(r.Err.find("input file"), std::string::npos);
+    }
+    EXPECT_EQ(ReadFile(in), original);
+
+    WriteFile(Path("bad.qcf"), original.substr(0, 200) + TagBytes);
+    EXPECT_EQ(Run({"convert", Path("bad.qcf"), Path("out.qcf")}).Code, 1);
+    EXPECT_FALSE(std::filesystem::exists(Path("out.qcf")));
+
+    ASSERT_EQ(Run({"convert", WriteVersion2(), Path("urea.qcf")}).Code, 0);
+    const std::string dump = Run({"dump", Path("urea.qcf")}).Out;
+    EXPECT_NE(dump.find("\"name\":\"Urea\",\"unit\":\"mmol/L\",\"decimals\":1,\"level_count\":3"), std::string::npos);
+    EXPECT_NE(dump.find("\"date_time\":46000.5"), std::string::npos); // the run placed at 12:00
+}
+
+TEST_F(Cli, QueueAndSettingsAsJson) {
+    ASSERT_EQ(Run({"demo", "--seed", "5", Path("d")}).Code, 0);
+    const TRun queue = Run({"queue", Path("d/Tervanix.fif")});
+    ASSERT_EQ(queue.Code, 0) << queue.Err;
+    EXPECT_EQ(queue.Out.rfind("[{\"standalone\":true,\"date_time\":", 0), 0u);
+    EXPECT_EQ(Occurrences(queue.Out, "\"comment\":\"\",\"operator\":\"\",\"analyte\":\"Glucose\"}"), 5u);
+
+    const TRun settings = Run({"settings", WriteSettings(3)});
+    ASSERT_EQ(settings.Code, 0) << settings.Err;
+    EXPECT_NE(settings.Out.find("\"password\":\"Secret\",\"backup_drive\":\"A\",\"backup_interval_days\":7"),
+              std::string::npos);
+    EXPECT_NE(settings.Out.find("\"alert_risk\":0,\"action_risk\":3,\"format_version\":\"32\",\"operators\":[\"AB\",\"zed\"]}"),
+              std::string::npos);
+}
+
+TEST_F(Cli, WestgardJudgesARunAsTheDialogDoes) {
+    // 110 is beyond the action limit of level 1; 200 sits on the mean of level 2.
+    TRun r = Westgard({"--date-time", "2026-02-01T12:00"}, "110", "200");
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    EXPECT_EQ(r.Out, "{\"previous_point\":19,\"participating\":[true,true,false],\"participating_count\":2,"
+                     "\"alarm\":\"red\",\"levels\":[{\"status\":2,\"rejected\":false,\"rules\":{\"1:2s\":\"warning\","
+                     "\"1:3s\":\"reject\",\"2:2s\":\"none\",\"R:4s\":\"none\",\"4:1s\":\"none\",\"10:m\":\"none\"}},"
+                     "{\"status\":0,\"rejected\":false,\"rules\":{\"1:2s\":\"none\",\"1:3s\":\"none\",\"2:2s\":\"none\","
+                     "\"R:4s\":\"none\",\"4:1s\":\"none\",\"10:m\":\"none\"}}],"
+                     "\"across\":{\"2:2s\":\"none\",\"R:4s\":\"none\",\"4:1s\":\"none\",\"10:m\":\"none\"}}\n");
+
+    // Both levels high: 2:2s across levels; one high and one low (comma accepted): R:4s.
+    EXPECT_NE(Westgard({"--date-time", "46054.5"}, "105", "205").Out.find("\"across\":{\"2:2s\":\"reject\",\"R:4s\":\"none\""),
+              std::string::npos);
+    EXPECT_NE(Westgard({"--date-time", "46054.5"}, "105", "195,0").Out.find("\"across\":{\"2:2s\":\"none\",\"R:4s\":\"reject\""),
+              std::string::npos);
+    // Rejecting level 2 leaves one participating level; multirules off leaves none.
+    r = Westgard({"--date-time", "46054.5", "--reject", "2"}, "105", "205");
+    EXPECT_NE(r.Out.find("\"participating\":[true,false,false],\"participating_count\":1"), std::string::npos) << r.Out;
+    EXPECT_NE(r.Out.find("\"rejected\":true"), std::string::npos);
+    EXPECT_NE(Westgard({"--date-time", "46054.5", "--multirules", "off"}, "105", "205").Out.find("\"participating_count\":0"),
+              std::string::npos);
+    // The run is compared with the points dated at or before it.
+    EXPECT_NE(Westgard({"--date-time", "2026-01-06T11:59:59"}, "100", "").Out.find("\"previous_point\":4,"), std::string::npos);
+    EXPECT_NE(Westgard({"--date-time", "2026-01-06T12:00"}, "100", "").Out.find("\"previous_point\":5,"), std::string::npos);
+    EXPECT_NE(Westgard({"--date-time", "2025-12-31T12:00"}, "100", "").Out.find("\"previous_point\":-1,"), std::string::npos);
+    // 106 is within the action limit with the default risk, beyond it with the 1% risk.
+    EXPECT_NE(Westgard({"--date-time", "46054.5"}, "106", "").Out.find("\"status\":1,"), std::string::npos);
+    EXPECT_NE(Westgard({"--date-time", "46054.5", "--settings", WriteSettings(2)}, "106", "").Out.find("\"status\":2,"),
+              std::string::npos);
+}
+
+TEST_F(Cli, UnusableCommandLinesGetTheUsageText) {
+    const std::string data = WriteRuleAnalyte();
+    ExpectUsageError({}, "Missing command");
+    ExpectUsageError({"frobnicate"}, "Unknown command");
+    ExpectUsageError({"dump"}, "Missing argument");
+    ExpectUsageError({"dump", data, "--colour"}, "Unknown option");
+    ExpectUsageError({"demo", "--seed", "-1", Path("x")}, "seed");
+    ExpectUsageError({"westgard", data, "Test", "--values", "1"}, "--date-time is required");
+    ExpectUsageError({"westgard", data, "Test", "--date-time", "2026-02-30T10:00", "--values", "1"}, "--date-time");
+    ExpectUsageError({"westgard", data, "Test", "--date-time", "46054.5", "--values", "abc"}, "Not a valid result");
+    ExpectUsageError({"westgard", data, "Test", "--date-time", "46054.5", "--values", "1e39"}, "Not a valid result");
+    ExpectUsageError({"westgard", data, "Test", "--date-time", "46054.5", "--values", "1", "2", "--reject", "3"}, "--reject");
+    ExpectUsageError({"westgard", data, "Test", "--date-time", "46054.5", "--values", "1", "", "--reject", "2"}, "no value");
+    ExpectUsageError({"westgard", data, "Test", "--date-time", "46054.5", "--values", "1", "--multirules", "yes"}, "on or off");
+}
+
+TEST(CliLocale, StrftimePatternsBecomeFormatPatterns) {
+    using cli::PatternFromStrftime;
+    EXPECT_EQ(PatternFromStrftime("%m/%d/%y"), "MM/dd/yy");
+    EXPECT_EQ(PatternFromStrftime("%d.%m.%Y"), "dd.MM.yyyy");
+    EXPECT_EQ(PatternFromStrftime("%H:%M:%S %Z"), "HH:mm:ss t");
+    EXPECT_EQ(PatternFromStrftime("%e de %B de %Y"), "d 'de' MMMM 'de' yyyy");
+    EXPECT_EQ(PatternFromStrftime("%r"), "hh:mm:ss AP");
+    EXPECT_EQ(PatternFromStrftime("%Ey %-d it's 100%%"), "yy d 'it''s' 100%");
+}
+
+TEST(CliJson, NumbersRoundTripAndNonFiniteValuesAreNull) {
+    cli::TJsonWriter j;
+    j.BeginArray().Number(0.1).Number(0.1f).Number(std::nanl("")).Number(-HUGE_VAL).Number(1.0L / 3).EndArray();
+    EXPECT_EQ(j.str().substr(0, 20), "[0.1,0.1,null,null,0");
+    const std::string third = j.str().substr(19, j.str().size() - 20);
+    EXPECT_EQ(std::strtold(third.c_str(), nullptr), 1.0L / 3);
+}
+
+} // namespace
