@@ -1,0 +1,159 @@
+#include "intake/UQCServer.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusServiceWatcher>
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "main/UAnsi.h"
+#include "model/UFormat.h"
+#include "model/UGlobals.h"
+
+namespace tervanix {
+namespace {
+
+// 0001-01-01 00:00 and 9999-12-31 23:59:59.999, the dates the program can show and store.
+constexpr double FirstDate = -693593.0;
+constexpr double LastDate = 2958465.99999999;
+
+constexpr std::size_t AnalyteLength = 15;
+constexpr std::size_t OperatorLength = 4;
+constexpr std::size_t CommentLength = 20;
+
+// 8-bit text without the blanks and control characters around it, cut to its first `length` bytes.
+std::string TrimmedAnsi(const QString& text, std::size_t length) {
+    const std::string bytes = ToAnsi(text);
+    std::string_view view(bytes);
+    const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    while (!view.empty() && isBlank(view.front())) view.remove_prefix(1);
+    while (!view.empty() && isBlank(view.back())) view.remove_suffix(1);
+    return std::string(view.substr(0, length));
+}
+
+// An empty text is a level without value; otherwise the text must read as a number that a single
+// holds (a result beyond its range would be stored as infinity).
+bool ReadLevel(const QString& text, TLevelResult& level) {
+    const std::string trimmed = TrimmedAnsi(text, std::string::npos);
+    if (trimmed.empty()) {
+        level.Value = 0;
+        level.Status = qsNoValue;
+        return true;
+    }
+    long double value = 0;
+    if (!TryReadNumber(NormaliseDecimalSeparator(trimmed), value) || !std::isfinite(value) ||
+        std::fabs(value) > FLT_MAX)
+        return false;
+    level.Value = static_cast<float>(value);
+    level.Status = qsInControl;
+    return true;
+}
+
+} // namespace
+
+TAddValue MakeQueueEntry(const TDeliveredRun& delivered, TResu& run) {
+    TResu entry;
+    entry.StandaloneFlag = delivered.Parallelise ? 0 : 1;
+    entry.AnalyteName = TrimmedAnsi(delivered.Analyte, AnalyteLength);
+    if (entry.AnalyteName.empty()) return avNoAnalyte;
+    // A date that is no calendar date would break the series order once the run is validated.
+    if (!std::isfinite(delivered.DateTime) || delivered.DateTime < FirstDate || delivered.DateTime > LastDate)
+        return avInvalidDate;
+    entry.DateTime = delivered.DateTime;
+    entry.Operator = TrimmedAnsi(delivered.Operator, OperatorLength);
+    entry.Comment = TrimmedAnsi(delivered.Comment, CommentLength);
+    const QString* texts[MaxLevels] = {&delivered.Level1, &delivered.Level2, &delivered.Level3};
+    bool anyValue = false;
+    for (int i = 0; i < MaxLevels; ++i) {
+        TLevelResult& level = entry.Levels[static_cast<std::size_t>(i)];
+        if (!ReadLevel(*texts[i], level)) return avNotANumber;
+        anyValue = anyValue || level.Status != qsNoValue;
+    }
+    if (!anyValue) return avNoLevel;
+    run = std::move(entry);
+    return avAccepted;
+}
+
+// ---- TClientTracker
+
+TClientTracker::TClientTracker(const QDBusConnection& bus, QObject* parent)
+    : QObject(parent),
+      bus_(bus),
+      watcher_(new QDBusServiceWatcher(QString(), bus, QDBusServiceWatcher::WatchForUnregistration, this)) {
+    connect(watcher_, &QDBusServiceWatcher::serviceUnregistered, this, &TClientTracker::Forget);
+}
+
+void TClientTracker::Track(const QString& uniqueName) {
+    if (uniqueName.isEmpty() || clients_.contains(uniqueName)) return;
+    clients_.insert(uniqueName);
+    watcher_->addWatchedService(uniqueName);
+    // A client that sent its call and left before the watch was in place would never be reported:
+    // the bus answers this question after it has taken the watch.
+    if (bus_.interface() && !bus_.interface()->isServiceRegistered(uniqueName).value()) Forget(uniqueName);
+}
+
+void TClientTracker::Forget(const QString& uniqueName) {
+    if (!clients_.remove(uniqueName)) return;
+    watcher_->removeWatchedService(uniqueName);
+    if (clients_.isEmpty()) emit LastClientGone();
+}
+
+// ---- TQCServer
+
+TQCServer::TQCServer(IServerHost& host, const QDBusConnection& bus, QObject* parent)
+    : QObject(parent), host_(host), bus_(bus), tracker_(new TClientTracker(bus, this)) {
+    connect(tracker_, &TClientTracker::LastClientGone, this, &TQCServer::LastClientGone);
+}
+
+bool TQCServer::Publish() {
+    if (published_) return true;
+    if (!bus_.isConnected()) {
+        std::fprintf(stderr, "Tervanix: no session bus, the automation server is not available\n");
+        return false;
+    }
+    // The object comes before the name, so that a client started waiting on the name finds it.
+    if (!bus_.registerObject(QString::fromLatin1(QCServerPath), this, QDBusConnection::ExportAllSlots)) {
+        std::fprintf(stderr, "Tervanix: cannot export the automation object\n");
+        return false;
+    }
+    if (!bus_.registerService(QString::fromLatin1(QCServerService))) {
+        bus_.unregisterObject(QString::fromLatin1(QCServerPath));
+        std::fprintf(stderr, "Tervanix: another instance serves %s, running without the automation server\n",
+                     QCServerService);
+        return false;
+    }
+    published_ = true;
+    return true;
+}
+
+void TQCServer::TrackCaller() {
+    if (calledFromDBus()) tracker_->Track(message().service());
+}
+
+void TQCServer::Show() {
+    TrackCaller();
+    host_.ShowMain();
+}
+
+void TQCServer::Hide() {
+    TrackCaller();
+    host_.HideMain();
+}
+
+int TQCServer::Add(double DateTime, const QString& Analyte, const QString& Level1, const QString& Level2,
+                   const QString& Level3, const QString& Operator, const QString& Comment, bool Parallelise) {
+    TrackCaller();
+    const TDeliveredRun delivered{DateTime, Analyte, Level1, Level2, Level3, Operator, Comment, Parallelise};
+    TResu run;
+    const TAddValue value = MakeQueueEntry(delivered, run);
+    if (value != avAccepted) return value;
+    Queue.Push(std::move(run));
+    host_.QueueChanged();
+    emit QueueChanged();
+    return value;
+}
+
+} // namespace tervanix

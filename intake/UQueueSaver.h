@@ -1,0 +1,40 @@
+// Keeps the queue file in step with the queue, so that a run accepted from a client survives a
+// crash or a power cut: the file is rewritten (atomically) shortly after any change, many changes
+// in a row making one write.
+#pragma once
+
+#include <QObject>
+#include <string>
+
+class QTimer;
+
+namespace tervanix {
+
+class TQueueSaver : public QObject {
+    Q_OBJECT
+public:
+    // Saves the global Queue to `path` (BasePath + ".fif" in the program).
+    explicit TQueueSaver(std::string path, QObject* parent = nullptr);
+
+    // Delay between a change and the write.
+    static constexpr int DelayMs = 500;
+
+    bool Pending() const;
+    // A failed write is reported once on stderr, and tried again at the next change.
+    bool LastSaveFailed() const { return failed_; }
+
+public slots:
+    // Call after every change of the queue (push, recall, clear).
+    void QueueChanged();
+    // Writes now if a write is pending (the exit sequence writes the queue itself).
+    void Flush();
+
+private:
+    void Save();
+
+    std::string path_;
+    QTimer* timer_;
+    bool failed_ = false;
+};
+
+} // namespace tervanix

@@ -1,0 +1,131 @@
+#!/bin/bash
+# Automation server tests on a private session bus, with gdbus as a foreign client.
+# usage: run_bus_tests.sh CASE HOST BURST   (CASE: values, showhide, burst, sigkill, activation)
+# The script re-runs itself inside dbus-run-session, so every case has a bus of its own.
+set -u
+CASE=$1 HOST=$2 BURST=$3
+
+if [ -z "${TERVANIX_BUS_INNER:-}" ]; then
+    W=$(mktemp -d /tmp/tervanix-dbus.XXXXXX)
+    trap 'rm -rf "$W"' EXIT
+    export TERVANIX_BUS_INNER=1 W
+    export TERVANIX_HOST_QUEUE=$W/Tervanix.fif TERVANIX_HOST_EVENTS=$W/events XDG_DATA_HOME=$W/data
+    mkdir -p "$W/data/dbus-1/services"
+    cat > "$W/session.conf" <<CONF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:tmpdir=$W</listen>
+  <servicedir>$W/data/dbus-1/services</servicedir>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+CONF
+    dbus-run-session --config-file "$W/session.conf" -- bash "$0" "$@"
+    exit $?
+fi
+
+FAILURES=0
+fail() { echo "FAIL: $*"; FAILURES=$((FAILURES + 1)); }
+check_eq() { # what expected actual
+    if [ "$2" == "$3" ]; then echo "ok: $1"; else fail "$1: expected [$2], got [$3]"; fi
+}
+
+# Add DATE ANALYTE L1 L2 L3 OPERATOR COMMENT PARALLELISE -> prints the Value
+add() {
+    local out
+    out=$(gdbus call --session --dest Tervanix.QCserver --object-path /QCserver \
+        --method Tervanix.IQCserver.Add "$1" "\"$2\"" "\"$3\"" "\"$4\"" "\"$5\"" "\"$6\"" "\"$7\"" "$8" 2>&1)
+    echo "$out" | sed -E 's/^\((-?[0-9]+),\)$/\1/'
+}
+call() { gdbus call --session --dest Tervanix.QCserver --object-path /QCserver --method "Tervanix.IQCserver.$1" >/dev/null; }
+
+wait_for() { # file pattern seconds
+    local i
+    for ((i = 0; i < $3 * 10; i++)); do
+        grep -q "$2" "$1" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    return 1
+}
+start_host() {
+    "$HOST" "$@" &
+    HOST_PID=$!
+    wait_for "$TERVANIX_HOST_EVENTS" Serving 10 || fail "host did not start serving"
+}
+stop_host() {
+    kill -TERM "$HOST_PID"
+    wait "$HOST_PID"
+}
+queue() { "$HOST" --dump "$TERVANIX_HOST_QUEUE"; }
+
+case_values() {
+    start_host
+    check_eq "blank analyte" 1 "$(add 46000.5 '   ' 1 '' '' OP '' false)"
+    check_eq "level text not a number, even with a valid level" 2 "$(add 46000.5 GLU abc 2 '' OP '' false)"
+    check_eq "nan level" 2 "$(add 46000.5 GLU nan '' '' OP '' false)"
+    check_eq "level beyond a single" 2 "$(add 46000.5 GLU '' 1e39 '' OP '' false)"
+    check_eq "three empty levels" 3 "$(add 46000.5 GLU '' '  ' '' OP '' false)"
+    check_eq "date beyond the calendar" 4 "$(add 1e300 GLU 1 '' '' OP '' false)"
+    check_eq "long name" -1 "$(add 46000.5 ABCDEFGHIJKLMNOPQRST 1 '' '' OP '' false)"
+    check_eq "decimal comma" -1 "$(add 46001.25 ' CA ' '4,5' '' ' 7.25 ' ' OPERATOR ' 'a comment longer than twenty' true)"
+    check_eq "user-started program outlives its clients" 0 "$(sleep 0.5; kill -0 "$HOST_PID"; echo $?)"
+    # A second instance cannot take the name and runs on without the server.
+    TERVANIX_HOST_EVENTS=$W/events2 "$HOST" & local second=$!
+    wait_for "$W/events2" "Not serving" 10 || fail "second instance did not report running without the server"
+    check_eq "second instance still running" 0 "$(kill -0 $second; echo $?)"
+    kill -TERM $second; wait $second
+    stop_host
+    check_eq "queue after exit" "$(printf '%s\n' \
+        $'ABCDEFGHIJKLMNO\t46000.500000\t1\t1/0\t0/6\t0/6\tOP\t' \
+        $'CA\t46001.250000\t0\t4.5/0\t0/6\t7.25/0\tOPER\ta comment longer tha')" "$(queue)"
+}
+
+case_showhide() {
+    start_host
+    call Show; call Hide; call Show
+    sleep 0.2
+    check_eq "Show and Hide reach the window side" "Show Hide Show" "$(grep -E '^(Show|Hide)$' "$TERVANIX_HOST_EVENTS" | xargs)"
+    stop_host
+}
+
+expected_burst() { local i; for ((i = 1; i <= $1; i++)); do echo "$2$i"; done; }
+
+case_burst() {
+    start_host
+    "$BURST" 10000 B || fail "burst not fully accepted"
+    stop_host
+    check_eq "10000 runs queued in order" "$(expected_burst 10000 B | md5sum)" "$(queue | cut -f1 | md5sum)"
+}
+
+case_sigkill() {
+    start_host
+    "$BURST" 10000 K || fail "burst not fully accepted"
+    sleep 2
+    kill -KILL "$HOST_PID"; wait "$HOST_PID" 2>/dev/null
+    check_eq "no accepted run lost by a crash" "$(expected_burst 10000 K | md5sum)" "$(queue | cut -f1 | md5sum)"
+}
+
+case_activation() {
+    local service=$XDG_DATA_HOME/dbus-1/services/Tervanix.QCserver.service
+    "$HOST" /REGSERVER
+    check_eq "registration writes the activation file" "$(printf '[D-BUS Service]\nName=Tervanix.QCserver\nExec=%s -Embedding' "$HOST")" "$(cat "$service")"
+    check_eq "registration does not start the program" "" "$(cat "$TERVANIX_HOST_EVENTS" 2>/dev/null)"
+    # The bus notices new files on its own, a moment later; the test does not wait for that.
+    gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+        --method org.freedesktop.DBus.ReloadConfig >/dev/null
+    check_eq "a call starts the program" -1 "$(add 46002 GLU 5,5 '' '' OP '' false)"
+    check_eq "started embedded" "Start embedded" "$(head -1 "$TERVANIX_HOST_EVENTS")"
+    wait_for "$TERVANIX_HOST_EVENTS" "^Exit" 10 || fail "activated program did not end after its client left"
+    check_eq "the run is in the queue file" "GLU 5.5/0" "$(queue | cut -f1,4 | xargs)"
+    "$HOST" -unregserver
+    check_eq "unregistration removes the activation file" no "$([ -e "$service" ] && echo yes || echo no)"
+}
+
+"case_$CASE"
+[ $FAILURES -eq 0 ] && echo "all passed" || echo "$FAILURES failed"
+exit $FAILURES

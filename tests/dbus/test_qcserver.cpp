@@ -1,0 +1,240 @@
+#include <QDBusConnection>
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
+#include <gtest/gtest.h>
+
+#include "intake/UQCServer.h"
+#include "intake/UQueueSaver.h"
+#include "intake/URegistration.h"
+#include "model/UFormat.h"
+#include "model/UGlobals.h"
+
+namespace tervanix {
+namespace {
+
+// The locale's decimal separator for one test.
+class TSeparatorScope {
+public:
+    explicit TSeparatorScope(char separator) : previous_(Locale()) {
+        TLocaleFormats formats;
+        formats.DecimalSeparator = separator;
+        SetLocale(formats);
+    }
+    ~TSeparatorScope() { SetLocale(previous_); }
+
+private:
+    TLocaleFormats previous_;
+};
+
+TDeliveredRun Delivered(QString analyte, QString level1, QString level2 = {}, QString level3 = {}) {
+    TDeliveredRun run;
+    run.DateTime = 46000.5;
+    run.Analyte = std::move(analyte);
+    run.Level1 = std::move(level1);
+    run.Level2 = std::move(level2);
+    run.Level3 = std::move(level3);
+    return run;
+}
+
+TAddValue Answer(const TDeliveredRun& delivered) {
+    TResu run;
+    return MakeQueueEntry(delivered, run);
+}
+
+TResu Accepted(const TDeliveredRun& delivered) {
+    TResu run;
+    EXPECT_EQ(MakeQueueEntry(delivered, run), avAccepted);
+    return run;
+}
+
+TEST(QCServerAdd, RefusalsInTheOrderOfTheChecks) {
+    EXPECT_EQ(Answer(Delivered(QStringLiteral(" \t\r\n "), QStringLiteral("1"))), avNoAnalyte);
+    EXPECT_EQ(Answer(Delivered(QString(), QStringLiteral("abc"))), avNoAnalyte); // the name is checked first
+    EXPECT_EQ(Answer(Delivered(QStringLiteral("GLU"), QStringLiteral("abc"), QStringLiteral("2"))), avNotANumber);
+    EXPECT_EQ(Answer(Delivered(QStringLiteral("GLU"), {}, {}, QStringLiteral("x"))), avNotANumber); // before "no level"
+    EXPECT_EQ(Answer(Delivered(QStringLiteral("GLU"), {}, QStringLiteral("   "), {})), avNoLevel);
+}
+
+TEST(QCServerAdd, RefusesLevelsASingleCannotHold) {
+    for (const char* text : {"nan", "NaN", "inf", "-inf", "1e39", "-1e39", "1e5000", "4.5.1", "4,5,1", "1 2", "0x10"})
+        EXPECT_EQ(Answer(Delivered(QStringLiteral("GLU"), QString::fromLatin1(text))), avNotANumber) << text;
+    EXPECT_FLOAT_EQ(Accepted(Delivered(QStringLiteral("GLU"), QStringLiteral("3.4e38"))).Levels[0].Value, 3.4e38f);
+}
+
+TEST(QCServerAdd, RefusesADateOutsideTheCalendar) {
+    TDeliveredRun run = Delivered(QStringLiteral("GLU"), QStringLiteral("1"));
+    for (double date : {std::nan(""), double(INFINITY), -double(INFINITY), 1e300, -693594.0, 2958466.0}) {
+        run.DateTime = date;
+        EXPECT_EQ(Answer(run), avInvalidDate) << date;
+    }
+    run.DateTime = -693593.0; // 0001-01-01: the run is taken over unchanged
+    EXPECT_EQ(Accepted(run).DateTime, -693593.0);
+}
+
+TEST(QCServerAdd, TextsAreTrimmedCutAndEightBit) {
+    TDeliveredRun delivered = Delivered(QStringLiteral("\t ABCDEFGHIJKLMNOPQRST \r"), QStringLiteral("1"));
+    delivered.Operator = QStringLiteral("  JDUPONT ");
+    delivered.Comment = QStringLiteral(" lot changed on Monday morning ");
+    const TResu run = Accepted(delivered);
+    EXPECT_EQ(run.AnalyteName, "ABCDEFGHIJKLMNO");
+    EXPECT_EQ(run.Operator, "JDUP");
+    EXPECT_EQ(run.Comment, "lot changed on Monda");
+    EXPECT_EQ(Accepted(Delivered(QStringLiteral("µmol Ω"), QStringLiteral("1"))).AnalyteName, "\xB5mol ?");
+}
+
+TEST(QCServerAdd, LevelsTakeEitherDecimalMark) {
+    for (char separator : {'.', ','}) {
+        TSeparatorScope scope(separator);
+        const TResu run = Accepted(Delivered(QStringLiteral("CA"), QStringLiteral(" 4,5 "), {}, QStringLiteral("-7.25")));
+        EXPECT_EQ(run.Levels[0].Value, 4.5f);
+        EXPECT_EQ(run.Levels[0].Status, qsInControl);
+        EXPECT_EQ(run.Levels[1].Value, 0.0f);
+        EXPECT_EQ(run.Levels[1].Status, qsNoValue);
+        EXPECT_EQ(run.Levels[2].Value, -7.25f);
+        EXPECT_EQ(run.Levels[2].Status, qsInControl);
+    }
+}
+
+TEST(QCServerAdd, ParalleliseGivesARunSentLevelByLevel) {
+    TDeliveredRun delivered = Delivered(QStringLiteral("GLU"), {}, QStringLiteral("2"));
+    EXPECT_EQ(Accepted(delivered).StandaloneFlag, 1);
+    delivered.Parallelise = true;
+    EXPECT_EQ(Accepted(delivered).StandaloneFlag, 0);
+}
+
+class TRecordingHost final : public IServerHost {
+public:
+    void ShowMain() override { events += "Show "; }
+    void HideMain() override { events += "Hide "; }
+    void QueueChanged() override { events += "Queue "; }
+    std::string events;
+};
+
+TEST(QCServer, AddQueuesAcceptedRunsAndTellsTheHost) {
+    Queue.Clear();
+    TRecordingHost host;
+    TQCServer server(host, QDBusConnection(QStringLiteral("no bus")));
+    QSignalSpy changed(&server, &TQCServer::QueueChanged);
+    const QString none;
+    EXPECT_EQ(server.Add(46000.5, QStringLiteral("  "), QStringLiteral("1"), none, none, none, none, false), 1);
+    EXPECT_EQ(server.Add(46000.5, QStringLiteral("GLU"), QStringLiteral("x"), none, none, none, none, false), 2);
+    EXPECT_EQ(server.Add(46000.5, QStringLiteral("GLU"), none, none, none, none, none, false), 3);
+    EXPECT_EQ(Queue.Count(), 0);
+    EXPECT_EQ(host.events, "");
+    EXPECT_EQ(server.Add(46000.5, QStringLiteral("GLU"), QStringLiteral("5"), none, none, none, none, false), -1);
+    EXPECT_EQ(server.Add(46000.75, QStringLiteral("CA"), none, QStringLiteral("2"), none, none, none, true), -1);
+    server.Show();
+    server.Hide();
+    EXPECT_EQ(host.events, "Queue Queue Show Hide ");
+    EXPECT_EQ(changed.count(), 2);
+    ASSERT_EQ(Queue.Count(), 2);
+    EXPECT_EQ(Queue.Entries().front().AnalyteName, "GLU");
+    EXPECT_EQ(Queue.Entries().back().AnalyteName, "CA");
+    Queue.Clear();
+}
+
+TEST(QCServer, WithoutABusTheProgramRunsOnUnpublished) {
+    TRecordingHost host;
+    TQCServer server(host, QDBusConnection(QStringLiteral("no bus")));
+    EXPECT_FALSE(server.Publish());
+    EXPECT_FALSE(server.IsPublished());
+}
+
+TEST(StartOptions, SwitchesInAnyCaseWithDashOrSlash) {
+    const auto parse = [](std::initializer_list<const char*> words) {
+        QStringList arguments;
+        for (const char* word : words) arguments << QString::fromLatin1(word);
+        return ParseStartOptions(arguments);
+    };
+    EXPECT_EQ(parse({}).Mode, TStartMode::User);
+    EXPECT_EQ(parse({"/RegServer"}).Mode, TStartMode::Register);
+    EXPECT_EQ(parse({"-regserver"}).Mode, TStartMode::Register);
+    EXPECT_EQ(parse({"/UNREGSERVER"}).Mode, TStartMode::Unregister);
+    EXPECT_EQ(parse({"/automation"}).Mode, TStartMode::Client);
+    EXPECT_EQ(parse({"file.txt", "-EMBEDDING"}).Mode, TStartMode::Client);
+    EXPECT_EQ(parse({"--embedding"}).Mode, TStartMode::User);
+    EXPECT_EQ(parse({"regserver"}).Mode, TStartMode::User);
+    // Embedded only for exactly "-Embedding" in the first place.
+    EXPECT_TRUE(parse({"-Embedding"}).Embedded);
+    EXPECT_FALSE(parse({"-embedding"}).Embedded);
+    EXPECT_FALSE(parse({"/Embedding"}).Embedded);
+    EXPECT_FALSE(parse({"x", "-Embedding"}).Embedded);
+    EXPECT_FALSE(parse({"/Automation"}).Embedded);
+}
+
+// The user's data folder points into a temporary folder for one test.
+class ActivationFile : public testing::Test {
+protected:
+    void SetUp() override {
+        previous_ = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", dir_.path().toLocal8Bit());
+    }
+    void TearDown() override { qputenv("XDG_DATA_HOME", previous_); }
+    static QString Content() {
+        QFile file(ActivationFilePath());
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+    QTemporaryDir dir_;
+    QByteArray previous_;
+};
+
+TEST_F(ActivationFile, SwitchesWriteRemoveAndRefreshIt) {
+    EXPECT_EQ(ActivationFilePath(), dir_.path() + QStringLiteral("/dbus-1/services/Tervanix.QCserver.service"));
+    EXPECT_TRUE(HandleRegistration({TStartMode::Register, false}, QStringLiteral("/opt/qc/Tervanix")));
+    EXPECT_EQ(Content(), QStringLiteral("[D-BUS Service]\nName=Tervanix.QCserver\nExec=/opt/qc/Tervanix -Embedding\n"));
+    EXPECT_TRUE(HandleRegistration({TStartMode::Unregister, false}, QStringLiteral("/opt/qc/Tervanix")));
+    EXPECT_FALSE(QFile::exists(ActivationFilePath()));
+    EXPECT_TRUE(HandleRegistration({TStartMode::Unregister, false}, QString())); // nothing to remove is fine
+    EXPECT_FALSE(HandleRegistration({TStartMode::Client, true}, QStringLiteral("/opt/qc/Tervanix")));
+    EXPECT_FALSE(QFile::exists(ActivationFilePath()));
+    EXPECT_FALSE(HandleRegistration({TStartMode::User, false}, QStringLiteral("/home/lab/QC 2/it's")));
+    EXPECT_EQ(Content(), QStringLiteral("[D-BUS Service]\nName=Tervanix.QCserver\nExec='/home/lab/QC 2/it'\\''s' -Embedding\n"));
+}
+
+TEST(QueueSaver, WritesShortlyAfterChangesOnceForABurst) {
+    QTemporaryDir dir;
+    const std::string path = (dir.path() + QStringLiteral("/Tervanix.fif")).toStdString();
+    Queue.Clear();
+    TQueueSaver saver(path);
+    TResu run;
+    run.AnalyteName = "GLU";
+    for (int i = 0; i < 100; ++i) {
+        Queue.Push(run);
+        saver.QueueChanged();
+    }
+    EXPECT_TRUE(saver.Pending());
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !saver.Pending(); }, 2000));
+    TFifo saved;
+    saved.Load(path);
+    EXPECT_EQ(saved.Count(), 100);
+    Queue.Clear();
+}
+
+TEST(QueueSaver, AFailedWriteIsTriedAgainAtTheNextChange) {
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QStringLiteral("/not yet");
+    const std::string path = (folder + QStringLiteral("/Tervanix.fif")).toStdString();
+    Queue.Clear();
+    TQueueSaver saver(path);
+    Queue.Push(TResu{});
+    saver.QueueChanged();
+    saver.Flush();
+    EXPECT_TRUE(saver.LastSaveFailed());
+    ASSERT_TRUE(QDir().mkpath(folder));
+    Queue.Push(TResu{});
+    saver.QueueChanged();
+    saver.Flush();
+    EXPECT_FALSE(saver.LastSaveFailed());
+    TFifo saved;
+    saved.Load(path);
+    EXPECT_EQ(saved.Count(), 2);
+    Queue.Clear();
+}
+
+} // namespace
+} // namespace tervanix
