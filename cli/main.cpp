@@ -4,6 +4,7 @@
 #include <exception>
 #include <iostream>
 #include <map>
+#include <stdexcept>
 #include <string>
 
 #include "cli/CliCommands.h"
@@ -53,7 +54,10 @@ int Dispatch(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     try {
-        return Dispatch(argc, argv);
+        const int code = Dispatch(argc, argv);
+        // A report lost on a full disk or a closed pipe must not pass for a success.
+        if (!std::cout.flush()) throw std::runtime_error("Cannot write the output");
+        return code;
     } catch (const EUsage& e) {
         std::cerr << "tervanix-cli: " << e.what() << '\n' << UsageText;
         return 2;

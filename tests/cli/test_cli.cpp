@@ -276,6 +276,13 @@ TEST_F(Cli, UnusableCommandLinesGetTheUsageText) {
     ExpectUsageError({"westgard", data, "Test", "--date-time", "46054.5", "--values", "1", "--multirules", "yes"}, "on or off");
 }
 
+TEST_F(Cli, OutputThatCannotBeWrittenIsAFailure) {
+    const std::string command = Quote(TERVANIX_CLI_PATH) + " dump " + Quote(WriteRuleAnalyte()) + " >/dev/full 2>/dev/null";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+}
+
 TEST(CliLocale, StrftimePatternsBecomeFormatPatterns) {
     using cli::PatternFromStrftime;
     EXPECT_EQ(PatternFromStrftime("%m/%d/%y"), "MM/dd/yy");
