@@ -207,6 +207,20 @@ TEST_F(Cli, ConvertWritesTheCurrentFormatAndNeverOverwritesItsInput) {
     EXPECT_EQ(Run({"convert", Path("bad.qcf"), Path("out.qcf")}).Code, 1);
     EXPECT_FALSE(std::filesystem::exists(Path("out.qcf")));
 
+    // Format "30": 75-byte definition blocks; the converted analyte gets multirules and common CV.
+    std::string old = Hex("00 00 00 00 01 00 00 00 00 00 00 00") + ShortBytes("Calcium", 15) + ShortBytes("mmol/L", 6);
+    old += Hex("00 02 00 00 00 02 00 00 00 01 00 00 00 02 00 00 00 FF FF FF FF 00 00 00 00");
+    old += std::string(24, '\xFF') + Hex("11 22 33") + std::string(90, '\0');
+    const std::string tag30 = Hex("08 33 30 B5 FE 70 6F 34 35");
+    WriteFile(Path("old30.qcf"), old + tag30 + Hex("00 00 00 00") + tag30 + Hex("00 00 00 00") + tag30 + tag30);
+    const TRun converted = Run({"convert", Path("old30.qcf"), Path("new.qcf")});
+    ASSERT_EQ(converted.Code, 0) << converted.Err;
+    EXPECT_NE(converted.Out.find("(format 30)"), std::string::npos);
+    const std::string saved = ReadFile(Path("new.qcf"));
+    EXPECT_EQ(saved.substr(saved.size() - 9), TagBytes);
+    EXPECT_NE(Run({"dump", Path("new.qcf")}).Out.find("\"name\":\"Calcium\",\"unit\":\"mmol/L\",\"decimals\":2,\"level_count\":2,\"options\":7"),
+              std::string::npos);
+
     ASSERT_EQ(Run({"convert", WriteVersion2(), Path("urea.qcf")}).Code, 0);
     const std::string dump = Run({"dump", Path("urea.qcf")}).Out;
     EXPECT_NE(dump.find("\"name\":\"Urea\",\"unit\":\"mmol/L\",\"decimals\":1,\"level_count\":3"), std::string::npos);
