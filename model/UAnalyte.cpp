@@ -1,6 +1,8 @@
 #include "model/UAnalyte.h"
 
 #include <algorithm>
+#include <new>
+#include <type_traits>
 
 #include "model/UFormat.h"
 #include "model/URandom.h"
@@ -26,17 +28,44 @@ std::unique_ptr<TAnalyte> TAnalyte::Clone() const {
     copy->AllPoints = AllPoints;
     copy->Archives = Archives;
     copy->Comments = Comments;
-    copy->points_.reserve(points_.size());
-    for (const auto& p : points_) copy->points_.push_back(std::make_unique<TQCPoint>(*p));
+    copy->Reserve(Count());
+    for (const TQCPoint* p : points_) copy->AppendStored(*p);
     return copy;
 }
 
 int TAnalyte::IndexOf(const TQCPoint* point) const {
-    const auto it = std::find_if(points_.begin(), points_.end(), [point](const auto& p) { return p.get() == point; });
+    const auto it = std::find(points_.begin(), points_.end(), point);
     return it == points_.end() ? -1 : static_cast<int>(it - points_.begin());
 }
 
-void TAnalyte::AppendStored(const TQCPoint& point) { points_.push_back(std::make_unique<TQCPoint>(point)); }
+// Points are trivially destructible records: their storage is raw bytes, constructed on use.
+static_assert(std::is_trivially_destructible_v<TQCPoint>);
+
+void TAnalyte::Reserve(int n) {
+    const std::size_t wanted = static_cast<std::size_t>(std::max(n, 0));
+    points_.reserve(points_.size() + wanted);
+    const std::size_t room = blocks_.empty() ? 0 : blocks_.back().Capacity - blocks_.back().Used;
+    if (freeSlots_.size() + room >= wanted) return;
+    const std::size_t capacity = std::max<std::size_t>(wanted, 64);
+    blocks_.push_back({std::make_unique_for_overwrite<std::byte[]>(capacity * sizeof(TQCPoint)), capacity, 0});
+}
+
+TQCPoint* TAnalyte::NewPoint(const TQCPoint& value) {
+    if (!freeSlots_.empty()) {
+        TQCPoint* slot = freeSlots_.back();
+        freeSlots_.pop_back();
+        *slot = value;
+        return slot;
+    }
+    if (blocks_.empty() || blocks_.back().Used == blocks_.back().Capacity) Reserve(std::max<int>(64, Count() / 4));
+    TPointBlock& block = blocks_.back();
+    void* place = block.Storage.get() + block.Used++ * sizeof(TQCPoint);
+    return new (place) TQCPoint(value);
+}
+
+void TAnalyte::FreePoint(TQCPoint* point) { freeSlots_.push_back(point); }
+
+void TAnalyte::AppendStored(const TQCPoint& point) { points_.push_back(NewPoint(point)); }
 
 int TAnalyte::FindInsertPos(TDateTime dt) const {
     int pos = Count();
@@ -45,13 +74,13 @@ int TAnalyte::FindInsertPos(TDateTime dt) const {
 }
 
 int TAnalyte::AddPoint(const TResu& entry) {
-    auto point = std::make_unique<TQCPoint>();
-    point->DateTime = entry.DateTime;
-    point->Levels = entry.Levels;
-    point->Operator = entry.Operator;
-    point->CommentId = entry.Comment.empty() ? -1 : Comments.Add(entry.Comment);
+    TQCPoint point;
+    point.DateTime = entry.DateTime;
+    point.Levels = entry.Levels;
+    point.Operator = entry.Operator;
+    point.CommentId = entry.Comment.empty() ? -1 : Comments.Add(entry.Comment);
     const int pos = FindInsertPos(entry.DateTime);
-    points_.insert(points_.begin() + pos, std::move(point));
+    points_.insert(points_.begin() + pos, NewPoint(point));
     // A locked interval keeps covering the same points; a run inserted inside it widens it.
     for (int level = 0; level < LevelCount && level < MaxLevels; ++level) {
         if (LimitsMode[level] != lmLocked) continue;
@@ -66,6 +95,7 @@ int TAnalyte::AddPoint(const TResu& entry) {
 }
 
 void TAnalyte::DeletePoint(int index) {
+    FreePoint(points_[static_cast<std::size_t>(index)]);
     points_.erase(points_.begin() + index);
     for (int level = 0; level < LevelCount && level < MaxLevels; ++level) {
         if (LimitsMode[level] != lmLocked) continue;
@@ -136,7 +166,7 @@ int TAnalyte::LastPointWithLevel(int level) const {
 }
 
 void TAnalyte::EraseLevel(int level) {
-    for (auto& p : points_) p->Levels[level].Status = qsNoValue;
+    for (TQCPoint* p : points_) p->Levels[level].Status = qsNoValue;
     for (int i = Count() - 1; i >= 0; --i) DeleteIfEmpty(i);
     LockFirst[level] = LockLast[level] = -1;
     LimitsMode[level] = lmMobile;
@@ -145,7 +175,7 @@ void TAnalyte::EraseLevel(int level) {
 
 std::string TAnalyte::CopyToText() const {
     std::string text;
-    for (const auto& p : points_) {
+    for (const TQCPoint* p : points_) {
         text += FormatDate(p->DateTime) + '\t' + FormatTime(p->DateTime) + '\t';
         for (int level = 0; level < LevelCount && level < MaxLevels; ++level) {
             const TLevelResult& r = p->Levels[level];

@@ -47,6 +47,8 @@ public:
     int IndexOf(const TQCPoint* point) const;
     // Appends a point read from a file, in file order.
     void AppendStored(const TQCPoint& point);
+    // Makes room for n more points in one allocation (a whole series read from a file).
+    void Reserve(int n);
 
     int FindInsertPos(TDateTime dt) const;
     int AddPoint(const TResu& entry);
@@ -86,7 +88,19 @@ private:
     TResu RandomRun(const TLevelTriple& means, const TLevelTriple& cvs, TDateTime dt) const;
     void SetMobileChartRange(int level);
 
-    std::vector<std::unique_ptr<TQCPoint>> points_;
+    TQCPoint* NewPoint(const TQCPoint& value);
+    void FreePoint(TQCPoint* point);
+
+    // Points live in blocks owned by the analyte, so a long series costs a few allocations
+    // and a point keeps its address until it is deleted; freed slots are reused.
+    struct TPointBlock {
+        std::unique_ptr<std::byte[]> Storage;
+        std::size_t Capacity = 0;
+        std::size_t Used = 0;
+    };
+    std::vector<TQCPoint*> points_;
+    std::vector<TPointBlock> blocks_;
+    std::vector<TQCPoint*> freeSlots_;
 };
 
 // All analytes, in the user's order; owns them.

@@ -55,14 +55,17 @@ long double DecodeExtended(const std::uint8_t* b) {
 void ByteWriter::I32(std::int32_t v) { U32(static_cast<std::uint32_t>(v)); }
 
 void ByteWriter::U32(std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) U8(static_cast<std::uint8_t>(v >> (8 * i)));
+    const char b[4] = {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+                       static_cast<char>(v >> 24)};
+    bytes_.append(b, 4);
 }
 
 void ByteWriter::F32(float v) { U32(std::bit_cast<std::uint32_t>(v)); }
 
 void ByteWriter::F64(double v) {
     const auto bits = std::bit_cast<std::uint64_t>(v);
-    for (int i = 0; i < 8; ++i) U8(static_cast<std::uint8_t>(bits >> (8 * i)));
+    U32(static_cast<std::uint32_t>(bits));
+    U32(static_cast<std::uint32_t>(bits >> 32));
 }
 
 void ByteWriter::Extended(long double v) { Bytes(EncodeExtended(v)); }

@@ -38,6 +38,7 @@ public:
     // int32 length followed by the bytes.
     void Counted(std::string_view text);
 
+    void Reserve(std::size_t n) { bytes_.reserve(n); }
     std::size_t size() const { return bytes_.size(); }
     const std::string& bytes() const { return bytes_; }
     std::string take() { return std::move(bytes_); }

@@ -143,6 +143,7 @@ void ReadComments(ByteReader& r, TListIDString& comments) {
 std::unique_ptr<TAnalyte> ReadAnalyte(ByteReader& r, bool oldFormat) {
     auto a = std::make_unique<TAnalyte>("", "", 0, 1, false);
     const std::int32_t pointCount = r.Count(QCPointSize);
+    a->Reserve(pointCount);
     for (std::int32_t i = 0; i < pointCount; ++i) a->AppendStored(ReadQCPoint(r));
     ReadDefinition(r, *a, oldFormat);
     // Mean and half-widths of every level: for a fixed level they are the user's target and limits.
@@ -198,6 +199,9 @@ TAnalyte& AddDemoAnalyte(std::string_view name, std::string_view unit, int decim
 
 std::string EncodeDataFile(const TListSerum& materials, const TListAnalytes& analytes) {
     ByteWriter w;
+    std::size_t estimate = 64 + MaterialSize * static_cast<std::size_t>(materials.Count());
+    for (int i = 0; i < analytes.Count(); ++i) estimate += 512 + QCPointSize * static_cast<std::size_t>(analytes[i].Count());
+    w.Reserve(estimate);
     WriteMaterials(w, materials);
     w.I32(analytes.Count());
     for (int i = 0; i < analytes.Count(); ++i) WriteAnalyte(w, analytes[i]);

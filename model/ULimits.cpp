@@ -177,7 +177,7 @@ void TAnalyte::ClassifyPoint(TQCPoint& point) const {
 }
 
 void TAnalyte::ClassifyAll() {
-    for (auto& p : points_) ClassifyPoint(*p);
+    for (TQCPoint* p : points_) ClassifyPoint(*p);
 }
 
 } // namespace tervanix

@@ -2,6 +2,7 @@
 // Stored records keep the field order and widths of the files; their codecs are in UCodec.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <stdexcept>
@@ -23,20 +24,27 @@ public:
 // Texts are 8-bit (Windows-1252) bytes; assigning a longer text keeps its first N characters.
 template <std::size_t N> class ShortString {
 public:
+    static_assert(N < 256);
     static constexpr std::size_t Capacity = N;
     ShortString() = default;
     ShortString(std::string_view text) { Assign(text); }
     ShortString(const char* text) { Assign(text); }
     ShortString(const std::string& text) { Assign(text); }
-    void Assign(std::string_view text) { text_ = std::string(text.substr(0, N)); }
-    const std::string& str() const { return text_; }
-    operator const std::string&() const { return text_; }
-    bool empty() const { return text_.empty(); }
-    std::size_t size() const { return text_.size(); }
-    friend bool operator==(const ShortString& a, const ShortString& b) { return a.text_ == b.text_; }
+    void Assign(std::string_view text) {
+        length_ = static_cast<std::uint8_t>(std::min(text.size(), N));
+        std::copy_n(text.data(), length_, chars_.data());
+    }
+    std::string str() const { return std::string(view()); }
+    std::string_view view() const { return std::string_view(chars_.data(), length_); }
+    operator std::string() const { return str(); }
+    bool empty() const { return length_ == 0; }
+    std::size_t size() const { return length_; }
+    friend bool operator==(const ShortString& a, const ShortString& b) { return a.view() == b.view(); }
 
 private:
-    std::string text_;
+    // Fixed storage, as in the files: a point stays a small, trivially copied record.
+    std::array<char, N> chars_{};
+    std::uint8_t length_ = 0;
 };
 
 enum TLevelStatus : std::uint8_t {
