@@ -260,17 +260,19 @@ void TWinValidCQ::CreateRunPanel() {
     panel2_ = MakePanel(this);
     panel2_->setObjectName(QStringLiteral("Panel2"));
     panel2_->setGeometry(0, Panel1Height, ClientWidth, RunPanelHeight(MaxLevels));
-    MakeLabel(QStringLiteral("Date / time"), panel2_, 10, 13);
-    panelDate_ = MakeTextPanel(panel2_, QRect(66, 9, 130, 21));
+    // Each caption followed by its panel, the comment panel taking what is left of the row.
+    QLabel* lblDate = MakeLabel(QStringLiteral("Date / time"), panel2_, 10, 13);
+    panelDate_ = MakeTextPanel(panel2_, QRect(lblDate->geometry().right() + 6, 9, 130, 21));
     panelDate_->setObjectName(QStringLiteral("PanelDate"));
     SetBackground(panelDate_, clYellow);
-    lblOperator_ = MakeLabel(QStringLiteral("Operator"), panel2_, 206, 13);
+    lblOperator_ = MakeLabel(QStringLiteral("Operator"), panel2_, panelDate_->geometry().right() + 10, 13);
     lblOperator_->setObjectName(QStringLiteral("LblOperator"));
-    panelOperator_ = MakeTextPanel(panel2_, QRect(254, 9, 46, 21));
+    panelOperator_ = MakeTextPanel(panel2_, QRect(lblOperator_->geometry().right() + 6, 9, 44, 21));
     panelOperator_->setObjectName(QStringLiteral("PanelOperator"));
-    lblComment_ = MakeLabel(QStringLiteral("Comment"), panel2_, 310, 13);
+    lblComment_ = MakeLabel(QStringLiteral("Comment"), panel2_, panelOperator_->geometry().right() + 10, 13);
     lblComment_->setObjectName(QStringLiteral("LblComment"));
-    panelComment_ = MakeTextPanel(panel2_, QRect(360, 9, 150, 21));
+    const int commentLeft = lblComment_->geometry().right() + 6;
+    panelComment_ = MakeTextPanel(panel2_, QRect(commentLeft, 9, ClientWidth - 10 - commentLeft, 21));
     panelComment_->setObjectName(QStringLiteral("PanelComment"));
 }
 
