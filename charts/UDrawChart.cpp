@@ -30,7 +30,7 @@ enum class THAlign { Left, Centre, Right };
 // over themselves, so the cell's background must be painted too.
 void DrawTextCell(QPainter& canvas, int x, int y, THAlign align, const QString& text, const QColor& ink,
                   const QColor& paper) {
-    const QFontMetrics metrics(canvas.font());
+    const QFontMetrics metrics = canvas.fontMetrics();
     const int width = metrics.horizontalAdvance(text);
     const int left = align == THAlign::Left ? x : align == THAlign::Centre ? x - width / 2 : x - width;
     const QRect cell(left, y, width, metrics.height());
@@ -163,7 +163,7 @@ TChartPainter::TChartPainter(QPainter& canvas, const TAnalyte& analyte) : canvas
 }
 
 void TChartPainter::ReadFontMetrics() {
-    const QFontMetrics metrics(canvas_.font());
+    const QFontMetrics metrics = canvas_.fontMetrics();
     lineHeight_ = metrics.height();
     charWidth_ = metrics.averageCharWidth();
 }

@@ -10,7 +10,7 @@
 #include "support/AnalyteBuilders.h"
 
 // Colours read in failure messages.
-void PrintTo(const QColor& colour, std::ostream* os) { *os << colour.name().toStdString(); }
+static void PrintTo(const QColor& colour, std::ostream* os) { *os << colour.name().toStdString(); }
 
 namespace tervanix {
 namespace {
