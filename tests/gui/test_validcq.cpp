@@ -78,7 +78,7 @@ TEST_F(ValidCQ, OkDiscardsRejectedLevelsAndKeepsTheMultirulesSwitch) {
     Make(2);
     TResu run = Run(10, {101, 99, 98});
     WhenModalOpens([this](QWidget*) {
-        EXPECT_TRUE(win.BtOK()->hasFocus());
+        EXPECT_EQ(win.focusWidget(), win.BtOK());
         Click(win.RejectButton(1));
         Click(win.CBWestg());
         Click(win.BtOK());
@@ -161,6 +161,7 @@ TEST_F(ValidCQ, RejectAndRetrieveReevaluateTheRulesAcrossLevels) {
 
     Click(win.RejectButton(2));
     EXPECT_EQ(win.RejectButton(2)->text(), "Retrieve QC3");
+    EXPECT_EQ(win.focusWidget(), win.BtOK());
     EXPECT_EQ(win.Result().ParticipatingCount, 2);
     EXPECT_EQ(win.Result().Alarm, TRuleState::Warning);
     EXPECT_EQ(PixelAt(box, x, y), Yellow);
