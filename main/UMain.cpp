@@ -1,0 +1,858 @@
+#include "main/UMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimeEdit>
+#include <QTimer>
+#include <QToolButton>
+#include <cmath>
+
+#include "dialogs/UMotPass.h"
+#include "dialogs/UWinComment.h"
+#include "main/UAnsi.h"
+#include "main/UMessages.h"
+#include "main/UReaders.h"
+#include "main/UResources.h"
+#include "main/UValidCQ.h"
+#include "model/UAnalyte.h"
+#include "model/UBackup.h"
+#include "model/UClock.h"
+#include "model/UDataLoadSave.h"
+#include "model/UDateTime.h"
+#include "model/UFormat.h"
+#include "model/UGlobals.h"
+#include "model/UWestgard.h"
+
+namespace tervanix {
+namespace {
+
+constexpr int ClientWidth = 792;
+constexpr int ClientHeight = 526;
+const QColor Lime(0, 255, 0);
+const QColor Red(255, 0, 0);
+const QColor Navy(0, 0, 128);
+const QColor Yellow(255, 255, 0);
+
+QString Text(const std::string& bytes) { return FromAnsi(bytes); }
+
+QLabel* MakeLabel(QWidget* parent, const QString& text, QRect geometry, const char* name = nullptr) {
+    auto* label = new QLabel(text, parent);
+    label->setGeometry(geometry);
+    if (name) label->setObjectName(QString::fromLatin1(name));
+    return label;
+}
+
+QDate ToQDate(TDateTime dt) {
+    const TDateParts d = DecodeDate(dt);
+    return QDate(d.Year, d.Month, d.Day);
+}
+
+QTime ToQTime(TDateTime dt) {
+    const TTimeParts t = DecodeTime(dt);
+    return QTime(t.Hour, t.Minute, t.Second);
+}
+
+// The status mark of a level in the comment pop-up; none for a level without value.
+QPixmap StatusBitmap(std::uint8_t status) {
+    switch (status) {
+    case qsInControl: return ResourceBitmap(QStringLiteral("PUCEVERTE"));
+    case qsHighAlert:
+    case qsLowAlert: return ResourceBitmap(QStringLiteral("PUCEJAUNE"));
+    case qsHighAction:
+    case qsLowAction: return ResourceBitmap(QStringLiteral("PUCEROUGE"));
+    case qsDiscarded: return ResourceBitmap(QStringLiteral("CROIXROUGE"));
+    default: return QPixmap();
+    }
+}
+
+} // namespace
+
+// ---- Paint box and indicator shapes ----
+
+TChartPaintBox::TChartPaintBox(QWidget* parent) : QWidget(parent) {
+    setAutoFillBackground(false);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TChartPaintBox::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (OnPaint) OnPaint(painter);
+}
+
+void TChartPaintBox::mousePressEvent(QMouseEvent* event) {
+    if (OnMouseDown) OnMouseDown(event->button(), event->modifiers(), event->position().toPoint());
+}
+
+void TChartPaintBox::mouseMoveEvent(QMouseEvent* event) {
+    if (OnMouseMove) OnMouseMove(event->buttons(), event->modifiers(), event->position().toPoint());
+}
+
+void TChartPaintBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The double-click comes first, then the press that completes it, as the operator expects
+    // from a double-click that opened a window.
+    if (OnDoubleClick) OnDoubleClick();
+    mousePressEvent(event);
+}
+
+TIndicatorShape::TIndicatorShape(TForm form, QWidget* button) : QWidget(button), form_(form), colour_(Lime) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void TIndicatorShape::SetColour(const QColor& colour) {
+    colour_ = colour;
+    update();
+}
+
+void TIndicatorShape::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing, form_ == TForm::Circle);
+    p.setPen(Qt::black);
+    p.setBrush(colour_);
+    const QRect r = rect().adjusted(0, 0, -1, -1);
+    if (form_ == TForm::Circle)
+        p.drawEllipse(r);
+    else
+        p.drawRect(r);
+}
+
+QString ScreenCheckMessage(double dotsPerInch, int screenWidth) {
+    if (std::lround(dotsPerInch) != 96)
+        return QStringLiteral("You  are not using the small screen font.\rYou must change it to the small one (96 "
+                              "pixels per inch).");
+    if (screenWidth == 640)
+        return QStringLiteral("Your screen resolution is 640 x 480 pixels.\rThe programme needs a minimum resolution "
+                              "of 800 x 600 pixels.\rYou must change it.");
+    return QString();
+}
+
+// ---- Creation ----
+
+TWinMain::TWinMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("WinMain"));
+    setWindowTitle(QStringLiteral("Tervanix server"));
+    auto* client = new QWidget(this);
+    client->setFixedSize(ClientWidth, ClientHeight);
+    setCentralWidget(client);
+    CreateChartPanel(client);
+    CreatePageControl(client);
+    CreateBottomBar(client);
+    CreateMenus();
+    CreateTimers();
+    CreateKeys();
+    winComment_ = new TWinComment(this);
+    FillOperatorList();
+    ClearEntryFields();
+    // Single border, no maximising: the layout is drawn at fixed pixel positions.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    adjustSize();
+    setFixedSize(sizeHint());
+    RefreshQueueIndicator();
+}
+
+TWinMain::~TWinMain() = default;
+
+void TWinMain::CreateChartPanel(QWidget* client) {
+    panelPBox_ = new QWidget(client);
+    panelPBox_->setObjectName(QStringLiteral("PanelPBox"));
+    panelPBox_->setGeometry(0, 0, 602, 482);
+    panelPBox_->setAutoFillBackground(true);
+    QPalette white = panelPBox_->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    panelPBox_->setPalette(white);
+
+    pbox_ = new TChartPaintBox(panelPBox_);
+    pbox_->setObjectName(QStringLiteral("PBox"));
+    pbox_->setGeometry(1, 1, 600, 454);
+    pbox_->setMouseTracking(true);
+    pbox_->OnPaint = [this](QPainter& p) { PaintChartArea(p); };
+    pbox_->OnMouseDown = [this](Qt::MouseButton b, Qt::KeyboardModifiers m, QPoint pos) { ChartMouseDown(b, m, pos); };
+    pbox_->OnMouseMove = [this](Qt::MouseButtons b, Qt::KeyboardModifiers m, QPoint pos) { ChartMouseMove(b, m, pos); };
+    pbox_->OnDoubleClick = [this] { ChartDoubleClick(); };
+
+    auto makeDatePanel = [this](const char* name, int left) {
+        auto* panel = MakeLabel(panelPBox_, QString(), QRect(left, 457, 78, 22), name);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setAlignment(Qt::AlignCenter);
+        panel->hide();
+        return panel;
+    };
+    panelDateDeb_ = makeDatePanel("PanelDateDeb", 2);
+    panelDateFin_ = makeDatePanel("PanelDateFin", 522);
+    scrollBar_ = new QScrollBar(Qt::Horizontal, panelPBox_);
+    scrollBar_->setObjectName(QStringLiteral("ScrollBar"));
+    scrollBar_->setGeometry(82, 458, 438, 20);
+    scrollBar_->setPageStep(20);
+    scrollBar_->hide();
+    connect(scrollBar_, &QScrollBar::valueChanged, this, [this](int position) { ScrollBarChange(position); });
+}
+
+void TWinMain::CreatePageControl(QWidget* client) {
+    panelNomAnal_ = MakeLabel(client, QString(), QRect(602, 0, 190, 26), "PanelNomAnal");
+    panelNomAnal_->setAlignment(Qt::AlignCenter);
+    panelNomAnal_->setAutoFillBackground(true);
+    QPalette pal = panelNomAnal_->palette();
+    pal.setColor(QPalette::Window, Navy);
+    pal.setColor(QPalette::WindowText, Yellow);
+    panelNomAnal_->setPalette(pal);
+    QFont bold = panelNomAnal_->font();
+    bold.setBold(true);
+    panelNomAnal_->setFont(bold);
+
+    pageControl_ = new QTabWidget(client);
+    pageControl_->setObjectName(QStringLiteral("PageControl"));
+    pageControl_->setGeometry(601, 26, 191, 456);
+    pageControl_->tabBar()->hide();
+    tabSheetEnter_ = new QWidget();
+    tabSheetEnter_->setObjectName(QStringLiteral("TabSheetEnter"));
+    pageControl_->addTab(tabSheetEnter_, QStringLiteral("Enter"));
+    CreateEnterPage(tabSheetEnter_);
+}
+
+void TWinMain::CreateEnterPage(QWidget* page) {
+    auto* headline = MakeLabel(page, QStringLiteral("Entry of QC points"), QRect(0, 4, 185, 16), "LblEnterTitle");
+    headline->setAlignment(Qt::AlignCenter);
+    QFont bold = headline->font();
+    bold.setBold(true);
+    headline->setFont(bold);
+    QPalette red = headline->palette();
+    red.setColor(QPalette::WindowText, Red);
+    headline->setPalette(red);
+
+    auto* lblDate = MakeLabel(page, QStringLiteral("&Date"), QRect(5, 24, 60, 14));
+    datePicker_ = new QDateEdit(page);
+    datePicker_->setObjectName(QStringLiteral("DatePicker"));
+    datePicker_->setGeometry(5, 40, 94, 21);
+    datePicker_->setCalendarPopup(true);
+    datePicker_->setDisplayFormat(QString::fromStdString(Locale().ShortDateFormat));
+    datePicker_->setMinimumDate(QDate(1900, 1, 1)); // day numbers stay positive
+    lblDate->setBuddy(datePicker_);
+
+    auto* lblTime = MakeLabel(page, QStringLiteral("&Time"), QRect(103, 24, 60, 14));
+    timePicker_ = new QTimeEdit(page);
+    timePicker_->setObjectName(QStringLiteral("TimePicker"));
+    timePicker_->setGeometry(103, 40, 80, 21);
+    timePicker_->setDisplayFormat(QString::fromStdString(Locale().LongTimeFormat));
+    lblTime->setBuddy(timePicker_);
+
+    for (int level = 0; level < MaxLevels; ++level) CreateLevelRow(page, level);
+
+    auto* lblOperator = MakeLabel(page, QStringLiteral("&Operator"), QRect(5, 158, 60, 14));
+    cbOperator_ = new QComboBox(page);
+    cbOperator_->setObjectName(QStringLiteral("CBOperator"));
+    cbOperator_->setEditable(true);
+    cbOperator_->setInsertPolicy(QComboBox::NoInsert);
+    cbOperator_->lineEdit()->setMaxLength(4);
+    cbOperator_->setGeometry(85, 155, 70, 21);
+    lblOperator->setBuddy(cbOperator_);
+
+    auto* lblComment = MakeLabel(page, QStringLiteral("Co&mment"), QRect(5, 184, 60, 14));
+    auto* commentIcon = new QLabel(page);
+    commentIcon->setPixmap(ResourceBitmap(QStringLiteral("COMMENT")));
+    commentIcon->setGeometry(68, 184, 12, 12);
+    editComment_ = new QLineEdit(page);
+    editComment_->setObjectName(QStringLiteral("EditComment"));
+    editComment_->setMaxLength(20);
+    editComment_->setGeometry(5, 200, 178, 21);
+    lblComment->setBuddy(editComment_);
+
+    btOKEnter_ = new QPushButton(QStringLiteral("OK"), page);
+    btOKEnter_->setObjectName(QStringLiteral("BtOKEnter"));
+    btOKEnter_->setGeometry(5, 230, 86, 25);
+    btOKEnter_->setFocusPolicy(Qt::ClickFocus);
+    connect(btOKEnter_, &QPushButton::clicked, this, [this] { SubmitRun(); });
+    btRAZ_ = new QPushButton(QStringLiteral("Cl&ear"), page);
+    btRAZ_->setObjectName(QStringLiteral("BtRAZEntryFields"));
+    btRAZ_->setGeometry(97, 230, 86, 25);
+    btRAZ_->setFocusPolicy(Qt::ClickFocus);
+    connect(btRAZ_, &QPushButton::clicked, this, [this] { ClearClick(); });
+
+    auto* lblAnalytes = MakeLabel(page, QStringLiteral("Anal&ytes"), QRect(5, 264, 80, 14));
+    lbAnalytes_ = new QListWidget(page);
+    lbAnalytes_->setObjectName(QStringLiteral("LBAnalytes"));
+    lbAnalytes_->setGeometry(5, 280, 178, 166);
+    lblAnalytes->setBuddy(lbAnalytes_);
+    connect(lbAnalytes_, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0) SelectAnalyte(row);
+    });
+
+    QWidget::setTabOrder(datePicker_, timePicker_);
+    QWidget::setTabOrder(timePicker_, levelRows_[0].Edit);
+    QWidget::setTabOrder(levelRows_[0].Edit, levelRows_[1].Edit);
+    QWidget::setTabOrder(levelRows_[1].Edit, levelRows_[2].Edit);
+    QWidget::setTabOrder(levelRows_[2].Edit, cbOperator_);
+    QWidget::setTabOrder(cbOperator_, editComment_);
+    QWidget::setTabOrder(editComment_, lbAnalytes_);
+}
+
+void TWinMain::CreateLevelRow(QWidget* page, int level) {
+    TLevelRow& row = levelRows_[static_cast<std::size_t>(level)];
+    const QString n = QString::number(level + 1);
+    row.Material = MakeLabel(page, QString(), QRect(5, 28 * level + 70, 72, 16));
+    row.Material->setObjectName(QStringLiteral("LblMaterial") + n);
+    row.Edit = new QLineEdit(page);
+    row.Edit->setObjectName(QStringLiteral("EditLevel") + n);
+    row.Edit->setGeometry(85, 28 * level + 67, 50, 21);
+    row.Unit = MakeLabel(page, QString(), QRect(138, 28 * level + 70, 47, 16));
+    row.Unit->setObjectName(QStringLiteral("LblUnit") + n);
+}
+
+void TWinMain::CreateBottomBar(QWidget* client) {
+    auto* panel1 = new QWidget(client);
+    panel1->setObjectName(QStringLiteral("Panel1"));
+    panel1->setGeometry(0, 482, ClientWidth, ClientHeight - 482);
+    auto makeButton = [panel1](const QString& caption, const char* name, int left) {
+        auto* button = new QToolButton(panel1);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setText(caption);
+        button->setGeometry(left, 5, 86, 34);
+        button->setFocusPolicy(Qt::NoFocus);
+        return button;
+    };
+    btFifo_ = makeButton(QStringLiteral("&Queue : 0"), "BtFifo", 4);
+    shapeFifo_ = new TIndicatorShape(TIndicatorShape::TForm::Circle, btFifo_);
+    shapeFifo_->setObjectName(QStringLiteral("ShapeFifo"));
+    shapeFifo_->setGeometry(btFifo_->width() - 15, (btFifo_->height() - 10) / 2, 10, 10);
+    connect(btFifo_, &QToolButton::clicked, this, [this] { RecallQueuedRun(); });
+    btExit_ = makeButton(QStringLiteral("E&xit"), "BtExit", ClientWidth - 4 - 86);
+    connect(btExit_, &QToolButton::clicked, this, [this] { close(); });
+}
+
+void TWinMain::CreateMenus() {
+    QMenu* special = menuBar()->addMenu(QStringLiteral("&Special functions"));
+    special->setObjectName(QStringLiteral("MnuSpecial"));
+    mnuClearFifo_ = special->addAction(QStringLiteral("&Clear queue"));
+    mnuClearFifo_->setObjectName(QStringLiteral("MnuClearFifo"));
+    connect(mnuClearFifo_, &QAction::triggered, this, [this] { ClearQueue(); });
+}
+
+void TWinMain::CreateTimers() {
+    timerBtFifo_ = new QTimer(this);
+    timerBtFifo_->setObjectName(QStringLiteral("TimerBtFifo"));
+    timerBtFifo_->setInterval(300);
+    connect(timerBtFifo_, &QTimer::timeout, this, [this] { TimerBtFifoTick(); });
+    timerBackUp_ = new QTimer(this);
+    timerBackUp_->setObjectName(QStringLiteral("TimerBackUp"));
+    timerBackUp_->setInterval(300);
+    connect(timerBackUp_, &QTimer::timeout, this, [this] { TimerBackUpTick(); });
+}
+
+void TWinMain::CreateKeys() {
+    auto* altF4 = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this);
+    connect(altF4, &QShortcut::activated, this, [this] { close(); });
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] {
+        if (Embedded) hide();
+    });
+}
+
+void TWinMain::SetValidation(TValidation validation) { validation_ = std::move(validation); }
+
+// ---- Showing and closing ----
+
+void TWinMain::PlaceOnScreen() {
+    const QScreen* s = screen();
+    if (!s) return;
+    const QRect desktop = s->availableGeometry();
+    if (s->geometry().width() == 800)
+        move(0, 0);
+    else
+        move(desktop.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+}
+
+bool TWinMain::RunStartupChecks() {
+    const QScreen* s = screen();
+    if (!s) return true;
+    const QString message = ScreenCheckMessage(s->logicalDotsPerInch(), s->geometry().width());
+    if (message.isEmpty()) return true;
+    ShowError(message);
+    forcedClose_ = true;
+    QTimer::singleShot(0, this, [this] { close(); });
+    return false;
+}
+
+void TWinMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (event->spontaneous()) return; // restored from the taskbar: nothing to renew
+    if (firstShowing_ && !Embedded && screenChecks_) {
+        firstShowing_ = false;
+        if (!RunStartupChecks()) return;
+    }
+    firstShowing_ = false;
+    EveryShowing();
+}
+
+void TWinMain::EveryShowing() {
+    RebuildAnalyteList();
+    view_.EraseMarks = {};
+    doubleClickFlag_ = false;
+    ApplyBackupReminder();
+    RefreshQueueIndicator();
+}
+
+void TWinMain::closeEvent(QCloseEvent* event) {
+    if (Embedded) {
+        HideCommentPopup();
+        hide();
+        event->ignore();
+        return;
+    }
+    if (forcedClose_ || Confirm(QStringLiteral("Exit Tervanix"))) {
+        HideCommentPopup();
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+// ---- Analyte list and chart window ----
+
+void TWinMain::RebuildAnalyteList() {
+    pageControl_->setCurrentWidget(tabSheetEnter_);
+    pageTag_ = 0;
+    ClearDateInterval();
+    {
+        const QSignalBlocker quiet(lbAnalytes_);
+        lbAnalytes_->clear();
+    }
+    if (Analytes.Count() == 0) {
+        ClearAnalyteSelection();
+    } else {
+        int row = Analytes.IndexOf(current_);
+        if (row < 0) row = 0;
+        {
+            const QSignalBlocker quiet(lbAnalytes_);
+            for (int i = 0; i < Analytes.Count(); ++i) lbAnalytes_->addItem(Text(Analytes[i].Name.str()));
+            lbAnalytes_->setCurrentRow(row);
+        }
+        SelectAnalyte(row);
+    }
+    datePicker_->setFocus();
+}
+
+void TWinMain::ClearAnalyteSelection() {
+    panelNomAnal_->clear();
+    current_ = nullptr;
+    view_.SelectedPoint = -1;
+    for (TLevelRow& row : levelRows_) {
+        row.Material->hide();
+        row.Edit->hide();
+        row.Unit->hide();
+    }
+    RecomputeChartWindow();
+    RepaintChart();
+}
+
+void TWinMain::SelectAnalyte(int row) {
+    if (row < 0 || row >= Analytes.Count()) return;
+    HideCommentPopup();
+    current_ = &Analytes[row];
+    view_.SelectedPoint = -1;
+    RecomputeChartWindow();
+    panelNomAnal_->setText(Text(current_->Name.str()));
+    ShowLevelRows();
+    ClearEntryFields();
+    RepaintChart();
+}
+
+void TWinMain::ShowLevelRows() {
+    for (int level = 0; level < MaxLevels; ++level) {
+        TLevelRow& row = levelRows_[static_cast<std::size_t>(level)];
+        const bool shown = current_ && level < current_->LevelCount;
+        if (shown) {
+            const TMaterial& m = Materials.FindById(current_->MaterialId[static_cast<std::size_t>(level)]);
+            row.Material->setText(Text(m.Name.str()));
+            row.Unit->setText(Text(current_->UnitName.str()));
+        }
+        row.Material->setVisible(shown);
+        row.Edit->setVisible(shown);
+        row.Unit->setVisible(shown);
+    }
+}
+
+void TWinMain::RecomputeChartWindow() {
+    if (!current_) {
+        window_ = TChartWindow();
+    } else {
+        window_ = ComputeChartWindow(current_->Count(), view_.SelectedPoint);
+    }
+    view_.First = window_.First;
+    view_.Last = window_.Last;
+    if (window_.Scrollable) {
+        const QSignalBlocker quiet(scrollBar_);
+        scrollBar_->setRange(0, window_.ScrollMax);
+        scrollBar_->setValue(window_.First);
+        panelDateDeb_->setText(Text(FormatDate(current_->Point(0).DateTime)));
+        panelDateFin_->setText(Text(FormatDate(current_->Point(current_->Count() - 1).DateTime)));
+    }
+    scrollBar_->setVisible(window_.Scrollable);
+    panelDateDeb_->setVisible(window_.Scrollable);
+    panelDateFin_->setVisible(window_.Scrollable);
+}
+
+void TWinMain::ScrollBarChange(int position) {
+    if (position == view_.First) return;
+    HideCommentPopup();
+    view_.First = position;
+    view_.Last = position + ChartWindowSize - 1;
+    window_.First = view_.First;
+    window_.Last = view_.Last;
+    RedrawPlots();
+}
+
+void TWinMain::RepaintChart() { pbox_->update(); }
+
+void TWinMain::RedrawPlots() { pbox_->update(ChartWindowRect()); }
+
+void TWinMain::PaintChartArea(QPainter& painter) {
+    if (current_)
+        PaintAnalyteCharts(painter, pbox_->rect(), *current_, view_);
+    else
+        painter.fillRect(pbox_->rect(), Qt::white);
+}
+
+void TWinMain::AfterSeriesChanged() {
+    if (current_) current_->RecomputeAll();
+    view_.SelectedPoint = -1;
+    RecomputeChartWindow();
+    RepaintChart();
+}
+
+// ---- Mouse on the chart ----
+
+void TWinMain::ChartMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos) {
+    HideCommentPopup();
+    if (!current_) return;
+    if (doubleClickFlag_) {
+        doubleClickFlag_ = false;
+        view_.SelectedPoint = -1;
+        RedrawPlots();
+        return;
+    }
+    const int k = ClickColumn(pos.x());
+    if (!ColumnHoldsPoint(k, view_.First, current_->Count())) {
+        ClickOutsidePoints();
+        return;
+    }
+    const int levels = current_->LevelCount;
+    if (pageTag_ == 1 && pos.y() > DateBandY(levels))
+        ClickOnDateBand(button, modifiers, k);
+    else if (pageTag_ == 0 && pos.y() > PlotsTop(levels) - 17 && pos.y() < DateBandY(levels))
+        ClickOnPoint(button, k, pos.y());
+}
+
+void TWinMain::ClickOnPoint(Qt::MouseButton button, int k, int y) {
+    view_.SelectedPoint = view_.First + k;
+    RedrawPlots();
+    if (button == Qt::RightButton) ShowCommentPopup(k, y);
+}
+
+void TWinMain::ClickOnDateBand(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int k) {
+    if (button != Qt::LeftButton) return;
+    const int index = view_.First + k;
+    if (modifiers == Qt::NoModifier)
+        SetDateInterval(index, index, index);
+    else if (modifiers == Qt::ShiftModifier && intervalAnchor_ >= 0)
+        SetDateInterval(std::min(intervalAnchor_, index), std::max(intervalAnchor_, index), intervalAnchor_);
+    else
+        return;
+    RedrawPlots();
+    RefreshLockStatistics();
+}
+
+void TWinMain::ClickOutsidePoints() {
+    if (view_.SelectedPoint >= 0) {
+        view_.SelectedPoint = -1;
+        RedrawPlots();
+    } else if (view_.IntervalFrom >= 0 || intervalAnchor_ >= 0) {
+        ClearDateInterval();
+        RedrawPlots();
+        RefreshLockStatistics();
+    }
+}
+
+void TWinMain::ChartMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint pos) {
+    if (!current_ || buttons != Qt::LeftButton || modifiers != Qt::NoModifier || intervalAnchor_ < 0) return;
+    if (pos.y() <= DateBandY(current_->LevelCount)) return;
+    const int k = DragColumn(pos.x(), view_.First, view_.Last);
+    switch (DragActionAt(pos.x(), current_->Count(), view_.First, window_.ScrollMax)) {
+    case TDragAction::SetInterval: break;
+    case TDragAction::ScrollBack: ScrollOnePoint(-1); break;
+    case TDragAction::ScrollForward: ScrollOnePoint(+1); break;
+    case TDragAction::None: RefreshLockStatistics(); return;
+    }
+    const int index = view_.First + k;
+    SetDateInterval(std::min(intervalAnchor_, index), std::max(intervalAnchor_, index), intervalAnchor_);
+    RedrawPlots();
+    RefreshLockStatistics();
+}
+
+void TWinMain::ScrollOnePoint(int delta) {
+    view_.First += delta;
+    view_.Last = view_.First + ChartWindowSize - 1;
+    window_.First = view_.First;
+    window_.Last = view_.Last;
+    const QSignalBlocker quiet(scrollBar_);
+    scrollBar_->setValue(view_.First);
+}
+
+void TWinMain::ChartDoubleClick() {
+    // The data table that a double-click on a selected point opens comes with its own window.
+}
+
+void TWinMain::SetDateInterval(int from, int to, int anchor) {
+    view_.IntervalFrom = from;
+    view_.IntervalTo = to;
+    intervalAnchor_ = anchor;
+}
+
+void TWinMain::ClearDateInterval() { SetDateInterval(-1, -1, -1); }
+
+void TWinMain::RefreshLockStatistics() {
+    // The Lock page shows the partial statistics of the date interval; it has none to show yet.
+}
+
+// ---- Comment pop-up ----
+
+void TWinMain::ShowCommentPopup(int k, int y) {
+    const int index = view_.First + k;
+    const TQCPoint& point = current_->Point(index);
+    winComment_->Clear();
+    winComment_->SetCaption(Text(FormatDate(point.DateTime) + " " + FormatTime(point.DateTime)));
+    for (int level = 0; level < current_->LevelCount && level < MaxLevels; ++level) {
+        const TLevelResult& r = point.Levels[static_cast<std::size_t>(level)];
+        const QString value =
+            r.Status == qsNoValue ? QStringLiteral("absent") : Text(FormatFixed(r.Value, 15, current_->Decimals));
+        winComment_->AddLine(LevelMaterial(level)->text() + QStringLiteral(" = ") + value, StatusBitmap(r.Status));
+    }
+    if (point.CommentId >= 0) winComment_->AddLine(Text(current_->CommentText(point.CommentId)));
+    if (!point.Operator.empty()) winComment_->AddLine(QStringLiteral("Operator = ") + Text(point.Operator.str()));
+    const QPoint origin = pbox_->mapToGlobal(QPoint(0, 0));
+    winComment_->ShowAt(QPoint(origin.x() + 15 * k + 45, origin.y() + y - 20));
+}
+
+void TWinMain::HideCommentPopup() {
+    if (winComment_ && winComment_->isVisible()) winComment_->hide();
+}
+
+// ---- Indicators ----
+
+void TWinMain::RefreshQueueIndicator() {
+    btFifo_->setText(QStringLiteral("&Queue : ") + QString::number(Queue.Count()));
+    if (Queue.Count() > 0) {
+        if (!timerBtFifo_->isActive()) timerBtFifo_->start();
+    } else {
+        timerBtFifo_->stop();
+        shapeFifo_->SetColour(Lime);
+    }
+}
+
+void TWinMain::TimerBtFifoTick() {
+    const QColor face = palette().color(QPalette::Button);
+    shapeFifo_->SetColour(shapeFifo_->Colour() == Red ? face : Red);
+}
+
+void TWinMain::ApplyBackupReminder() {
+    if (BackupDue() && !timerBackUp_->isActive()) timerBackUp_->start();
+}
+
+void TWinMain::TimerBackUpTick() {
+    // The backup button carries the blinking rectangle; until it is on the bar the reminder only runs.
+}
+
+// ---- Entry of a run ----
+
+void TWinMain::ClearEntryFields() {
+    for (TLevelRow& row : levelRows_) row.Edit->clear();
+    datePicker_->setDate(ToQDate(Today()));
+    timePicker_->setTime(ToQTime(Now()));
+    editComment_->clear();
+    cbOperator_->setEditText(QString());
+}
+
+void TWinMain::ClearClick() {
+    ClearEntryFields();
+    levelRows_[0].Edit->setFocus();
+}
+
+void TWinMain::FillOperatorList() {
+    cbOperator_->clear();
+    for (const std::string& code : Operators.Items()) cbOperator_->addItem(Text(code));
+    cbOperator_->setEditText(QString());
+}
+
+TResu TWinMain::ReadEnteredRun() {
+    TResu run;
+    run.StandaloneFlag = 1;
+    run.AnalyteName = current_->Name.str();
+    run.Comment = ToAnsi(editComment_->text().trimmed());
+    run.Operator = ToAnsi(cbOperator_->currentText().trimmed());
+    const QDate d = datePicker_->date();
+    const QTime t = timePicker_->time();
+    run.DateTime = EncodeDate(d.year(), d.month(), d.day()) + EncodeTime(t.hour(), t.minute(), t.second(), 0);
+    bool anyValue = false;
+    for (int level = 0; level < current_->LevelCount && level < MaxLevels; ++level) {
+        run.Levels[static_cast<std::size_t>(level)] = ReadLevelResult(LevelEdit(level));
+        anyValue = anyValue || run.Levels[static_cast<std::size_t>(level)].Status != qsNoValue;
+    }
+    if (!anyValue) {
+        ShowError(QStringLiteral("No data"));
+        datePicker_->setFocus();
+        throw EAbortSilently();
+    }
+    return run;
+}
+
+void TWinMain::SubmitRun() {
+    if (!current_) {
+        ShowError(QStringLiteral("No analyte."));
+        return;
+    }
+    levelRows_[0].Edit->setFocus();
+    QApplication::processEvents(); // an edit in progress is finished first
+    try {
+        TResu run = ReadEnteredRun();
+        if (!ValidateAndStore(*current_, run)) {
+            Queue.Push(std::move(run));
+            RefreshQueueIndicator();
+        }
+        ClearEntryFields();
+        ApplyBackupReminder();
+    } catch (const EAbortSilently&) {
+    } catch (const std::exception& e) {
+        ShowError(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+bool TWinMain::ValidateAndStore(TAnalyte& analyte, TResu& run) {
+    ClassifyRun(analyte, run);
+    bool accepted = false;
+    if (validation_) {
+        accepted = validation_(analyte, run);
+    } else {
+        if (!winValidCQ_) winValidCQ_ = new TWinValidCQ(this);
+        accepted = winValidCQ_->Execute(analyte, run);
+    }
+    if (accepted) StoreRun(analyte, run);
+    return accepted;
+}
+
+void TWinMain::StoreRun(TAnalyte& analyte, const TResu& run) {
+    const int index = analyte.AddPoint(run);
+    analyte.RecomputeAll();
+    if (&analyte == current_) view_.SelectedPoint = index;
+    RecomputeChartWindow();
+    RepaintChart();
+    SaveData();
+}
+
+void TWinMain::SaveData() {
+    // The run stays in the series when the file cannot be written: it is saved again at exit.
+    try {
+        SaveDataFile(BasePath + ".qcf");
+    } catch (const std::exception& e) {
+        ShowError(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void TWinMain::LoadPointForCorrection(const TQCPoint* point) {
+    if (!current_) return;
+    const int index = current_->IndexOf(point);
+    if (index < 0) return;
+    const TQCPoint& p = current_->Point(index);
+    datePicker_->setDate(ToQDate(p.DateTime));
+    timePicker_->setTime(ToQTime(p.DateTime));
+    cbOperator_->setEditText(Text(p.Operator.str()));
+    for (int level = 0; level < current_->LevelCount && level < MaxLevels; ++level) {
+        const TLevelResult& r = p.Levels[static_cast<std::size_t>(level)];
+        LevelEdit(level)->setText(r.Status == qsNoValue ? QString() : Text(FormatFixed(r.Value, 8, current_->Decimals)));
+    }
+    editComment_->setText(p.CommentId >= 0 ? Text(current_->CommentText(p.CommentId)) : QString());
+    current_->DeletePoint(index);
+}
+
+// ---- Queue ----
+
+TAnalyte& TWinMain::AnalyteForQueuedRun(const TResu& run, bool& changed) {
+    TAnalyte* analyte = Analytes.FindByName(run.AnalyteName);
+    if (!analyte) {
+        analyte = &Analytes.Add(std::make_unique<TAnalyte>(run.AnalyteName, "mmol/L", 2, 3, false));
+        changed = true;
+    }
+    if (run.Levels[2].Status != qsNoValue && analyte->LevelCount < 3) {
+        analyte->SetLevelCount(3);
+        changed = true;
+    } else if (run.Levels[1].Status != qsNoValue && analyte->LevelCount == 1) {
+        analyte->SetLevelCount(2);
+        changed = true;
+    }
+    return *analyte;
+}
+
+void TWinMain::RecallQueuedRun() {
+    if (Queue.Count() == 0) {
+        ShowError(QStringLiteral("Nothing in the queue"));
+        ApplyBackupReminder();
+        return;
+    }
+    std::optional<TResu> popped = Queue.Pop();
+    RefreshQueueIndicator();
+    TResu run = std::move(*popped);
+    bool handled = false;
+    try {
+        bool changed = false;
+        TAnalyte& analyte = AnalyteForQueuedRun(run, changed);
+        if (&analyte != current_) {
+            current_ = &analyte;
+            changed = true;
+        }
+        if (changed) RebuildAnalyteList();
+        const bool stored = ValidateAndStore(analyte, run);
+        handled = true;
+        if (stored) {
+            ClearEntryFields();
+        } else {
+            Queue.Push(std::move(run));
+            RefreshQueueIndicator();
+        }
+    } catch (const std::exception& e) {
+        // A run that was neither stored nor handed back would be lost: it goes back in the queue.
+        if (!handled) {
+            Queue.Push(std::move(run));
+            RefreshQueueIndicator();
+        }
+        ShowError(QString::fromLocal8Bit(e.what()));
+    }
+    ApplyBackupReminder();
+}
+
+void TWinMain::ClearQueue() {
+    if (Queue.Count() == 0) {
+        ShowError(QStringLiteral("Nothing in the queue."));
+        return;
+    }
+    if (!Settings.Password.empty() && !AskPassword(this)) return;
+    if (!Confirm(QStringLiteral("Erase ") + QString::number(Queue.Count()) +
+                 QStringLiteral(" control points in the queue ?")))
+        return;
+    Queue.Clear();
+    RefreshQueueIndicator();
+}
+
+} // namespace tervanix

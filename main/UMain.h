@@ -1,0 +1,235 @@
+// The program's main window: the analyte list, the Levey-Jennings charts of the current analyte
+// over a window of 31 points, the entry of runs, the queue of runs waiting for validation, and the
+// commands that open every other function.
+#pragma once
+
+#include <QMainWindow>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "charts/UDrawChart.h"
+#include "main/UChartWindow.h"
+#include "model/UTypes.h"
+
+class QAction;
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QScrollBar;
+class QTabWidget;
+class QTimeEdit;
+class QTimer;
+class QToolButton;
+
+namespace tervanix {
+
+class TAnalyte;
+class TWinComment;
+class TWinValidCQ;
+
+// The paint box of the charts: paints and reports the mouse through the window's handlers.
+class TChartPaintBox : public QWidget {
+public:
+    explicit TChartPaintBox(QWidget* parent);
+    std::function<void(QPainter&)> OnPaint;
+    std::function<void(Qt::MouseButton, Qt::KeyboardModifiers, QPoint)> OnMouseDown;
+    std::function<void(Qt::MouseButtons, Qt::KeyboardModifiers, QPoint)> OnMouseMove;
+    std::function<void()> OnDoubleClick;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+};
+
+// A small coloured shape drawn on a speed button; clicks go through to the button.
+class TIndicatorShape : public QWidget {
+public:
+    enum class TForm { Circle, Rectangle };
+    TIndicatorShape(TForm form, QWidget* button);
+    void SetColour(const QColor& colour);
+    const QColor& Colour() const { return colour_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    TForm form_;
+    QColor colour_;
+};
+
+// The message of a failed start-up check of the screen, empty when the screen will do.
+QString ScreenCheckMessage(double dotsPerInch, int screenWidth);
+
+class TWinMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // Answers the validation of a run: true on OK (the run then holds its final statuses).
+    using TValidation = std::function<bool(TAnalyte& analyte, TResu& run)>;
+
+    explicit TWinMain(QWidget* parent = nullptr);
+    ~TWinMain() override;
+
+    // Replaces the validation dialog (tests); an empty function restores the dialog.
+    void SetValidation(TValidation validation);
+
+    // Analyte list and charts.
+    void RebuildAnalyteList();
+    void SelectAnalyte(int row);
+    void RecomputeChartWindow();
+    void RepaintChart();
+    void RedrawPlots();
+    // After a command changed the current series: limits recomputed, no point selected, window and
+    // chart renewed.
+    void AfterSeriesChanged();
+
+    // Indicators.
+    void RefreshQueueIndicator();
+    void ApplyBackupReminder();
+
+    // Entry of a run.
+    void SubmitRun();
+    void ClearEntryFields();
+    void ClearClick();
+    // Takes a stored point of the current analyte back into the entry fields and out of the series.
+    void LoadPointForCorrection(const TQCPoint* point);
+
+    // Queue.
+    void RecallQueuedRun();
+    void ClearQueue();
+
+    // Mouse on the chart, in paint box coordinates.
+    void ChartMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
+    void ChartMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint pos);
+    void ChartDoubleClick();
+
+    // Runs the start-up checks of the screen at the first showing (on by default).
+    void SetScreenChecks(bool on) { screenChecks_ = on; }
+    // Centres the window on its screen, or puts it at the top-left corner of an 800-pixel screen.
+    void PlaceOnScreen();
+
+    // State.
+    TAnalyte* CurrentAnalyte() const { return current_; }
+    int SelectedPoint() const { return view_.SelectedPoint; }
+    const TChartView& View() const { return view_; }
+    const TChartWindow& Window() const { return window_; }
+    int PageTag() const { return pageTag_; }
+    bool ForcedClose() const { return forcedClose_; }
+
+    // Controls.
+    TChartPaintBox* PBox() const { return pbox_; }
+    QScrollBar* ScrollBar() const { return scrollBar_; }
+    QLabel* PanelDateDeb() const { return panelDateDeb_; }
+    QLabel* PanelDateFin() const { return panelDateFin_; }
+    QLabel* PanelNomAnal() const { return panelNomAnal_; }
+    QTabWidget* PageControl() const { return pageControl_; }
+    QDateEdit* DatePicker() const { return datePicker_; }
+    QTimeEdit* TimePicker() const { return timePicker_; }
+    QLineEdit* LevelEdit(int level) const { return levelRows_[static_cast<std::size_t>(level)].Edit; }
+    QLabel* LevelMaterial(int level) const { return levelRows_[static_cast<std::size_t>(level)].Material; }
+    QLabel* LevelUnit(int level) const { return levelRows_[static_cast<std::size_t>(level)].Unit; }
+    QComboBox* CBOperator() const { return cbOperator_; }
+    QLineEdit* EditComment() const { return editComment_; }
+    QPushButton* BtOKEnter() const { return btOKEnter_; }
+    QPushButton* BtRAZEntryFields() const { return btRAZ_; }
+    QListWidget* LBAnalytes() const { return lbAnalytes_; }
+    QToolButton* BtFifo() const { return btFifo_; }
+    TIndicatorShape* ShapeFifo() const { return shapeFifo_; }
+    QToolButton* BtExit() const { return btExit_; }
+    QTimer* TimerBtFifo() const { return timerBtFifo_; }
+    QTimer* TimerBackUp() const { return timerBackUp_; }
+    QAction* MnuClearFifo() const { return mnuClearFifo_; }
+    TWinComment* WinComment() const { return winComment_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    struct TLevelRow {
+        QLabel* Material = nullptr;
+        QLineEdit* Edit = nullptr;
+        QLabel* Unit = nullptr;
+    };
+
+    void CreateChartPanel(QWidget* client);
+    void CreatePageControl(QWidget* client);
+    void CreateEnterPage(QWidget* page);
+    void CreateLevelRow(QWidget* page, int level);
+    void CreateBottomBar(QWidget* client);
+    void CreateMenus();
+    void CreateTimers();
+    void CreateKeys();
+
+    bool RunStartupChecks();
+    void EveryShowing();
+    void ClearAnalyteSelection();
+    void ShowLevelRows();
+    void FillOperatorList();
+    void ScrollBarChange(int position);
+    void SetDateInterval(int from, int to, int anchor);
+    void ClearDateInterval();
+    void ClickOnPoint(Qt::MouseButton button, int k, int y);
+    void ClickOnDateBand(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int k);
+    void ClickOutsidePoints();
+    void ScrollOnePoint(int delta);
+    void RefreshLockStatistics();
+    void ShowCommentPopup(int k, int y);
+    void HideCommentPopup();
+    void PaintChartArea(QPainter& painter);
+    void TimerBtFifoTick();
+    void TimerBackUpTick();
+
+    // The road of a run: classified, validated, then stored or queued. True when stored.
+    bool ValidateAndStore(TAnalyte& analyte, TResu& run);
+    void StoreRun(TAnalyte& analyte, const TResu& run);
+    void SaveData();
+    TResu ReadEnteredRun();
+    TAnalyte& AnalyteForQueuedRun(const TResu& run, bool& changed);
+
+    // Window state.
+    TAnalyte* current_ = nullptr;
+    TChartView view_;
+    TChartWindow window_;
+    int intervalAnchor_ = -1;
+    int pageTag_ = 0;
+    bool doubleClickFlag_ = false;
+    bool forcedClose_ = false;
+    bool screenChecks_ = true;
+    bool firstShowing_ = true;
+    TValidation validation_;
+
+    // Controls.
+    QWidget* panelPBox_ = nullptr;
+    TChartPaintBox* pbox_ = nullptr;
+    QLabel* panelDateDeb_ = nullptr;
+    QScrollBar* scrollBar_ = nullptr;
+    QLabel* panelDateFin_ = nullptr;
+    QLabel* panelNomAnal_ = nullptr;
+    QTabWidget* pageControl_ = nullptr;
+    QWidget* tabSheetEnter_ = nullptr;
+    QDateEdit* datePicker_ = nullptr;
+    QTimeEdit* timePicker_ = nullptr;
+    std::array<TLevelRow, MaxLevels> levelRows_{};
+    QComboBox* cbOperator_ = nullptr;
+    QLineEdit* editComment_ = nullptr;
+    QPushButton* btOKEnter_ = nullptr;
+    QPushButton* btRAZ_ = nullptr;
+    QListWidget* lbAnalytes_ = nullptr;
+    QToolButton* btFifo_ = nullptr;
+    TIndicatorShape* shapeFifo_ = nullptr;
+    QToolButton* btExit_ = nullptr;
+    QTimer* timerBtFifo_ = nullptr;
+    QTimer* timerBackUp_ = nullptr;
+    QAction* mnuClearFifo_ = nullptr;
+    TWinComment* winComment_ = nullptr;
+    TWinValidCQ* winValidCQ_ = nullptr;
+};
+
+} // namespace tervanix
