@@ -1,5 +1,6 @@
 #include "intake/UQCServer.h"
 
+#include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>
@@ -127,6 +128,10 @@ bool TQCServer::Publish() {
     }
     published_ = true;
     return true;
+}
+
+void TQCServer::QuitWithLastClient() {
+    connect(this, &TQCServer::LastClientGone, QCoreApplication::instance(), &QCoreApplication::quit);
 }
 
 void TQCServer::TrackCaller() {

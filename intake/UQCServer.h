@@ -83,6 +83,11 @@ public:
     // bus or another instance already serves: the program then runs on without the server.
     bool Publish();
     bool IsPublished() const { return published_; }
+    // For a program started by a client: the application's loop ends when its last client has
+    // gone. The name is kept until the process ends, after the exit sequence has saved the queue:
+    // a new instance started for the next client then reads the complete queue file, and a call
+    // that arrives meanwhile gets an error from the bus instead of being accepted and lost.
+    void QuitWithLastClient();
     int ClientCount() const { return tracker_->Count(); }
 
 public slots:

@@ -83,8 +83,7 @@ int main(int argc, char** argv) {
     TQCServer server(events);
     TQueueSaver saver(queuePath);
     QObject::connect(&server, &TQCServer::QueueChanged, &saver, &TQueueSaver::QueueChanged);
-    if (options.Mode == TStartMode::Client)
-        QObject::connect(&server, &TQCServer::LastClientGone, &app, &QCoreApplication::quit);
+    if (options.Mode == TStartMode::Client) server.QuitWithLastClient();
     events.Write(server.Publish() ? "Serving" : "Not serving");
 
     const int code = app.exec();

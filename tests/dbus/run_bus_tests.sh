@@ -61,6 +61,15 @@ stop_host() {
     kill -TERM "$HOST_PID"
     wait "$HOST_PID"
 }
+wait_for_name_gone() {
+    local i
+    for ((i = 0; i < 100; i++)); do
+        gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+            --method org.freedesktop.DBus.NameHasOwner Tervanix.QCserver | grep -q false && return 0
+        sleep 0.1
+    done
+    fail "the server did not end"
+}
 queue() { "$HOST" --dump "$TERVANIX_HOST_QUEUE"; }
 
 case_values() {
@@ -122,6 +131,16 @@ case_activation() {
     check_eq "started embedded" "Start embedded" "$(head -1 "$TERVANIX_HOST_EVENTS")"
     wait_for "$TERVANIX_HOST_EVENTS" "^Exit" 10 || fail "activated program did not end after its client left"
     check_eq "the run is in the queue file" "GLU 5.5/0" "$(queue | cut -f1,4 | xargs)"
+    # Clients one after the other, each ending the instance it used: every accepted run is kept,
+    # however the calls fall between an ending instance and the next one.
+    local accepted=1 i value
+    for ((i = 1; i <= 20; i++)); do
+        value=$(add 46003 "R$i" 1 '' '' OP '' false)
+        [ "$value" == "-1" ] && accepted=$((accepted + 1))
+    done
+    wait_for_name_gone
+    check_eq "runs accepted across instances are all in the queue file" "$accepted" "$(queue | wc -l)"
+    check_eq "most calls accepted" yes "$([ $accepted -ge 15 ] && echo yes || echo no)"
     "$HOST" -unregserver
     check_eq "unregistration removes the activation file" no "$([ -e "$service" ] && echo yes || echo no)"
 }
