@@ -1,9 +1,9 @@
 #!/bin/bash
 # Automation server tests on a private session bus, with gdbus as a foreign client.
-# usage: run_bus_tests.sh CASE HOST BURST   (CASE: values, showhide, burst, sigkill, activation)
+# usage: run_bus_tests.sh CASE HOST BURST [CLI]   (CASE: values, showhide, burst, sigkill, activation, cli)
 # The script re-runs itself inside dbus-run-session, so every case has a bus of its own.
 set -u
-CASE=$1 HOST=$2 BURST=$3
+CASE=$1 HOST=$2 BURST=$3 CLI=${4:-}
 
 if [ -z "${TERVANIX_BUS_INNER:-}" ]; then
     W=$(mktemp -d /tmp/tervanix-dbus.XXXXXX)
@@ -140,9 +140,30 @@ case_activation() {
     done
     wait_for_name_gone
     check_eq "runs accepted across instances are all in the queue file" "$accepted" "$(queue | wc -l)"
+    echo "accepted $accepted of 21 calls"
     check_eq "most calls accepted" yes "$([ $accepted -ge 15 ] && echo yes || echo no)"
     "$HOST" -unregserver
     check_eq "unregistration removes the activation file" no "$([ -e "$service" ] && echo yes || echo no)"
+}
+
+case_cli() {
+    "$HOST" /REGSERVER
+    gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+        --method org.freedesktop.DBus.ReloadConfig >/dev/null
+    local out
+    out=$("$CLI" add --analyte GLU --date-time 2026-12-08T14:30 --level1 4,5 --level3 6 --operator AB --comment first)
+    check_eq "cli add starts the program and queues the run" "-1 0" "$out $?"
+    wait_for_name_gone # a call racing an ending instance is the activation case's matter
+    out=$("$CLI" add --analyte CA --level2 7 --parallelise)
+    check_eq "cli add, level by level" "-1 0" "$out $?"
+    wait_for_name_gone
+    out=$("$CLI" add --analyte '  ' --level1 1)
+    check_eq "cli add prints a refusal and fails" "1 1" "$out $?"
+    "$CLI" add --level1 1 2>/dev/null
+    check_eq "cli add without an analyte is a usage error" 2 $?
+    wait_for_name_gone
+    check_eq "first run in the queue file" $'GLU\t46364.604167\t1\t4.5/0\t0/6\t6/0\tAB\tfirst' "$(queue | head -1)"
+    check_eq "second run in the queue file" "CA 0 0/6 7/0 0/6" "$(queue | tail -1 | cut -f1,3-6 | xargs)"
 }
 
 "case_$CASE"
