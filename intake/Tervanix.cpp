@@ -4,7 +4,11 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QLocale>
+#include <QSocketNotifier>
+#include <csignal>
 #include <memory>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include "main/UAnsi.h"
 #include "main/UMain.h"
@@ -87,7 +91,30 @@ void ShutDown() {
     Operators.Clear();
 }
 
+// A session that ends (logout, shutdown, kill) stops the program through its normal exit, so that the
+// queue, which lives in memory until then, and the data are written. The signal only wakes the loop.
+int terminationPipe[2] = {-1, -1};
+
+void OnTermination(int) {
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(terminationPipe[1], &byte, 1);
+}
+
+void QuitOnTermination(QApplication& app) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, terminationPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(terminationPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QApplication::quit(); });
+    struct sigaction action {};
+    action.sa_handler = OnTermination;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGHUP, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+}
+
 int Run(QApplication& app) {
+    QuitOnTermination(app);
     StartUp();
     int code = 0;
     {
