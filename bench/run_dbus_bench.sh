@@ -6,17 +6,9 @@ set -eu
 HOST=$(realpath "$1") BENCH=$(realpath "$2"); shift 2
 W=$(mktemp -d /tmp/tervanix-bench.XXXXXX)
 trap 'rm -rf "$W"' EXIT
-mkdir -p "$W/services"
-printf '[D-BUS Service]\nName=Tervanix.QCserver\nExec=%s -Embedding\n' "$HOST" > "$W/services/Tervanix.QCserver.service"
-cat > "$W/session.conf" <<CONF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:tmpdir=$W</listen>
-  <servicedir>$W/services</servicedir>
-  <policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy>
-</busconfig>
-CONF
+# The program writes its own activation file.
+XDG_DATA_HOME=$W/data "$HOST" /REGSERVER
+source "$(dirname "$0")/../tools/private_bus.sh"
+write_private_bus_config "$W/session.conf" "$W" "$W/data/dbus-1/services"
 export TERVANIX_HOST_QUEUE=$W/Tervanix.fif QT_QPA_PLATFORM=offscreen
 dbus-run-session --config-file="$W/session.conf" -- "$BENCH" "$@" 2> >(grep -v '^dbus-daemon' >&2)

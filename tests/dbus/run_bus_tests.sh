@@ -11,20 +11,8 @@ if [ -z "${TERVANIX_BUS_INNER:-}" ]; then
     export TERVANIX_BUS_INNER=1 W
     export TERVANIX_HOST_QUEUE=$W/Tervanix.fif TERVANIX_HOST_EVENTS=$W/events XDG_DATA_HOME=$W/data
     mkdir -p "$W/data/dbus-1/services"
-    cat > "$W/session.conf" <<CONF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:tmpdir=$W</listen>
-  <servicedir>$W/data/dbus-1/services</servicedir>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-CONF
+    source "$(dirname "$0")/../../tools/private_bus.sh"
+    write_private_bus_config "$W/session.conf" "$W" "$W/data/dbus-1/services"
     dbus-run-session --config-file "$W/session.conf" -- bash "$0" "$@"
     exit $?
 fi
