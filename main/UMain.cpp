@@ -23,6 +23,7 @@
 #include <QToolButton>
 #include <cmath>
 
+#include "dialogs/UAbout.h"
 #include "dialogs/UMotPass.h"
 #include "dialogs/UWinComment.h"
 #include "main/UAnsi.h"
@@ -340,6 +341,15 @@ void TWinMain::CreateMenus() {
     mnuClearFifo_ = special->addAction(QStringLiteral("&Clear queue"));
     mnuClearFifo_->setObjectName(QStringLiteral("MnuClearFifo"));
     connect(mnuClearFifo_, &QAction::triggered, this, [this] { ClearQueue(); });
+    QMenu* help = menuBar()->addMenu(QStringLiteral("?"));
+    mnuAbout_ = help->addAction(QStringLiteral("&About"));
+    mnuAbout_->setObjectName(QStringLiteral("MnuAbout"));
+    connect(mnuAbout_, &QAction::triggered, this, [this] { About().ExecFromMenu(); });
+}
+
+TWinAbout& TWinMain::About() {
+    if (!winAbout_) winAbout_ = new TWinAbout(this);
+    return *winAbout_;
 }
 
 void TWinMain::CreateTimers() {
@@ -393,6 +403,9 @@ void TWinMain::showEvent(QShowEvent* event) {
     if (firstShowing_ && !Embedded && screenChecks_) {
         firstShowing_ = false;
         if (!RunStartupChecks()) return;
+        // Once the window is up and the message loop runs, so that the box has the window behind it.
+        if (Settings.ShowAboutAtStart)
+            QTimer::singleShot(0, this, [this] { About().ExecAtStart(); });
     }
     firstShowing_ = false;
     EveryShowing();

@@ -29,6 +29,7 @@ class QToolButton;
 namespace tervanix {
 
 class TAnalyte;
+class TWinAbout;
 class TWinComment;
 class TWinValidCQ;
 
@@ -145,6 +146,7 @@ public:
     QTimer* TimerBtFifo() const { return timerBtFifo_; }
     QTimer* TimerBackUp() const { return timerBackUp_; }
     QAction* MnuClearFifo() const { return mnuClearFifo_; }
+    QAction* MnuAbout() const { return mnuAbout_; }
     TWinComment* WinComment() const { return winComment_; }
 
 protected:
@@ -168,6 +170,7 @@ private:
     void CreateKeys();
 
     bool RunStartupChecks();
+    TWinAbout& About();
     void EveryShowing();
     void ClearAnalyteSelection();
     void ShowLevelRows();
@@ -228,8 +231,10 @@ private:
     QTimer* timerBtFifo_ = nullptr;
     QTimer* timerBackUp_ = nullptr;
     QAction* mnuClearFifo_ = nullptr;
+    QAction* mnuAbout_ = nullptr;
     TWinComment* winComment_ = nullptr;
     TWinValidCQ* winValidCQ_ = nullptr;
+    TWinAbout* winAbout_ = nullptr;
 };
 
 } // namespace tervanix

@@ -1,3 +1,4 @@
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <optional>
 #include <vector>
 
+#include "dialogs/UAbout.h"
 #include "dialogs/UMotPass.h"
 #include "dialogs/UWinComment.h"
 #include "gui/GuiHarness.h"
@@ -110,6 +112,8 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(folder_.isValid());
+        savedSettings_ = Settings;
+        savedProgramDir_ = ProgramDir;
         SetProgramDir(folder_.path().toStdString());
         SetClock([] { return TDateTime(Day) + 10.5 / 24; });
         Analytes.FreeAll();
@@ -131,6 +135,8 @@ protected:
         Analytes.FreeAll();
         Materials.Clear();
         Queue.Clear();
+        Settings = savedSettings_;
+        SetProgramDir(savedProgramDir_);
         SetClock(nullptr);
     }
 
@@ -162,6 +168,8 @@ protected:
     }
 
     QTemporaryDir folder_;
+    TSettings savedSettings_;
+    std::string savedProgramDir_;
     TScriptedMessages messages_;
     test::TLocaleScope locale_{'.'};
     std::unique_ptr<TWinMain> window_;
@@ -428,6 +436,24 @@ TEST_F(MainWindowTest, ExitAsksForConfirmation) {
     EXPECT_EQ(messages_.Last().Text, QStringLiteral("Exit Tervanix"));
     EXPECT_EQ(messages_.Last().Type, TMsgType::Confirmation);
     EXPECT_TRUE(window_->close());
+}
+
+TEST_F(MainWindowTest, FirstShowingOffersTheAboutBoxUntilTheOperatorDeclinesIt) {
+    AddAnalyte("Glucose", 1, 3);
+    Settings.ShowAboutAtStart = 1;
+    bool shown = false;
+    test::WhenModalOpens([&shown](QWidget* modal) {
+        auto* about = qobject_cast<TWinAbout*>(modal);
+        shown = about != nullptr;
+        if (!about) return;
+        about->CheckBoxAvertir()->setChecked(true);
+        test::Click(about->BtOK());
+    });
+    test::ShowActive(window_.get());
+    ASSERT_TRUE(messages_.Recorded().empty()) << messages_.Last().Text.toStdString(); // the screen passed its checks
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(Settings.ShowAboutAtStart, 0);
+    EXPECT_EQ(window_->LBAnalytes()->count(), 1); // the list was built when shown
 }
 
 } // namespace
