@@ -170,7 +170,7 @@ void TChartPainter::ReadFontMetrics() {
 
 // The window the main window asks for, within the series and at most 31 points wide.
 bool TChartPainter::ClampWindow(int& first, int& last) const {
-    first = std::max(first, 0);
+    first = std::clamp(first, 0, analyte_.Count());
     last = std::min({last, analyte_.Count() - 1, first + ChartColumns - 1});
     return first <= last;
 }
@@ -190,12 +190,13 @@ void TChartPainter::DrawLevelChart(bool eraseMarked, int level, int first, int l
     bottom_ = top + PlotHeight;
     if (level < 0 || level >= MaxLevels) return;
     const auto l = static_cast<std::size_t>(level);
+    const bool hasPoints = ClampWindow(first, last);
     if (analyte_.LimitsMode[l] == lmLocked) DrawLockedBand(level, first);
     DrawGrid();
     DrawReferenceLines(level);
     if (analyte_.AllPoints[l].N + analyte_.AllPoints[l].DiscardedCount > 0 || analyte_.LimitsMode[l] == lmFixed)
         DrawValueScale(level);
-    if (ClampWindow(first, last)) {
+    if (hasPoints) {
         DrawSeries(eraseMarked, level, first, last);
         DrawPoints(eraseMarked, level, first, last);
         DrawSelectedPoint(level, first, last, selectedPoint);
@@ -205,8 +206,13 @@ void TChartPainter::DrawLevelChart(bool eraseMarked, int level, int first, int l
 
 void TChartPainter::DrawLockedBand(int level, int first) {
     const auto l = static_cast<std::size_t>(level);
-    const int x1 = std::max(ColumnX(analyte_.LockFirst[l], first), ChartLeft);
-    const int x2 = std::min(ColumnX(analyte_.LockLast[l], first), ChartRight);
+    // Beyond the window an index only says "before" or "after" it; bounding it keeps the column
+    // arithmetic of a damaged interval from overflowing.
+    const auto column = [first](int index) {
+        return ColumnX(std::clamp(index, first - 1, first + ChartColumns), first);
+    };
+    const int x1 = std::max(column(analyte_.LockFirst[l]), ChartLeft);
+    const int x2 = std::min(column(analyte_.LockLast[l]), ChartRight);
     if (x1 >= x2) return;
     // Filled and outlined in the same colour: one filled rectangle, right and bottom edges excluded.
     canvas_.fillRect(QRect(QPoint(x1, top_), QPoint(x2 - 1, bottom_ - 1)), ChartColour::LightCyan);

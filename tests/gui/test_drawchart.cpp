@@ -1,3 +1,4 @@
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <cmath>
@@ -44,11 +45,13 @@ TChartView WholeSeries(const TAnalyte& a) {
     return view;
 }
 
+QFont ChartFont() { return QFont(QStringLiteral("MS Sans Serif"), 8); }
+
 QImage Render(const TAnalyte& a, const TChartView& view) {
     QImage image(PaintBoxWidth, PaintBoxHeight, QImage::Format_RGB32);
     image.fill(Qt::darkGray);
     QPainter canvas(&image);
-    canvas.setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    canvas.setFont(ChartFont());
     PaintAnalyteCharts(canvas, image.rect(), a, view);
     return image;
 }
@@ -212,6 +215,79 @@ TEST(DrawChart, LockedBandOnlyWhereTheIntervalMeetsTheWindow) {
     EXPECT_EQ(At(Render(*a, view), ChartLeft + 3, y), QColor(Qt::white));
 }
 
+TEST(DrawChart, LockedIntervalFarOutsideTheSeriesCoversTheWholeWindow) {
+    auto a = MakeAnalyte(1, {{100}, {100}});
+    a->LimitsMode[0] = lmLocked;
+    a->LockFirst[0] = std::numeric_limits<std::int32_t>::min();
+    a->LockLast[0] = std::numeric_limits<std::int32_t>::max();
+    const QImage image = Render(*a, WholeSeries(*a));
+    const int y = LevelPlotTop(1, 0) + 30;
+    EXPECT_EQ(At(image, ChartLeft + 3, y), ChartColour::LightCyan);
+    EXPECT_EQ(At(image, ChartRight - 3, y), ChartColour::LightCyan);
+    EXPECT_EQ(At(image, ChartRight + 3, y), QColor(Qt::white));
+}
+
+// One line of a legend as the laboratory reads it; the space below it in half lines.
+struct TLegendLine {
+    QString Text;
+    int HalfLinesBelow = 2;
+    bool Caption = false;
+    bool Underlined = false;
+};
+
+// The legend of a plot whose top is `top`, drawn line by line from its expected texts.
+QImage ExpectedLegend(int top, const std::vector<TLegendLine>& lines) {
+    QImage image(PaintBoxWidth, PaintBoxHeight, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter canvas(&image);
+    int y = top + 20;
+    for (const TLegendLine& line : lines) {
+        QFont font = ChartFont();
+        font.setUnderline(line.Underlined);
+        canvas.setFont(font);
+        const int h = canvas.fontMetrics().height();
+        const QRect cell(ChartRight + 15, y, canvas.fontMetrics().horizontalAdvance(line.Text), h);
+        canvas.fillRect(cell, line.Caption ? QColor(0, 128, 0) : QColor(Qt::white));
+        canvas.setPen(line.Caption ? Qt::white : Qt::black);
+        canvas.drawText(cell, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, line.Text);
+        y += line.HalfLinesBelow * h / 2;
+    }
+    return image;
+}
+
+bool SameLegend(const QImage& drawn, int top, const std::vector<TLegendLine>& lines) {
+    const QRect legend(ChartRight + 5, top, PaintBoxWidth - ChartRight - 5, PlotHeight);
+    return drawn.copy(legend) == ExpectedLegend(top, lines).copy(legend);
+}
+
+TEST(DrawChart, LegendShowsTheWholeSeriesStatisticsUnderTheLimitsMode) {
+    auto a = MakeAnalyte(1, {{100}});
+    a->Options |= aoCommonCV;
+    TLevelStats& all = a->AllPoints[0];
+    all.N = 12;
+    all.Mean = 5.4321L;
+    all.CV = 3.26f;
+    all.Status = 0;
+    const int top = LevelPlotTop(1, 0);
+    EXPECT_TRUE(SameLegend(Render(*a, WholeSeries(*a)), top,
+                           {{"Mobile limits", 3, true}, {"m = 5.432 mmol/L"}, {"CV = 3.3 %"}, {"N = 12", 3},
+                            {"Common CV", 2, false, true}}));
+
+    a->LimitsMode[0] = lmFixed; // fixed limits do not use the common CV
+    EXPECT_TRUE(SameLegend(Render(*a, WholeSeries(*a)), top,
+                           {{"Fixed limits", 3, true}, {"m = 5.432 mmol/L"}, {"CV = 3.3 %"}, {"N = 12", 3}}));
+
+    a->LimitsMode[0] = lmLocked;
+    all.N = 1;
+    all.Status = qsNoValue; // no CV from a single value
+    EXPECT_TRUE(SameLegend(Render(*a, WholeSeries(*a)), top,
+                           {{"Locked limits", 3, true}, {"m = 5.432 mmol/L"}, {"N = 1", 3}, {"Common CV", 2, false, true}}));
+
+    TAnalyte empty("NA", "mmol/L", 2, 1, false);
+    empty.RecomputeAll();
+    EXPECT_TRUE(SameLegend(Render(empty, TChartView{}), top, {{"Mobile limits", 3, true}, {"N = 0", 3}}));
+}
+
 TEST(DrawChart, DateLabelsMonthOnChangeYearOnlyWithAChangedMonth) {
     TDateLabeller labeller;
     auto next = [&](int y, int m, int d) { return labeller.Next(EncodeDate(y, m, d) + 0.75); };
@@ -234,6 +310,29 @@ TEST(DrawChart, DateLabelsMonthOnChangeYearOnlyWithAChangedMonth) {
     EXPECT_EQ(l.Month, "Mar");
     EXPECT_TRUE(l.Year.empty());
     EXPECT_EQ(MonthLabel(9), "Sep");
+}
+
+// Whether anything is written in the text row `row` (0 day, 1 month, 2 year) under column `index`.
+bool BandRowInked(const QImage& image, int levels, int index, int row) {
+    const int h = QFontMetrics(ChartFont(), &image).height();
+    const int x = ColumnX(index, 0), y = DateBandY(levels) + row * h;
+    for (int dy = 2; dy < h - 2; ++dy)
+        for (int dx = -5; dx <= 5; ++dx)
+            if (At(image, x + dx, y + dy) != QColor(Qt::white)) return true;
+    return false;
+}
+
+TEST(DrawChart, DateBandWritesMonthAndYearUnderTheirColumns) {
+    auto a = std::make_unique<TAnalyte>("GLU", "mmol/L", 2, 2, false);
+    for (double day : {EncodeDate(1999, 12, 31), EncodeDate(2000, 1, 1), EncodeDate(2000, 1, 2)})
+        a->AddPoint(MakeRun(day, {100, 100}));
+    a->RecomputeAll();
+    const QImage image = Render(*a, WholeSeries(*a));
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_TRUE(BandRowInked(image, 2, 0, row)) << row;
+        EXPECT_TRUE(BandRowInked(image, 2, 1, row)) << row;
+        EXPECT_EQ(BandRowInked(image, 2, 2, row), row == 0) << row;
+    }
 }
 
 TEST(DrawChart, DateIntervalHighlightsDaysAndCommentMarksIncludeIdZero) {
@@ -273,6 +372,10 @@ TEST(DrawChart, EmptyAnalyteAndOversizedWindowsStayInTheSeries) {
     view.IntervalFrom = 0;
     view.IntervalTo = 1000;
     EXPECT_EQ(At(Render(*a, view), ColumnX(1, 0), top + 60), ChartColour::Navy);
+    view.First = view.Last = std::numeric_limits<int>::max(); // nothing of the series: plots only
+    const QImage beyond = Render(*a, view);
+    EXPECT_EQ(At(beyond, ColumnX(1, 0), top + 60), ChartColour::Lime);
+    EXPECT_EQ(At(beyond, ColumnX(0, 0), DateBandY(1) + 5), QColor(Qt::white));
 }
 
 TEST(DrawChart, RedrawOfTheWindowLeavesTheLegendsAlone) {
