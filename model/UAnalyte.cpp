@@ -80,7 +80,9 @@ int TAnalyte::AddPoint(const TResu& entry) {
     point.Operator = entry.Operator;
     point.CommentId = entry.Comment.empty() ? -1 : Comments.Add(entry.Comment);
     const int pos = FindInsertPos(entry.DateTime);
-    points_.insert(points_.begin() + pos, NewPoint(point));
+    // Taken first: making room may move the list, and with it any position already computed.
+    TQCPoint* stored = NewPoint(point);
+    points_.insert(points_.begin() + pos, stored);
     // A locked interval keeps covering the same points; a run inserted inside it widens it.
     for (int level = 0; level < LevelCount && level < MaxLevels; ++level) {
         if (LimitsMode[level] != lmLocked) continue;
