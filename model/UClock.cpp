@@ -1,5 +1,6 @@
 #include "model/UClock.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <ctime>
@@ -19,10 +20,11 @@ TDateTime SystemNow() {
     const auto now = system_clock::now();
     const std::time_t secs = system_clock::to_time_t(now);
     std::tm local{};
-    local = *std::localtime(&secs); // single-threaded program
+    if (::localtime_r(&secs, &local) == nullptr) return 0;
     const auto ms = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
+    // A leap second (tm_sec 60) is shown as the last second of its minute.
     return EncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) +
-           EncodeTime(local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(ms));
+           EncodeTime(local.tm_hour, local.tm_min, std::min(local.tm_sec, 59), static_cast<int>(ms));
 }
 
 } // namespace

@@ -143,10 +143,13 @@ void TAnalyte::ApplyCommonCV() {
     for (int level = 0; level < LevelCount && level < MaxLevels; ++level) {
         TLevelStats& c = Current[level];
         if (LimitsMode[level] == lmFixed || c.N <= 0) continue;
+        // The CV is relative to the size of the mean: a level with a negative mean (base excess)
+        // still gets limits on both sides of it.
+        const long double sd = cvc * std::fabs(c.Mean);
         c.Status = 0;
         c.CV = static_cast<float>(cvc * 100);
-        c.AlertHalfWidth = StudentFactor(Settings.AlertRisk, dfTotal) * cvc * c.Mean;
-        c.ActionHalfWidth = StudentFactor(Settings.ActionRisk, dfTotal) * cvc * c.Mean;
+        c.AlertHalfWidth = StudentFactor(Settings.AlertRisk, dfTotal) * sd;
+        c.ActionHalfWidth = StudentFactor(Settings.ActionRisk, dfTotal) * sd;
         c.DegreesOfFreedom = dfTotal;
         c.ChartHigh = std::max(c.Mean + c.ActionHalfWidth, AllPoints[level].ChartHigh);
         c.ChartLow = std::min(c.Mean - c.ActionHalfWidth, AllPoints[level].ChartLow);

@@ -204,6 +204,22 @@ TEST(Limits, CommonCVGivesLimitsToASingleValueLevel) {
     EXPECT_NEAR(D(a.Current[1].AlertHalfWidth), 4.3027 * 0.1 * 20, 1e-9);
 }
 
+TEST(Limits, CommonCVLimitsLieOnBothSidesOfANegativeMean) {
+    TAnalyte a("BE", "mmol/L", 1, 2, true);
+    a.AddPoint(MakeRun(1, {9, -18}));
+    a.AddPoint(MakeRun(2, {10, -20}));
+    a.AddPoint(MakeRun(3, {11, -22}));
+    a.RecomputeAll();
+    EXPECT_NEAR(a.Current[1].CV, 10.0f, 1e-4);
+    EXPECT_NEAR(D(a.Current[1].AlertHalfWidth), 2.7764 * 0.1 * 20, 1e-9);
+    EXPECT_NEAR(D(a.Current[1].ActionHalfWidth), 7.173 * 0.1 * 20, 1e-9);
+    EXPECT_NEAR(D(a.Current[1].ChartLow), -20 - 7.173 * 2, 1e-9);
+    TQCPoint p;
+    p.Levels[1] = {-20.5f, qsInControl, {}};
+    a.ClassifyPoint(p);
+    EXPECT_EQ(p.Levels[1].Status, qsInControl);
+}
+
 TEST(Classification, BoundariesCountAsBeyond) {
     TAnalyte a("G", "u", 1, 1, false);
     a.LimitsMode[0] = lmFixed;
