@@ -11,22 +11,13 @@
 #include <algorithm>
 
 #include "main/UAnsi.h"
+#include "main/UColors.h"
 #include "model/UAnalyte.h"
 #include "model/UFormat.h"
 #include "model/UGlobals.h"
 
 namespace tervanix {
 namespace {
-
-const QColor clRed(0xFF, 0x00, 0x00);
-const QColor clYellow(0xFF, 0xFF, 0x00);
-const QColor clLime(0x00, 0xFF, 0x00);
-const QColor clGreen(0x00, 0x80, 0x00);
-const QColor clSilver(0xC0, 0xC0, 0xC0);
-const QColor clNavy(0x00, 0x00, 0x80);
-const QColor clBtnFace(0xF0, 0xF0, 0xF0);
-const QColor clWhite(0xFF, 0xFF, 0xFF);
-const QColor clBlack(0x00, 0x00, 0x00);
 
 constexpr int ClientWidth = 520;
 constexpr int Panel1Height = 41;
@@ -144,7 +135,7 @@ void TPBoxValidCQ::PaintNoData(QPainter& p) const { PaintBigText(p, 170, 15, QSt
 
 void TPBoxValidCQ::PaintDiscarded(QPainter& p) const {
     p.setPen(clBlack);
-    p.setBrush(clSilver);
+    p.setBrush(clGray);
     p.drawRect(rect().adjusted(0, 0, -1, -1));
     PaintBigText(p, 160, 15, QStringLiteral("Discarded"));
 }
@@ -176,11 +167,12 @@ void TPBoxValidCQ::PaintMarkers(QPainter& p) const {
 
 void TPBoxValidCQ::PaintScale(QPainter& p) const {
     const TGaugeTicks ticks = GaugeScaleTicks(view_.Setup.Centre, view_.Setup.HalfRange);
-    p.setPen(clNavy);
     for (long double t : ticks.Values) {
         const int x = Pos(t);
+        p.setPen(clNavy);
         p.drawLine(x, 12, x, 16);
         const QString label = FromAnsi(FormatFixed(t, 6, ticks.Decimals));
+        p.setPen(clBlack);
         TextAt(p, x - TextWidth(p, label) / 2, 0, label);
     }
 }

@@ -23,7 +23,7 @@ namespace {
 constexpr float No = std::numeric_limits<float>::quiet_NaN(); // no value for the level
 using Values = std::array<float, 3>;
 
-const QColor Red(0xFF, 0, 0), Yellow(0xFF, 0xFF, 0), Lime(0, 0xFF, 0), Silver(0xC0, 0xC0, 0xC0);
+const QColor Red(0xFF, 0, 0), Yellow(0xFF, 0xFF, 0), Lime(0, 0xFF, 0), Gray(0x80, 0x80, 0x80);
 const QColor Face(0xF0, 0xF0, 0xF0), Black(0, 0, 0);
 
 // Every level: mean 100, alert limits 96/104, action limits 94/106 (s = 2), mobile limits.
@@ -144,6 +144,17 @@ TEST_F(ValidCQ, ShowsTheRunTheLevelsAndTheirLimitModes) {
     EXPECT_EQ(win.RejectButton(0)->geometry(), QRect(430, 90, 80, 30));
     EXPECT_EQ(win.Gauge(2)->geometry(), QRect(10, 270, 410, 60));
     EXPECT_EQ(win.CBWestg()->text(), "&Westgard multirules ");
+    EXPECT_EQ(win.MaterialLabel(1)->pos(), QPoint(32, 155));
+    EXPECT_EQ(win.LimitModeLabel(2)->pos(), QPoint(440, 270));
+    EXPECT_EQ(win.LimitModeLabel(0)->palette().color(QPalette::WindowText), QColor(0xFF, 0xFF, 0xFF));
+    EXPECT_EQ(win.LimitModeLabel(0)->palette().color(QPalette::Window), QColor(0, 0x80, 0));
+    EXPECT_EQ(win.PBoxWGAcross()->size(), QSize(465, 25));
+    for (QWidget* w : {static_cast<QWidget*>(win.RejectButton(0)), static_cast<QWidget*>(win.BtOK()),
+                       static_cast<QWidget*>(win.BtCancel())})
+        EXPECT_FALSE(w->focusPolicy() & Qt::TabFocus) << w->objectName().toStdString();
+    a->LimitsMode[0] = lmLocked;
+    win.Activate();
+    EXPECT_EQ(win.LimitModeLabel(0)->text(), "Locked limits");
 }
 
 // Three levels each one s above the mean twice (the run and the point before), level 3 beyond its
@@ -165,7 +176,7 @@ TEST_F(ValidCQ, RejectAndRetrieveReevaluateTheRulesAcrossLevels) {
     EXPECT_EQ(win.Result().ParticipatingCount, 2);
     EXPECT_EQ(win.Result().Alarm, TRuleState::Warning);
     EXPECT_EQ(PixelAt(box, x, y), Yellow);
-    EXPECT_EQ(PixelAt(win.Gauge(2), 5, 5), Silver); // "Discarded"
+    EXPECT_EQ(PixelAt(win.Gauge(2), 5, 5), Gray); // "Discarded"
     EXPECT_EQ(win.height(), 493);
 
     Click(win.RejectButton(1));
@@ -177,7 +188,7 @@ TEST_F(ValidCQ, RejectAndRetrieveReevaluateTheRulesAcrossLevels) {
     EXPECT_EQ(win.RejectButton(2)->text(), "Reject QC3");
     EXPECT_EQ(win.Result().ParticipatingCount, 2);
     EXPECT_EQ(PixelAt(box, x, y), Red);
-    EXPECT_NE(PixelAt(win.Gauge(2), 5, 5), Silver);
+    EXPECT_NE(PixelAt(win.Gauge(2), 5, 5), Gray);
 }
 
 TEST_F(ValidCQ, ParticipationSetsTheHeightAndTheMarkers) {
@@ -233,6 +244,16 @@ TEST_F(ValidCQ, GaugeBandsChangeColourExactlyAtTheLimits) {
     EXPECT_EQ(image.pixelColor(g->Pos(101), 14), Black);
     EXPECT_EQ(image.pixelColor(g->Pos(101), 31), Face);
     EXPECT_EQ(image.pixelColor(g->Pos(100), 14), QColor(0, 0, 0x80)); // scale mark on the mean
+    // Only the marks are navy: their labels above are in the plain text colour.
+    int bluish = 0, dark = 0;
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            bluish += c.blue() - c.red() > 8 ? 1 : 0;
+            dark += c.lightness() < 96 ? 1 : 0;
+        }
+    EXPECT_EQ(bluish, 0);
+    EXPECT_GT(dark, 0);
 }
 
 TEST_F(ValidCQ, NoDataAndDiscardedGaugesShowTheirText) {
@@ -248,7 +269,7 @@ TEST_F(ValidCQ, NoDataAndDiscardedGaugesShowTheirText) {
     win.ToggleReject(0);
     const QImage discarded = Grab(win.Gauge(0));
     EXPECT_EQ(discarded.pixelColor(0, 0), Black);
-    EXPECT_EQ(discarded.pixelColor(5, 5), Silver);
+    EXPECT_EQ(discarded.pixelColor(5, 5), Gray);
     EXPECT_TRUE(HasPixelOf(discarded, Red));
     EXPECT_FALSE(HasPixelOf(discarded, Lime));
 }
