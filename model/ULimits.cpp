@@ -22,6 +22,20 @@ void SetEmptyStats(TLevelStats& s) {
     s.Status = qsNoValue;
 }
 
+// Values without spread: no SD, a scale and half-widths in proportion to the mean.
+void SetNoSpreadStats(TLevelStats& s) {
+    if (std::fabs(s.Mean) < Tiny) {
+        SetEmptyStats(s);
+        return;
+    }
+    s.Status = qsNoValue;
+    s.DegreesOfFreedom = 0;
+    s.ChartLow = s.Mean - std::fabs(s.Mean);
+    s.ChartHigh = s.Mean + std::fabs(s.Mean);
+    s.AlertHalfWidth = std::fabs(0.5L * s.Mean);
+    s.ActionHalfWidth = std::fabs(0.8L * s.Mean);
+}
+
 void WidenToActionLimits(TLevelStats& s) {
     s.ChartHigh = std::max(s.ChartHigh, s.Mean + s.ActionHalfWidth);
     s.ChartLow = std::min(s.ChartLow, s.Mean - s.ActionHalfWidth);
@@ -56,16 +70,7 @@ void TAnalyte::ComputeStats(int level, int first, int last, TLevelStats& s) cons
     }
     s.Mean = sum / s.N;
     if (s.Max - s.Min < Tiny) {
-        if (std::fabs(s.Mean) < Tiny) {
-            SetEmptyStats(s);
-            return;
-        }
-        s.Status = qsNoValue;
-        s.DegreesOfFreedom = 0;
-        s.ChartLow = s.Mean - std::fabs(s.Mean);
-        s.ChartHigh = s.Mean + std::fabs(s.Mean);
-        s.AlertHalfWidth = std::fabs(0.5L * s.Mean);
-        s.ActionHalfWidth = std::fabs(0.8L * s.Mean);
+        SetNoSpreadStats(s);
         return;
     }
     s.ChartLow = s.Min;

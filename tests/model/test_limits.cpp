@@ -48,6 +48,19 @@ TEST(Statistics, EmptyAndSingleValueLevels) {
     EXPECT_EQ(p.Levels[0].Status, qsInControl);
 }
 
+TEST(Statistics, EqualNegativeValuesGiveAScaleDownToTwiceTheMean) {
+    TAnalyte a("BE", "mmol/L", 1, 1, false);
+    AddSeries(a, {-4.0f, -4.0f});
+    a.RecomputeAll();
+    const TLevelStats& s = a.AllPoints[0];
+    EXPECT_EQ(s.Status, qsNoValue);
+    EXPECT_EQ(s.DegreesOfFreedom, 0);
+    EXPECT_EQ(D(s.ChartLow), -8.0);
+    EXPECT_EQ(D(s.ChartHigh), 0.0);
+    EXPECT_EQ(D(s.AlertHalfWidth), 2.0);
+    EXPECT_NEAR(D(s.ActionHalfWidth), 3.2, 1e-15);
+}
+
 TEST(Statistics, AllZeroValuesGiveTheNeutralScale) {
     TAnalyte a("G", "u", 1, 1, false);
     AddSeries(a, {0.0f, 0.0f, 0.0f});
