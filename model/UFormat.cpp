@@ -350,14 +350,15 @@ std::string FormatFixed(long double value, int precision, int decimals) {
     if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
     precision = std::clamp(precision, 1, 18);
     decimals = std::clamp(decimals, 0, 18);
+    // Rounded to the precision first, so that a single typed as 1.005 (stored 1.00499999...)
+    // reads 1.005000 at 8 digits and is then written 1.01 with 2 decimals, as it was typed.
     TDecimal d = ExactDecimal(value);
-    const int integerDigits = d.Exponent + 1;
-    RoundDecimal(d, std::min(precision, integerDigits + decimals));
+    RoundDecimal(d, precision);
     const char separator = Locale().DecimalSeparator;
+    if (!d.Digits.empty() && d.Exponent + 1 > precision)
+        return (value < 0 ? "-" : "") + ScientificText(d, separator);
+    RoundDecimal(d, d.Exponent + 1 + decimals);
     const std::string sign = value < 0 && !d.Digits.empty() ? "-" : "";
-    // Rounding can only add an integer digit when all `precision` digits were kept, so the
-    // digits are already those of the scientific form.
-    if (!d.Digits.empty() && d.Exponent + 1 > precision) return sign + ScientificText(d, separator);
     return sign + FixedText(d, decimals, separator);
 }
 

@@ -43,11 +43,14 @@ TEST_F(FormatTest, FixedRoundsTiesAwayFromZero) {
     EXPECT_EQ(FormatFixed(-0.375L, 8, 2), "-0.38");
 }
 
-TEST_F(FormatTest, FixedRoundsTheExactBinaryValueOnce) {
+TEST_F(FormatTest, FixedRoundsToThePrecisionThenToTheDecimals) {
     EXPECT_EQ(FormatFixed(12.3f, 8, 2), "12.30");        // 12.300000190734863...
     EXPECT_EQ(FormatFixed(0.005, 8, 2), "0.01");         // 0.005000000000000000104...
-    EXPECT_EQ(FormatFixed(1.005, 8, 2), "1.00");         // 1.00499999999999989...
-    EXPECT_EQ(FormatFixed(2.675, 8, 2), "2.67");         // 2.67499999999999982...
+    EXPECT_EQ(FormatFixed(1.005, 8, 2), "1.01");         // 1.00499999999999989... is 1.0050000 at 8 digits
+    EXPECT_EQ(FormatFixed(1.005f, 8, 2), "1.01");        // a typed value shows as typed
+    EXPECT_EQ(FormatFixed(4.45f, 8, 1), "4.4");          // 4.4499998 at 8 digits
+    EXPECT_EQ(FormatFixed(2.675, 8, 2), "2.68");         // 2.67499999999999982...
+    EXPECT_EQ(FormatFixed(2.675, 17, 2), "2.67");        // enough digits keep the true value
     EXPECT_EQ(FormatFixed(99.995f, 8, 2), "100.00");     // 99.99500274658203125
     EXPECT_EQ(FormatFixed(1234.5678, 8, 2), "1234.57");
     EXPECT_EQ(FormatFixed(0.1L, 8, 12), "0.100000000000"); // precision stops before the decimals
@@ -66,8 +69,7 @@ TEST_F(FormatTest, FixedWritesTheRequestedDecimals) {
 
 TEST_F(FormatTest, FixedNegativeValuesAndNoNegativeZero) {
     EXPECT_EQ(FormatFixed(-12.345L, 8, 1), "-12.3");
-    EXPECT_EQ(FormatFixed(-0.005, 8, 2), "-0.01");  // the double lies just beyond the tie
-    EXPECT_EQ(FormatFixed(-0.005L, 8, 2), "0.00");  // the long double just short of it
+    EXPECT_EQ(FormatFixed(-0.005, 8, 2), "-0.01");
     EXPECT_EQ(FormatFixed(-0.004L, 8, 2), "0.00");
     EXPECT_EQ(FormatFixed(-0.0L, 8, 2), "0.00");
     EXPECT_EQ(FormatFixed(-0.4L, 8, 0), "0");
