@@ -182,7 +182,7 @@ TEST(Series, CopyToTextWritesOneLinePerRun) {
     a.AddPoint(r);
     a.AddPoint(MakeRun(45001, {1.005f, 2.0f, 3.0f}));
     EXPECT_EQ(a.CopyToText(), "15/03/2023\t12:00:00\t12,30\t\tDiscarded\tABCD\tWrong calibrator\r\n"
-                              "16/03/2023\t12:00:00\t1,00\t2,00\t3,00\t\t\r\n");
+                              "16/03/2023\t12:00:00\t1,01\t2,00\t3,00\t\t\r\n");
     SetLocale(TLocaleFormats{});
     EXPECT_EQ(TAnalyte("E", "u", 1, 1, false).CopyToText(), "");
 }
