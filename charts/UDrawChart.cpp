@@ -215,12 +215,12 @@ void TChartPainter::DrawLockedBand(int level, int first) {
     const int x2 = std::min(column(analyte_.LockLast[l]), ChartRight);
     if (x1 >= x2) return;
     // Filled and outlined in the same colour: one filled rectangle, right and bottom edges excluded.
-    canvas_.fillRect(QRect(QPoint(x1, top_), QPoint(x2 - 1, bottom_ - 1)), ChartColour::LightCyan);
+    canvas_.fillRect(QRect(QPoint(x1, top_), QPoint(x2 - 1, bottom_ - 1)), LockedBandColour);
 }
 
 // Drawn for all 31 columns, so that a short series leaves the rest of the grid empty.
 void TChartPainter::DrawGrid() {
-    canvas_.setPen(ChartColour::Silver);
+    canvas_.setPen(clSilver);
     for (int j = 0; j < ChartColumns; ++j) {
         const int x = ChartLeft + j * PointStep;
         canvas_.drawLine(x, top_, x, bottom_);
@@ -229,14 +229,14 @@ void TChartPainter::DrawGrid() {
 
 void TChartPainter::DrawReferenceLines(int level) {
     const TLevelStats& c = analyte_.Current[static_cast<std::size_t>(level)];
-    HorizontalLine(YOf(level, c.Mean), ChartColour::Lime);
-    HorizontalLine(YOf(level, c.Mean + c.AlertHalfWidth), ChartColour::Yellow);
-    HorizontalLine(YOf(level, c.Mean - c.AlertHalfWidth), ChartColour::Yellow);
-    HorizontalLine(YOf(level, c.Mean + c.ActionHalfWidth), ChartColour::Red);
-    HorizontalLine(YOf(level, c.Mean - c.ActionHalfWidth), ChartColour::Red);
+    HorizontalLine(YOf(level, c.Mean), clLime);
+    HorizontalLine(YOf(level, c.Mean + c.AlertHalfWidth), clYellow);
+    HorizontalLine(YOf(level, c.Mean - c.AlertHalfWidth), clYellow);
+    HorizontalLine(YOf(level, c.Mean + c.ActionHalfWidth), clRed);
+    HorizontalLine(YOf(level, c.Mean - c.ActionHalfWidth), clRed);
     // An action line lying on an edge already frames the plot there.
-    if (YOf(level, c.Mean + c.ActionHalfWidth) - 1 > top_) HorizontalLine(top_, ChartColour::Silver);
-    if (YOf(level, c.Mean - c.ActionHalfWidth) < bottom_ - 1) HorizontalLine(bottom_, ChartColour::Silver);
+    if (YOf(level, c.Mean + c.ActionHalfWidth) - 1 > top_) HorizontalLine(top_, clSilver);
+    if (YOf(level, c.Mean - c.ActionHalfWidth) < bottom_ - 1) HorizontalLine(bottom_, clSilver);
 }
 
 void TChartPainter::DrawValueScale(int level) {
@@ -261,7 +261,7 @@ void TChartPainter::DrawSeries(bool eraseMarked, int level, int first, int last)
         const TLevelResult& r = analyte_.Point(i).Levels[static_cast<std::size_t>(level)];
         if (HasValue(r)) line << QPoint(ColumnX(i, first), YOf(level, r.Value));
     }
-    canvas_.setPen(eraseMarked ? ChartColour::Silver : ChartColour::Navy);
+    canvas_.setPen(eraseMarked ? clSilver : clNavy);
     canvas_.setBrush(Qt::NoBrush);
     if (line.size() > 1) canvas_.drawPolyline(line);
 }
@@ -271,9 +271,9 @@ void TChartPainter::DrawPoints(bool eraseMarked, int level, int first, int last)
     for (int i = first; i <= last; ++i) {
         const TLevelResult& r = analyte_.Point(i).Levels[static_cast<std::size_t>(level)];
         if (r.Status == qsNoValue) continue;
-        const QColor& colour = eraseMarked                 ? ChartColour::Silver
-                               : r.Status == qsDiscarded ? ChartColour::Blue
-                                                         : ChartColour::Navy;
+        const QColor& colour = eraseMarked                 ? clSilver
+                               : r.Status == qsDiscarded ? clBlue
+                                                         : clNavy;
         canvas_.setPen(colour);
         canvas_.setBrush(colour);
         canvas_.drawEllipse(QPoint(ColumnX(i, first), YOf(level, r.Value)), PointRadius, PointRadius);
@@ -285,8 +285,8 @@ void TChartPainter::DrawSelectedPoint(int level, int first, int last, int select
     if (selectedPoint < first || selectedPoint > last) return;
     const TLevelResult& r = analyte_.Point(selectedPoint).Levels[static_cast<std::size_t>(level)];
     if (r.Status == qsNoValue) return;
-    canvas_.setPen(ChartColour::Red);
-    canvas_.setBrush(ChartColour::Red);
+    canvas_.setPen(clRed);
+    canvas_.setBrush(clRed);
     canvas_.drawEllipse(QPoint(ColumnX(selectedPoint, first), YOf(level, r.Value)), SelectedPointRadius,
                         SelectedPointRadius);
     canvas_.setBrush(Qt::white);
@@ -299,7 +299,7 @@ void TChartPainter::DrawLevelLegend(int level) {
     const TLevelStats& all = analyte_.AllPoints[l];
     int y = top_ + LegendTopOffset;
     DrawTextCell(canvas_, LegendLeft, y, THAlign::Left, Text(LimitsModeName(analyte_.LimitsMode[l])), Qt::white,
-                 ChartColour::Green);
+                 clGreen);
     y += 3 * lineHeight_ / 2;
     if (all.N > 0) {
         DrawBlackText(canvas_, LegendLeft, y, THAlign::Left,
@@ -333,7 +333,7 @@ void TChartPainter::DrawDateBand(int first, int last, int y, int intervalFrom, i
         const TDateColumnLabels labels = labeller.Next(analyte_.Point(i).DateTime);
         const bool highlighted = intervalFrom <= i && i <= intervalTo;
         DrawTextCell(canvas_, x, y, THAlign::Centre, Text(labels.Day), highlighted ? Qt::white : Qt::black,
-                     highlighted ? ChartColour::Blue : QColor(Qt::white));
+                     highlighted ? clBlue : QColor(Qt::white));
         if (!labels.Month.empty()) DrawBlackText(canvas_, x, y + lineHeight_, THAlign::Centre, Text(labels.Month));
         if (!labels.Year.empty()) DrawBlackText(canvas_, x, y + 2 * lineHeight_, THAlign::Centre, Text(labels.Year));
     }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "main/UColors.h"
 #include "model/UAnalyte.h"
 
 class QPainter;
@@ -28,17 +29,10 @@ constexpr int SelectedPointRadius = PointRadius + 1;
 constexpr int PaintBoxWidth = 600;
 constexpr int PaintBoxHeight = 454;
 
-// Chart colours.
-namespace ChartColour {
-inline const QColor Silver{192, 192, 192};   // grid, frame lines, erase-marked series
-inline const QColor Lime{0, 255, 0};         // mean line
-inline const QColor Yellow{255, 255, 0};     // alert lines
-inline const QColor Red{255, 0, 0};          // action lines, selected point
-inline const QColor Navy{0, 0, 128};         // series and points
-inline const QColor Blue{0, 0, 255};         // discarded points, highlighted days
-inline const QColor LightCyan{176, 255, 255}; // locked interval
-inline const QColor Green{0, 128, 0};        // limits-mode caption
-} // namespace ChartColour
+// Colours of the charts: the standard named colours (grid and frame clSilver, mean clLime, alert
+// lines clYellow, action lines and the selected point clRed, series clNavy, discarded points and
+// highlighted days clBlue, limits-mode caption clGreen) and this one of their own.
+inline const QColor LockedBandColour{176, 255, 255}; // light cyan under the locked interval
 
 // What the main window owns and shows: the chart window first..last (at most 31 points, last < first
 // when the analyte has none), the selected point, the highlighted date interval, the erase marks.

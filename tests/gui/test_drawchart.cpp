@@ -67,19 +67,19 @@ TEST(DrawChart, ReferenceLinesAndFrameLieOnTheirRows) {
     const QImage image = Render(*a, WholeSeries(*a));
     for (int level = 0; level < 2; ++level) {
         const int top = LevelPlotTop(3, level);
-        EXPECT_EQ(At(image, FreeX, top), ChartColour::Silver) << level;
-        EXPECT_EQ(At(image, FreeX, top + 20), ChartColour::Red) << level;
-        EXPECT_EQ(At(image, FreeX, top + 40), ChartColour::Yellow) << level;
-        EXPECT_EQ(At(image, FreeX, top + 60), ChartColour::Lime) << level;
-        EXPECT_EQ(At(image, FreeX, top + 80), ChartColour::Yellow) << level;
-        EXPECT_EQ(At(image, FreeX, top + 100), ChartColour::Red) << level;
-        EXPECT_EQ(At(image, FreeX, top + PlotHeight), ChartColour::Silver) << level;
+        EXPECT_EQ(At(image, FreeX, top), clSilver) << level;
+        EXPECT_EQ(At(image, FreeX, top + 20), clRed) << level;
+        EXPECT_EQ(At(image, FreeX, top + 40), clYellow) << level;
+        EXPECT_EQ(At(image, FreeX, top + 60), clLime) << level;
+        EXPECT_EQ(At(image, FreeX, top + 80), clYellow) << level;
+        EXPECT_EQ(At(image, FreeX, top + 100), clRed) << level;
+        EXPECT_EQ(At(image, FreeX, top + PlotHeight), clSilver) << level;
         EXPECT_EQ(At(image, FreeX, top + 30), QColor(Qt::white)) << level;
-        EXPECT_EQ(At(image, ChartLeft + 30 * PointStep, top + 30), ChartColour::Silver) << "grid";
+        EXPECT_EQ(At(image, ChartLeft + 30 * PointStep, top + 30), clSilver) << "grid";
     }
     const int top = LevelPlotTop(3, 2);
-    EXPECT_EQ(At(image, FreeX, top), ChartColour::Red);
-    EXPECT_EQ(At(image, FreeX, top + PlotHeight), ChartColour::Red);
+    EXPECT_EQ(At(image, FreeX, top), clRed);
+    EXPECT_EQ(At(image, FreeX, top + PlotHeight), clRed);
 }
 
 TEST(DrawChart, ValueToYRoundsTiesToEvenAndHoldsValuesOnTheEdges) {
@@ -113,9 +113,9 @@ TEST(DrawChart, OutOfRangeValuesAreDrawnOnTheEdges) {
     auto a = MakeAnalyte(1, {{1000}, {100}, {-1000}});
     const QImage image = Render(*a, WholeSeries(*a));
     const int top = LevelPlotTop(1, 0);
-    EXPECT_EQ(At(image, ColumnX(0, 0), top), ChartColour::Navy);
-    EXPECT_EQ(At(image, ColumnX(1, 0), top + 60), ChartColour::Navy);
-    EXPECT_EQ(At(image, ColumnX(2, 0), top + PlotHeight), ChartColour::Navy);
+    EXPECT_EQ(At(image, ColumnX(0, 0), top), clNavy);
+    EXPECT_EQ(At(image, ColumnX(1, 0), top + 60), clNavy);
+    EXPECT_EQ(At(image, ColumnX(2, 0), top + PlotHeight), clNavy);
 }
 
 TEST(DrawChart, ScaleStepDecimalsAndFirstGraduation) {
@@ -171,17 +171,17 @@ TEST(DrawChart, DiscardedPointsAreBlueAndSkippedByTheLine) {
     TChartView view = WholeSeries(*a);
     const QImage image = Render(*a, view);
     const int top0 = LevelPlotTop(2, 0), top1 = LevelPlotTop(2, 1);
-    EXPECT_EQ(At(image, ColumnX(1, 0), top0 + 1), ChartColour::Blue);
-    EXPECT_EQ(At(image, ColumnX(1, 0), top0 + 60), ChartColour::Navy); // the line joins 0 and 2
-    EXPECT_EQ(At(image, ColumnX(1, 0), top1 + 80), ChartColour::Navy); // joined over the empty level
-    EXPECT_EQ(At(image, ColumnX(0, 0), top0 + 60), ChartColour::Navy);
+    EXPECT_EQ(At(image, ColumnX(1, 0), top0 + 1), clBlue);
+    EXPECT_EQ(At(image, ColumnX(1, 0), top0 + 60), clNavy); // the line joins 0 and 2
+    EXPECT_EQ(At(image, ColumnX(1, 0), top1 + 80), clNavy); // joined over the empty level
+    EXPECT_EQ(At(image, ColumnX(0, 0), top0 + 60), clNavy);
 
     view.EraseMarks[0] = true;
     const QImage erased = Render(*a, view);
-    EXPECT_EQ(At(erased, ColumnX(1, 0), top0 + 1), ChartColour::Silver);
-    EXPECT_EQ(At(erased, ColumnX(1, 0), top0 + 60), ChartColour::Silver);
-    EXPECT_EQ(At(erased, ColumnX(0, 0), top0 + 60), ChartColour::Silver);
-    EXPECT_EQ(At(erased, ColumnX(0, 0), top1 + 80), ChartColour::Navy); // other level unmarked
+    EXPECT_EQ(At(erased, ColumnX(1, 0), top0 + 1), clSilver);
+    EXPECT_EQ(At(erased, ColumnX(1, 0), top0 + 60), clSilver);
+    EXPECT_EQ(At(erased, ColumnX(0, 0), top0 + 60), clSilver);
+    EXPECT_EQ(At(erased, ColumnX(0, 0), top1 + 80), clNavy); // other level unmarked
 }
 
 TEST(DrawChart, SelectedPointOnEveryLevelThatHasAValue) {
@@ -190,13 +190,13 @@ TEST(DrawChart, SelectedPointOnEveryLevelThatHasAValue) {
     view.SelectedPoint = 1;
     const QImage image = Render(*a, view);
     const int x = ColumnX(1, 0), top0 = LevelPlotTop(2, 0), top1 = LevelPlotTop(2, 1);
-    EXPECT_EQ(At(image, x, top0 + 40), ChartColour::Red);
-    EXPECT_EQ(At(image, x + SelectedPointRadius - 1, top0 + 40), ChartColour::Red);
+    EXPECT_EQ(At(image, x, top0 + 40), clRed);
+    EXPECT_EQ(At(image, x + SelectedPointRadius - 1, top0 + 40), clRed);
     EXPECT_EQ(At(image, x + 2, top1 + 58), QColor(Qt::white)); // no value, no selection mark
     view.SelectedPoint = 0;
     const QImage first = Render(*a, view);
-    EXPECT_EQ(At(first, ColumnX(0, 0), top0 + 60), ChartColour::Red);
-    EXPECT_EQ(At(first, ColumnX(0, 0), top1 + 60), ChartColour::Red);
+    EXPECT_EQ(At(first, ColumnX(0, 0), top0 + 60), clRed);
+    EXPECT_EQ(At(first, ColumnX(0, 0), top1 + 60), clRed);
 }
 
 TEST(DrawChart, LockedBandOnlyWhereTheIntervalMeetsTheWindow) {
@@ -207,8 +207,8 @@ TEST(DrawChart, LockedBandOnlyWhereTheIntervalMeetsTheWindow) {
     TChartView view = WholeSeries(*a);
     const int y = LevelPlotTop(1, 0) + 30;
     const QImage image = Render(*a, view);
-    EXPECT_EQ(At(image, ColumnX(1, 0) + 3, y), ChartColour::LightCyan);
-    EXPECT_EQ(At(image, ColumnX(4, 0) - 1, y), ChartColour::LightCyan);
+    EXPECT_EQ(At(image, ColumnX(1, 0) + 3, y), LockedBandColour);
+    EXPECT_EQ(At(image, ColumnX(4, 0) - 1, y), LockedBandColour);
     EXPECT_EQ(At(image, ColumnX(1, 0) - 3, y), QColor(Qt::white));
     EXPECT_EQ(At(image, ColumnX(4, 0) + 3, y), QColor(Qt::white));
     view.First = 5; // interval wholly left of the window
@@ -222,8 +222,8 @@ TEST(DrawChart, LockedIntervalFarOutsideTheSeriesCoversTheWholeWindow) {
     a->LockLast[0] = std::numeric_limits<std::int32_t>::max();
     const QImage image = Render(*a, WholeSeries(*a));
     const int y = LevelPlotTop(1, 0) + 30;
-    EXPECT_EQ(At(image, ChartLeft + 3, y), ChartColour::LightCyan);
-    EXPECT_EQ(At(image, ChartRight - 3, y), ChartColour::LightCyan);
+    EXPECT_EQ(At(image, ChartLeft + 3, y), LockedBandColour);
+    EXPECT_EQ(At(image, ChartRight - 3, y), LockedBandColour);
     EXPECT_EQ(At(image, ChartRight + 3, y), QColor(Qt::white));
 }
 
@@ -247,7 +247,7 @@ QImage ExpectedLegend(int top, const std::vector<TLegendLine>& lines) {
         canvas.setFont(font);
         const int h = canvas.fontMetrics().height();
         const QRect cell(ChartRight + 15, y, canvas.fontMetrics().horizontalAdvance(line.Text), h);
-        canvas.fillRect(cell, line.Caption ? QColor(0, 128, 0) : QColor(Qt::white));
+        canvas.fillRect(cell, line.Caption ? clGreen : clWhite);
         canvas.setPen(line.Caption ? Qt::white : Qt::black);
         canvas.drawText(cell, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, line.Text);
         y += line.HalfLinesBelow * h / 2;
@@ -343,7 +343,7 @@ TEST(DrawChart, DateIntervalHighlightsDaysAndCommentMarksIncludeIdZero) {
     view.IntervalTo = 1;
     const QImage image = Render(*a, view);
     const int band = DateBandY(1);
-    EXPECT_EQ(At(image, ColumnX(1, 0), band), ChartColour::Blue);
+    EXPECT_EQ(At(image, ColumnX(1, 0), band), clBlue);
     EXPECT_EQ(At(image, ColumnX(2, 0), band), QColor(Qt::white));
 
     const QImage mark = ResourceBitmap(QStringLiteral("COMMENT")).toImage();
@@ -361,7 +361,7 @@ TEST(DrawChart, EmptyAnalyteAndOversizedWindowsStayInTheSeries) {
     empty.RecomputeAll();
     const QImage image = Render(empty, TChartView{});
     const int top = LevelPlotTop(1, 0);
-    EXPECT_EQ(At(image, FreeX, top + 60), ChartColour::Lime);
+    EXPECT_EQ(At(image, FreeX, top + 60), clLime);
     EXPECT_EQ(At(image, ChartLeft - 3, top + 60), QColor(Qt::white)); // mobile: no scale
 
     auto a = MakeAnalyte(1, {{100}, {100}});
@@ -371,10 +371,10 @@ TEST(DrawChart, EmptyAnalyteAndOversizedWindowsStayInTheSeries) {
     view.SelectedPoint = 400;
     view.IntervalFrom = 0;
     view.IntervalTo = 1000;
-    EXPECT_EQ(At(Render(*a, view), ColumnX(1, 0), top + 60), ChartColour::Navy);
+    EXPECT_EQ(At(Render(*a, view), ColumnX(1, 0), top + 60), clNavy);
     view.First = view.Last = std::numeric_limits<int>::max(); // nothing of the series: plots only
     const QImage beyond = Render(*a, view);
-    EXPECT_EQ(At(beyond, ColumnX(1, 0), top + 60), ChartColour::Lime);
+    EXPECT_EQ(At(beyond, ColumnX(1, 0), top + 60), clLime);
     EXPECT_EQ(At(beyond, ColumnX(0, 0), DateBandY(1) + 5), QColor(Qt::white));
 }
 
@@ -387,7 +387,7 @@ TEST(DrawChart, RedrawOfTheWindowLeavesTheLegendsAlone) {
         RedrawChartWindow(canvas, image.rect(), *a, WholeSeries(*a));
     }
     EXPECT_EQ(At(image, ChartRight + 20, LevelPlotTop(1, 0) + 25), QColor(Qt::darkGray));
-    EXPECT_EQ(At(image, ColumnX(1, 0), LevelPlotTop(1, 0) + 40), ChartColour::Navy);
+    EXPECT_EQ(At(image, ColumnX(1, 0), LevelPlotTop(1, 0) + 40), clNavy);
     EXPECT_EQ(At(image, 100, 2), QColor(Qt::white));
 }
 
