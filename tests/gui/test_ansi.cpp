@@ -29,6 +29,10 @@ TEST(Ansi, CharactersWithoutCodeBecomeOneQuestionMarkEach) {
     EXPECT_EQ(ToAnsi(QStringLiteral("Ω-x")), "?-x");
     EXPECT_EQ(ToAnsi(QString::fromUcs4(U"a\U0001F600b")), "a?b"); // outside the basic plane
     EXPECT_EQ(ToAnsi(QString(QChar(0x80))), "?");                // a C1 control whose byte is taken
+    EXPECT_EQ(ToAnsi(QString(QChar(0xD800)) + QStringLiteral("x")), "?x"); // a lone surrogate
+    EXPECT_FALSE(HasAnsiCode(0xD800));
+    EXPECT_TRUE(HasAnsiCode(U'?'));
+    EXPECT_TRUE(HasAnsiCode(0));
     EXPECT_FALSE(HasAnsiCode(U'Ω'));
     EXPECT_TRUE(HasAnsiCode(U'Ÿ'));
 }
