@@ -124,6 +124,32 @@ TEST_F(Westgard, AcrossLevelTwoTwoAndRangeRules) {
     EXPECT_EQ(r.ParticipatingCount, 2);
 }
 
+// The low side mirrors the high side: each rule with its sides exchanged.
+TEST_F(Westgard, LowSideRulesMirrorTheHighSide) {
+    Make(2);
+    Store(1, {95, 95, No});
+    auto r = Eval({96, 95.5f, No});
+    EXPECT_EQ(r.Rules[0][wr22s], R);
+    EXPECT_EQ(r.Rules[0][wrR4s], N);
+    EXPECT_EQ(r.Across[wa22s], R); // two levels low
+    EXPECT_EQ(r.Across[waR4s], N);
+    r = Eval({105, 95.5f, No});
+    EXPECT_EQ(r.Rules[0][wrR4s], R); // high after low
+    EXPECT_EQ(r.Rules[0][wr22s], N);
+    EXPECT_EQ(r.Across[waR4s], R);
+    StoreSeries(2, {97, 97, 97, 97, 97, 97, 97, 97, 97, 97, 97});
+    r = Eval({97, 97, No});
+    EXPECT_EQ(r.Counters[0].BelowS, 10); // the walk stops with the tenth result below the mean
+    EXPECT_EQ(r.Counters[0].BelowMean, 10);
+    EXPECT_EQ(r.Rules[0][wr41s], W);
+    EXPECT_EQ(r.Rules[0][wr10m], W);
+    StoreSeries(20, {103, 103, 103, 103, 103, 103, 103, 103, 103, 103, 103});
+    r = Eval({103, 103, No});
+    EXPECT_EQ(r.Counters[0].AboveMean, 10);
+    EXPECT_EQ(r.Counters[0].BelowMean, 1);
+    EXPECT_EQ(r.Across[wa10m], W);
+}
+
 TEST_F(Westgard, FourOneSWithinALevel) {
     Make(1);
     StoreSeries(1, {102.5f, 103});
