@@ -1,18 +1,25 @@
-// Tervanix: builds the program's state in a fixed order, runs the main window, and writes the data,
-// the queue and the settings back at exit, in that order.
+// Tervanix: builds the program's state in a fixed order, serves the automation clients, runs the
+// main window, and writes the data, the queue and the settings back at exit, in that order.
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
 #include <QLocale>
 #include <QSocketNotifier>
+#include <QTextStream>
 #include <csignal>
 #include <memory>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "dialogs/USetUp.h"
+#include "intake/ULogoCQ.h"
+#include "intake/UQCServer.h"
+#include "intake/UQueueSaver.h"
+#include "intake/URegistration.h"
 #include "main/UAnsi.h"
 #include "main/UMain.h"
 #include "main/UMessages.h"
+#include "main/UResources.h"
 #include "model/UDataLoadSave.h"
 #include "model/UFormat.h"
 #include "model/UGlobals.h"
@@ -39,12 +46,19 @@ void TakeSystemLocale() {
     SetLocale(formats);
 }
 
-// The window font the layouts are drawn for, or the nearest that is installed.
+// The window font the layouts are drawn for. The chart layout is measured with Liberation Sans.
 void SetWindowFont() {
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+    QFont font(QStringLiteral("MS Sans Serif"));
     font.setPointSize(8);
     QApplication::setFont(font);
+}
+
+// A program file without its pictures still runs; the missing ones are named once.
+void CheckResources() {
+    const QStringList missing = LoadResources();
+    if (!missing.isEmpty())
+        QTextStream(stderr) << "Tervanix: resources missing from the program: " << missing.join(QStringLiteral(", ")) << '\n';
 }
 
 // The data file, or the demonstration data on a first start; a file that cannot be read is said.
@@ -59,17 +73,20 @@ void LoadData() {
     }
 }
 
-void StartUp() {
+// Everything before the windows: seed, folders, mode, settings, resources, queue, data.
+void StartUp(const TStartOptions& options) {
     TakeSystemLocale();
     RandomizeFromClock();
     SetProgramDir(QCoreApplication::applicationDirPath().toStdString());
+    Embedded = options.Embedded;
     LoadSettings();
+    SetWindowFont();
+    CheckResources();
     Queue.Load(BasePath + ".fif");
     RandomizeFromClock();
     Analytes.FreeAll();
     Materials.Clear();
     LoadData();
-    SetWindowFont();
 }
 
 // Each file is written even when the one before failed; each failure is said.
@@ -94,6 +111,14 @@ void ShutDown() {
 // A session that ends (logout, shutdown, kill) stops the program through its normal exit, so that the
 // queue, which lives in memory until then, and the data are written. The signal only wakes the loop.
 int terminationPipe[2] = {-1, -1};
+bool terminationRequested = false;
+
+// Also ends a modal dialog of the start (setup) and keeps the loop from starting afterwards.
+void Terminate() {
+    terminationRequested = true;
+    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+    QApplication::quit();
+}
 
 void OnTermination(int) {
     const char byte = 1;
@@ -103,7 +128,7 @@ void OnTermination(int) {
 void QuitOnTermination(QApplication& app) {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, terminationPipe) != 0) return;
     auto* notifier = new QSocketNotifier(terminationPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QApplication::quit(); });
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { Terminate(); });
     struct sigaction action {};
     action.sa_handler = OnTermination;
     sigemptyset(&action.sa_mask);
@@ -113,18 +138,66 @@ void QuitOnTermination(QApplication& app) {
     ::sigaction(SIGINT, &action, nullptr);
 }
 
-int Run(QApplication& app) {
-    QuitOnTermination(app);
-    StartUp();
+// The splash, for a program started by the operator: up for its time while clients are served.
+std::unique_ptr<TWinLogoCQ> ShowSplash() {
+    auto splash = std::make_unique<TWinLogoCQ>();
+    splash->ShowFor(TWinLogoCQ::ShowMs);
+    return splash;
+}
+
+// The windows after the main one, in their order of creation. Those of commands not built yet
+// (import, lot assignment, archive view, risks, analytes, materials, operators, options, data
+// printing, data table, limits, daily summary, chart printing, archives, random generator, copy
+// animation) take their place in this list when they come; the password prompts are made at
+// each asking.
+void CreateOtherWindows(TWinMain& window) {
+    window.PlaceOnScreen(); // the top-left corner of an 800-pixel screen, else centred
+    window.CreateCommandWindows();
+}
+
+// A first start by the operator offers the desktop and menu shortcuts before the main window
+// shows. The splash goes first: it stays on top and would cover the dialog.
+void OfferShortcuts(TWinMain& window, std::unique_ptr<TWinLogoCQ>& splash) {
+    if (!FirstRun || Embedded) return;
+    splash.reset();
+    TWinSetUp setup(&window);
+    setup.exec();
+}
+
+int RunWindows(QApplication& app, const TStartOptions& options) {
+    TQueueSaver saver(BasePath + ".fif");
+    TWinMain window;
+    TQCServer server(window);
+    QObject::connect(&server, &TQCServer::QueueChanged, &saver, &TQueueSaver::QueueChanged);
+    QObject::connect(&window, &TWinMain::QueueEdited, &saver, &TQueueSaver::QueueChanged);
+    if (options.Mode == TStartMode::Client) server.QuitWithLastClient();
+    server.Publish();
+    // No window closing during the start ends the program.
+    app.setQuitOnLastWindowClosed(false);
+    std::unique_ptr<TWinLogoCQ> splash;
+    if (!Embedded) splash = ShowSplash();
+    CreateOtherWindows(window);
+    if (!terminationRequested) OfferShortcuts(window, splash);
     int code = 0;
-    {
-        TWinMain window;
-        window.PlaceOnScreen();
-        window.show();
+    if (!terminationRequested) {
+        window.AdoptSplash(std::move(splash)); // released when the window first shows
+        if (!Embedded) window.show();
+        // A program started by a client ends with its last client, never by its hidden window.
+        app.setQuitOnLastWindowClosed(!Embedded);
         code = app.exec();
     }
+    // The exit sequence runs while the server still holds its name: a client arriving now waits
+    // for the next instance, which then reads the complete queue file.
     ShutDown();
     return code;
+}
+
+int Run(QApplication& app) {
+    const TStartOptions options = ParseStartOptions(app.arguments().mid(1));
+    if (HandleRegistration(options, QCoreApplication::applicationFilePath())) return 0;
+    QuitOnTermination(app);
+    StartUp(options);
+    return RunWindows(app, options);
 }
 
 } // namespace

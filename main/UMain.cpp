@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QSystemTrayIcon>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimeEdit>
@@ -164,10 +165,41 @@ TWinMain::TWinMain(QWidget* parent) : QMainWindow(parent) {
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     adjustSize();
     setFixedSize(sizeHint());
+    if (Embedded) CreateTrayIcon();
     RefreshQueueIndicator();
 }
 
-TWinMain::~TWinMain() = default;
+TWinMain::~TWinMain() {
+    if (trayIcon_) trayIcon_->hide();
+}
+
+// Without a tray on the desktop the window is still reached through the clients' Show.
+void TWinMain::CreateTrayIcon() {
+    trayIconName_ = QStringLiteral("TRAYICON1");
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+    trayIcon_ = new QSystemTrayIcon(ResourceIcon(trayIconName_), this);
+    trayIcon_->setObjectName(QStringLiteral("TrayIcon"));
+    trayIcon_->setToolTip(QStringLiteral("QC server"));
+    connect(trayIcon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger) ShowMain();
+    });
+    trayIcon_->show();
+}
+
+void TWinMain::SetTrayIcon(const QString& name) {
+    if (!Embedded || name == trayIconName_) return;
+    trayIconName_ = name;
+    if (trayIcon_) trayIcon_->setIcon(ResourceIcon(name));
+}
+
+void TWinMain::AdoptSplash(std::unique_ptr<QWidget> splash) { splash_ = std::move(splash); }
+
+// Created here once so that the first command does not wait for them; the comment pop-up is made
+// with the window itself.
+void TWinMain::CreateCommandWindows() {
+    if (!winValidCQ_) winValidCQ_ = new TWinValidCQ(this);
+    About();
+}
 
 void TWinMain::CreateChartPanel(QWidget* client) {
     panelPBox_ = new QWidget(client);
@@ -368,13 +400,25 @@ void TWinMain::CreateKeys() {
     connect(altF4, &QShortcut::activated, this, [this] { close(); });
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, [this] {
-        if (Embedded) hide();
+        if (Embedded) HideMain();
     });
 }
 
 void TWinMain::SetValidation(TValidation validation) { validation_ = std::move(validation); }
 
 // ---- Showing and closing ----
+
+void TWinMain::ShowMain() {
+    show();
+    if (isMinimized()) setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    raise();
+    activateWindow();
+}
+
+void TWinMain::HideMain() {
+    HideCommentPopup();
+    hide();
+}
 
 void TWinMain::PlaceOnScreen() {
     const QScreen* s = screen();
@@ -399,6 +443,7 @@ bool TWinMain::RunStartupChecks() {
 
 void TWinMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    splash_.reset();
     if (event->spontaneous()) return; // restored from the taskbar: nothing to renew
     if (firstShowing_ && !Embedded && screenChecks_) {
         firstShowing_ = false;
@@ -421,8 +466,7 @@ void TWinMain::EveryShowing() {
 
 void TWinMain::closeEvent(QCloseEvent* event) {
     if (Embedded) {
-        HideCommentPopup();
-        hide();
+        HideMain();
         event->ignore();
         return;
     }
@@ -673,12 +717,19 @@ void TWinMain::RefreshQueueIndicator() {
     } else {
         timerBtFifo_->stop();
         shapeFifo_->SetColour(Lime);
+        SetTrayIcon(QStringLiteral("TRAYICON1"));
     }
+}
+
+void TWinMain::AfterQueueEdit() {
+    RefreshQueueIndicator();
+    emit QueueEdited();
 }
 
 void TWinMain::TimerBtFifoTick() {
     const QColor face = palette().color(QPalette::Button);
     shapeFifo_->SetColour(shapeFifo_->Colour() == Red ? face : Red);
+    SetTrayIcon(shapeFifo_->Colour() == Red ? QStringLiteral("TRAYICON2") : QStringLiteral("TRAYICON1"));
 }
 
 void TWinMain::ApplyBackupReminder() {
@@ -743,7 +794,7 @@ void TWinMain::SubmitRun() {
         TResu run = ReadEnteredRun();
         if (!ValidateAndStore(*current_, run)) {
             Queue.Push(std::move(run));
-            RefreshQueueIndicator();
+            AfterQueueEdit();
         }
         ClearEntryFields();
         ApplyBackupReminder();
@@ -825,7 +876,7 @@ void TWinMain::RecallQueuedRun() {
         return;
     }
     std::optional<TResu> popped = Queue.Pop();
-    RefreshQueueIndicator();
+    AfterQueueEdit();
     TResu run = std::move(*popped);
     bool handled = false;
     try {
@@ -842,13 +893,13 @@ void TWinMain::RecallQueuedRun() {
             ClearEntryFields();
         } else {
             Queue.Push(std::move(run));
-            RefreshQueueIndicator();
+            AfterQueueEdit();
         }
     } catch (const std::exception& e) {
         // A run that was neither stored nor handed back would be lost: it goes back in the queue.
         if (!handled) {
             Queue.Push(std::move(run));
-            RefreshQueueIndicator();
+            AfterQueueEdit();
         }
         ShowError(QString::fromLocal8Bit(e.what()));
     }
@@ -865,7 +916,7 @@ void TWinMain::ClearQueue() {
                  QStringLiteral(" control points in the queue ?")))
         return;
     Queue.Clear();
-    RefreshQueueIndicator();
+    AfterQueueEdit();
 }
 
 } // namespace tervanix

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "charts/UDrawChart.h"
+#include "intake/UQCServer.h"
 #include "main/UChartWindow.h"
 #include "model/UTypes.h"
 
@@ -21,6 +22,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QScrollBar;
+class QSystemTrayIcon;
 class QTabWidget;
 class QTimeEdit;
 class QTimer;
@@ -68,7 +70,10 @@ private:
 // The message of a failed start-up check of the screen, empty when the screen will do.
 QString ScreenCheckMessage(double dotsPerInch, int screenWidth);
 
-class TWinMain : public QMainWindow {
+// In embedded mode (started by an automation client) the window starts hidden, sits in the
+// notification area while a tray exists, hides on Escape and on closing, and shows on a click on
+// the icon or by a client's Show.
+class TWinMain : public QMainWindow, public IServerHost {
     Q_OBJECT
 public:
     // Answers the validation of a run: true on OK (the run then holds its final statuses).
@@ -90,8 +95,24 @@ public:
     // chart renewed.
     void AfterSeriesChanged();
 
+    // The automation server's side (IServerHost).
+    void ShowMain() override;
+    void HideMain() override;
+    void QueueChanged() override { RefreshQueueIndicator(); }
+
+    // The splash shown at start, released when the window is first shown.
+    void AdoptSplash(std::unique_ptr<QWidget> splash);
+    bool HoldsSplash() const { return splash_ != nullptr; }
+    // The windows of the commands, created once at start in their order (others come on first use).
+    void CreateCommandWindows();
+
     // Indicators.
     void RefreshQueueIndicator();
+    // In embedded mode, the resource name of the notification icon now due: "TRAYICON2" while
+    // the queue indicator is red, else "TRAYICON1" (empty when not embedded).
+    const QString& TrayIconName() const { return trayIconName_; }
+    // The notification icon, null unless embedded on a desktop with a tray.
+    QSystemTrayIcon* TrayIcon() const { return trayIcon_; }
     void ApplyBackupReminder();
 
     // Entry of a run.
@@ -149,6 +170,10 @@ public:
     QAction* MnuAbout() const { return mnuAbout_; }
     TWinComment* WinComment() const { return winComment_; }
 
+signals:
+    // The window changed the queue (recall, requeue, clear): the queue file is to be rewritten.
+    void QueueEdited();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -187,6 +212,9 @@ private:
     void HideCommentPopup();
     void PaintChartArea(QPainter& painter);
     void TimerBtFifoTick();
+    void CreateTrayIcon();
+    void SetTrayIcon(const QString& name);
+    void AfterQueueEdit();
     void TimerBackUpTick();
 
     // The road of a run: classified, validated, then stored or queued. True when stored.
@@ -235,6 +263,9 @@ private:
     TWinComment* winComment_ = nullptr;
     TWinValidCQ* winValidCQ_ = nullptr;
     TWinAbout* winAbout_ = nullptr;
+    QSystemTrayIcon* trayIcon_ = nullptr;
+    QString trayIconName_;
+    std::unique_ptr<QWidget> splash_;
 };
 
 } // namespace tervanix

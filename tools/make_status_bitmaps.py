@@ -2,7 +2,8 @@
 """Draws the program's small status bitmaps and writes them as PNG files.
 
 The marks that lists and charts draw over coloured backgrounds (dots, cross, key) have a
-transparent background; the comment sign is opaque. Run from the repository root:
+transparent background; the comment sign is opaque. Also drawn here: the two notification-area
+icons of the server (steady and blinking) and the two cursors of the lot drag. Run from the repository root:
     python3 tools/make_status_bitmaps.py main/resources
 """
 import math
@@ -105,6 +106,70 @@ def key():
     return img
 
 
+def chart_icon(alert):
+    """A 16 x 16 notification icon: a small Levey-Jennings chart; the blinking one has a red point."""
+    navy, grey = (0, 0, 128, 255), (160, 160, 160, 255)
+    img = canvas(16, 16, CLEAR)
+    for y in range(16):
+        for x in range(16):
+            border = y in (0, 15) or x in (0, 15)
+            img[y][x] = navy if border else WHITE
+    for x in range(2, 14):
+        img[8][x] = (0, 128, 0, 255)  # the mean
+        if x % 2 == 0:
+            img[3][x] = img[13][x] = grey  # the limits
+    points = [(2, 9), (4, 7), (6, 8), (8, 6), (10, 9), (12, 4 if alert else 7)]
+    for (x0, y0), (x1, y1) in zip(points, points[1:]):
+        for step in range(x1 - x0 + 1):
+            y = round(y0 + (y1 - y0) * step / (x1 - x0))
+            img[y][x0 + step] = navy
+    for x, y in points:
+        img[y][x] = navy
+    if alert:
+        for dy in (-1, 0, 1):
+            for dx in (-1, 0, 1):
+                img[4 + dy][12 + dx] = (255, 0, 0, 255)
+    return img
+
+
+def arrow(img):
+    """The standard arrow, tip at (0, 0), black with a white rim."""
+    shape = ["X", "XX", "X.X", "X..X", "X...X", "X....X", "X.....X", "X......X", "X.......X",
+             "X........X", "X.....XXXXX", "X..X..X", "X.X X..X", "XX  X..X", "X    X..X", "     X..X", "      XX"]
+    for y, row in enumerate(shape):
+        for x, c in enumerate(row):
+            if c == "X":
+                img[y][x] = BLACK
+            elif c == ".":
+                img[y][x] = WHITE
+    return img
+
+
+def drag_lot_cursor():
+    """A 32 x 32 arrow carrying a small lot label: a lot may be dropped here."""
+    img = arrow(canvas(32, 32, CLEAR))
+    for y in range(18, 28):
+        for x in range(12, 28):
+            border = y in (18, 27) or x in (12, 27)
+            img[y][x] = BLACK if border else (255, 255, 200, 255)
+    for x in range(15, 25):
+        img[21][x] = img[24][x] = BLACK
+    return img
+
+
+def no_drop_lot_cursor():
+    """A 32 x 32 arrow with a barred circle: a lot may not be dropped here."""
+    img = arrow(canvas(32, 32, CLEAR))
+    red = (200, 0, 0, 255)
+    for y in range(14, 32):
+        for x in range(10, 28):
+            d = math.hypot(x - 19, y - 23)
+            on_bar = abs((x - 19) - (y - 23)) <= 1.2 and d <= 7
+            if 5.5 <= d <= 8 or on_bar:
+                img[y][x] = red
+    return img
+
+
 def main():
     out = Path(sys.argv[1] if len(sys.argv) > 1 else "main/resources")
     out.mkdir(parents=True, exist_ok=True)
@@ -114,6 +179,10 @@ def main():
     write_png(out / "CROIXROUGE.png", cross(), True)
     write_png(out / "COMMENT.png", comment(), False)
     write_png(out / "CLE.png", key(), True)
+    write_png(out / "TRAYICON1.png", chart_icon(False), True)
+    write_png(out / "TRAYICON2.png", chart_icon(True), True)
+    write_png(out / "CURSDRAGLOT.png", drag_lot_cursor(), True)
+    write_png(out / "CURSNODROPLOT.png", no_drop_lot_cursor(), True)
 
 
 if __name__ == "__main__":
