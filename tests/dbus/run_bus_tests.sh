@@ -1,6 +1,8 @@
 #!/bin/bash
 # Automation server tests on a private session bus, with gdbus as a foreign client.
 # usage: run_bus_tests.sh CASE HOST BURST [CLI]   (CASE: values, showhide, burst, sigkill, activation, cli)
+#        run_bus_tests.sh CASE HOST BURST PROGRAM (CASE: program_values, program_activation: the real
+#        Tervanix program, offscreen, in a folder of its own; HOST only lists its queue file)
 # The script re-runs itself inside dbus-run-session, so every case has a bus of its own.
 set -u
 CASE=$1 HOST=$2 BURST=$3 CLI=${4:-}
@@ -8,7 +10,7 @@ CASE=$1 HOST=$2 BURST=$3 CLI=${4:-}
 if [ -z "${TERVANIX_BUS_INNER:-}" ]; then
     W=$(mktemp -d /tmp/tervanix-dbus.XXXXXX)
     trap 'rm -rf "$W"' EXIT
-    export TERVANIX_BUS_INNER=1 W
+    export TERVANIX_BUS_INNER=1 W QT_QPA_PLATFORM=offscreen
     export TERVANIX_HOST_QUEUE=$W/Tervanix.fif TERVANIX_HOST_EVENTS=$W/events XDG_DATA_HOME=$W/data
     mkdir -p "$W/data/dbus-1/services"
     source "$(dirname "$0")/../../tools/private_bus.sh"
@@ -152,6 +154,76 @@ case_cli() {
     wait_for_name_gone
     check_eq "first run in the queue file" $'GLU\t46364.604167\t1\t4.5/0\t0/6\t6/0\tAB\tfirst' "$(queue | head -1)"
     check_eq "second run in the queue file" "CA 0 0/6 7/0 0/6" "$(queue | tail -1 | cut -f1,3-6 | xargs)"
+}
+
+# The real program keeps its files beside itself: a copy in a folder of the test's own.
+install_program() {
+    PROGRAM_DIR=$W/program
+    mkdir -p "$PROGRAM_DIR"
+    cp "$CLI" "$PROGRAM_DIR/Tervanix"
+    PROGRAM=$PROGRAM_DIR/Tervanix
+}
+program_queue() { "$HOST" --dump "$PROGRAM_DIR/Tervanix.fif"; }
+wait_for_name_owned() {
+    local i
+    for ((i = 0; i < 200; i++)); do
+        gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+            --method org.freedesktop.DBus.NameHasOwner Tervanix.QCserver | grep -q true && return 0
+        sleep 0.1
+    done
+    fail "the program did not start serving"
+    return 1
+}
+
+case_program_values() {
+    install_program
+    # A first start by the operator: the setup dialog is up (the splash was before it) and the
+    # end of the session still ends the program through its normal exit.
+    "$PROGRAM" & HOST_PID=$!
+    wait_for_name_owned
+    sleep 2.5
+    kill -TERM "$HOST_PID"; wait "$HOST_PID"
+    check_eq "first start ended by the session, normally" 0 $?
+    check_eq "first start wrote the settings" yes "$([ -e "$PROGRAM_DIR/Tervanix.cfr" ] && echo yes || echo no)"
+    local before
+    before=$(program_queue | wc -l)
+
+    "$PROGRAM" & HOST_PID=$!
+    wait_for_name_owned
+    check_eq "blank analyte" 1 "$(add 46000.5 '   ' 1 '' '' OP '' false)"
+    check_eq "level text not a number" 2 "$(add 46000.5 GLU abc 2 '' OP '' false)"
+    check_eq "level beyond a single" 2 "$(add 46000.5 GLU '' 1e39 '' OP '' false)"
+    check_eq "three empty levels" 3 "$(add 46000.5 GLU '' '  ' '' OP '' false)"
+    check_eq "long name" -1 "$(add 46000.5 ABCDEFGHIJKLMNOPQRST 1 '' '' OP '' false)"
+    check_eq "decimal comma" -1 "$(add 46001.25 ' CA ' '4,5' '' ' 7.25 ' ' OPERATOR ' 'a comment longer than twenty' true)"
+    call Show; call Hide
+    local expected
+    expected="$(printf '%s\n' \
+        $'ABCDEFGHIJKLMNO\t46000.500000\t1\t1/0\t0/6\t0/6\tOP\t' \
+        $'CA\t46001.250000\t0\t4.5/0\t0/6\t7.25/0\tOPER\ta comment longer tha')"
+    sleep 1.5
+    check_eq "accepted runs are on disk before the exit" "$expected" "$(program_queue | tail -2)"
+    check_eq "user-started program outlives its clients" 0 "$(kill -0 "$HOST_PID"; echo $?)"
+    kill -TERM "$HOST_PID"; wait "$HOST_PID"
+    check_eq "program ended normally" 0 $?
+    check_eq "queue after exit" "$((before + 2))" "$(program_queue | wc -l)"
+    check_eq "queue after exit ends with the runs" "$expected" "$(program_queue | tail -2)"
+}
+
+case_program_activation() {
+    install_program
+    local service=$XDG_DATA_HOME/dbus-1/services/Tervanix.QCserver.service
+    "$PROGRAM" /REGSERVER
+    check_eq "registration writes the activation file" "$(printf '[D-BUS Service]\nName=Tervanix.QCserver\nExec=%s -Embedding' "$PROGRAM")" "$(cat "$service")"
+    check_eq "registration does not start the program" no "$([ -e "$PROGRAM_DIR/Tervanix.cfr" ] && echo yes || echo no)"
+    gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+        --method org.freedesktop.DBus.ReloadConfig >/dev/null
+    check_eq "a call starts the program" -1 "$(add 46002 GLU 5,5 '' '' OP '' false)"
+    wait_for_name_gone
+    check_eq "the program ended after its client and kept the run" "GLU 5.5/0" "$(program_queue | tail -1 | cut -f1,4 | xargs)"
+    check_eq "embedded start wrote its settings at exit" yes "$([ -e "$PROGRAM_DIR/Tervanix.cfr" ] && echo yes || echo no)"
+    "$PROGRAM" -unregserver
+    check_eq "unregistration removes the activation file" no "$([ -e "$service" ] && echo yes || echo no)"
 }
 
 "case_$CASE"
