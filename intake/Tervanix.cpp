@@ -147,9 +147,8 @@ std::unique_ptr<TWinLogoCQ> ShowSplash() {
 
 // The windows after the main one, in their order of creation. Those of commands not built yet
 // (import, lot assignment, archive view, risks, analytes, materials, operators, options, data
-// printing, data table, limits, daily summary, chart printing, archives, random generator, copy
-// animation) take their place in this list when they come; the password prompts are made at
-// each asking.
+// printing, data table, limits, daily summary, chart printing, archives, random generator) take
+// their place in this list when they come; the password prompts are made at each asking.
 void CreateOtherWindows(TWinMain& window) {
     window.PlaceOnScreen(); // the top-left corner of an 800-pixel screen, else centred
     window.CreateCommandWindows();

@@ -25,9 +25,12 @@
 #include <cmath>
 
 #include "dialogs/UAbout.h"
+#include "dialogs/UAnimCopyFic.h"
 #include "dialogs/UMotPass.h"
 #include "dialogs/UWinComment.h"
 #include "main/UAnsi.h"
+#include "main/UBackupUi.h"
+#include "main/UDriveMap.h"
 #include "main/UMessages.h"
 #include "main/UReaders.h"
 #include "main/UResources.h"
@@ -199,6 +202,7 @@ void TWinMain::AdoptSplash(std::unique_ptr<QWidget> splash) { splash_ = std::mov
 void TWinMain::CreateCommandWindows() {
     if (!winValidCQ_) winValidCQ_ = new TWinValidCQ(this);
     About();
+    if (!winAnimCopyFic_) winAnimCopyFic_ = new TWinAnimCopyFic(this);
 }
 
 void TWinMain::CreateChartPanel(QWidget* client) {
@@ -363,11 +367,22 @@ void TWinMain::CreateBottomBar(QWidget* client) {
     shapeFifo_->setObjectName(QStringLiteral("ShapeFifo"));
     shapeFifo_->setGeometry(btFifo_->width() - 15, (btFifo_->height() - 10) / 2, 10, 10);
     connect(btFifo_, &QToolButton::clicked, this, [this] { RecallQueuedRun(); });
+    btBackup_ = makeButton(QStringLiteral("Bac&kup"), "BtBackup", 4 + 86 + 4);
+    btBackup_->setToolTip(QStringLiteral("Backup on diskette"));
+    shapeBackUp_ = new TIndicatorShape(TIndicatorShape::TForm::Rectangle, btBackup_);
+    shapeBackUp_->setObjectName(QStringLiteral("ShapeBackUp"));
+    shapeBackUp_->setGeometry(btBackup_->width() - 17, (btBackup_->height() - 8) / 2, 12, 8);
+    connect(btBackup_, &QToolButton::clicked, this, [this] { BackupClick(); });
     btExit_ = makeButton(QStringLiteral("E&xit"), "BtExit", ClientWidth - 4 - 86);
     connect(btExit_, &QToolButton::clicked, this, [this] { close(); });
 }
 
 void TWinMain::CreateMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("MnuFile"));
+    disketteRestore_ = file->addAction(QStringLiteral("Diskette restore"));
+    disketteRestore_->setObjectName(QStringLiteral("Disketterestore1"));
+    connect(disketteRestore_, &QAction::triggered, this, [this] { RestoreClick(); });
     QMenu* special = menuBar()->addMenu(QStringLiteral("&Special functions"));
     special->setObjectName(QStringLiteral("MnuSpecial"));
     mnuClearFifo_ = special->addAction(QStringLiteral("&Clear queue"));
@@ -737,7 +752,54 @@ void TWinMain::ApplyBackupReminder() {
 }
 
 void TWinMain::TimerBackUpTick() {
-    // The backup button carries the blinking rectangle; until it is on the bar the reminder only runs.
+    const QColor face = palette().color(QPalette::Button);
+    shapeBackUp_->SetColour(shapeBackUp_->Colour() == Red ? face : Red);
+}
+
+// ---- Backup and restore ----
+
+void TWinMain::SetDriveMap(std::unique_ptr<IDriveMap> drives) { drives_ = std::move(drives); }
+
+namespace {
+
+// The command runs under the hourglass; a failure shows its own message.
+template <typename Command>
+bool RunBackupCommand(Command command) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    bool done = false;
+    try {
+        command();
+        done = true;
+    } catch (const std::exception& e) {
+        QApplication::restoreOverrideCursor();
+        ShowError(FromAnsi(e.what()));
+        return false;
+    }
+    QApplication::restoreOverrideCursor();
+    return done;
+}
+
+} // namespace
+
+void TWinMain::BackupClick() {
+    if (!drives_) drives_ = std::make_unique<TVolumeDriveMap>();
+    if (!winAnimCopyFic_) winAnimCopyFic_ = new TWinAnimCopyFic(this);
+    TQtBackupUi ui(*winAnimCopyFic_);
+    if (!RunBackupCommand([&] { BackupToDiskette(ui, *drives_); })) return;
+    timerBackUp_->stop();
+    shapeBackUp_->SetColour(Lime);
+}
+
+void TWinMain::RestoreClick() {
+    if (!drives_) drives_ = std::make_unique<TVolumeDriveMap>();
+    if (!winAnimCopyFic_) winAnimCopyFic_ = new TWinAnimCopyFic(this);
+    TQtBackupUi ui(*winAnimCopyFic_);
+    // The analytes in memory are replaced: the current one is found again by its name.
+    const std::string currentName = current_ ? current_->Name.str() : std::string();
+    if (!RunBackupCommand([&] { RestoreFromDiskette(ui, *drives_); })) return;
+    current_ = Analytes.FindByName(currentName);
+    RebuildAnalyteList();
+    ShowInformation(QStringLiteral("Restore OK"));
 }
 
 // ---- Entry of a run ----

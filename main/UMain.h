@@ -30,8 +30,10 @@ class QToolButton;
 
 namespace tervanix {
 
+class IDriveMap;
 class TAnalyte;
 class TWinAbout;
+class TWinAnimCopyFic;
 class TWinComment;
 class TWinValidCQ;
 
@@ -122,6 +124,12 @@ public:
     // Takes a stored point of the current analyte back into the entry fields and out of the series.
     void LoadPointForCorrection(const TQCPoint* point);
 
+    // Backup of the data file to the backup drive, and its restore.
+    void BackupClick();
+    void RestoreClick();
+    // Replaces the machine's volumes as backup drives (tests).
+    void SetDriveMap(std::unique_ptr<IDriveMap> drives);
+
     // Queue.
     void RecallQueuedRun();
     void ClearQueue();
@@ -164,6 +172,9 @@ public:
     QToolButton* BtFifo() const { return btFifo_; }
     TIndicatorShape* ShapeFifo() const { return shapeFifo_; }
     QToolButton* BtExit() const { return btExit_; }
+    QToolButton* BtBackup() const { return btBackup_; }
+    TIndicatorShape* ShapeBackUp() const { return shapeBackUp_; }
+    QAction* Disketterestore1() const { return disketteRestore_; }
     QTimer* TimerBtFifo() const { return timerBtFifo_; }
     QTimer* TimerBackUp() const { return timerBackUp_; }
     QAction* MnuClearFifo() const { return mnuClearFifo_; }
@@ -256,6 +267,11 @@ private:
     QToolButton* btFifo_ = nullptr;
     TIndicatorShape* shapeFifo_ = nullptr;
     QToolButton* btExit_ = nullptr;
+    QToolButton* btBackup_ = nullptr;
+    TIndicatorShape* shapeBackUp_ = nullptr;
+    QAction* disketteRestore_ = nullptr;
+    TWinAnimCopyFic* winAnimCopyFic_ = nullptr;
+    std::unique_ptr<IDriveMap> drives_;
     QTimer* timerBtFifo_ = nullptr;
     QTimer* timerBackUp_ = nullptr;
     QAction* mnuClearFifo_ = nullptr;

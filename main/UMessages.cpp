@@ -36,12 +36,17 @@ QString MessageLines(const QString& text) {
 }
 
 TMsgButton TMessageBoxService::Show(const QString& text, TMsgType type, TMsgButtons buttons) {
+    const QMessageBox::StandardButton first = buttons == TMsgButtons::RetryCancel ? QMessageBox::Retry : QMessageBox::Ok;
     // No parent: the box is application-modal and centred on the screen.
     QMessageBox box(IconOf(type), MessageCaption(type), MessageLines(text),
-                    buttons == TMsgButtons::OKCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok);
+                    buttons == TMsgButtons::OK ? first : first | QMessageBox::Cancel);
     box.setWindowModality(Qt::ApplicationModal);
-    box.setDefaultButton(QMessageBox::Ok);
-    return box.exec() == QMessageBox::Ok ? TMsgButton::OK : TMsgButton::Cancel;
+    box.setDefaultButton(first);
+    switch (box.exec()) {
+    case QMessageBox::Ok: return TMsgButton::OK;
+    case QMessageBox::Retry: return TMsgButton::Retry;
+    default: return TMsgButton::Cancel;
+    }
 }
 
 IMessageService& Messages() {
@@ -61,6 +66,10 @@ void ShowInformation(const QString& text) { Messages().Show(text, TMsgType::Info
 
 bool Confirm(const QString& text) {
     return Messages().Show(text, TMsgType::Confirmation, TMsgButtons::OKCancel) == TMsgButton::OK;
+}
+
+bool RetryOrCancel(const QString& text) {
+    return Messages().Show(text, TMsgType::Error, TMsgButtons::RetryCancel) == TMsgButton::Retry;
 }
 
 } // namespace tervanix

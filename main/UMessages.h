@@ -15,8 +15,8 @@ public:
 };
 
 enum class TMsgType { Error, Information, Confirmation };
-enum class TMsgButtons { OK, OKCancel };
-enum class TMsgButton { OK, Cancel };
+enum class TMsgButtons { OK, OKCancel, RetryCancel };
+enum class TMsgButton { OK, Cancel, Retry };
 
 class IMessageService {
 public:
@@ -46,5 +46,7 @@ void ShowError(const QString& text);
 void ShowInformation(const QString& text);
 // OK and Cancel; only OK means yes.
 bool Confirm(const QString& text);
+// An error box with Retry and Cancel; true for Retry.
+bool RetryOrCancel(const QString& text);
 
 } // namespace tervanix
