@@ -186,7 +186,9 @@ int RunWindows(QApplication& app, const TStartOptions& options) {
         code = app.exec();
     }
     // The exit sequence runs while the server still holds its name: a client arriving now waits
-    // for the next instance, which then reads the complete queue file.
+    // for the next instance, which then reads the complete queue file. A write still pending is
+    // done first, so that none can come after the queue has been freed.
+    saver.Flush();
     ShutDown();
     return code;
 }
