@@ -27,6 +27,8 @@
 #include "dialogs/UAbout.h"
 #include "dialogs/UAnimCopyFic.h"
 #include "dialogs/UMotPass.h"
+#include "dialogs/UNewPsw.h"
+#include "dialogs/USetUp.h"
 #include "dialogs/UWinComment.h"
 #include "main/UAnsi.h"
 #include "main/UBackupUi.h"
@@ -383,6 +385,14 @@ void TWinMain::CreateMenus() {
     disketteRestore_ = file->addAction(QStringLiteral("Diskette restore"));
     disketteRestore_->setObjectName(QStringLiteral("Disketterestore1"));
     connect(disketteRestore_, &QAction::triggered, this, [this] { RestoreClick(); });
+    QMenu* configuration = menuBar()->addMenu(QStringLiteral("&Configuration"));
+    configuration->setObjectName(QStringLiteral("MnuConfiguration"));
+    mnuPsw_ = configuration->addAction(QStringLiteral("&Password"));
+    mnuPsw_->setObjectName(QStringLiteral("MnuPsw"));
+    connect(mnuPsw_, &QAction::triggered, this, [this] { PasswordClick(); });
+    mnuShortCuts_ = configuration->addAction(QStringLiteral("&Shortcuts"));
+    mnuShortCuts_->setObjectName(QStringLiteral("MnuShortCuts"));
+    connect(mnuShortCuts_, &QAction::triggered, this, [this] { ShortCutsClick(); });
     QMenu* special = menuBar()->addMenu(QStringLiteral("&Special functions"));
     special->setObjectName(QStringLiteral("MnuSpecial"));
     mnuClearFifo_ = special->addAction(QStringLiteral("&Clear queue"));
@@ -392,6 +402,18 @@ void TWinMain::CreateMenus() {
     mnuAbout_ = help->addAction(QStringLiteral("&About"));
     mnuAbout_->setObjectName(QStringLiteral("MnuAbout"));
     connect(mnuAbout_, &QAction::triggered, this, [this] { About().ExecFromMenu(); });
+}
+
+// The password dialog is kept for the whole run; the settings file is written on OK.
+void TWinMain::PasswordClick() {
+    if (!winNewPsw_) winNewPsw_ = new TWinNewPsw(this);
+    ChangePassword(*winNewPsw_);
+}
+
+// A fresh setup dialog each time, released when it closes.
+void TWinMain::ShortCutsClick() {
+    TWinSetUp setUp(this);
+    setUp.exec();
 }
 
 TWinAbout& TWinMain::About() {

@@ -33,6 +33,7 @@ namespace tervanix {
 class IDriveMap;
 class TAnalyte;
 class TWinAbout;
+class TWinNewPsw;
 class TWinAnimCopyFic;
 class TWinComment;
 class TWinValidCQ;
@@ -207,6 +208,8 @@ private:
 
     bool RunStartupChecks();
     TWinAbout& About();
+    void PasswordClick();
+    void ShortCutsClick();
     void EveryShowing();
     void ClearAnalyteSelection();
     void ShowLevelRows();
@@ -279,6 +282,9 @@ private:
     TWinComment* winComment_ = nullptr;
     TWinValidCQ* winValidCQ_ = nullptr;
     TWinAbout* winAbout_ = nullptr;
+    TWinNewPsw* winNewPsw_ = nullptr;
+    QAction* mnuPsw_ = nullptr;
+    QAction* mnuShortCuts_ = nullptr;
     QSystemTrayIcon* trayIcon_ = nullptr;
     QString trayIconName_;
     std::unique_ptr<QWidget> splash_;

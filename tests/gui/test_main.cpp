@@ -1,3 +1,4 @@
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -10,12 +11,15 @@
 #include <QTimeEdit>
 #include <QTimer>
 #include <QToolButton>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
 #include <vector>
 
 #include "dialogs/UAbout.h"
 #include "dialogs/UMotPass.h"
+#include "dialogs/UNewPsw.h"
+#include "dialogs/USetUp.h"
 #include "dialogs/UWinComment.h"
 #include "gui/GuiHarness.h"
 #include "main/UChartWindow.h"
@@ -454,6 +458,33 @@ TEST_F(MainWindowTest, FirstShowingOffersTheAboutBoxUntilTheOperatorDeclinesIt) 
     EXPECT_TRUE(shown);
     EXPECT_EQ(Settings.ShowAboutAtStart, 0);
     EXPECT_EQ(window_->LBAnalytes()->count(), 1); // the list was built when shown
+}
+
+TEST_F(MainWindowTest, ConfigurationMenuSetsThePasswordAndOffersTheShortcuts) {
+    auto* psw = window_->findChild<QAction*>(QStringLiteral("MnuPsw"));
+    auto* shortcuts = window_->findChild<QAction*>(QStringLiteral("MnuShortCuts"));
+    ASSERT_TRUE(psw && shortcuts);
+    EXPECT_EQ(psw->text(), QStringLiteral("&Password"));
+    EXPECT_EQ(shortcuts->text(), QStringLiteral("&Shortcuts"));
+    test::WhenModalOpens([](QWidget* modal) {
+        auto* dialog = qobject_cast<TWinNewPsw*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        dialog->EditNewPsw()->setText(QStringLiteral("secret"));
+        dialog->EditConfirm()->setText(QStringLiteral("secret"));
+        test::Click(dialog->BtOK());
+        if (dialog->isVisible()) dialog->reject(); // never leave the test waiting on a refusal
+    });
+    psw->trigger();
+    EXPECT_EQ(PasswordKey(QString::fromStdString(Settings.Password.str())), PasswordKey(QStringLiteral("secret")));
+    EXPECT_TRUE(std::filesystem::exists(BasePath + ".cfr")); // written at once
+    bool setUpShown = false;
+    test::WhenModalOpens([&setUpShown](QWidget* modal) {
+        auto* setUp = qobject_cast<TWinSetUp*>(modal);
+        setUpShown = setUp != nullptr;
+        if (setUp) setUp->reject();
+    });
+    shortcuts->trigger();
+    EXPECT_TRUE(setUpShown);
 }
 
 } // namespace
