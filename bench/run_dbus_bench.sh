@@ -7,7 +7,7 @@ HOST=$(realpath "$1") BENCH=$(realpath "$2"); shift 2
 W=$(mktemp -d /tmp/tervanix-bench.XXXXXX)
 trap 'rm -rf "$W"' EXIT
 # The program writes its own activation file.
-XDG_DATA_HOME=$W/data "$HOST" /REGSERVER
+QT_QPA_PLATFORM=offscreen XDG_DATA_HOME=$W/data "$HOST" /REGSERVER
 source "$(dirname "$0")/../tools/private_bus.sh"
 write_private_bus_config "$W/session.conf" "$W" "$W/data/dbus-1/services"
 export TERVANIX_HOST_QUEUE=$W/Tervanix.fif QT_QPA_PLATFORM=offscreen
