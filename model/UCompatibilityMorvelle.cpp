@@ -33,11 +33,6 @@ constexpr std::uint8_t V2Discarded = 2;
 
 constexpr int LargestDecimals = 3;
 
-std::array<std::uint8_t, 9> Version2Tag() {
-    std::array<std::uint8_t, 9> tag{8, '2', '0'};
-    std::copy(FormatMagic.begin(), FormatMagic.end(), tag.begin() + 3);
-    return tag;
-}
 
 struct TV2Point {
     double Date = 0;
@@ -155,7 +150,7 @@ std::unique_ptr<TAnalyte> BuildAnalyte(const TV2Analyte& v2) {
 void CheckTag(std::string_view bytes) {
     if (bytes.size() < FormatTagSize) throw EDataFileError("File too short");
     ByteReader tail(bytes.substr(bytes.size() - FormatTagSize));
-    if (ReadFormatTag(tail) != Version2Tag()) throw EDataFileError("Not a version-2 data file");
+    if (ReadFormatTag(tail) != FormatTagOf('2', '0')) throw EDataFileError("Not a version-2 data file");
 }
 
 void ImportChecked(std::string_view bytes, TListAnalytes& target) {

@@ -15,11 +15,13 @@ const TMaterial& UnknownMaterial() {
     return unknown;
 }
 
-std::array<std::uint8_t, 9> CurrentFormatTag() {
-    std::array<std::uint8_t, 9> tag{8, '3', '2'};
+std::array<std::uint8_t, 9> FormatTagOf(char major, char minor) {
+    std::array<std::uint8_t, 9> tag{8, static_cast<std::uint8_t>(major), static_cast<std::uint8_t>(minor)};
     std::copy(FormatMagic.begin(), FormatMagic.end(), tag.begin() + 3);
     return tag;
 }
+
+std::array<std::uint8_t, 9> CurrentFormatTag() { return FormatTagOf('3', '2'); }
 
 bool HasFormatMagic(const std::array<std::uint8_t, 9>& tag) {
     return std::equal(FormatMagic.begin(), FormatMagic.end(), tag.begin() + 3);

@@ -145,6 +145,8 @@ struct TSettings {
 
 // The 9-byte tag that closes every data file section: length 8, version "32", magic.
 constexpr std::array<std::uint8_t, 6> FormatMagic = {0xB5, 0xFE, 0x70, 0x6F, 0x34, 0x35};
+// The tag of a format version (two characters: "32" now, "30" before, "20" for version-2 files).
+std::array<std::uint8_t, 9> FormatTagOf(char major, char minor);
 std::array<std::uint8_t, 9> CurrentFormatTag();
 bool HasFormatMagic(const std::array<std::uint8_t, 9>& tag);
 
