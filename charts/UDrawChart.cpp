@@ -76,16 +76,6 @@ int ValueToY(long double value, const TLevelStats& limits, int top, int plotHeig
     return value > limits.Mean ? top : bottom;
 }
 
-long double ScaleDecade(long double range) {
-    long double p = 10;
-    if (range > 1) {
-        while (p < range) p *= 10;
-        return p / 10;
-    }
-    do p /= 10;
-    while (p > range);
-    return p;
-}
 
 long double ScaleStep(long double range) {
     const long double u = ScaleDecade(range);

@@ -12,6 +12,7 @@
 
 #include "main/UColors.h"
 #include "model/UAnalyte.h"
+#include "model/UGaugeScale.h"
 
 class QPainter;
 
@@ -65,7 +66,6 @@ struct TValueScale {
     int Decimals = 0;
     long double FirstGraduation = 0;
 };
-long double ScaleDecade(long double range);
 long double ScaleStep(long double range);
 int ScaleDecimals(long double step);
 long double FirstGraduation(long double low, long double step);

@@ -28,19 +28,9 @@ long double NoLimitsCentre(long double v, const TLevelStats& current) {
     return current.Mean >= v ? v + NoLimitsAlert : v - NoLimitsAlert;
 }
 
-long double ScaleUnit(long double span) {
-    long double unit = 1;
-    if (span > 1) {
-        unit = 10;
-        while (unit < span) unit *= 10;
-        return unit / 10;
-    }
-    while (unit > span) unit /= 10;
-    return unit;
-}
 
 long double ScaleStep(long double span) {
-    const long double unit = ScaleUnit(span);
+    const long double unit = ScaleDecade(span);
     const long double ratio = span / unit;
     if (ratio < 1.2L) return 0.1L * unit;
     if (ratio < 2.4L) return 0.2L * unit;
@@ -58,6 +48,17 @@ int StepDecimals(long double step) {
 }
 
 } // namespace
+
+long double ScaleDecade(long double span) {
+    long double unit = 1;
+    if (span > 1) {
+        unit = 10;
+        while (unit < span) unit *= 10;
+        return unit / 10;
+    }
+    while (unit > span) unit /= 10;
+    return unit;
+}
 
 TGaugeSetup SetUpGauge(const TLevelResult& result, const TLevelStats& current) {
     TGaugeSetup g;

@@ -37,4 +37,7 @@ int GaugePos(const TGaugeSetup& gauge, long double value, int width = GaugeWidth
 // Ticks of the scale of a gauge: a decimal step chosen from a span of three half-ranges.
 TGaugeTicks GaugeScaleTicks(long double centre, long double halfRange);
 
+// The largest power of ten not above the span (the unit of a scale's step rule).
+long double ScaleDecade(long double span);
+
 } // namespace tervanix
