@@ -76,7 +76,7 @@ int ValueToY(long double value, const TLevelStats& limits, int top, int plotHeig
     return value > limits.Mean ? top : bottom;
 }
 
-
+// The chart's step rule; the gauge has its own table on the same decade (model/UGaugeScale).
 long double ScaleStep(long double range) {
     const long double u = ScaleDecade(range);
     const long double r = range / u;
