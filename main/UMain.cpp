@@ -23,6 +23,8 @@
 #include <QTimer>
 #include <QToolButton>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "dialogs/UAbout.h"
 #include "dialogs/UAnimCopyFic.h"
@@ -352,56 +354,86 @@ void TWinMain::CreateLevelRow(QWidget* page, int level) {
     row.Unit->setObjectName(QStringLiteral("LblUnit") + n);
 }
 
+// The bottom bar's speed buttons, left to right. A command gets its place here whether or not its
+// button exists yet, so that the buttons keep their places as commands come.
+enum TBarSlot { bsData, bsDaily, bsLimits, bsPrnGraph, bsAffectation, bsArchives, bsBackup, bsFifo, bsExit, bsCount };
+constexpr int BarButtonWidth = 84;
+constexpr int BarButtonGap = (ClientWidth - bsCount * BarButtonWidth) / (bsCount + 1);
+
+QToolButton* TWinMain::AddBarButton(int slot, const QString& caption, const char* name, const QString& hint) {
+    auto* button = new QToolButton(panel1_);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setText(caption);
+    button->setGeometry(BarButtonGap + slot * (BarButtonWidth + BarButtonGap), 5, BarButtonWidth, 34);
+    button->setFocusPolicy(Qt::NoFocus);
+    if (!hint.isEmpty()) button->setToolTip(hint);
+    return button;
+}
+
 void TWinMain::CreateBottomBar(QWidget* client) {
-    auto* panel1 = new QWidget(client);
-    panel1->setObjectName(QStringLiteral("Panel1"));
-    panel1->setGeometry(0, 482, ClientWidth, ClientHeight - 482);
-    auto makeButton = [panel1](const QString& caption, const char* name, int left) {
-        auto* button = new QToolButton(panel1);
-        button->setObjectName(QString::fromLatin1(name));
-        button->setText(caption);
-        button->setGeometry(left, 5, 86, 34);
-        button->setFocusPolicy(Qt::NoFocus);
-        return button;
-    };
-    btFifo_ = makeButton(QStringLiteral("&Queue : 0"), "BtFifo", 4);
-    shapeFifo_ = new TIndicatorShape(TIndicatorShape::TForm::Circle, btFifo_);
-    shapeFifo_->setObjectName(QStringLiteral("ShapeFifo"));
-    shapeFifo_->setGeometry(btFifo_->width() - 15, (btFifo_->height() - 10) / 2, 10, 10);
-    connect(btFifo_, &QToolButton::clicked, this, [this] { RecallQueuedRun(); });
-    btBackup_ = makeButton(QStringLiteral("Bac&kup"), "BtBackup", 4 + 86 + 4);
-    btBackup_->setToolTip(QStringLiteral("Backup on diskette"));
+    panel1_ = new QWidget(client);
+    panel1_->setObjectName(QStringLiteral("Panel1"));
+    panel1_->setGeometry(0, 482, ClientWidth, ClientHeight - 482);
+    btBackup_ = AddBarButton(bsBackup, QStringLiteral("Bac&kup"), "BtBackup", QStringLiteral("Backup on diskette"));
     shapeBackUp_ = new TIndicatorShape(TIndicatorShape::TForm::Rectangle, btBackup_);
     shapeBackUp_->setObjectName(QStringLiteral("ShapeBackUp"));
     shapeBackUp_->setGeometry(btBackup_->width() - 17, (btBackup_->height() - 8) / 2, 12, 8);
     connect(btBackup_, &QToolButton::clicked, this, [this] { BackupClick(); });
-    btExit_ = makeButton(QStringLiteral("E&xit"), "BtExit", ClientWidth - 4 - 86);
+    btFifo_ = AddBarButton(bsFifo, QStringLiteral("&Queue : 0"), "BtFifo", QString());
+    shapeFifo_ = new TIndicatorShape(TIndicatorShape::TForm::Circle, btFifo_);
+    shapeFifo_->setObjectName(QStringLiteral("ShapeFifo"));
+    shapeFifo_->setGeometry(btFifo_->width() - 15, (btFifo_->height() - 10) / 2, 10, 10);
+    connect(btFifo_, &QToolButton::clicked, this, [this] { RecallQueuedRun(); });
+    btExit_ = AddBarButton(bsExit, QStringLiteral("E&xit"), "BtExit", QString());
     connect(btExit_, &QToolButton::clicked, this, [this] { close(); });
 }
 
+// The menus in their order on the bar; a menu without items stays off the bar.
 void TWinMain::CreateMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->setObjectName(QStringLiteral("MnuFile"));
-    disketteRestore_ = file->addAction(QStringLiteral("Diskette restore"));
-    disketteRestore_->setObjectName(QStringLiteral("Disketterestore1"));
-    connect(disketteRestore_, &QAction::triggered, this, [this] { RestoreClick(); });
-    QMenu* configuration = menuBar()->addMenu(QStringLiteral("&Configuration"));
-    configuration->setObjectName(QStringLiteral("MnuConfiguration"));
-    mnuPsw_ = configuration->addAction(QStringLiteral("&Password"));
-    mnuPsw_->setObjectName(QStringLiteral("MnuPsw"));
-    connect(mnuPsw_, &QAction::triggered, this, [this] { PasswordClick(); });
-    mnuShortCuts_ = configuration->addAction(QStringLiteral("&Shortcuts"));
-    mnuShortCuts_->setObjectName(QStringLiteral("MnuShortCuts"));
-    connect(mnuShortCuts_, &QAction::triggered, this, [this] { ShortCutsClick(); });
-    QMenu* special = menuBar()->addMenu(QStringLiteral("&Special functions"));
-    special->setObjectName(QStringLiteral("MnuSpecial"));
-    mnuClearFifo_ = special->addAction(QStringLiteral("&Clear queue"));
-    mnuClearFifo_->setObjectName(QStringLiteral("MnuClearFifo"));
-    connect(mnuClearFifo_, &QAction::triggered, this, [this] { ClearQueue(); });
-    QMenu* help = menuBar()->addMenu(QStringLiteral("?"));
-    mnuAbout_ = help->addAction(QStringLiteral("&About"));
-    mnuAbout_->setObjectName(QStringLiteral("MnuAbout"));
-    connect(mnuAbout_, &QAction::triggered, this, [this] { About().ExecFromMenu(); });
+    const std::pair<const char*, const char*> menus[] = {
+        {"&File", "MnuFile"},           {"&Parameters", "MnuParameters"}, {"&Configuration", "MnuConfiguration"},
+        {"&Special functions", "MnuSpecial"}, {"Cl&ipboard", "MnuClipboard"}, {"?", "MnuHelp"}};
+    std::vector<QMenu*> created;
+    for (const auto& [caption, name] : menus) {
+        QMenu* menu = menuBar()->addMenu(QString::fromLatin1(caption));
+        menu->setObjectName(QString::fromLatin1(name));
+        created.push_back(menu);
+    }
+    CreateFileMenu(*created[0]);
+    CreateParametersMenu(*created[1]);
+    CreateConfigurationMenu(*created[2]);
+    CreateSpecialMenu(*created[3]);
+    CreateClipboardMenu(*created[4]);
+    CreateHelpMenu(*created[5]);
+    for (QMenu* menu : created) menu->menuAction()->setVisible(!menu->isEmpty());
+}
+
+QAction* TWinMain::AddMenuItem(QMenu& menu, const QString& caption, const char* name, std::function<void()> handler) {
+    QAction* action = menu.addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    connect(action, &QAction::triggered, this, std::move(handler));
+    return action;
+}
+
+void TWinMain::CreateFileMenu(QMenu& menu) {
+    disketteRestore_ = AddMenuItem(menu, QStringLiteral("Diskette restore"), "Disketterestore1", [this] { RestoreClick(); });
+}
+
+void TWinMain::CreateParametersMenu(QMenu&) {}
+
+void TWinMain::CreateConfigurationMenu(QMenu& menu) {
+    mnuPsw_ = AddMenuItem(menu, QStringLiteral("&Password"), "MnuPsw", [this] { PasswordClick(); });
+    mnuShortCuts_ = AddMenuItem(menu, QStringLiteral("&Shortcuts"), "MnuShortCuts", [this] { ShortCutsClick(); });
+}
+
+void TWinMain::CreateSpecialMenu(QMenu& menu) {
+    mnuClearFifo_ = AddMenuItem(menu, QStringLiteral("&Clear queue"), "MnuClearFifo", [this] { ClearQueue(); });
+}
+
+void TWinMain::CreateClipboardMenu(QMenu&) {}
+
+void TWinMain::CreateHelpMenu(QMenu& menu) {
+    mnuAbout_ = AddMenuItem(menu, QStringLiteral("&About"), "MnuAbout", [this] { About().ExecFromMenu(); });
 }
 
 // The password dialog is kept for the whole run; the settings file is written on OK.

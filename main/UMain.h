@@ -20,6 +20,7 @@ class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMenu;
 class QPushButton;
 class QScrollBar;
 class QSystemTrayIcon;
@@ -203,6 +204,15 @@ private:
     void CreateLevelRow(QWidget* page, int level);
     void CreateBottomBar(QWidget* client);
     void CreateMenus();
+    void CreateFileMenu(QMenu& menu);
+    void CreateParametersMenu(QMenu& menu);
+    void CreateConfigurationMenu(QMenu& menu);
+    void CreateSpecialMenu(QMenu& menu);
+    void CreateClipboardMenu(QMenu& menu);
+    void CreateHelpMenu(QMenu& menu);
+    QAction* AddMenuItem(QMenu& menu, const QString& caption, const char* name, std::function<void()> handler);
+    // A speed button of the bottom bar at its place (TBarSlot in UMain.cpp), with its hint.
+    QToolButton* AddBarButton(int slot, const QString& caption, const char* name, const QString& hint);
     void CreateTimers();
     void CreateKeys();
 
@@ -251,6 +261,7 @@ private:
     TValidation validation_;
 
     // Controls.
+    QWidget* panel1_ = nullptr;
     QWidget* panelPBox_ = nullptr;
     TChartPaintBox* pbox_ = nullptr;
     QLabel* panelDateDeb_ = nullptr;
