@@ -1,7 +1,9 @@
 // Tervanix: builds the program's state in a fixed order, serves the automation clients, runs the
 // main window, and writes the data, the queue and the settings back at exit, in that order.
 #include <QApplication>
+#include <QFile>
 #include <QFont>
+#include <QIcon>
 #include <QFontDatabase>
 #include <QLocale>
 #include <QSocketNotifier>
@@ -13,6 +15,7 @@
 
 #include "dialogs/USetUp.h"
 #include "intake/ULogoCQ.h"
+#include "intake/UProgramPlaces.h"
 #include "intake/UQCServer.h"
 #include "intake/UQueueSaver.h"
 #include "intake/URegistration.h"
@@ -77,7 +80,7 @@ void LoadData() {
 void StartUp(const TStartOptions& options) {
     TakeSystemLocale();
     RandomizeFromClock();
-    SetProgramDir(QCoreApplication::applicationDirPath().toStdString());
+    SetProgramDir(QFile::encodeName(DataFolder()).toStdString());
     Embedded = options.Embedded;
     LoadSettings();
     SetWindowFont();
@@ -207,5 +210,8 @@ int Run(QApplication& app) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tervanix"));
+    // The desktop matches the windows to the installed menu entry and its icon.
+    QApplication::setDesktopFileName(QStringLiteral("tervanix"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/TERVANIX")));
     return tervanix::Run(app);
 }
