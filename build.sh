@@ -3,12 +3,13 @@
 #   ./build.sh test   install what is missing, build, run every test
 #   ./build.sh run    install what is missing, build, start the program
 #   ./build.sh build  install what is missing and build only
+#   ./build.sh package  a Debian package of the program in build-package/ (installs under /usr)
 set -euo pipefail
 cd "$(dirname "$0")"
 
 BUILD_DIR=${TERVANIX_BUILD_DIR:-build}
 PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev fonts-liberation dbus libglib2.0-bin)
+          qt6-base-dev fonts-liberation dbus libglib2.0-bin desktop-file-utils dpkg-dev)
 
 install_missing() {
     local missing=()
@@ -44,5 +45,12 @@ case "${1:-test}" in
             exec "$BUILD_DIR/cli/tervanix-cli" "${@:2}"
         fi
         ;;
-    *) echo "usage: $0 [test|run|build]" >&2; exit 2 ;;
+    package)
+        install_missing
+        cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+            -DTERVANIX_BUILD_TESTS=OFF -DTERVANIX_BUILD_BENCH=OFF >/dev/null
+        cmake --build build-package -j "$(nproc)"
+        (cd build-package && cpack -G DEB)
+        ;;
+    *) echo "usage: $0 [test|run|build|package]" >&2; exit 2 ;;
 esac
