@@ -32,6 +32,7 @@
 #include "dialogs/UNewPsw.h"
 #include "dialogs/USetUp.h"
 #include "dialogs/UWinComment.h"
+#include "main/UAccessible.h"
 #include "main/UAnsi.h"
 #include "main/UBackupUi.h"
 #include "main/UDriveMap.h"
@@ -222,6 +223,7 @@ void TWinMain::CreateChartPanel(QWidget* client) {
     pbox_->setObjectName(QStringLiteral("PBox"));
     pbox_->setGeometry(1, 1, 600, 454);
     pbox_->setMouseTracking(true);
+    pbox_->setAccessibleName(QStringLiteral("Charts"));
     pbox_->OnPaint = [this](QPainter& p) { PaintChartArea(p); };
     pbox_->OnMouseDown = [this](Qt::MouseButton b, Qt::KeyboardModifiers m, QPoint pos) { ChartMouseDown(b, m, pos); };
     pbox_->OnMouseMove = [this](Qt::MouseButtons b, Qt::KeyboardModifiers m, QPoint pos) { ChartMouseMove(b, m, pos); };
@@ -317,7 +319,7 @@ void TWinMain::CreateEnterPage(QWidget* page) {
     btOKEnter_->setObjectName(QStringLiteral("BtOKEnter"));
     btOKEnter_->setGeometry(5, 230, 86, 25);
     btOKEnter_->setFocusPolicy(Qt::ClickFocus);
-    connect(btOKEnter_, &QPushButton::clicked, this, [this] { SubmitRun(); });
+    connect(btOKEnter_, &QPushButton::clicked, this, [this] { OpenAfterAction(this, [this] { SubmitRun(); }); });
     btRAZ_ = new QPushButton(QStringLiteral("Cl&ear"), page);
     btRAZ_->setObjectName(QStringLiteral("BtRAZEntryFields"));
     btRAZ_->setGeometry(97, 230, 86, 25);
@@ -329,8 +331,14 @@ void TWinMain::CreateEnterPage(QWidget* page) {
     lbAnalytes_->setObjectName(QStringLiteral("LBAnalytes"));
     lbAnalytes_->setGeometry(5, 280, 178, 166);
     lblAnalytes->setBuddy(lbAnalytes_);
+    SetAccessibleCaption(lbAnalytes_, lblAnalytes->text());
     connect(lbAnalytes_, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row >= 0) SelectAnalyte(row);
+    });
+    // An assistive client selects a line without moving the current row: the selection leads.
+    connect(lbAnalytes_, &QListWidget::itemSelectionChanged, this, [this] {
+        const QList<QListWidgetItem*> selected = lbAnalytes_->selectedItems();
+        if (selected.size() == 1) lbAnalytes_->setCurrentItem(selected.front());
     });
 
     QWidget::setTabOrder(datePicker_, timePicker_);
@@ -349,6 +357,7 @@ void TWinMain::CreateLevelRow(QWidget* page, int level) {
     row.Material->setObjectName(QStringLiteral("LblMaterial") + n);
     row.Edit = new QLineEdit(page);
     row.Edit->setObjectName(QStringLiteral("EditLevel") + n);
+    row.Edit->setAccessibleName(QStringLiteral("QC") + n); // the material's name once an analyte is shown
     row.Edit->setGeometry(85, 28 * level + 67, 50, 21);
     row.Unit = MakeLabel(page, QString(), QRect(138, 28 * level + 70, 47, 16));
     row.Unit->setObjectName(QStringLiteral("LblUnit") + n);
@@ -378,14 +387,14 @@ void TWinMain::CreateBottomBar(QWidget* client) {
     shapeBackUp_ = new TIndicatorShape(TIndicatorShape::TForm::Rectangle, btBackup_);
     shapeBackUp_->setObjectName(QStringLiteral("ShapeBackUp"));
     shapeBackUp_->setGeometry(btBackup_->width() - 17, (btBackup_->height() - 8) / 2, 12, 8);
-    connect(btBackup_, &QToolButton::clicked, this, [this] { BackupClick(); });
+    connect(btBackup_, &QToolButton::clicked, this, [this] { OpenAfterAction(this, [this] { BackupClick(); }); });
     btFifo_ = AddBarButton(bsFifo, QStringLiteral("&Queue : 0"), "BtFifo", QString());
     shapeFifo_ = new TIndicatorShape(TIndicatorShape::TForm::Circle, btFifo_);
     shapeFifo_->setObjectName(QStringLiteral("ShapeFifo"));
     shapeFifo_->setGeometry(btFifo_->width() - 15, (btFifo_->height() - 10) / 2, 10, 10);
-    connect(btFifo_, &QToolButton::clicked, this, [this] { RecallQueuedRun(); });
+    connect(btFifo_, &QToolButton::clicked, this, [this] { OpenAfterAction(this, [this] { RecallQueuedRun(); }); });
     btExit_ = AddBarButton(bsExit, QStringLiteral("E&xit"), "BtExit", QString());
-    connect(btExit_, &QToolButton::clicked, this, [this] { close(); });
+    connect(btExit_, &QToolButton::clicked, this, [this] { OpenAfterAction(this, [this] { close(); }); });
 }
 
 // The menus in their order on the bar; a menu without items stays off the bar.
@@ -416,24 +425,26 @@ QAction* TWinMain::AddMenuItem(QMenu& menu, const QString& caption, const char* 
 }
 
 void TWinMain::CreateFileMenu(QMenu& menu) {
-    disketteRestore_ = AddMenuItem(menu, QStringLiteral("Diskette restore"), "Disketterestore1", [this] { RestoreClick(); });
+    disketteRestore_ = AddMenuItem(menu, QStringLiteral("Diskette restore"), "Disketterestore1", [this] { OpenAfterAction(this, [this] { RestoreClick(); }); });
 }
 
 void TWinMain::CreateParametersMenu(QMenu&) {}
 
 void TWinMain::CreateConfigurationMenu(QMenu& menu) {
-    mnuPsw_ = AddMenuItem(menu, QStringLiteral("&Password"), "MnuPsw", [this] { PasswordClick(); });
-    mnuShortCuts_ = AddMenuItem(menu, QStringLiteral("&Shortcuts"), "MnuShortCuts", [this] { ShortCutsClick(); });
+    mnuPsw_ = AddMenuItem(menu, QStringLiteral("&Password"), "MnuPsw", [this] { OpenAfterAction(this, [this] { PasswordClick(); }); });
+    mnuShortCuts_ = AddMenuItem(menu, QStringLiteral("&Shortcuts"), "MnuShortCuts", [this] { OpenAfterAction(this, [this] { ShortCutsClick(); }); });
 }
 
 void TWinMain::CreateSpecialMenu(QMenu& menu) {
-    mnuClearFifo_ = AddMenuItem(menu, QStringLiteral("&Clear queue"), "MnuClearFifo", [this] { ClearQueue(); });
+    mnuClearFifo_ = AddMenuItem(menu, QStringLiteral("&Clear queue"), "MnuClearFifo", [this] { OpenAfterAction(this, [this] { ClearQueue(); }); });
 }
 
 void TWinMain::CreateClipboardMenu(QMenu&) {}
 
 void TWinMain::CreateHelpMenu(QMenu& menu) {
-    mnuAbout_ = AddMenuItem(menu, QStringLiteral("&About"), "MnuAbout", [this] { About().ExecFromMenu(); });
+    mnuAbout_ = AddMenuItem(menu, QStringLiteral("&About"), "MnuAbout", [this] {
+        OpenAfterAction(this, [this] { About().ExecFromMenu(); });
+    });
 }
 
 // The password dialog is kept for the whole run; the settings file is written on OK.
@@ -604,6 +615,7 @@ void TWinMain::ShowLevelRows() {
         if (shown) {
             const TMaterial& m = Materials.FindById(current_->MaterialId[static_cast<std::size_t>(level)]);
             row.Material->setText(Text(m.Name.str()));
+            row.Edit->setAccessibleName(row.Material->text());
             row.Unit->setText(Text(current_->UnitName.str()));
         }
         row.Material->setVisible(shown);
@@ -642,9 +654,19 @@ void TWinMain::ScrollBarChange(int position) {
     RedrawPlots();
 }
 
-void TWinMain::RepaintChart() { pbox_->update(); }
+void TWinMain::RepaintChart() {
+    DescribeChart();
+    pbox_->update();
+}
 
-void TWinMain::RedrawPlots() { pbox_->update(ChartWindowRect()); }
+void TWinMain::RedrawPlots() {
+    DescribeChart();
+    pbox_->update(ChartWindowRect());
+}
+
+void TWinMain::DescribeChart() {
+    pbox_->setAccessibleDescription(current_ ? ChartDescription(*current_, view_) : QString());
+}
 
 void TWinMain::PaintChartArea(QPainter& painter) {
     if (current_)

@@ -235,6 +235,7 @@ private:
     void ShowCommentPopup(int k, int y);
     void HideCommentPopup();
     void PaintChartArea(QPainter& painter);
+    void DescribeChart();
     void TimerBtFifoTick();
     void CreateTrayIcon();
     void SetTrayIcon(const QString& name);
