@@ -26,6 +26,8 @@ constexpr const char* UsageText =
     "  tervanix-cli settings FILE.cfr\n"
     "  tervanix-cli westgard FILE.qcf ANALYTE --date-time T --values V1 [V2 [V3]]\n"
     "               [--reject L]... [--multirules on|off] [--settings FILE.cfr]\n"
+    "  tervanix-cli archives FILE.qcf ANALYTE\n"
+    "  tervanix-cli archive FILE.qca\n"
     "  tervanix-cli add --analyte NAME [--date-time T] [--level1 X] [--level2 Y] [--level3 Z]\n"
     "               [--operator OP] [--comment TEXT] [--parallelise]\n"
     "    T is a day number (days since 1899-12-30) or a local time like 2026-12-08T14:30[:00];\n"
@@ -37,7 +39,7 @@ const std::map<std::string, TCommand>& Commands() {
     static const std::map<std::string, TCommand> commands = {
         {"dump", RunDump},       {"export", RunExport}, {"check", RunCheck},       {"demo", RunDemo},
         {"convert", RunConvert}, {"queue", RunQueue},   {"settings", RunSettings}, {"westgard", RunWestgard},
-        {"add", RunAdd},
+        {"add", RunAdd},         {"archives", RunArchives}, {"archive", RunArchive},
     };
     return commands;
 }

@@ -7,6 +7,7 @@
 
 #include "cli/CliJson.h"
 #include "cli/CliLocale.h"
+#include "model/UArchive.h"
 #include "model/UCodec.h"
 #include "model/UDataLoadSave.h"
 #include "model/USettingsFile.h"
@@ -272,6 +273,43 @@ TEST_F(Cli, WestgardJudgesARunAsTheDialogDoes) {
     EXPECT_NE(Westgard({"--date-time", "46054.5"}, "106", "").Out.find("\"status\":1,"), std::string::npos);
     EXPECT_NE(Westgard({"--date-time", "46054.5", "--settings", WriteSettings(2)}, "106", "").Out.find("\"status\":2,"),
               std::string::npos);
+}
+
+TEST_F(Cli, ArchivesOfAnAnalyteAndOneArchiveAsJson) {
+    // Two archives written by the program's own archiving, listed in the analyte's order.
+    auto a = std::make_unique<TAnalyte>("Test", "\xB5g/L", 1, 2, false);
+    a->AddPoint(MakeRun(46000, {98.0f, 198.0f}, "caf\xE9", "JD"));
+    a->AddPoint(MakeRun(46001, {102.0f, 202.0f}));
+    a->RecomputeAll();
+    ArchiveLevel(*a, 1);
+    ArchiveLevel(*a, 0);
+    a->Archives = {2, 1, 7};
+    TListAnalytes analytes;
+    analytes.Add(std::move(a));
+    WriteFile(Path("Tervanix.qcf"), EncodeDataFile(TListSerum(), analytes));
+
+    const TRun list = Run({"archives", Path("Tervanix.qcf"), "test"});
+    ASSERT_EQ(list.Code, 0) << list.Err;
+    EXPECT_EQ(list.Out, "[{\"number\":2,\"file\":\"" + Path("QC000002.qca") + "\"},{\"number\":1,\"file\":\"" +
+                            Path("QC000001.qca") + "\"},{\"number\":7,\"file\":\"" + Path("QC000007.qca") + "\"}]\n");
+
+    const TRun one = Run({"archive", Path("QC000001.qca")});
+    ASSERT_EQ(one.Code, 0) << one.Err;
+    EXPECT_EQ(one.Out, "{\"analyte\":\"Test\",\"unit\":\"\xC2\xB5g/L\",\"first_date\":\"09/12/2025\",\"last_date\":"
+                       "\"10/12/2025\",\"material\":\"Unknown\",\"lot\":\"\",\"mean\":\"200.00\",\"cv\":\"1.4\",\"n\":\"2\","
+                       "\"points\":[{\"date\":\"09/12/2025\",\"time\":\"12:00:00\",\"value\":\"198.0\",\"operator\":\"JD\","
+                       "\"comment\":\"caf\xC3\xA9\"},{\"date\":\"10/12/2025\",\"time\":\"12:00:00\",\"value\":\"202.0\","
+                       "\"operator\":\"\",\"comment\":\"\"}]}\n");
+
+    WriteFile(Path("QC000003.qca"), "Test\r\nmg/L\r\nno summary here\r\n");
+    const std::vector<std::pair<std::string, std::string>> refused = {{"QC000003.qca", "Damaged archive file"},
+                                                                      {"QC000007.qca", "Cannot read archive"}};
+    for (const auto& [name, message] : refused) {
+        const TRun r = Run({"archive", Path(name)});
+        EXPECT_EQ(r.Code, 1) << name;
+        EXPECT_NE(r.Err.find(message), std::string::npos) << r.Err;
+        EXPECT_EQ(r.Out, "");
+    }
 }
 
 TEST_F(Cli, UnusableCommandLinesGetTheUsageText) {
