@@ -5,7 +5,6 @@
 #include <QFont>
 #include <QIcon>
 #include <QFontDatabase>
-#include <QLocale>
 #include <QSocketNotifier>
 #include <QTextStream>
 #include <csignal>
@@ -23,6 +22,7 @@
 #include "main/UMain.h"
 #include "main/UMessages.h"
 #include "main/UResources.h"
+#include "main/USystemLocale.h"
 #include "model/UDataLoadSave.h"
 #include "model/UFormat.h"
 #include "model/UGlobals.h"
@@ -31,23 +31,6 @@
 
 namespace tervanix {
 namespace {
-
-// Dates, times and numbers are shown as the system shows them.
-void TakeSystemLocale() {
-    const QLocale system = QLocale::system();
-    TLocaleFormats formats;
-    formats.ShortDateFormat = ToAnsi(system.dateFormat(QLocale::ShortFormat));
-    formats.LongTimeFormat = StripTimeZone(ToAnsi(system.timeFormat(QLocale::LongFormat)));
-    const QString point = system.decimalPoint();
-    if (point.size() == 1 && point.at(0).unicode() < 0x80) formats.DecimalSeparator = point.at(0).toLatin1();
-    for (int month = 1; month <= 12; ++month) {
-        formats.ShortMonthNames[static_cast<std::size_t>(month - 1)] = ToAnsi(system.monthName(month, QLocale::ShortFormat));
-        formats.LongMonthNames[static_cast<std::size_t>(month - 1)] = ToAnsi(system.monthName(month, QLocale::LongFormat));
-    }
-    if (!system.amText().isEmpty()) formats.AMString = ToAnsi(system.amText());
-    if (!system.pmText().isEmpty()) formats.PMString = ToAnsi(system.pmText());
-    SetLocale(formats);
-}
 
 // The window font the layouts are drawn for. The chart layout is measured with Liberation Sans.
 void SetWindowFont() {

@@ -1,6 +1,8 @@
 // tervanix-cli as a laboratory's script sees it: the built tool run on files made by the core.
 #include <gtest/gtest.h>
 
+#include <QLocale>
+#include <QString>
 #include <cmath>
 #include <cstdlib>
 #include <sys/wait.h>
@@ -8,6 +10,8 @@
 #include "cli/CliJson.h"
 #include "cli/CliLocale.h"
 #include "model/UArchive.h"
+#include "main/USystemLocale.h"
+#include "model/UAnsiText.h"
 #include "model/UCodec.h"
 #include "model/UDataLoadSave.h"
 #include "model/USettingsFile.h"
@@ -40,8 +44,8 @@ class Cli : public FileTest {
 protected:
     TRun Run(const std::vector<std::string>& args, const std::string& env = "LC_ALL=C") {
         std::string command = env + " " + Quote(TERVANIX_CLI_PATH);
-        for (const std::string& a : args) command += " " + Quote(a);
-        command += " >" + Quote(Path("stdout")) + " 2>" + Quote(Path("stderr"));
+        for (const std::string& a : args) command.append(" ").append(Quote(a));
+        command.append(" >").append(Quote(Path("stdout"))).append(" 2>").append(Quote(Path("stderr")));
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(Path("stdout")), ReadFile(Path("stderr"))};
     }
@@ -178,7 +182,7 @@ TEST_F(Cli, ExportWritesTheSeriesTextInTheEnvironmentsLocale) {
     const std::string data = WriteRuleAnalyte();
     TRun r = Run({"export", data, "TEST"}, "LC_ALL=C");
     ASSERT_EQ(r.Code, 0) << r.Err;
-    EXPECT_EQ(r.Out.substr(0, r.Out.find("\r\n")), "01/01/26\t12:00:00\t98.0\t198.0\t\t");
+    EXPECT_EQ(r.Out.substr(0, r.Out.find("\r\n")), "1 Jan 2026\t12:00:00\t98.0\t198.0\t\t");
     EXPECT_EQ(Occurrences(r.Out, "\r\n"), 20u);
     EXPECT_NE(r.Out.find("\tTab\there \"q\" caf\xE9\r\n"), std::string::npos); // the stored 8-bit text
     r = Run({"export", data, "test"}, "LC_ALL=C.UTF-8");
@@ -187,6 +191,37 @@ TEST_F(Cli, ExportWritesTheSeriesTextInTheEnvironmentsLocale) {
     const TRun missing = Run({"export", data, "Urea"});
     EXPECT_EQ(missing.Code, 1);
     EXPECT_NE(missing.Err.find("No analyte named \"Urea\""), std::string::npos);
+}
+
+// The tool's export against the program's own text for the same locale, whether or not the C
+// library has that locale installed; dates and times follow LC_TIME, the separator LC_NUMERIC.
+TEST_F(Cli, ExportWritesWhatTheProgramWritesInTheSameLocale) {
+    const std::string data = WriteRuleAnalyte();
+    struct TCase {
+        std::string Environment, ProgramLocale, FirstLine;
+    };
+    const std::vector<TCase> cases = {
+        {"LANG=en_GB.UTF-8", "en_GB", "01/01/2026\t12:00:00\t98.0\t198.0\t\t"},
+        {"LANG=de_DE.UTF-8", "de_DE", "01.01.26\t12:00:00\t98,0\t198,0\t\t"},
+        {"LANG=C", "C", "1 Jan 2026\t12:00:00\t98.0\t198.0\t\t"},
+        {"LANG=en_GB.UTF-8 LC_TIME=de_DE.UTF-8", "", "01.01.26\t12:00:00\t98.0\t198.0\t\t"},
+        {"LANG=en_GB.UTF-8 LC_NUMERIC=de_DE.UTF-8", "", "01/01/2026\t12:00:00\t98,0\t198,0\t\t"},
+        {"LANG=de_DE.UTF-8 LC_TIME=de_DE.UTF-8 LC_ALL=en_US.UTF-8", "", "1/1/26\t12:00:00 PM\t98.0\t198.0\t\t"},
+    };
+    for (const TCase& c : cases) {
+        const TRun r = Run({"export", data, "Test"}, "env -u LC_ALL -u LC_CTYPE -u LC_TIME -u LC_NUMERIC " + c.Environment);
+        ASSERT_EQ(r.Code, 0) << c.Environment << ": " << r.Err;
+        EXPECT_EQ(r.Out.substr(0, r.Out.find("\r\n")), c.FirstLine) << c.Environment;
+        if (c.ProgramLocale.empty()) continue;
+        TListSerum materials;
+        TListAnalytes program;
+        DecodeDataFile(ReadFile(data), materials, program);
+        SetLocale(LocaleFormatsOf(QLocale(QString::fromStdString(c.ProgramLocale))));
+        const std::string text = program[0].CopyToText();
+        SetLocale(TLocaleFormats());
+        const bool utf8 = c.Environment.find("UTF-8") != std::string::npos;
+        EXPECT_EQ(r.Out, utf8 ? AnsiToUtf8(text) : text) << c.Environment;
+    }
 }
 
 TEST_F(Cli, ConvertWritesTheCurrentFormatAndNeverOverwritesItsInput) {
@@ -335,14 +370,9 @@ TEST_F(Cli, OutputThatCannotBeWrittenIsAFailure) {
     EXPECT_EQ(WEXITSTATUS(status), 1);
 }
 
-TEST(CliLocale, StrftimePatternsBecomeFormatPatterns) {
-    using cli::PatternFromStrftime;
-    EXPECT_EQ(PatternFromStrftime("%m/%d/%y"), "MM/dd/yy");
-    EXPECT_EQ(PatternFromStrftime("%d.%m.%Y"), "dd.MM.yyyy");
-    EXPECT_EQ(PatternFromStrftime("%H:%M:%S %Z"), "HH:mm:ss t");
-    EXPECT_EQ(PatternFromStrftime("%e de %B de %Y"), "d 'de' MMMM 'de' yyyy");
-    EXPECT_EQ(PatternFromStrftime("%r"), "hh:mm:ss AP");
-    EXPECT_EQ(PatternFromStrftime("%Ey %-d it's 100%%"), "yy d 'it''s' 100%");
+TEST(CliLocale, Utf8IsReadFromTheLocaleName) {
+    for (const char* name : {"en_GB.UTF-8", "de_DE.utf8", "C.UTF-8", "sr_RS.UTF-8@latin"}) EXPECT_TRUE(cli::IsUtf8LocaleName(name)) << name;
+    for (const char* name : {"C", "POSIX", "de_DE.ISO-8859-1", "de_DE@euro", ""}) EXPECT_FALSE(cli::IsUtf8LocaleName(name)) << name;
 }
 
 TEST(CliJson, NumbersRoundTripAndNonFiniteValuesAreNull) {
