@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "dialogs/USetUp.h"
+#include "intake/UDataFolderLock.h"
 #include "intake/ULogoCQ.h"
 #include "intake/UProgramPlaces.h"
 #include "intake/UQCServer.h"
@@ -63,7 +64,6 @@ void LoadData() {
 void StartUp(const TStartOptions& options) {
     TakeSystemLocale();
     RandomizeFromClock();
-    SetProgramDir(QFile::encodeName(DataFolder()).toStdString());
     Embedded = options.Embedded;
     LoadSettings();
     SetWindowFont();
@@ -149,13 +149,27 @@ void OfferShortcuts(TWinMain& window, std::unique_ptr<TWinLogoCQ>& splash) {
     setup.exec();
 }
 
-int RunWindows(QApplication& app, const TStartOptions& options) {
+// A program started by a client ends once its clients have gone and an idle period has passed;
+// started again by the operator, it becomes the operator's program.
+void ServeClients(QApplication& app, TQCServer& server, TWinMain& window, const TStartOptions& options) {
+    if (options.Mode == TStartMode::Client) {
+        server.EndWhenIdle();
+        QObject::connect(&server, &TQCServer::NoLongerNeeded, &app, &QApplication::quit);
+    }
+    QObject::connect(&server, &TQCServer::StartedAgainByUser, &window, [&app, &server, &window] {
+        server.KeepRunning();
+        window.BecomeUserProgram();
+        app.setQuitOnLastWindowClosed(true);
+    });
+}
+
+int RunWindows(QApplication& app, const TStartOptions& options, TDataFolderLock& folder) {
     TQueueSaver saver(BasePath + ".fif");
     TWinMain window;
     TQCServer server(window);
-    QObject::connect(&server, &TQCServer::QueueChanged, &saver, &TQueueSaver::QueueChanged);
+    server.SetStore([&saver] { return saver.SaveNow(); });
     QObject::connect(&window, &TWinMain::QueueEdited, &saver, &TQueueSaver::QueueChanged);
-    if (options.Mode == TStartMode::Client) server.QuitWithLastClient();
+    ServeClients(app, server, window, options);
     server.Publish();
     // No window closing during the start ends the program.
     app.setQuitOnLastWindowClosed(false);
@@ -167,24 +181,48 @@ int RunWindows(QApplication& app, const TStartOptions& options) {
     if (!terminationRequested) {
         window.AdoptSplash(std::move(splash)); // released when the window first shows
         if (!Embedded) window.show();
-        // A program started by a client ends with its last client, never by its hidden window.
+        // A program started by a client ends with its clients, never by its hidden window.
         app.setQuitOnLastWindowClosed(!Embedded);
         code = app.exec();
     }
-    // The exit sequence runs while the server still holds its name: a client arriving now waits
-    // for the next instance, which then reads the complete queue file. A write still pending is
-    // done first, so that none can come after the queue has been freed.
+    // No new call comes once the name is released; those already here are answered, then the
+    // files are written. Only then may the next instance, which waits for the folder, read them.
+    server.Withdraw();
     saver.Flush();
     ShutDown();
+    folder.Release();
     return code;
+}
+
+// The operator hears why the program does not start; a client's start only leaves a line.
+void ReportBusy(const TStartOptions& options, const TDataFolderLock& folder) {
+    if (options.Mode == TStartMode::Client) {
+        QString text = folder.BusyMessage();
+        text.replace(u'\r', u' ');
+        QTextStream(stderr) << "Tervanix: " << text << '\n';
+    } else {
+        ShowError(folder.BusyMessage());
+    }
 }
 
 int Run(QApplication& app) {
     const TStartOptions options = ParseStartOptions(app.arguments().mid(1));
     if (HandleRegistration(options, QCoreApplication::applicationFilePath())) return 0;
+    SetProgramDir(QFile::encodeName(DataFolder()).toStdString());
+    TDataFolderLock folder(QString::fromStdString(BasePath));
+    switch (folder.Claim(options.Mode == TStartMode::Client, QDBusConnection::sessionBus())) {
+    case TFolderClaim::Owned:
+        break;
+    case TFolderClaim::OtherShown:
+    case TFolderClaim::OtherServes:
+        return 0;
+    case TFolderClaim::Busy:
+        ReportBusy(options, folder);
+        return 1;
+    }
     QuitOnTermination(app);
     StartUp(options);
-    return RunWindows(app, options);
+    return RunWindows(app, options, folder);
 }
 
 } // namespace

@@ -495,6 +495,16 @@ void TWinMain::ShowMain() {
     activateWindow();
 }
 
+void TWinMain::BecomeUserProgram() {
+    if (!Embedded) return;
+    Embedded = false;
+    trayIconName_.clear();
+    if (!trayIcon_) return;
+    trayIcon_->hide();
+    trayIcon_->deleteLater();
+    trayIcon_ = nullptr;
+}
+
 void TWinMain::HideMain() {
     HideCommentPopup();
     hide();

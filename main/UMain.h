@@ -103,6 +103,10 @@ public:
     void ShowMain() override;
     void HideMain() override;
     void QueueChanged() override { RefreshQueueIndicator(); }
+    // A program started by a client, started again by the operator: from now on it is the
+    // operator's program, closing (after the confirmation) ends it, and it leaves the
+    // notification area.
+    void BecomeUserProgram();
 
     // The splash shown at start, released when the window is first shown.
     void AdoptSplash(std::unique_ptr<QWidget> splash);

@@ -31,7 +31,7 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 "$root/bin/Tervanix" >/dev/null 2>&1 & pid=$!
 # The data folder is made after the program has taken over the termination signals.
 for _ in $(seq 100); do [ -d "$XDG_DATA_HOME/Tervanix" ] && break; sleep 0.2; done
-sleep 2
+sleep 3
 kill -TERM "$pid"; wait "$pid" || true
 [ -s "$XDG_DATA_HOME/Tervanix/Tervanix.qcf" ] || { echo "no data file in the user's data folder"; exit 1; }
 if ls "$root/bin" | grep -qv -e '^Tervanix$' -e '^tervanix-cli$'; then echo "files written beside the installed program"; exit 1; fi
