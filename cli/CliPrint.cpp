@@ -22,6 +22,7 @@ struct TPrintKind {
 // One line per kind of printout.
 constexpr TPrintKind PrintKinds[] = {
     {"data", RunPrintData},
+    {"charts", RunPrintCharts},
 };
 
 bool IsDigits(std::string_view text) {

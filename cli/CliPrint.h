@@ -50,5 +50,6 @@ void WritePrintout(const std::string& path, const TPrintJob& job);
 
 // The kinds.
 int RunPrintData(const TArgs& args);
+int RunPrintCharts(const TArgs& args);
 
 } // namespace tervanix::cli
