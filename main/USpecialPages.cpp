@@ -1,5 +1,6 @@
 #include "main/USpecialPages.h"
 
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -82,7 +83,15 @@ void TSpecialPage::OKClick() {
 
 TAnalyte* TSpecialPage::Analyte() const { return window_.CurrentAnalyte(); }
 
-QString TSpecialPage::LevelCaption(int level) const { return window_.LevelMaterial(level)->text(); }
+bool TSpecialPage::CaptionLevelBox(QGroupBox* box, int level, int levels) const {
+    if (level >= levels) {
+        box->hide();
+        return false;
+    }
+    box->setTitle(window_.LevelMaterial(level)->text());
+    box->setAccessibleName(box->title());
+    return true;
+}
 
 QLabel* TSpecialPage::AddCaption(const QString& text, int top) {
     auto* label = new QLabel(text, this);
@@ -164,12 +173,7 @@ void TLockPage::Initialise() {
     const int levels = a ? a->LevelCount : 0;
     for (int level = 0; level < MaxLevels; ++level) {
         TGBLockedParam* box = Box(level);
-        if (level >= levels) {
-            box->hide();
-            continue;
-        }
-        box->setTitle(LevelCaption(level));
-        box->setAccessibleName(box->title());
+        if (!CaptionLevelBox(box, level, levels)) continue;
         box->setVisible(a->AllPoints[static_cast<std::size_t>(level)].N > 0);
         ShowLevelState(level);
     }
@@ -285,13 +289,8 @@ void TFixPage::Initialise() {
     const int levels = a ? a->LevelCount : 0;
     for (int level = 0; level < MaxLevels; ++level) {
         TGBFixedParam* box = Box(level);
-        if (level >= levels) {
-            box->hide();
-            continue;
-        }
+        if (!CaptionLevelBox(box, level, levels)) continue;
         const auto l = static_cast<std::size_t>(level);
-        box->setTitle(LevelCaption(level));
-        box->setAccessibleName(box->title());
         box->LblUnite->setText(FromAnsi(a->UnitName.str()));
         box->move(10, 130 * level + 205 - 60 * levels);
         box->show();
@@ -373,12 +372,7 @@ void TErasePage::Initialise() {
     const int levels = a ? a->LevelCount : 0;
     for (int level = 0; level < MaxLevels; ++level) {
         TGBArchivage* box = Box(level);
-        if (level >= levels) {
-            box->hide();
-            continue;
-        }
-        box->setTitle(LevelCaption(level));
-        box->setAccessibleName(box->title());
+        if (!CaptionLevelBox(box, level, levels)) continue;
         box->move(10, 120 * level + 160 - 40 * levels);
         box->BtArchi->setText(EraseCaption);
         box->BtArchi->setEnabled(HasValues(*a, level));

@@ -10,6 +10,7 @@
 
 #include "model/UTypes.h"
 
+class QGroupBox;
 class QLabel;
 class QPushButton;
 class QTableWidget;
@@ -55,8 +56,9 @@ public:
 protected:
     virtual void OKClick();
     TAnalyte* Analyte() const;
-    // The caption of a level's group box: its material label on the Enter page.
-    QString LevelCaption(int level) const;
+    // A level's group box is captioned with the level's material label of the Enter page; the
+    // boxes of levels the analyte does not have are hidden (false).
+    bool CaptionLevelBox(QGroupBox* box, int level, int levels) const;
     QLabel* AddCaption(const QString& text, int top);
     // The button's command runs once the click has returned (its boxes are modal).
     void OnClick(QPushButton* button, std::function<void()> command);
