@@ -266,6 +266,12 @@ void TWinMain::CreatePageControl(QWidget* client) {
     tabSheetEnter_->setObjectName(QStringLiteral("TabSheetEnter"));
     pageControl_->addTab(tabSheetEnter_, QStringLiteral("Enter"));
     CreateEnterPage(tabSheetEnter_);
+    // The tab index of each page is its tag.
+    lockPage_ = new TLockPage(*this);
+    fixPage_ = new TFixPage(*this);
+    erasePage_ = new TErasePage(*this);
+    for (QWidget* page : {static_cast<QWidget*>(lockPage_), static_cast<QWidget*>(fixPage_), static_cast<QWidget*>(erasePage_)})
+        pageControl_->addTab(page, page->objectName());
 }
 
 void TWinMain::CreateEnterPage(QWidget* page) {
@@ -436,6 +442,9 @@ void TWinMain::CreateConfigurationMenu(QMenu& menu) {
 }
 
 void TWinMain::CreateSpecialMenu(QMenu& menu) {
+    mnuLockLimits_ = AddMenuItem(menu, QStringLiteral("&Lock limits"), "MnuLockLimits", [this] { SpecialMenuClick(1); });
+    mnuFixLimits_ = AddMenuItem(menu, QStringLiteral("&Fix limits"), "MnuFixLimits", [this] { SpecialMenuClick(2); });
+    archiving1_ = AddMenuItem(menu, QStringLiteral("&Erase/archive levels"), "Archiving1", [this] { SpecialMenuClick(3); });
     mnuClearFifo_ = AddMenuItem(menu, QStringLiteral("&Clear queue"), "MnuClearFifo", [this] { OpenAfterAction(this, [this] { ClearQueue(); }); });
 }
 
@@ -783,7 +792,76 @@ void TWinMain::SetDateInterval(int from, int to, int anchor) {
 void TWinMain::ClearDateInterval() { SetDateInterval(-1, -1, -1); }
 
 void TWinMain::RefreshLockStatistics() {
-    // The Lock page shows the partial statistics of the date interval; it has none to show yet.
+    if (pageTag_ == 1) lockPage_->RefreshStatistics();
+}
+
+// ---- Lock, fix and erase pages ----
+
+// The password prompt is modal: it opens once the menu item has answered.
+void TWinMain::SpecialMenuClick(int tag) {
+    OpenAfterAction(this, [this, tag] {
+        if (!current_)
+            ShowError(QStringLiteral("No analyte."));
+        else
+            SwitchPage(tag);
+    });
+}
+
+TSpecialPage* TWinMain::SpecialPage(int tag) const {
+    switch (tag) {
+    case 1: return lockPage_;
+    case 2: return fixPage_;
+    case 3: return erasePage_;
+    default: return nullptr;
+    }
+}
+
+void TWinMain::SwitchPage(int tag) {
+    if (pageTag_ == 3) {
+        view_.EraseMarks = {};
+        RepaintChart();
+    }
+    if (tag == 0) {
+        pageTag_ = 0;
+        pageControl_->setCurrentWidget(tabSheetEnter_);
+        ClearDateIntervalAndRedraw();
+        return;
+    }
+    if (!current_ || !SpecialPage(tag)) return;
+    if (pageTag_ == 0 && !Settings.Password.empty() && !AskPassword(this)) return;
+    if (pageTag_ != 0) RestoreLimitsSnapshot();
+    limitsSnapshot_ = TLimitsSnapshot::Of(*current_);
+    pageTag_ = tag;
+    pageControl_->setCurrentIndex(tag);
+    SpecialPage(tag)->Initialise();
+}
+
+void TWinMain::LeaveSpecialPage() {
+    if (pageTag_ == 0) return;
+    RestoreLimitsSnapshot();
+    SwitchPage(0);
+}
+
+void TWinMain::RestoreLimitsSnapshot() {
+    if (!current_) return;
+    limitsSnapshot_.RestoreInto(*current_);
+    RepaintChart();
+}
+
+void TWinMain::ClearSelectedPoint() {
+    if (view_.SelectedPoint < 0) return;
+    view_.SelectedPoint = -1;
+    RedrawPlots();
+}
+
+void TWinMain::ClearDateIntervalAndRedraw() {
+    ClearDateInterval();
+    RedrawPlots();
+}
+
+void TWinMain::SetEraseMark(int level, bool marked) {
+    view_.EraseMarks[static_cast<std::size_t>(level)] = marked;
+    RepaintChart();
 }
 
 // ---- Comment pop-up ----
@@ -877,6 +955,7 @@ void TWinMain::BackupClick() {
 }
 
 void TWinMain::RestoreClick() {
+    LeaveSpecialPage();
     if (!drives_) drives_ = std::make_unique<TVolumeDriveMap>();
     if (!winAnimCopyFic_) winAnimCopyFic_ = new TWinAnimCopyFic(this);
     TQtBackupUi ui(*winAnimCopyFic_);
@@ -1018,6 +1097,7 @@ TAnalyte& TWinMain::AnalyteForQueuedRun(const TResu& run, bool& changed) {
 }
 
 void TWinMain::RecallQueuedRun() {
+    LeaveSpecialPage(); // a stored run moves the points that a page's snapshot refers to
     if (Queue.Count() == 0) {
         ShowError(QStringLiteral("Nothing in the queue"));
         ApplyBackupReminder();
