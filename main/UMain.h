@@ -38,6 +38,9 @@ class TWinNewPsw;
 class TWinAnimCopyFic;
 class TWinComment;
 class TWinValidCQ;
+class TWinDailyQC;
+class TWinRisks;
+class TWinShowLimits;
 
 // The paint box of the charts: paints and reports the mouse through the window's handlers.
 class TChartPaintBox : public QWidget {
@@ -183,6 +186,12 @@ public:
     QAction* MnuAbout() const { return mnuAbout_; }
     TWinComment* WinComment() const { return winComment_; }
 
+    // Limits view, daily QC summary and statistical risks (modal; the buttons and the menu item
+    // open them once their action has returned).
+    void DailyClick();
+    void LimitsClick();
+    void RisksClick();
+
 signals:
     // The window changed the queue (recall, requeue, clear): the queue file is to be rewritten.
     void QueueEdited();
@@ -299,6 +308,11 @@ private:
     QSystemTrayIcon* trayIcon_ = nullptr;
     QString trayIconName_;
     std::unique_ptr<QWidget> splash_;
+
+    // Limits view, daily QC summary and statistical risks.
+    TWinShowLimits* winShowLimits_ = nullptr;
+    TWinDailyQC* winDailyQC_ = nullptr;
+    TWinRisks* winRisks_ = nullptr;
 };
 
 } // namespace tervanix
