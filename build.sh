@@ -8,7 +8,7 @@ cd "$(dirname "$0")"
 
 BUILD_DIR=${TERVANIX_BUILD_DIR:-build}
 PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev fonts-liberation dbus libglib2.0-bin)
+          qt6-base-dev fonts-liberation dbus libglib2.0-bin poppler-utils)
 
 install_missing() {
     local missing=()
