@@ -9,7 +9,9 @@
 #include <QStyledItemDelegate>
 #include <QTextOption>
 
+#include "charts/UPrnTable.h"
 #include "main/UAnsi.h"
+#include "main/UMessages.h"
 #include "main/UColors.h"
 #include "main/UResources.h"
 #include "model/UAnalyte.h"
@@ -116,6 +118,31 @@ QString DayRunText(const TDayRun& run) {
     return text;
 }
 
+TPrintJob DailyPrintJob(const std::vector<TDayRun>& runs, TDateTime day) {
+    std::vector<TTableCell> cells;
+    for (const char* heading : {"Analytes", "Time", "QC1", "QC2", "QC3", "Operator", "Comment"})
+        cells.push_back({QString::fromLatin1(heading), csShaded});
+    for (const TDayRun& run : runs) {
+        const TQCPoint& p = *run.Point;
+        cells.push_back({Ansi(run.Analyte->Name.str())});
+        cells.push_back({Ansi(FormatTime(p.DateTime))});
+        for (int level = 0; level < MaxLevels; ++level) {
+            const bool shown = level < run.Analyte->LevelCount;
+            cells.push_back({DayRunValue(run, level),
+                             shown ? StatusCellStyle(p.Levels[static_cast<std::size_t>(level)].Status) : csPlain});
+        }
+        cells.push_back({Ansi(p.Operator.str())});
+        cells.push_back({p.CommentId == -1 ? QString() : Ansi(run.Analyte->CommentText(p.CommentId))});
+    }
+    TPrintJob job;
+    job.Title = QStringLiteral("Cumulative daily QC : ") + Ansi(FormatDate(day));
+    job.Orientation = QPageLayout::Portrait;
+    job.Draw = [title = job.Title, cells = std::move(cells)](TPrintPages& pages) {
+        PrintTable(pages, title, {QString(), QString()}, cells, true, {17, 11, 12, 12, 12, 9, 24}, 7);
+    };
+    return job;
+}
+
 TWinDailyQC::TWinDailyQC(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("WinDailyQC"));
     setWindowTitle(QStringLiteral("QC daily summary"));
@@ -168,6 +195,8 @@ void TWinDailyQC::CreateCalendarAndButtons() {
     panel2->setGeometry(571, 190, 170, 150);
     btToday_ = MakeButton(panel2, QStringLiteral("&Today"), "BtToday", 18);
     btOK_ = MakeButton(panel2, QStringLiteral("OK"), "BtOK", 63);
+    btPrn_ = MakeButton(panel2, QStringLiteral("&Print"), "BtPrn", 108);
+    connect(btPrn_, &QPushButton::clicked, this, &TWinDailyQC::BtPrnClick);
     connect(btToday_, &QPushButton::clicked, this, &TWinDailyQC::BtTodayClick);
     connect(btOK_, &QPushButton::clicked, this, &QDialog::accept);
 }
@@ -188,6 +217,16 @@ void TWinDailyQC::FillDayList() {
                                                          : static_cast<int>(qsNoValue));
         item->setData(StatusRole, statuses);
     }
+}
+
+void TWinDailyQC::BtPrnClick() {
+    // The runs are collected again: the sheet shows the series as it is when printed.
+    const std::vector<TDayRun> runs = CollectDayRuns(Analytes, Day());
+    if (runs.empty()) {
+        ShowError(QStringLiteral("Nothing to print"));
+        return;
+    }
+    if (PrintJob(this, DailyPrintJob(runs, Day())) == TPrintOutcome::Printed) accept();
 }
 
 void TWinDailyQC::BtTodayClick() {

@@ -7,6 +7,7 @@
 #include <QString>
 #include <vector>
 
+#include "charts/UPrintJob.h"
 #include "model/UTypes.h"
 
 class QCalendarWidget;
@@ -36,6 +37,10 @@ QString DayRunText(const TDayRun& run);
 // The text of a level's value: the analyte's decimals; empty without a value or beyond the levels.
 QString DayRunValue(const TDayRun& run, int level);
 
+// The cumulative daily QC sheet of the runs of a day, marked as an archive document: one row per
+// run, each value in the cell style of its status.
+TPrintJob DailyPrintJob(const std::vector<TDayRun>& runs, TDateTime day);
+
 class TWinDailyQC : public QDialog {
     Q_OBJECT
 public:
@@ -46,11 +51,15 @@ public:
     // The calendar's day at 00:00.
     TDateTime Day() const;
     const std::vector<TDayRun>& Runs() const { return runs_; }
+    // Prints the day and closes the window; with nothing to print, says so. A cancelled or failed
+    // print leaves the window open.
+    void BtPrnClick();
 
     QListWidget* LB() const { return lb_; }
     QCalendarWidget* Calendar() const { return calendar_; }
     QPushButton* BtToday() const { return btToday_; }
     QPushButton* BtOK() const { return btOK_; }
+    QPushButton* BtPrn() const { return btPrn_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -67,6 +76,7 @@ private:
     QCalendarWidget* calendar_;
     QPushButton* btToday_;
     QPushButton* btOK_;
+    QPushButton* btPrn_;
 };
 
 } // namespace tervanix

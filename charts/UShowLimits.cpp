@@ -6,6 +6,7 @@
 #include <QTableWidget>
 #include <algorithm>
 
+#include "charts/UPrnTable.h"
 #include "main/UAnsi.h"
 #include "main/UKeyLock.h"
 #include "model/UAnalyte.h"
@@ -80,6 +81,21 @@ std::vector<QStringList> LimitsTableTexts(const TAnalyte& analyte) {
     return rows;
 }
 
+TPrintJob LimitsPrintJob(const TAnalyte& analyte) {
+    const std::vector<QStringList> rows = LimitsTableTexts(analyte);
+    const int columns = static_cast<int>(rows.front().size());
+    std::vector<TTableCell> cells;
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < columns; ++c) cells.push_back({rows[r][c], r == 0 || c == 0 ? csShaded : csPlain});
+    const std::vector<int> widths = {20, 22, 22, 22};
+    TPrintJob job;
+    job.Title = QStringLiteral("QC limits for ") + Ansi(analyte.Name.str());
+    job.Draw = [title = job.Title, cells = std::move(cells), widths, columns](TPrintPages& pages) {
+        PrintTable(pages, title, {QString(), QString()}, cells, false, widths, columns);
+    };
+    return job;
+}
+
 TWinShowLimits::TWinShowLimits(std::function<void()> chartChanged, QWidget* parent)
     : QDialog(parent), chartChanged_(std::move(chartChanged)) {
     setObjectName(QStringLiteral("WinShowLimits"));
@@ -121,12 +137,15 @@ void TWinShowLimits::CreatePanel() {
     btOK_ = new QPushButton(QStringLiteral("OK"), panel3_);
     btOK_->setObjectName(QStringLiteral("BtOK"));
     btOK_->setDefault(true);
+    btPrn_ = new QPushButton(QStringLiteral("&Print"), panel3_);
+    btPrn_->setObjectName(QStringLiteral("BtPrn"));
     btCancel_ = new QPushButton(QStringLiteral("Cancel"), panel3_);
     btCancel_->setObjectName(QStringLiteral("BtCancel"));
     lock_ = new TKeyLock(btCle_, {cbCommonCV_});
     connect(cbCommonCV_, &QCheckBox::clicked, this, &TWinShowLimits::CBCommonCVClick);
     connect(btOK_, &QPushButton::clicked, this, &QDialog::accept);
     connect(btCancel_, &QPushButton::clicked, this, &QDialog::reject);
+    connect(btPrn_, &QPushButton::clicked, this, &TWinShowLimits::BtPrnClick);
 }
 
 int TWinShowLimits::Execute(TAnalyte& analyte) {
@@ -159,6 +178,7 @@ void TWinShowLimits::PlaceControls() {
     const int left = 156 - 66 * (MaxLevels - levels);
     btOK_->setGeometry(left, 53, 64, 25);
     btCancel_->setGeometry(left + 74, 53, 64, 25);
+    btPrn_->setGeometry(left + 149, 53, 64, 25);
     cbCommonCV_->setGeometry(left + 74, 19, 140, 17);
     btCle_->setGeometry(left + 15, 8, 40, 40);
     setFixedSize(gridWidth, ClientHeight);
@@ -177,6 +197,13 @@ void TWinShowLimits::FillGrid() {
             grid_->setItem(r, c, item);
         }
     }
+}
+
+TPrintOutcome TWinShowLimits::BtPrnClick() {
+    if (!analyte_) return TPrintOutcome::Cancelled;
+    const TPrintOutcome outcome = PrintJob(this, LimitsPrintJob(*analyte_));
+    btOK_->setFocus();
+    return outcome;
 }
 
 void TWinShowLimits::CBCommonCVClick(bool checked) { SetCommonCV(checked); }

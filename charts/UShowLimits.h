@@ -9,6 +9,8 @@
 #include <functional>
 #include <vector>
 
+#include "charts/UPrintJob.h"
+
 class QCheckBox;
 class QPushButton;
 class QTableWidget;
@@ -24,6 +26,10 @@ constexpr int LimitsTableRows = 10;
 // The texts of the table, row by row: column 0 holds the row labels, column L + 1 level L.
 std::vector<QStringList> LimitsTableTexts(const TAnalyte& analyte);
 
+// The printed limits table, "QC limits for " + the analyte's name: the same texts, the labels of
+// row 0 and column 0 on grey.
+TPrintJob LimitsPrintJob(const TAnalyte& analyte);
+
 class TWinShowLimits : public QDialog {
     Q_OBJECT
 public:
@@ -35,6 +41,8 @@ public:
     // What showing does before the modal loop (tests drive the window without one).
     void Prepare(TAnalyte& analyte);
     void FillGrid();
+    // Prints the table; a cancelled or failed print leaves the window as it was.
+    TPrintOutcome BtPrnClick();
 
     // The common-CV option when the window was shown.
     bool RememberedCommonCV() const { return rememberedCommonCV_; }
@@ -44,6 +52,7 @@ public:
     QCheckBox* CBCommonCV() const { return cbCommonCV_; }
     QPushButton* BtCle() const { return btCle_; }
     QPushButton* BtOK() const { return btOK_; }
+    QPushButton* BtPrn() const { return btPrn_; }
     QPushButton* BtCancel() const { return btCancel_; }
 
     void done(int result) override;
@@ -67,6 +76,7 @@ private:
     QPushButton* btCle_;
     QCheckBox* cbCommonCV_;
     QPushButton* btOK_;
+    QPushButton* btPrn_;
     QPushButton* btCancel_;
     TKeyLock* lock_;
 };

@@ -16,6 +16,7 @@
 #include "dialogs/UMotPass.h"
 #include "dialogs/URisks.h"
 #include "gui/GuiHarness.h"
+#include "gui/PrintHarness.h"
 #include "main/UMain.h"
 #include "model/UClock.h"
 #include "model/UDateTime.h"
@@ -182,6 +183,27 @@ TEST_F(LimitsViewTest, TheSwitchIsHiddenForFixedLevelsAndLockedByThePassword) {
     SetPasswordPrompt(previous);
 }
 
+TEST_F(LimitsViewTest, PrintsTheTableAndStaysUsableWhenThePrintIsCancelled) {
+    test::TPdfPrintService printer;
+    window_.Prepare(*analyte_);
+    test::ShowActive(&window_);
+    printer.CancelJobs(true);
+    EXPECT_EQ(window_.BtPrnClick(), TPrintOutcome::Cancelled);
+    EXPECT_TRUE(window_.isVisible());
+    EXPECT_TRUE(window_.BtOK()->hasFocus());
+    printer.CancelJobs(false);
+    Click(window_.BtPrn());
+    ASSERT_EQ(printer.JobCount(), 1);
+    EXPECT_EQ(printer.LastTitle(), QStringLiteral("QC limits for Calcium"));
+    const QStringList lines = test::PageLines(test::PdfPages(printer.LastPdf())[0]);
+    const QString all = lines.join(QLatin1Char('|'));
+    for (const char* line : {"QC limits for Calcium", "Control materials Unknown Unknown", "QC mode Mobile limits Mobile limits",
+                             "Target 2.100 mmol/L 5.233 mmol/L", "# points in ref interval 3 3",
+                             "- Page 1/1 - QC limits for Calcium - Printed on 15/03/2024 -"})
+        EXPECT_TRUE(lines.contains(QLatin1String(line))) << line << " in " << all.toStdString();
+    EXPECT_TRUE(window_.isVisible());
+}
+
 // ---- Statistical risks ----
 
 class RisksTest : public ViewsTest {
@@ -309,6 +331,43 @@ TEST_F(DailyTest, TheDayRunsAnalyteByAnalyteNewestFirstWithinTheDayBounds) {
     EXPECT_EQ(window.LB()->count(), 0);
     Click(window.BtToday());
     EXPECT_EQ(window.LB()->count(), 3);
+}
+
+TEST_F(DailyTest, PrintsTheDayAsAnArchiveDocumentAndClosesOnlyWhenPrinted) {
+    test::TPdfPrintService printer;
+    TAnalyte& glucose = AddAnalyte("Glucose", 3);
+    TLevelTriple marked = Values(9.5f, 5, 1.25f);
+    marked[0].Status = qsHighAction;
+    marked[1].Status = qsDiscarded;
+    AddRun(glucose, Day, 9, 30, 0, marked, "JD", "Recalibrated");
+    AddRun(glucose, Day, 8, 0, 0, Values(4, 5, 6));
+    TAnalyte& urea = AddAnalyte("Urea", 1);
+    AddRun(urea, Day - 1, 12, 0, 0, Values(5.5f));
+
+    TWinDailyQC window;
+    test::ShowActive(&window);
+    window.Calendar()->setSelectedDate(QDate(2024, 3, 13));
+    Click(window.BtPrn());
+    EXPECT_EQ(messages_.Last().Text, QStringLiteral("Nothing to print"));
+    EXPECT_EQ(printer.JobCount(), 0);
+
+    Click(window.BtToday());
+    printer.CancelJobs(true);
+    Click(window.BtPrn());
+    EXPECT_TRUE(window.isVisible());
+    printer.CancelJobs(false);
+    Click(window.BtPrn());
+    EXPECT_FALSE(window.isVisible());
+    ASSERT_EQ(printer.JobCount(), 1);
+    const QStringList lines = test::PageLines(test::PdfPages(printer.LastPdf())[0]);
+    const QString all = lines.join(QLatin1Char('|'));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Cumulative daily QC : 15/03/2024"))) << all.toStdString();
+    EXPECT_EQ(lines.filter(QStringLiteral("Archive document - Keep it")).size(), 1);
+    EXPECT_TRUE(lines.contains(QStringLiteral("Analytes Time QC1 QC2 QC3 Operator Comment")));
+    EXPECT_TRUE(lines.filter(QStringLiteral("09:30:00 9.50 \u2191\u2191 5.00 1.25 JD Recalibrated")).size() == 1) << all.toStdString();
+    EXPECT_TRUE(lines.filter(QStringLiteral("08:00:00 4.00 5.00 6.00")).size() == 1) << all.toStdString();
+    EXPECT_EQ(all.count(QStringLiteral("Glucose")), 1); // one tall cell for the analyte's runs
+    EXPECT_FALSE(all.contains(QStringLiteral("Urea")));
 }
 
 // ---- The commands of the main window ----
