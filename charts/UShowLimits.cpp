@@ -46,10 +46,10 @@ QString ReferenceDates(const TAnalyte& a, int level) {
     }
 }
 
-QStringList LevelColumn(const TAnalyte& a, int level) {
+QStringList LevelColumn(const TAnalyte& a, const TListSerum& materials, int level) {
     const auto l = static_cast<std::size_t>(level);
     const TLevelStats& s = a.Current[l];
-    const TMaterial& material = Materials.FindById(a.MaterialId[l]);
+    const TMaterial& material = materials.FindById(a.MaterialId[l]);
     const bool fixed = a.LimitsMode[l] == lmFixed;
     const bool limitsValid = fixed || s.Status == 0;
     const bool statistics = !fixed && s.Status == 0;
@@ -71,18 +71,18 @@ QStringList LevelColumn(const TAnalyte& a, int level) {
 
 } // namespace
 
-std::vector<QStringList> LimitsTableTexts(const TAnalyte& analyte) {
+std::vector<QStringList> LimitsTableTexts(const TAnalyte& analyte, const TListSerum& materials) {
     std::vector<QStringList> rows(LimitsTableRows);
     for (int r = 0; r < LimitsTableRows; ++r) rows[static_cast<std::size_t>(r)] << QString::fromLatin1(RowLabels[r]);
     for (int level = 0; level < analyte.LevelCount && level < MaxLevels; ++level) {
-        const QStringList column = LevelColumn(analyte, level);
+        const QStringList column = LevelColumn(analyte, materials, level);
         for (int r = 0; r < LimitsTableRows; ++r) rows[static_cast<std::size_t>(r)] << column[r];
     }
     return rows;
 }
 
-TPrintJob LimitsPrintJob(const TAnalyte& analyte) {
-    const std::vector<QStringList> rows = LimitsTableTexts(analyte);
+TPrintJob LimitsPrintJob(const TAnalyte& analyte, const TListSerum& materials) {
+    const std::vector<QStringList> rows = LimitsTableTexts(analyte, materials);
     const int columns = static_cast<int>(rows.front().size());
     std::vector<TTableCell> cells;
     for (std::size_t r = 0; r < rows.size(); ++r)
@@ -186,7 +186,7 @@ void TWinShowLimits::PlaceControls() {
 
 void TWinShowLimits::FillGrid() {
     if (!analyte_) return;
-    const std::vector<QStringList> rows = LimitsTableTexts(*analyte_);
+    const std::vector<QStringList> rows = LimitsTableTexts(*analyte_, Materials);
     const QColor fixedColour = palette().color(QPalette::Button);
     for (int r = 0; r < LimitsTableRows; ++r) {
         const QStringList& texts = rows[static_cast<std::size_t>(r)];
@@ -201,7 +201,7 @@ void TWinShowLimits::FillGrid() {
 
 TPrintOutcome TWinShowLimits::BtPrnClick() {
     if (!analyte_) return TPrintOutcome::Cancelled;
-    const TPrintOutcome outcome = PrintJob(this, LimitsPrintJob(*analyte_));
+    const TPrintOutcome outcome = PrintJob(this, LimitsPrintJob(*analyte_, Materials));
     btOK_->setFocus();
     return outcome;
 }

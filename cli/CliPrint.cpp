@@ -22,6 +22,8 @@ struct TPrintKind {
 // One line per kind of printout.
 constexpr TPrintKind PrintKinds[] = {
     {"data", RunPrintData},
+    {"limits", RunPrintLimits},
+    {"daily", RunPrintDaily},
 };
 
 bool IsDigits(std::string_view text) {

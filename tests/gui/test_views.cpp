@@ -97,7 +97,7 @@ TEST_F(ViewsTest, LimitsTableShowsEachModeAsItsLimitsAllow) {
     a.RecomputeAll();
     TAnalyte& single = AddAnalyte("Urea", 1, {Values(5)});
 
-    const std::vector<QStringList> rows = LimitsTableTexts(a);
+    const std::vector<QStringList> rows = LimitsTableTexts(a, Materials);
     const QStringList expected[LimitsTableRows] = {
         {"Control materials", "Lyphochek", "Unknown", "Unknown"},
         {"Lots", "A12", "", ""},
@@ -112,7 +112,7 @@ TEST_F(ViewsTest, LimitsTableShowsEachModeAsItsLimitsAllow) {
     for (int r = 0; r < LimitsTableRows; ++r) EXPECT_EQ(rows[static_cast<std::size_t>(r)], expected[r]) << "row " << r;
 
     // One value: a target and its count, but neither limits nor a CV.
-    const std::vector<QStringList> one = LimitsTableTexts(single);
+    const std::vector<QStringList> one = LimitsTableTexts(single, Materials);
     EXPECT_EQ(one[3][1], QStringLiteral("5.000 mmol/L"));
     for (int r : {4, 5, 8, 9}) EXPECT_TRUE(one[static_cast<std::size_t>(r)][1].isEmpty()) << "row " << r;
     EXPECT_EQ(one[6][1], QStringLiteral("15/03/2024  to 15/03/2024"));
