@@ -23,6 +23,8 @@ struct TPrintKind {
 constexpr TPrintKind PrintKinds[] = {
     {"data", RunPrintData},
     {"charts", RunPrintCharts},
+    {"limits", RunPrintLimits},
+    {"daily", RunPrintDaily},
 };
 
 bool IsDigits(std::string_view text) {

@@ -51,5 +51,7 @@ void WritePrintout(const std::string& path, const TPrintJob& job);
 // The kinds.
 int RunPrintData(const TArgs& args);
 int RunPrintCharts(const TArgs& args);
+int RunPrintLimits(const TArgs& args);
+int RunPrintDaily(const TArgs& args);
 
 } // namespace tervanix::cli

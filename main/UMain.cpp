@@ -26,10 +26,13 @@
 #include <utility>
 #include <vector>
 
+#include "charts/UDailyQC.h"
+#include "charts/UShowLimits.h"
 #include "dialogs/UAbout.h"
 #include "dialogs/UAnimCopyFic.h"
 #include "dialogs/UMotPass.h"
 #include "dialogs/UNewPsw.h"
+#include "dialogs/URisks.h"
 #include "dialogs/USetUp.h"
 #include "dialogs/UWinComment.h"
 #include "main/UAccessible.h"
@@ -76,19 +79,6 @@ QDate ToQDate(TDateTime dt) {
 QTime ToQTime(TDateTime dt) {
     const TTimeParts t = DecodeTime(dt);
     return QTime(t.Hour, t.Minute, t.Second);
-}
-
-// The status mark of a level in the comment pop-up; none for a level without value.
-QPixmap StatusBitmap(std::uint8_t status) {
-    switch (status) {
-    case qsInControl: return ResourceBitmap(QStringLiteral("PUCEVERTE"));
-    case qsHighAlert:
-    case qsLowAlert: return ResourceBitmap(QStringLiteral("PUCEJAUNE"));
-    case qsHighAction:
-    case qsLowAction: return ResourceBitmap(QStringLiteral("PUCEROUGE"));
-    case qsDiscarded: return ResourceBitmap(QStringLiteral("CROIXROUGE"));
-    default: return QPixmap();
-    }
 }
 
 } // namespace
@@ -389,6 +379,11 @@ void TWinMain::CreateBottomBar(QWidget* client) {
     panel1_ = new QWidget(client);
     panel1_->setObjectName(QStringLiteral("Panel1"));
     panel1_->setGeometry(0, 482, ClientWidth, ClientHeight - 482);
+    auto* btDaily = AddBarButton(bsDaily, QStringLiteral("D&aily QC"), "BtDaily", QStringLiteral("Daily QC results"));
+    connect(btDaily, &QToolButton::clicked, this, [this] { QTimer::singleShot(0, this, [this] { DailyClick(); }); });
+    auto* btLimits =
+        AddBarButton(bsLimits, QStringLiteral("&Control limits"), "BtLimits", QStringLiteral("Show control limits"));
+    connect(btLimits, &QToolButton::clicked, this, [this] { QTimer::singleShot(0, this, [this] { LimitsClick(); }); });
     btBackup_ = AddBarButton(bsBackup, QStringLiteral("Bac&kup"), "BtBackup", QStringLiteral("Backup on diskette"));
     shapeBackUp_ = new TIndicatorShape(TIndicatorShape::TForm::Rectangle, btBackup_);
     shapeBackUp_->setObjectName(QStringLiteral("ShapeBackUp"));
@@ -438,6 +433,7 @@ void TWinMain::CreateParametersMenu(QMenu&) {}
 
 void TWinMain::CreateConfigurationMenu(QMenu& menu) {
     mnuPsw_ = AddMenuItem(menu, QStringLiteral("&Password"), "MnuPsw", [this] { OpenAfterAction(this, [this] { PasswordClick(); }); });
+    AddMenuItem(menu, QStringLiteral("Statistical &risks"), "MnuRisks", [this] { OpenAfterAction(this, [this] { RisksClick(); }); });
     mnuShortCuts_ = AddMenuItem(menu, QStringLiteral("&Shortcuts"), "MnuShortCuts", [this] { OpenAfterAction(this, [this] { ShortCutsClick(); }); });
 }
 
@@ -466,6 +462,28 @@ void TWinMain::PasswordClick() {
 void TWinMain::ShortCutsClick() {
     TWinSetUp setUp(this);
     setUp.exec();
+}
+
+void TWinMain::DailyClick() {
+    if (!winDailyQC_) winDailyQC_ = new TWinDailyQC(this);
+    winDailyQC_->exec();
+}
+
+void TWinMain::LimitsClick() {
+    if (!current_) {
+        ShowError(QStringLiteral("No analyte."));
+        return;
+    }
+    if (!winShowLimits_) winShowLimits_ = new TWinShowLimits([this] { RepaintChart(); }, this);
+    winShowLimits_->Execute(*current_);
+}
+
+// Every click of the dialog is previewed on the current analyte; on OK the list is rebuilt.
+void TWinMain::RisksClick() {
+    if (!winRisks_) winRisks_ = new TWinRisks([this] { if (current_) current_->RecomputeAll(); RepaintChart(); }, this);
+    if (!ChangeRisks(*winRisks_)) return;
+    if (current_) current_->RecomputeAll();
+    RebuildAnalyteList();
 }
 
 TWinAbout& TWinMain::About() {

@@ -39,6 +39,9 @@ class TWinNewPsw;
 class TWinAnimCopyFic;
 class TWinComment;
 class TWinValidCQ;
+class TWinDailyQC;
+class TWinRisks;
+class TWinShowLimits;
 
 // The paint box of the charts: paints and reports the mouse through the window's handlers.
 class TChartPaintBox : public QWidget {
@@ -206,6 +209,11 @@ public:
     QAction* MnuLockLimits() const { return mnuLockLimits_; }
     QAction* MnuFixLimits() const { return mnuFixLimits_; }
     QAction* Archiving1() const { return archiving1_; }
+    // Limits view, daily QC summary and statistical risks (modal; the buttons and the menu item
+    // open them once their action has returned).
+    void DailyClick();
+    void LimitsClick();
+    void RisksClick();
 
 signals:
     // The window changed the queue (recall, requeue, clear): the queue file is to be rewritten.
@@ -334,6 +342,10 @@ private:
     QAction* mnuLockLimits_ = nullptr;
     QAction* mnuFixLimits_ = nullptr;
     QAction* archiving1_ = nullptr;
+    // Limits view, daily QC summary and statistical risks.
+    TWinShowLimits* winShowLimits_ = nullptr;
+    TWinDailyQC* winDailyQC_ = nullptr;
+    TWinRisks* winRisks_ = nullptr;
 };
 
 } // namespace tervanix
