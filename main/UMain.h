@@ -33,7 +33,9 @@ namespace tervanix {
 
 class IDriveMap;
 class TAnalyte;
+class TExchangeFiles;
 class TWinAbout;
+class TWinImport;
 class TWinNewPsw;
 class TWinAnimCopyFic;
 class TWinComment;
@@ -135,6 +137,15 @@ public:
     // Queue.
     void RecallQueuedRun();
     void ClearQueue();
+
+    // Exchange: Copy, Paste, Export, Import and the user manual (menu items run them once the
+    // menu has closed).
+    void CopyClick();
+    void PasteClick();
+    void ExportClick();
+    void ImportClick();
+    TWinImport& WinImport();
+    TExchangeFiles& ExchangeFiles() { return *exchangeFiles_; }
 
     // Mouse on the chart, in paint box coordinates.
     void ChartMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
@@ -299,6 +310,13 @@ private:
     QSystemTrayIcon* trayIcon_ = nullptr;
     QString trayIconName_;
     std::unique_ptr<QWidget> splash_;
+
+    // Exchange.
+    void ImportTextFile(const QString& file);
+    void ImportLegacyFile(const QString& file);
+    void AfterImport();
+    TWinImport* winImport_ = nullptr;
+    std::unique_ptr<TExchangeFiles> exchangeFiles_;
 };
 
 } // namespace tervanix
