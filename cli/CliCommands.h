@@ -14,5 +14,6 @@ int RunCheck(const TArgs& args);
 int RunDemo(const TArgs& args);
 int RunConvert(const TArgs& args);
 int RunWestgard(const TArgs& args);
+int RunImport(const TArgs& args);
 
 } // namespace tervanix::cli
