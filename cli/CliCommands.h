@@ -21,5 +21,6 @@ int RunArchive(const TArgs& args);
 // An archive file read whole; EFailure when it is missing or damaged.
 TArchiveContent ReadArchiveFile(const std::string& path);
 int RunPrint(const TArgs& args);
+int RunImport(const TArgs& args);
 
 } // namespace tervanix::cli

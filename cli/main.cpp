@@ -19,6 +19,7 @@ constexpr const char* UsageText =
     "Usage:\n"
     "  tervanix-cli dump FILE.qcf [--settings FILE.cfr]\n"
     "  tervanix-cli export FILE.qcf ANALYTE\n"
+    "  tervanix-cli import FILE.qcf ANALYTE TEXT.txt [--dry-run] [--settings FILE.cfr]\n"
     "  tervanix-cli check FILE            (.qcf, .cfr, .fif, .dat or .sav)\n"
     "  tervanix-cli demo [--seed N] DIR\n"
     "  tervanix-cli convert IN OUT.qcf\n"
@@ -47,6 +48,7 @@ const std::map<std::string, TCommand>& Commands() {
         {"dump", RunDump},       {"export", RunExport}, {"check", RunCheck},       {"demo", RunDemo},
         {"convert", RunConvert}, {"queue", RunQueue},   {"settings", RunSettings}, {"westgard", RunWestgard},
         {"add", RunAdd},         {"archives", RunArchives}, {"archive", RunArchive}, {"print", RunPrint},
+        {"import", RunImport},
     };
     return commands;
 }

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFile>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,6 +31,7 @@
 #include "charts/UShowLimits.h"
 #include "dialogs/UAbout.h"
 #include "dialogs/UAnimCopyFic.h"
+#include "dialogs/UImport.h"
 #include "dialogs/UMotPass.h"
 #include "dialogs/UNewPsw.h"
 #include "dialogs/URisks.h"
@@ -39,11 +41,13 @@
 #include "main/UAnsi.h"
 #include "main/UBackupUi.h"
 #include "main/UDriveMap.h"
+#include "main/UExchange.h"
 #include "main/UMessages.h"
 #include "main/UReaders.h"
 #include "main/UResources.h"
 #include "main/UValidCQ.h"
 #include "model/UAnalyte.h"
+#include "model/UCompatibilityMorvelle.h"
 #include "model/UBackup.h"
 #include "model/UClock.h"
 #include "model/UDataLoadSave.h"
@@ -143,7 +147,7 @@ QString ScreenCheckMessage(double dotsPerInch, int screenWidth) {
 
 // ---- Creation ----
 
-TWinMain::TWinMain(QWidget* parent) : QMainWindow(parent) {
+TWinMain::TWinMain(QWidget* parent) : QMainWindow(parent), exchangeFiles_(std::make_unique<TExchangeFiles>()) {
     setObjectName(QStringLiteral("WinMain"));
     setWindowTitle(QStringLiteral("Tervanix server"));
     auto* client = new QWidget(this);
@@ -426,6 +430,8 @@ QAction* TWinMain::AddMenuItem(QMenu& menu, const QString& caption, const char* 
 }
 
 void TWinMain::CreateFileMenu(QMenu& menu) {
+    AddMenuItem(menu, QStringLiteral("&Import"), "MnuImport", [this] { OpenAfterAction(this, [this] { ImportClick(); }); });
+    AddMenuItem(menu, QStringLiteral("&Export"), "MnuExport", [this] { OpenAfterAction(this, [this] { ExportClick(); }); });
     disketteRestore_ = AddMenuItem(menu, QStringLiteral("Diskette restore"), "Disketterestore1", [this] { OpenAfterAction(this, [this] { RestoreClick(); }); });
 }
 
@@ -444,9 +450,13 @@ void TWinMain::CreateSpecialMenu(QMenu& menu) {
     mnuClearFifo_ = AddMenuItem(menu, QStringLiteral("&Clear queue"), "MnuClearFifo", [this] { OpenAfterAction(this, [this] { ClearQueue(); }); });
 }
 
-void TWinMain::CreateClipboardMenu(QMenu&) {}
+void TWinMain::CreateClipboardMenu(QMenu& menu) {
+    AddMenuItem(menu, QStringLiteral("&Copy"), "MnuCopy", [this] { OpenAfterAction(this, [this] { CopyClick(); }); });
+    AddMenuItem(menu, QStringLiteral("&Paste"), "MnuPaste", [this] { OpenAfterAction(this, [this] { PasteClick(); }); });
+}
 
 void TWinMain::CreateHelpMenu(QMenu& menu) {
+    AddMenuItem(menu, QStringLiteral("&User manual"), "MnuUserManual", [this] { OpenAfterAction(this, [] { OpenUserManual(); }); });
     mnuAbout_ = AddMenuItem(menu, QStringLiteral("&About"), "MnuAbout", [this] {
         OpenAfterAction(this, [this] { About().ExecFromMenu(); });
     });
@@ -578,6 +588,7 @@ void TWinMain::EveryShowing() {
     view_.EraseMarks = {};
     doubleClickFlag_ = false;
     ApplyBackupReminder();
+    exchangeFiles_->Reset();
     RefreshQueueIndicator();
 }
 
@@ -1163,6 +1174,78 @@ void TWinMain::ClearQueue() {
         return;
     Queue.Clear();
     AfterQueueEdit();
+}
+
+} // namespace tervanix
+
+// ---- Exchange: Copy, Paste, Export, Import ----
+
+namespace tervanix {
+
+TWinImport& TWinMain::WinImport() {
+    if (!winImport_) winImport_ = new TWinImport(this);
+    return *winImport_;
+}
+
+void TWinMain::CopyClick() { CopySeries(current_); }
+
+void TWinMain::ExportClick() { ExportSeries(current_, *exchangeFiles_, this); }
+
+void TWinMain::PasteClick() {
+    if (Analytes.Count() == 0 || !current_) {
+        ShowError(QStringLiteral("No analyte. Cannot paste"));
+        return;
+    }
+    try {
+        WinImport().FillFromClipboard(*current_);
+        if (WinImport().Execute(*current_)) AfterImport();
+    } catch (const EAbortSilently&) {
+    } catch (const std::exception&) {
+        ShowError(QStringLiteral("Bad clipboard format"));
+    }
+}
+
+void TWinMain::ImportClick() {
+    const QString file = exchangeFiles_->AskImportName(this);
+    if (file.isEmpty()) return;
+    if (IsLegacyFileName(file))
+        ImportLegacyFile(file);
+    else
+        ImportTextFile(file);
+}
+
+void TWinMain::ImportTextFile(const QString& file) {
+    if (Analytes.Count() == 0 || !current_) {
+        ShowError(QStringLiteral("No analyte to import data"));
+        return;
+    }
+    try {
+        WinImport().FillFromText(ReadImportFile(file), *current_);
+        if (WinImport().Execute(*current_)) AfterImport();
+    } catch (const EAbortSilently&) {
+    } catch (const std::exception&) {
+        ShowError(QStringLiteral("Bad file format"));
+    }
+}
+
+void TWinMain::ImportLegacyFile(const QString& file) {
+    const int before = Analytes.Count();
+    bool failed = false;
+    try {
+        ImportVersion2File(QFile::encodeName(file).toStdString());
+    } catch (const std::exception&) {
+        failed = true;
+    }
+    // Analytes read whole before a fault stay in the list: they are shown and kept on disk.
+    RebuildAnalyteList();
+    if (Analytes.Count() != before) SaveData();
+    if (failed) ShowError(QStringLiteral("Cannot read data"));
+}
+
+// What the operator confirmed is on disk at once.
+void TWinMain::AfterImport() {
+    AfterSeriesChanged();
+    SaveData();
 }
 
 } // namespace tervanix

@@ -34,7 +34,9 @@ namespace tervanix {
 
 class IDriveMap;
 class TAnalyte;
+class TExchangeFiles;
 class TWinAbout;
+class TWinImport;
 class TWinNewPsw;
 class TWinAnimCopyFic;
 class TWinComment;
@@ -143,6 +145,15 @@ public:
     // Queue.
     void RecallQueuedRun();
     void ClearQueue();
+
+    // Exchange: Copy, Paste, Export, Import and the user manual (menu items run them once the
+    // menu has closed).
+    void CopyClick();
+    void PasteClick();
+    void ExportClick();
+    void ImportClick();
+    TWinImport& WinImport();
+    TExchangeFiles& ExchangeFiles() { return *exchangeFiles_; }
 
     // Mouse on the chart, in paint box coordinates.
     void ChartMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
@@ -346,6 +357,12 @@ private:
     TWinShowLimits* winShowLimits_ = nullptr;
     TWinDailyQC* winDailyQC_ = nullptr;
     TWinRisks* winRisks_ = nullptr;
+    // Exchange.
+    void ImportTextFile(const QString& file);
+    void ImportLegacyFile(const QString& file);
+    void AfterImport();
+    TWinImport* winImport_ = nullptr;
+    std::unique_ptr<TExchangeFiles> exchangeFiles_;
 };
 
 } // namespace tervanix
