@@ -34,6 +34,7 @@ namespace tervanix {
 class IDriveMap;
 class TAnalyte;
 class TWinAbout;
+class TWinArchives;
 class TWinNewPsw;
 class TWinAnimCopyFic;
 class TWinComment;
@@ -131,6 +132,10 @@ public:
     void RestoreClick();
     // Replaces the machine's volumes as backup drives (tests).
     void SetDriveMap(std::unique_ptr<IDriveMap> drives);
+
+    // Archives, random generator, operators and backup options.
+    void ArchivesClick();
+    TWinArchives* WinArchives() const { return winArchives_; }
 
     // Queue.
     void RecallQueuedRun();
@@ -299,6 +304,10 @@ private:
     QSystemTrayIcon* trayIcon_ = nullptr;
     QString trayIconName_;
     std::unique_ptr<QWidget> splash_;
+
+    // Archives, random generator, operators and backup options.
+    QToolButton* btArchives_ = nullptr;
+    TWinArchives* winArchives_ = nullptr;
 };
 
 } // namespace tervanix
