@@ -31,6 +31,7 @@
 #include "charts/UShowLimits.h"
 #include "dialogs/UAbout.h"
 #include "dialogs/UAnimCopyFic.h"
+#include "dialogs/UArchives.h"
 #include "dialogs/UImport.h"
 #include "dialogs/UMotPass.h"
 #include "dialogs/UNewPsw.h"
@@ -393,6 +394,8 @@ void TWinMain::CreateBottomBar(QWidget* client) {
     shapeBackUp_->setObjectName(QStringLiteral("ShapeBackUp"));
     shapeBackUp_->setGeometry(btBackup_->width() - 17, (btBackup_->height() - 8) / 2, 12, 8);
     connect(btBackup_, &QToolButton::clicked, this, [this] { OpenAfterAction(this, [this] { BackupClick(); }); });
+    btArchives_ = AddBarButton(bsArchives, QStringLiteral("Archi&ves"), "BtArchives", QStringLiteral("Show archived data"));
+    connect(btArchives_, &QToolButton::clicked, this, [this] { OpenAfterAction(this, [this] { ArchivesClick(); }); });
     btFifo_ = AddBarButton(bsFifo, QStringLiteral("&Queue : 0"), "BtFifo", QString());
     shapeFifo_ = new TIndicatorShape(TIndicatorShape::TForm::Circle, btFifo_);
     shapeFifo_->setObjectName(QStringLiteral("ShapeFifo"));
@@ -994,6 +997,19 @@ void TWinMain::RestoreClick() {
     current_ = Analytes.FindByName(currentName);
     RebuildAnalyteList();
     ShowInformation(QStringLiteral("Restore OK"));
+}
+
+// ---- Archives, random generator, operators and backup options ----
+
+// Deleted archives leave the analyte's list at once on disk too, so that a later archive that
+// takes a freed number is never listed for this analyte.
+void TWinMain::ArchivesClick() {
+    if (!current_) {
+        ShowError(QStringLiteral("No analyte."));
+        return;
+    }
+    if (!winArchives_) winArchives_ = new TWinArchives(this);
+    if (winArchives_->Execute(*current_)) SaveData();
 }
 
 // ---- Entry of a run ----

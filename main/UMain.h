@@ -37,6 +37,7 @@ class TAnalyte;
 class TExchangeFiles;
 class TWinAbout;
 class TWinImport;
+class TWinArchives;
 class TWinNewPsw;
 class TWinAnimCopyFic;
 class TWinComment;
@@ -141,6 +142,10 @@ public:
     void RestoreClick();
     // Replaces the machine's volumes as backup drives (tests).
     void SetDriveMap(std::unique_ptr<IDriveMap> drives);
+
+    // Archives, random generator, operators and backup options.
+    void ArchivesClick();
+    TWinArchives* WinArchives() const { return winArchives_; }
 
     // Queue.
     void RecallQueuedRun();
@@ -363,6 +368,9 @@ private:
     void AfterImport();
     TWinImport* winImport_ = nullptr;
     std::unique_ptr<TExchangeFiles> exchangeFiles_;
+    // Archives, random generator, operators and backup options.
+    QToolButton* btArchives_ = nullptr;
+    TWinArchives* winArchives_ = nullptr;
 };
 
 } // namespace tervanix
