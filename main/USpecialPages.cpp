@@ -151,6 +151,13 @@ void TLockPage::CreateGrid() {
     grilleLock_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     const int widths[] = {30, 55, 40, 33};
     for (int column = 0; column < 4; ++column) grilleLock_->setColumnWidth(column, widths[column]);
+    grilleLock_->setFixedWidth(30 + 55 + 40 + 33 + 2 * grilleLock_->frameWidth());
+    const int rowHeight = grilleLock_->fontMetrics().height() + 4;
+    grilleLock_->verticalHeader()->setDefaultSectionSize(rowHeight);
+    grilleLock_->verticalHeader()->setMinimumSectionSize(rowHeight);
+    grilleLock_->horizontalHeader()->setFixedHeight(rowHeight);
+    grilleLock_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grilleLock_->horizontalHeader()->setStretchLastSection(false);
     for (int row = 0; row < MaxLevels; ++row) SetCell(row, 0, QStringLiteral("C%1").arg(row + 1));
     grilleLock_->move(5, 72);
 }
@@ -187,11 +194,11 @@ void TLockPage::ShowLevelState(int level) {
     box->BtUnLock->setEnabled(a.LimitsMode[l] == lmLocked);
     switch (a.LimitsMode[l]) {
     case lmLocked:
-        box->Lbl1->setText(QStringLiteral("Locked (") + PointDate(a, a.LockFirst[l]) + QStringLiteral(" to ") +
+        box->SetState(QStringLiteral("Locked (") + PointDate(a, a.LockFirst[l]) + QStringLiteral(" to ") +
                            PointDate(a, a.LockLast[l]) + QStringLiteral(")"));
         break;
-    case lmFixed: box->Lbl1->setText(QStringLiteral("Fixed limits")); break;
-    default: box->Lbl1->setText(QStringLiteral("Mobile limits")); break;
+    case lmFixed: box->SetState(QStringLiteral("Fixed limits")); break;
+    default: box->SetState(QStringLiteral("Mobile limits")); break;
     }
 }
 
@@ -202,7 +209,6 @@ void TLockPage::RefreshStatistics() {
     const int levels = a ? a->LevelCount : 0;
     grilleLock_->setRowCount(std::max(levels, 0));
     grilleLock_->setFixedHeight((levels + 1) * (grilleLock_->verticalHeader()->defaultSectionSize() + 1) + 4);
-    grilleLock_->horizontalHeader()->setFixedHeight(grilleLock_->verticalHeader()->defaultSectionSize());
     panelFirstDate_->setText(interval ? PointDate(*a, view.IntervalFrom) : QString());
     panelLastDate_->setText(interval ? PointDate(*a, view.IntervalTo) : QString());
     for (int level = 0; level < levels; ++level) {
@@ -246,7 +252,7 @@ void TLockPage::LockClick(int level) {
         BtOK()->setFocus();
         return;
     }
-    Box(level)->Lbl1->setText(QStringLiteral("Locked from ") + PointDate(*a, a->LockFirst[l]) + QStringLiteral(" to ") +
+    Box(level)->SetState(QStringLiteral("Locked from ") + PointDate(*a, a->LockFirst[l]) + QStringLiteral(" to ") +
                               PointDate(*a, a->LockLast[l]));
     Box(level)->BtUnLock->setEnabled(true);
     edited_ = true;
@@ -261,7 +267,7 @@ void TLockPage::UnLockClick(int level) {
     a->LockFirst[l] = a->LockLast[l] = -1;
     a->LimitsMode[l] = lmMobile;
     a->RecomputeAll();
-    Box(level)->Lbl1->setText(QStringLiteral("Mobile limits"));
+    Box(level)->SetState(QStringLiteral("Mobile limits"));
     Box(level)->BtUnLock->setEnabled(false);
     edited_ = true;
     window_.RepaintChart();
