@@ -308,6 +308,7 @@ void TWinMain::CreateEnterPage(QWidget* page) {
     cbOperator_->setEditable(true);
     cbOperator_->setInsertPolicy(QComboBox::NoInsert);
     cbOperator_->lineEdit()->setMaxLength(4);
+    cbOperator_->lineEdit()->setAccessibleName(QStringLiteral("Operator")); // its typing field too
     cbOperator_->setGeometry(85, 155, 70, 21);
     lblOperator->setBuddy(cbOperator_);
 
