@@ -242,6 +242,7 @@ void TWinMain::CreateChartPanel(QWidget* client) {
     scrollBar_->setObjectName(QStringLiteral("ScrollBar"));
     scrollBar_->setGeometry(82, 458, 438, 20);
     scrollBar_->setPageStep(20);
+    scrollBar_->setAccessibleName(QStringLiteral("Points shown"));
     scrollBar_->hide();
     connect(scrollBar_, &QScrollBar::valueChanged, this, [this](int position) { ScrollBarChange(position); });
 }

@@ -143,6 +143,18 @@ TEST_F(SpecialPagesTest, LockOnOnePointIsRefusedAndAFixedLevelKeepsItsOwnLimits)
     EXPECT_EQ(analyte_->LockFirst[0], -1);
 }
 
+TEST_F(SpecialPagesTest, ALockThatCannotBeWrittenIsSaidAndKeptForTheExitSave) {
+    std::filesystem::create_directory(DataFile()); // the data file cannot be replaced
+    Open(window_->MnuLockLimits());
+    ClickDate(0);
+    ClickDate(9, Qt::ShiftModifier);
+    Press(window_->LockPage()->Box(0)->BtLock);
+    Press(window_->LockPage()->BtOK());
+    EXPECT_EQ(messages_.Last().Text, QStringLiteral("Cannot save data"));
+    EXPECT_EQ(window_->PageTag(), 0);
+    EXPECT_EQ(analyte_->LimitsMode[0], lmLocked);
+}
+
 TEST_F(SpecialPagesTest, PartialStatisticsFollowTheDragAlongTheDateBand) {
     Open(window_->MnuLockLimits());
     ClickDate(1);
