@@ -121,7 +121,7 @@ TWinSetUp::TWinSetUp(QWidget* parent)
     bitBtn1_->setGeometry(206, 136, 75, 25);
     bitBtn1_->setObjectName(QStringLiteral("BitBtn1"));
     // Its outcome box is modal: it opens once the click has been answered.
-    connect(btOK_, &QPushButton::clicked, this, [this] { OpenAfterAction(this, [this] { BtOKClick(); }); });
+    connect(btOK_, &QPushButton::clicked, this, AfterAction(this, [this] { BtOKClick(); }));
     connect(bitBtn1_, &QPushButton::clicked, this, &QDialog::reject);
 }
 

@@ -271,7 +271,8 @@ void TWinMain::CreatePageControl(QWidget* client) {
     lockPage_ = new TLockPage(*this);
     fixPage_ = new TFixPage(*this);
     erasePage_ = new TErasePage(*this);
-    for (QWidget* page : {static_cast<QWidget*>(lockPage_), static_cast<QWidget*>(fixPage_), static_cast<QWidget*>(erasePage_)})
+    for (QWidget* page : {static_cast<QWidget*>(lockPage_), static_cast<QWidget*>(fixPage_),
+                          static_cast<QWidget*>(erasePage_)})
         pageControl_->addTab(page, page->objectName());
 }
 
@@ -327,7 +328,7 @@ void TWinMain::CreateEnterPage(QWidget* page) {
     btOKEnter_->setObjectName(QStringLiteral("BtOKEnter"));
     btOKEnter_->setGeometry(5, 230, 86, 25);
     btOKEnter_->setFocusPolicy(Qt::ClickFocus);
-    connect(btOKEnter_, &QPushButton::clicked, this, [this] { OpenAfterAction(this, [this] { SubmitRun(); }); });
+    connect(btOKEnter_, &QPushButton::clicked, this, AfterAction(this, [this] { SubmitRun(); }));
     btRAZ_ = new QPushButton(QStringLiteral("Cl&ear"), page);
     btRAZ_->setObjectName(QStringLiteral("BtRAZEntryFields"));
     btRAZ_->setGeometry(97, 230, 86, 25);
@@ -395,14 +396,14 @@ void TWinMain::CreateBottomBar(QWidget* client) {
     shapeBackUp_ = new TIndicatorShape(TIndicatorShape::TForm::Rectangle, btBackup_);
     shapeBackUp_->setObjectName(QStringLiteral("ShapeBackUp"));
     shapeBackUp_->setGeometry(btBackup_->width() - 17, (btBackup_->height() - 8) / 2, 12, 8);
-    connect(btBackup_, &QToolButton::clicked, this, [this] { OpenAfterAction(this, [this] { BackupClick(); }); });
+    connect(btBackup_, &QToolButton::clicked, this, AfterAction(this, [this] { BackupClick(); }));
     btFifo_ = AddBarButton(bsFifo, QStringLiteral("&Queue : 0"), "BtFifo", QString());
     shapeFifo_ = new TIndicatorShape(TIndicatorShape::TForm::Circle, btFifo_);
     shapeFifo_->setObjectName(QStringLiteral("ShapeFifo"));
     shapeFifo_->setGeometry(btFifo_->width() - 15, (btFifo_->height() - 10) / 2, 10, 10);
-    connect(btFifo_, &QToolButton::clicked, this, [this] { OpenAfterAction(this, [this] { RecallQueuedRun(); }); });
+    connect(btFifo_, &QToolButton::clicked, this, AfterAction(this, [this] { RecallQueuedRun(); }));
     btExit_ = AddBarButton(bsExit, QStringLiteral("E&xit"), "BtExit", QString());
-    connect(btExit_, &QToolButton::clicked, this, [this] { OpenAfterAction(this, [this] { close(); }); });
+    connect(btExit_, &QToolButton::clicked, this, AfterAction(this, [this] { close(); }));
 }
 
 // The menus in their order on the bar; a menu without items stays off the bar.
@@ -433,29 +434,35 @@ QAction* TWinMain::AddMenuItem(QMenu& menu, const QString& caption, const char* 
 }
 
 void TWinMain::CreateFileMenu(QMenu& menu) {
-    disketteRestore_ = AddMenuItem(menu, QStringLiteral("Diskette restore"), "Disketterestore1", [this] { OpenAfterAction(this, [this] { RestoreClick(); }); });
+    disketteRestore_ = AddMenuItem(menu, QStringLiteral("Diskette restore"), "Disketterestore1",
+                                   AfterAction(this, [this] { RestoreClick(); }));
 }
 
 void TWinMain::CreateParametersMenu(QMenu&) {}
 
 void TWinMain::CreateConfigurationMenu(QMenu& menu) {
-    mnuPsw_ = AddMenuItem(menu, QStringLiteral("&Password"), "MnuPsw", [this] { OpenAfterAction(this, [this] { PasswordClick(); }); });
-    mnuShortCuts_ = AddMenuItem(menu, QStringLiteral("&Shortcuts"), "MnuShortCuts", [this] { OpenAfterAction(this, [this] { ShortCutsClick(); }); });
+    mnuPsw_ = AddMenuItem(menu, QStringLiteral("&Password"), "MnuPsw",
+                          AfterAction(this, [this] { PasswordClick(); }));
+    mnuShortCuts_ = AddMenuItem(menu, QStringLiteral("&Shortcuts"), "MnuShortCuts",
+                                AfterAction(this, [this] { ShortCutsClick(); }));
 }
 
 void TWinMain::CreateSpecialMenu(QMenu& menu) {
-    mnuLockLimits_ = AddMenuItem(menu, QStringLiteral("&Lock limits"), "MnuLockLimits", [this] { SpecialMenuClick(1); });
-    mnuFixLimits_ = AddMenuItem(menu, QStringLiteral("&Fix limits"), "MnuFixLimits", [this] { SpecialMenuClick(2); });
-    archiving1_ = AddMenuItem(menu, QStringLiteral("&Erase/archive levels"), "Archiving1", [this] { SpecialMenuClick(3); });
-    mnuClearFifo_ = AddMenuItem(menu, QStringLiteral("&Clear queue"), "MnuClearFifo", [this] { OpenAfterAction(this, [this] { ClearQueue(); }); });
+    mnuLockLimits_ = AddMenuItem(menu, QStringLiteral("&Lock limits"), "MnuLockLimits",
+                                 AfterAction(this, [this] { SpecialMenuClick(1); }));
+    mnuFixLimits_ = AddMenuItem(menu, QStringLiteral("&Fix limits"), "MnuFixLimits",
+                                AfterAction(this, [this] { SpecialMenuClick(2); }));
+    archiving1_ = AddMenuItem(menu, QStringLiteral("&Erase/archive levels"), "Archiving1",
+                              AfterAction(this, [this] { SpecialMenuClick(3); }));
+    mnuClearFifo_ = AddMenuItem(menu, QStringLiteral("&Clear queue"), "MnuClearFifo",
+                                AfterAction(this, [this] { ClearQueue(); }));
 }
 
 void TWinMain::CreateClipboardMenu(QMenu&) {}
 
 void TWinMain::CreateHelpMenu(QMenu& menu) {
-    mnuAbout_ = AddMenuItem(menu, QStringLiteral("&About"), "MnuAbout", [this] {
-        OpenAfterAction(this, [this] { About().ExecFromMenu(); });
-    });
+    mnuAbout_ = AddMenuItem(menu, QStringLiteral("&About"), "MnuAbout",
+                            AfterAction(this, [this] { About().ExecFromMenu(); }));
 }
 
 // The password dialog is kept for the whole run; the settings file is written on OK.
@@ -789,22 +796,23 @@ void TWinMain::RefreshLockStatistics() {
 
 // ---- Lock, fix and erase pages ----
 
-// The password prompt is modal: it opens once the menu item has answered.
 void TWinMain::SpecialMenuClick(int tag) {
-    OpenAfterAction(this, [this, tag] {
-        if (!current_)
-            ShowError(QStringLiteral("No analyte."));
-        else
-            SwitchPage(tag);
-    });
+    if (!current_)
+        ShowError(QStringLiteral("No analyte."));
+    else
+        SwitchPage(tag);
 }
 
 TSpecialPage* TWinMain::SpecialPage(int tag) const {
     switch (tag) {
-    case 1: return lockPage_;
-    case 2: return fixPage_;
-    case 3: return erasePage_;
-    default: return nullptr;
+    case 1:
+        return lockPage_;
+    case 2:
+        return fixPage_;
+    case 3:
+        return erasePage_;
+    default:
+        return nullptr;
     }
 }
 

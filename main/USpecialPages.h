@@ -5,8 +5,8 @@
 
 #include <QWidget>
 #include <array>
-#include <functional>
 #include <cstdint>
+#include <functional>
 
 #include "model/UTypes.h"
 

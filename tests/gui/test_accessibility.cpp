@@ -34,7 +34,8 @@ namespace tervanix {
 namespace {
 
 TEST(AccessibleCaption, DropsMnemonicsAndTrailingBlanks) {
-    EXPECT_EQ(AccessibleCaption(QStringLiteral("&Westgard multirules ")), QStringLiteral("Westgard multirules"));
+    EXPECT_EQ(AccessibleCaption(QStringLiteral("&Westgard multirules ")),
+              QStringLiteral("Westgard multirules"));
     EXPECT_EQ(AccessibleCaption(QStringLiteral("Anal&ytes")), QStringLiteral("Analytes"));
     EXPECT_EQ(AccessibleCaption(QStringLiteral("R&&D  ")), QStringLiteral("R&D"));
     EXPECT_EQ(AccessibleCaption(QStringLiteral(" Queue : 3")), QStringLiteral(" Queue : 3"));
@@ -51,7 +52,8 @@ bool IsControl(const QWidget* w) {
 bool InsideAnotherControl(const QWidget* w, const QWidget* root) {
     for (const QWidget* p = w->parentWidget(); p && p != root; p = p->parentWidget())
         if (qobject_cast<const QComboBox*>(p) || qobject_cast<const QAbstractSpinBox*>(p) ||
-            qobject_cast<const QTabBar*>(p) || qobject_cast<const QMenuBar*>(p) || qobject_cast<const QAbstractItemView*>(p))
+            qobject_cast<const QTabBar*>(p) || qobject_cast<const QMenuBar*>(p) ||
+            qobject_cast<const QAbstractItemView*>(p))
             return true;
     return false;
 }
@@ -65,8 +67,8 @@ QStringList UnnamedControls(QWidget* root) {
         QAccessibleInterface* access = QAccessible::queryAccessibleInterface(w);
         const QString name = access ? access->text(QAccessible::Name) : QString();
         if (name.isEmpty() || name != AccessibleCaption(name))
-            unnamed << QStringLiteral("%1 %2 [%3]").arg(QString::fromLatin1(w->metaObject()->className()),
-                                                         w->objectName(), name);
+            unnamed << QStringLiteral("%1 %2 [%3]")
+                           .arg(QString::fromLatin1(w->metaObject()->className()), w->objectName(), name);
     }
     return unnamed;
 }
@@ -115,7 +117,8 @@ TEST(Accessibility, AnalyteLineSelectedThroughTheAccessibilityInterface) {
     const std::string savedDir = ProgramDir;
     SetProgramDir(folder.path().toStdString());
     Analytes.FreeAll();
-    for (const char* name : {"Glucose", "Calcium"}) Analytes.Add(std::make_unique<TAnalyte>(name, "mmol/L", 2, 1, false));
+    for (const char* name : {"Glucose", "Calcium"})
+        Analytes.Add(std::make_unique<TAnalyte>(name, "mmol/L", 2, 1, false));
     {
         TWinMain window;
         window.RebuildAnalyteList();
@@ -137,9 +140,11 @@ TEST(Accessibility, GaugeDescriptionTellsWhichRulesFired) {
     view.Participates = true;
     view.Rules[wr12s] = TRuleState::Warning;
     view.Rules[wr13s] = TRuleState::Reject;
-    EXPECT_EQ(GaugeDescription(QStringLiteral("Lyphocheck 1"), view), QStringLiteral("Lyphocheck 1: 1:2s warning, 1:3s reject"));
+    EXPECT_EQ(GaugeDescription(QStringLiteral("Lyphocheck 1"), view),
+              QStringLiteral("Lyphocheck 1: 1:2s warning, 1:3s reject"));
     view.Rejected = true;
-    EXPECT_EQ(GaugeDescription(QStringLiteral("Lyphocheck 1"), view), QStringLiteral("Lyphocheck 1: Discarded"));
+    EXPECT_EQ(GaugeDescription(QStringLiteral("Lyphocheck 1"), view),
+              QStringLiteral("Lyphocheck 1: Discarded"));
 }
 
 } // namespace

@@ -41,9 +41,11 @@ protected:
         Settings.LastBackup = Day;
         TAnalyte& a = Analytes.Add(std::make_unique<TAnalyte>("Glucose", "mmol/L", 2, 3, false));
         for (int level = 0; level < 3; ++level)
-            a.MaterialId[static_cast<std::size_t>(level)] = Materials.AddMaterial("Lyphocheck " + std::to_string(level + 1), "1").Id;
+            a.MaterialId[static_cast<std::size_t>(level)] =
+                Materials.AddMaterial("Lyphocheck " + std::to_string(level + 1), "1").Id;
         const float spread[] = {5.0f, 5.3f, 4.8f, 5.1f, 4.9f, 5.4f, 5.2f, 4.7f, 5.0f, 5.1f};
-        for (int i = 0; i < 10; ++i) a.AddPoint(MakeRun(Day - 10 + i, {spread[i], 2 * spread[i], 3 * spread[i]}));
+        for (int i = 0; i < 10; ++i)
+            a.AddPoint(MakeRun(Day - 10 + i, {spread[i], 2 * spread[i], 3 * spread[i]}));
         a.RecomputeAll();
         analyte_ = &a;
         window_ = std::make_unique<TWinMain>();
@@ -91,7 +93,8 @@ TEST_F(SpecialPagesTest, LockOnTheChartsIntervalThenUndoAndCancelBringBackTheOpe
     EXPECT_EQ(page->GrilleLock()->item(0, 3)->text(), QStringLiteral("0"));
 
     Press(page->Box(0)->BtLock); // no interval yet
-    EXPECT_TRUE(messages_.Last().Text.startsWith(QStringLiteral("Define a date interval at the bottom of the charts\r")));
+    EXPECT_TRUE(messages_.Last().Text.startsWith(
+        QStringLiteral("Define a date interval at the bottom of the charts\r")));
     EXPECT_EQ(analyte_->LimitsMode[0], lmMobile);
 
     ClickDate(2);
@@ -106,8 +109,9 @@ TEST_F(SpecialPagesTest, LockOnTheChartsIntervalThenUndoAndCancelBringBackTheOpe
     EXPECT_EQ(analyte_->LimitsMode[0], lmLocked);
     EXPECT_EQ(analyte_->LockLast[1], 6);
     EXPECT_TRUE(page->Box(1)->BtUnLock->isEnabled());
-    EXPECT_EQ(page->Box(0)->Lbl1->text(), QStringLiteral("Locked from ") + QString::fromStdString(FormatDate(Day - 8)) +
-                                              QStringLiteral(" to ") + QString::fromStdString(FormatDate(Day - 4)));
+    EXPECT_EQ(page->Box(0)->Lbl1->text(),
+              QStringLiteral("Locked from ") + QString::fromStdString(FormatDate(Day - 8)) +
+                  QStringLiteral(" to ") + QString::fromStdString(FormatDate(Day - 4)));
 
     Press(page->BtUndo());
     EXPECT_EQ(window_->PageTag(), 1);
@@ -136,7 +140,8 @@ TEST_F(SpecialPagesTest, LockOnOnePointIsRefusedAndAFixedLevelKeepsItsOwnLimits)
     EXPECT_EQ(page->Box(0)->Lbl1->text(), QStringLiteral("Fixed limits"));
     ClickDate(4);
     Press(page->Box(0)->BtLock);
-    EXPECT_EQ(messages_.Last().Text, QStringLiteral("Not enough QC points in the dates interval for Lyphocheck 1"));
+    EXPECT_EQ(messages_.Last().Text,
+              QStringLiteral("Not enough QC points in the dates interval for Lyphocheck 1"));
     EXPECT_EQ(analyte_->LimitsMode[0], lmFixed);
     EXPECT_EQ(analyte_->Current[0].Mean, 6);
     EXPECT_EQ(analyte_->Current[0].ActionHalfWidth, 1);
@@ -243,7 +248,8 @@ TEST_F(SpecialPagesTest, EraseTwoLevelsAsksOnceArchivesInLevelOrderAndWritesTheD
 
     messages_.Answer(TMsgButton::Cancel);
     Press(page->BtOK());
-    EXPECT_EQ(messages_.Last().Text, QStringLiteral("You are going to erase/archive the data of 2 QC level(s) for Glucose\r"));
+    EXPECT_EQ(messages_.Last().Text,
+              QStringLiteral("You are going to erase/archive the data of 2 QC level(s) for Glucose\r"));
     EXPECT_EQ(messages_.Last().Type, TMsgType::Confirmation);
     EXPECT_EQ(analyte_->AllPoints[0].N, 10);
     EXPECT_EQ(window_->PageTag(), 3);
