@@ -581,6 +581,7 @@ void TWinMain::closeEvent(QCloseEvent* event) {
 void TWinMain::RebuildAnalyteList() {
     pageControl_->setCurrentWidget(tabSheetEnter_);
     pageTag_ = 0;
+    view_.EraseMarks = {}; // they live only on the Erase/archive page
     ClearDateInterval();
     {
         const QSignalBlocker quiet(lbAnalytes_);

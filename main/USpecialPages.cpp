@@ -92,9 +92,14 @@ bool TSpecialPage::CaptionLevelBox(QGroupBox* box, int level, int levels) const 
         box->hide();
         return false;
     }
-    box->setTitle(window_.LevelMaterial(level)->text());
-    box->setAccessibleName(box->title());
+    const QString material = MaterialName(level);
+    box->setTitle(QString(material).replace(QLatin1Char('&'), QStringLiteral("&&"))); // no mnemonic
+    box->setAccessibleName(material);
     return true;
+}
+
+QString TSpecialPage::MaterialName(int level) const {
+    return window_.LevelMaterial(level)->text();
 }
 
 QLabel* TSpecialPage::AddCaption(const QString& text, int top) {
@@ -260,7 +265,7 @@ void TLockPage::LockClick(int level) {
         a->LockLast[l] = last;
         a->Current[l] = current;
         a->RecomputeAll();
-        ShowError(QStringLiteral("Not enough QC points in the dates interval for ") + Box(level)->title());
+        ShowError(QStringLiteral("Not enough QC points in the dates interval for ") + MaterialName(level));
         BtOK()->setFocus();
         return;
     }
