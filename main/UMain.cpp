@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFile>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,21 +27,28 @@
 #include <utility>
 #include <vector>
 
+#include "charts/UDailyQC.h"
+#include "charts/UShowLimits.h"
 #include "dialogs/UAbout.h"
 #include "dialogs/UAnimCopyFic.h"
+#include "dialogs/UArchives.h"
+#include "dialogs/UImport.h"
 #include "dialogs/UMotPass.h"
 #include "dialogs/UNewPsw.h"
+#include "dialogs/URisks.h"
 #include "dialogs/USetUp.h"
 #include "dialogs/UWinComment.h"
 #include "main/UAccessible.h"
 #include "main/UAnsi.h"
 #include "main/UBackupUi.h"
 #include "main/UDriveMap.h"
+#include "main/UExchange.h"
 #include "main/UMessages.h"
 #include "main/UReaders.h"
 #include "main/UResources.h"
 #include "main/UValidCQ.h"
 #include "model/UAnalyte.h"
+#include "model/UCompatibilityMorvelle.h"
 #include "model/UBackup.h"
 #include "model/UClock.h"
 #include "model/UDataLoadSave.h"
@@ -76,19 +84,6 @@ QDate ToQDate(TDateTime dt) {
 QTime ToQTime(TDateTime dt) {
     const TTimeParts t = DecodeTime(dt);
     return QTime(t.Hour, t.Minute, t.Second);
-}
-
-// The status mark of a level in the comment pop-up; none for a level without value.
-QPixmap StatusBitmap(std::uint8_t status) {
-    switch (status) {
-    case qsInControl: return ResourceBitmap(QStringLiteral("PUCEVERTE"));
-    case qsHighAlert:
-    case qsLowAlert: return ResourceBitmap(QStringLiteral("PUCEJAUNE"));
-    case qsHighAction:
-    case qsLowAction: return ResourceBitmap(QStringLiteral("PUCEROUGE"));
-    case qsDiscarded: return ResourceBitmap(QStringLiteral("CROIXROUGE"));
-    default: return QPixmap();
-    }
 }
 
 } // namespace
@@ -153,7 +148,7 @@ QString ScreenCheckMessage(double dotsPerInch, int screenWidth) {
 
 // ---- Creation ----
 
-TWinMain::TWinMain(QWidget* parent) : QMainWindow(parent) {
+TWinMain::TWinMain(QWidget* parent) : QMainWindow(parent), exchangeFiles_(std::make_unique<TExchangeFiles>()) {
     setObjectName(QStringLiteral("WinMain"));
     setWindowTitle(QStringLiteral("Tervanix server"));
     auto* client = new QWidget(this);
@@ -392,11 +387,19 @@ void TWinMain::CreateBottomBar(QWidget* client) {
     panel1_ = new QWidget(client);
     panel1_->setObjectName(QStringLiteral("Panel1"));
     panel1_->setGeometry(0, 482, ClientWidth, ClientHeight - 482);
+    auto* btDaily = AddBarButton(bsDaily, QStringLiteral("D&aily QC"), "BtDaily", QStringLiteral("Daily QC results"));
+    connect(btDaily, &QToolButton::clicked, this, [this] { QTimer::singleShot(0, this, [this] { DailyClick(); }); });
+    auto* btLimits =
+        AddBarButton(bsLimits, QStringLiteral("&Control limits"), "BtLimits", QStringLiteral("Show control limits"));
+    connect(btLimits, &QToolButton::clicked, this, [this] { QTimer::singleShot(0, this, [this] { LimitsClick(); }); });
     btBackup_ = AddBarButton(bsBackup, QStringLiteral("Bac&kup"), "BtBackup", QStringLiteral("Backup on diskette"));
     shapeBackUp_ = new TIndicatorShape(TIndicatorShape::TForm::Rectangle, btBackup_);
     shapeBackUp_->setObjectName(QStringLiteral("ShapeBackUp"));
     shapeBackUp_->setGeometry(btBackup_->width() - 17, (btBackup_->height() - 8) / 2, 12, 8);
     connect(btBackup_, &QToolButton::clicked, this, AfterAction(this, [this] { BackupClick(); }));
+    btArchives_ =
+        AddBarButton(bsArchives, QStringLiteral("Archi&ves"), "BtArchives", QStringLiteral("Show archived data"));
+    connect(btArchives_, &QToolButton::clicked, this, AfterAction(this, [this] { ArchivesClick(); }));
     btFifo_ = AddBarButton(bsFifo, QStringLiteral("&Queue : 0"), "BtFifo", QString());
     shapeFifo_ = new TIndicatorShape(TIndicatorShape::TForm::Circle, btFifo_);
     shapeFifo_->setObjectName(QStringLiteral("ShapeFifo"));
@@ -434,6 +437,8 @@ QAction* TWinMain::AddMenuItem(QMenu& menu, const QString& caption, const char* 
 }
 
 void TWinMain::CreateFileMenu(QMenu& menu) {
+    AddMenuItem(menu, QStringLiteral("&Import"), "MnuImport", AfterAction(this, [this] { ImportClick(); }));
+    AddMenuItem(menu, QStringLiteral("&Export"), "MnuExport", AfterAction(this, [this] { ExportClick(); }));
     disketteRestore_ = AddMenuItem(menu, QStringLiteral("Diskette restore"), "Disketterestore1",
                                    AfterAction(this, [this] { RestoreClick(); }));
 }
@@ -443,6 +448,7 @@ void TWinMain::CreateParametersMenu(QMenu&) {}
 void TWinMain::CreateConfigurationMenu(QMenu& menu) {
     mnuPsw_ = AddMenuItem(menu, QStringLiteral("&Password"), "MnuPsw",
                           AfterAction(this, [this] { PasswordClick(); }));
+    AddMenuItem(menu, QStringLiteral("Statistical &risks"), "MnuRisks", AfterAction(this, [this] { RisksClick(); }));
     mnuShortCuts_ = AddMenuItem(menu, QStringLiteral("&Shortcuts"), "MnuShortCuts",
                                 AfterAction(this, [this] { ShortCutsClick(); }));
 }
@@ -458,9 +464,14 @@ void TWinMain::CreateSpecialMenu(QMenu& menu) {
                                 AfterAction(this, [this] { ClearQueue(); }));
 }
 
-void TWinMain::CreateClipboardMenu(QMenu&) {}
+void TWinMain::CreateClipboardMenu(QMenu& menu) {
+    AddMenuItem(menu, QStringLiteral("&Copy"), "MnuCopy", AfterAction(this, [this] { CopyClick(); }));
+    AddMenuItem(menu, QStringLiteral("&Paste"), "MnuPaste", AfterAction(this, [this] { PasteClick(); }));
+}
 
 void TWinMain::CreateHelpMenu(QMenu& menu) {
+    AddMenuItem(menu, QStringLiteral("&User manual"), "MnuUserManual",
+                AfterAction(this, [] { OpenUserManual(); }));
     mnuAbout_ = AddMenuItem(menu, QStringLiteral("&About"), "MnuAbout",
                             AfterAction(this, [this] { About().ExecFromMenu(); }));
 }
@@ -475,6 +486,28 @@ void TWinMain::PasswordClick() {
 void TWinMain::ShortCutsClick() {
     TWinSetUp setUp(this);
     setUp.exec();
+}
+
+void TWinMain::DailyClick() {
+    if (!winDailyQC_) winDailyQC_ = new TWinDailyQC(this);
+    winDailyQC_->exec();
+}
+
+void TWinMain::LimitsClick() {
+    if (!current_) {
+        ShowError(QStringLiteral("No analyte."));
+        return;
+    }
+    if (!winShowLimits_) winShowLimits_ = new TWinShowLimits([this] { RepaintChart(); }, this);
+    winShowLimits_->Execute(*current_);
+}
+
+// Every click of the dialog is previewed on the current analyte; on OK the list is rebuilt.
+void TWinMain::RisksClick() {
+    if (!winRisks_) winRisks_ = new TWinRisks([this] { if (current_) current_->RecomputeAll(); RepaintChart(); }, this);
+    if (!ChangeRisks(*winRisks_)) return;
+    if (current_) current_->RecomputeAll();
+    RebuildAnalyteList();
 }
 
 TWinAbout& TWinMain::About() {
@@ -511,6 +544,16 @@ void TWinMain::ShowMain() {
     if (isMinimized()) setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     raise();
     activateWindow();
+}
+
+void TWinMain::BecomeUserProgram() {
+    if (!Embedded) return;
+    Embedded = false;
+    trayIconName_.clear();
+    if (!trayIcon_) return;
+    trayIcon_->hide();
+    trayIcon_->deleteLater();
+    trayIcon_ = nullptr;
 }
 
 void TWinMain::HideMain() {
@@ -559,6 +602,7 @@ void TWinMain::EveryShowing() {
     view_.EraseMarks = {};
     doubleClickFlag_ = false;
     ApplyBackupReminder();
+    exchangeFiles_->Reset();
     RefreshQueueIndicator();
 }
 
@@ -968,6 +1012,19 @@ void TWinMain::RestoreClick() {
     ShowInformation(QStringLiteral("Restore OK"));
 }
 
+// ---- Archives, random generator, operators and backup options ----
+
+// Deleted archives leave the analyte's list at once on disk too, so that a later archive that
+// takes a freed number is never listed for this analyte.
+void TWinMain::ArchivesClick() {
+    if (!current_) {
+        ShowError(QStringLiteral("No analyte."));
+        return;
+    }
+    if (!winArchives_) winArchives_ = new TWinArchives(this);
+    if (winArchives_->Execute(*current_)) SaveData();
+}
+
 // ---- Entry of a run ----
 
 void TWinMain::ClearEntryFields() {
@@ -1146,6 +1203,78 @@ void TWinMain::ClearQueue() {
         return;
     Queue.Clear();
     AfterQueueEdit();
+}
+
+} // namespace tervanix
+
+// ---- Exchange: Copy, Paste, Export, Import ----
+
+namespace tervanix {
+
+TWinImport& TWinMain::WinImport() {
+    if (!winImport_) winImport_ = new TWinImport(this);
+    return *winImport_;
+}
+
+void TWinMain::CopyClick() { CopySeries(current_); }
+
+void TWinMain::ExportClick() { ExportSeries(current_, *exchangeFiles_, this); }
+
+void TWinMain::PasteClick() {
+    if (Analytes.Count() == 0 || !current_) {
+        ShowError(QStringLiteral("No analyte. Cannot paste"));
+        return;
+    }
+    try {
+        WinImport().FillFromClipboard(*current_);
+        if (WinImport().Execute(*current_)) AfterImport();
+    } catch (const EAbortSilently&) {
+    } catch (const std::exception&) {
+        ShowError(QStringLiteral("Bad clipboard format"));
+    }
+}
+
+void TWinMain::ImportClick() {
+    const QString file = exchangeFiles_->AskImportName(this);
+    if (file.isEmpty()) return;
+    if (IsLegacyFileName(file))
+        ImportLegacyFile(file);
+    else
+        ImportTextFile(file);
+}
+
+void TWinMain::ImportTextFile(const QString& file) {
+    if (Analytes.Count() == 0 || !current_) {
+        ShowError(QStringLiteral("No analyte to import data"));
+        return;
+    }
+    try {
+        WinImport().FillFromText(ReadImportFile(file), *current_);
+        if (WinImport().Execute(*current_)) AfterImport();
+    } catch (const EAbortSilently&) {
+    } catch (const std::exception&) {
+        ShowError(QStringLiteral("Bad file format"));
+    }
+}
+
+void TWinMain::ImportLegacyFile(const QString& file) {
+    const int before = Analytes.Count();
+    bool failed = false;
+    try {
+        ImportVersion2File(QFile::encodeName(file).toStdString());
+    } catch (const std::exception&) {
+        failed = true;
+    }
+    // Analytes read whole before a fault stay in the list: they are shown and kept on disk.
+    RebuildAnalyteList();
+    if (Analytes.Count() != before) SaveData();
+    if (failed) ShowError(QStringLiteral("Cannot read data"));
+}
+
+// What the operator confirmed is on disk at once.
+void TWinMain::AfterImport() {
+    AfterSeriesChanged();
+    SaveData();
 }
 
 } // namespace tervanix
