@@ -1225,6 +1225,7 @@ void TWinMain::PasteClick() {
         ShowError(QStringLiteral("No analyte. Cannot paste"));
         return;
     }
+    LeaveSpecialPage(); // pasted points would move those a page's snapshot refers to
     try {
         WinImport().FillFromClipboard(*current_);
         if (WinImport().Execute(*current_)) AfterImport();
@@ -1235,6 +1236,7 @@ void TWinMain::PasteClick() {
 }
 
 void TWinMain::ImportClick() {
+    LeaveSpecialPage();
     const QString file = exchangeFiles_->AskImportName(this);
     if (file.isEmpty()) return;
     if (IsLegacyFileName(file))

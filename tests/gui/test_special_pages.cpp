@@ -12,6 +12,7 @@
 
 #include "dialogs/UMotPass.h"
 #include "gui/GuiHarness.h"
+#include "intake/UFifoResult.h"
 #include "main/UMain.h"
 #include "main/USpecialComponents.h"
 #include "model/UArchive.h"
@@ -271,6 +272,23 @@ TEST_F(SpecialPagesTest, EraseTwoLevelsAsksOnceArchivesInLevelOrderAndWritesTheD
     Analytes.FreeAll();
     LoadDataFile(DataFile());
     EXPECT_EQ(Analytes[0].AllPoints[0].N, 0);
+}
+
+// A command that adds points leaves the page first, so that no stale snapshot comes back later.
+TEST_F(SpecialPagesTest, RecallingAQueuedRunLeavesThePageAsCancelDoes) {
+    Open(window_->MnuLockLimits());
+    ClickDate(2);
+    ClickDate(8, Qt::ShiftModifier);
+    Press(window_->LockPage()->Box(0)->BtLock);
+    TResu run = MakeRun(Day - 20, {5.0f, 10.0f, 15.0f});
+    run.AnalyteName = "Glucose";
+    Queue.Push(std::move(run));
+    window_->SetValidation([](TAnalyte&, TResu&) { return true; });
+    window_->RecallQueuedRun();
+    EXPECT_EQ(window_->PageTag(), 0);
+    EXPECT_EQ(analyte_->LimitsMode[0], lmMobile);
+    EXPECT_EQ(analyte_->Count(), 11);
+    Queue.Clear();
 }
 
 TEST_F(SpecialPagesTest, ThePasswordIsAskedOnlyWhenLeavingTheEnterPage) {
