@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +24,7 @@
 #include <QTimeEdit>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -106,6 +108,10 @@ void TChartPaintBox::mousePressEvent(QMouseEvent* event) {
 
 void TChartPaintBox::mouseMoveEvent(QMouseEvent* event) {
     if (OnMouseMove) OnMouseMove(event->buttons(), event->modifiers(), event->position().toPoint());
+}
+
+void TChartPaintBox::keyPressEvent(QKeyEvent* event) {
+    if (!OnKey || !OnKey(event->key(), event->modifiers())) QWidget::keyPressEvent(event);
 }
 
 void TChartPaintBox::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -223,6 +229,7 @@ void TWinMain::CreateChartPanel(QWidget* client) {
     pbox_->OnMouseDown = [this](Qt::MouseButton b, Qt::KeyboardModifiers m, QPoint pos) { ChartMouseDown(b, m, pos); };
     pbox_->OnMouseMove = [this](Qt::MouseButtons b, Qt::KeyboardModifiers m, QPoint pos) { ChartMouseMove(b, m, pos); };
     pbox_->OnDoubleClick = [this] { ChartDoubleClick(); };
+    pbox_->OnKey = [this](int key, Qt::KeyboardModifiers m) { return ChartKey(key, m); };
 
     auto makeDatePanel = [this](const char* name, int left) {
         auto* panel = MakeLabel(panelPBox_, QString(), QRect(left, 457, 78, 22), name);
@@ -823,6 +830,28 @@ void TWinMain::ScrollOnePoint(int delta) {
     scrollBar_->setValue(view_.First);
 }
 
+bool TWinMain::ChartKey(int key, Qt::KeyboardModifiers modifiers) {
+    if (pageTag_ != 1 || !current_ || current_->Count() == 0) return false;
+    const int step = key == Qt::Key_Left ? -1 : key == Qt::Key_Right ? 1 : 0;
+    if (step == 0) return false;
+    const bool extend = modifiers == Qt::ShiftModifier && intervalAnchor_ >= 0;
+    // The first key picks the newest point shown; then the end away from the anchor moves.
+    int index = view_.Last;
+    if (intervalAnchor_ >= 0) {
+        const int end = view_.IntervalFrom == intervalAnchor_ ? view_.IntervalTo : view_.IntervalFrom;
+        index = std::clamp(end + step, 0, current_->Count() - 1);
+    }
+    if (extend)
+        SetDateInterval(std::min(intervalAnchor_, index), std::max(intervalAnchor_, index), intervalAnchor_);
+    else
+        SetDateInterval(index, index, index);
+    if (index < view_.First) ScrollOnePoint(index - view_.First);
+    if (index > view_.Last) ScrollOnePoint(index - view_.Last);
+    RedrawPlots();
+    RefreshLockStatistics();
+    return true;
+}
+
 void TWinMain::ChartDoubleClick() {
     // The data table that a double-click on a selected point opens comes with its own window.
 }
@@ -867,6 +896,7 @@ void TWinMain::SwitchPage(int tag) {
         RepaintChart();
     }
     if (tag == 0) {
+        pbox_->setFocusPolicy(Qt::NoFocus);
         pageTag_ = 0;
         pageControl_->setCurrentWidget(tabSheetEnter_);
         ClearDateIntervalAndRedraw();
@@ -878,6 +908,7 @@ void TWinMain::SwitchPage(int tag) {
     limitsSnapshot_ = TLimitsSnapshot::Of(*current_);
     pageTag_ = tag;
     pageControl_->setCurrentIndex(tag);
+    pbox_->setFocusPolicy(tag == 1 ? Qt::StrongFocus : Qt::NoFocus);
     SpecialPage(tag)->Initialise();
 }
 
