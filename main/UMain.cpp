@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +24,7 @@
 #include <QTimeEdit>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -106,6 +108,10 @@ void TChartPaintBox::mousePressEvent(QMouseEvent* event) {
 
 void TChartPaintBox::mouseMoveEvent(QMouseEvent* event) {
     if (OnMouseMove) OnMouseMove(event->buttons(), event->modifiers(), event->position().toPoint());
+}
+
+void TChartPaintBox::keyPressEvent(QKeyEvent* event) {
+    if (!OnKey || !OnKey(event->key(), event->modifiers())) QWidget::keyPressEvent(event);
 }
 
 void TChartPaintBox::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -223,6 +229,7 @@ void TWinMain::CreateChartPanel(QWidget* client) {
     pbox_->OnMouseDown = [this](Qt::MouseButton b, Qt::KeyboardModifiers m, QPoint pos) { ChartMouseDown(b, m, pos); };
     pbox_->OnMouseMove = [this](Qt::MouseButtons b, Qt::KeyboardModifiers m, QPoint pos) { ChartMouseMove(b, m, pos); };
     pbox_->OnDoubleClick = [this] { ChartDoubleClick(); };
+    pbox_->OnKey = [this](int key, Qt::KeyboardModifiers m) { return ChartKey(key, m); };
 
     auto makeDatePanel = [this](const char* name, int left) {
         auto* panel = MakeLabel(panelPBox_, QString(), QRect(left, 457, 78, 22), name);
@@ -237,6 +244,7 @@ void TWinMain::CreateChartPanel(QWidget* client) {
     scrollBar_->setObjectName(QStringLiteral("ScrollBar"));
     scrollBar_->setGeometry(82, 458, 438, 20);
     scrollBar_->setPageStep(20);
+    scrollBar_->setAccessibleName(QStringLiteral("Points shown"));
     scrollBar_->hide();
     connect(scrollBar_, &QScrollBar::valueChanged, this, [this](int position) { ScrollBarChange(position); });
 }
@@ -265,7 +273,8 @@ void TWinMain::CreatePageControl(QWidget* client) {
     lockPage_ = new TLockPage(*this);
     fixPage_ = new TFixPage(*this);
     erasePage_ = new TErasePage(*this);
-    for (QWidget* page : {static_cast<QWidget*>(lockPage_), static_cast<QWidget*>(fixPage_), static_cast<QWidget*>(erasePage_)})
+    for (QWidget* page : {static_cast<QWidget*>(lockPage_), static_cast<QWidget*>(fixPage_),
+                          static_cast<QWidget*>(erasePage_)})
         pageControl_->addTab(page, page->objectName());
 }
 
@@ -303,6 +312,7 @@ void TWinMain::CreateEnterPage(QWidget* page) {
     cbOperator_->setEditable(true);
     cbOperator_->setInsertPolicy(QComboBox::NoInsert);
     cbOperator_->lineEdit()->setMaxLength(4);
+    cbOperator_->lineEdit()->setAccessibleName(QStringLiteral("Operator")); // its typing field too
     cbOperator_->setGeometry(85, 155, 70, 21);
     lblOperator->setBuddy(cbOperator_);
 
@@ -320,7 +330,7 @@ void TWinMain::CreateEnterPage(QWidget* page) {
     btOKEnter_->setObjectName(QStringLiteral("BtOKEnter"));
     btOKEnter_->setGeometry(5, 230, 86, 25);
     btOKEnter_->setFocusPolicy(Qt::ClickFocus);
-    connect(btOKEnter_, &QPushButton::clicked, this, [this] { OpenAfterAction(this, [this] { SubmitRun(); }); });
+    connect(btOKEnter_, &QPushButton::clicked, this, AfterAction(this, [this] { SubmitRun(); }));
     btRAZ_ = new QPushButton(QStringLiteral("Cl&ear"), page);
     btRAZ_->setObjectName(QStringLiteral("BtRAZEntryFields"));
     btRAZ_->setGeometry(97, 230, 86, 25);
@@ -393,16 +403,17 @@ void TWinMain::CreateBottomBar(QWidget* client) {
     shapeBackUp_ = new TIndicatorShape(TIndicatorShape::TForm::Rectangle, btBackup_);
     shapeBackUp_->setObjectName(QStringLiteral("ShapeBackUp"));
     shapeBackUp_->setGeometry(btBackup_->width() - 17, (btBackup_->height() - 8) / 2, 12, 8);
-    connect(btBackup_, &QToolButton::clicked, this, [this] { OpenAfterAction(this, [this] { BackupClick(); }); });
-    btArchives_ = AddBarButton(bsArchives, QStringLiteral("Archi&ves"), "BtArchives", QStringLiteral("Show archived data"));
-    connect(btArchives_, &QToolButton::clicked, this, [this] { OpenAfterAction(this, [this] { ArchivesClick(); }); });
+    connect(btBackup_, &QToolButton::clicked, this, AfterAction(this, [this] { BackupClick(); }));
+    btArchives_ =
+        AddBarButton(bsArchives, QStringLiteral("Archi&ves"), "BtArchives", QStringLiteral("Show archived data"));
+    connect(btArchives_, &QToolButton::clicked, this, AfterAction(this, [this] { ArchivesClick(); }));
     btFifo_ = AddBarButton(bsFifo, QStringLiteral("&Queue : 0"), "BtFifo", QString());
     shapeFifo_ = new TIndicatorShape(TIndicatorShape::TForm::Circle, btFifo_);
     shapeFifo_->setObjectName(QStringLiteral("ShapeFifo"));
     shapeFifo_->setGeometry(btFifo_->width() - 15, (btFifo_->height() - 10) / 2, 10, 10);
-    connect(btFifo_, &QToolButton::clicked, this, [this] { OpenAfterAction(this, [this] { RecallQueuedRun(); }); });
+    connect(btFifo_, &QToolButton::clicked, this, AfterAction(this, [this] { RecallQueuedRun(); }));
     btExit_ = AddBarButton(bsExit, QStringLiteral("E&xit"), "BtExit", QString());
-    connect(btExit_, &QToolButton::clicked, this, [this] { OpenAfterAction(this, [this] { close(); }); });
+    connect(btExit_, &QToolButton::clicked, this, AfterAction(this, [this] { close(); }));
 }
 
 // The menus in their order on the bar; a menu without items stays off the bar.
@@ -433,36 +444,43 @@ QAction* TWinMain::AddMenuItem(QMenu& menu, const QString& caption, const char* 
 }
 
 void TWinMain::CreateFileMenu(QMenu& menu) {
-    AddMenuItem(menu, QStringLiteral("&Import"), "MnuImport", [this] { OpenAfterAction(this, [this] { ImportClick(); }); });
-    AddMenuItem(menu, QStringLiteral("&Export"), "MnuExport", [this] { OpenAfterAction(this, [this] { ExportClick(); }); });
-    disketteRestore_ = AddMenuItem(menu, QStringLiteral("Diskette restore"), "Disketterestore1", [this] { OpenAfterAction(this, [this] { RestoreClick(); }); });
+    AddMenuItem(menu, QStringLiteral("&Import"), "MnuImport", AfterAction(this, [this] { ImportClick(); }));
+    AddMenuItem(menu, QStringLiteral("&Export"), "MnuExport", AfterAction(this, [this] { ExportClick(); }));
+    disketteRestore_ = AddMenuItem(menu, QStringLiteral("Diskette restore"), "Disketterestore1",
+                                   AfterAction(this, [this] { RestoreClick(); }));
 }
 
 void TWinMain::CreateParametersMenu(QMenu&) {}
 
 void TWinMain::CreateConfigurationMenu(QMenu& menu) {
-    mnuPsw_ = AddMenuItem(menu, QStringLiteral("&Password"), "MnuPsw", [this] { OpenAfterAction(this, [this] { PasswordClick(); }); });
-    AddMenuItem(menu, QStringLiteral("Statistical &risks"), "MnuRisks", [this] { OpenAfterAction(this, [this] { RisksClick(); }); });
-    mnuShortCuts_ = AddMenuItem(menu, QStringLiteral("&Shortcuts"), "MnuShortCuts", [this] { OpenAfterAction(this, [this] { ShortCutsClick(); }); });
+    mnuPsw_ = AddMenuItem(menu, QStringLiteral("&Password"), "MnuPsw",
+                          AfterAction(this, [this] { PasswordClick(); }));
+    AddMenuItem(menu, QStringLiteral("Statistical &risks"), "MnuRisks", AfterAction(this, [this] { RisksClick(); }));
+    mnuShortCuts_ = AddMenuItem(menu, QStringLiteral("&Shortcuts"), "MnuShortCuts",
+                                AfterAction(this, [this] { ShortCutsClick(); }));
 }
 
 void TWinMain::CreateSpecialMenu(QMenu& menu) {
-    mnuLockLimits_ = AddMenuItem(menu, QStringLiteral("&Lock limits"), "MnuLockLimits", [this] { SpecialMenuClick(1); });
-    mnuFixLimits_ = AddMenuItem(menu, QStringLiteral("&Fix limits"), "MnuFixLimits", [this] { SpecialMenuClick(2); });
-    archiving1_ = AddMenuItem(menu, QStringLiteral("&Erase/archive levels"), "Archiving1", [this] { SpecialMenuClick(3); });
-    mnuClearFifo_ = AddMenuItem(menu, QStringLiteral("&Clear queue"), "MnuClearFifo", [this] { OpenAfterAction(this, [this] { ClearQueue(); }); });
+    mnuLockLimits_ = AddMenuItem(menu, QStringLiteral("&Lock limits"), "MnuLockLimits",
+                                 AfterAction(this, [this] { SpecialMenuClick(1); }));
+    mnuFixLimits_ = AddMenuItem(menu, QStringLiteral("&Fix limits"), "MnuFixLimits",
+                                AfterAction(this, [this] { SpecialMenuClick(2); }));
+    archiving1_ = AddMenuItem(menu, QStringLiteral("&Erase/archive levels"), "Archiving1",
+                              AfterAction(this, [this] { SpecialMenuClick(3); }));
+    mnuClearFifo_ = AddMenuItem(menu, QStringLiteral("&Clear queue"), "MnuClearFifo",
+                                AfterAction(this, [this] { ClearQueue(); }));
 }
 
 void TWinMain::CreateClipboardMenu(QMenu& menu) {
-    AddMenuItem(menu, QStringLiteral("&Copy"), "MnuCopy", [this] { OpenAfterAction(this, [this] { CopyClick(); }); });
-    AddMenuItem(menu, QStringLiteral("&Paste"), "MnuPaste", [this] { OpenAfterAction(this, [this] { PasteClick(); }); });
+    AddMenuItem(menu, QStringLiteral("&Copy"), "MnuCopy", AfterAction(this, [this] { CopyClick(); }));
+    AddMenuItem(menu, QStringLiteral("&Paste"), "MnuPaste", AfterAction(this, [this] { PasteClick(); }));
 }
 
 void TWinMain::CreateHelpMenu(QMenu& menu) {
-    AddMenuItem(menu, QStringLiteral("&User manual"), "MnuUserManual", [this] { OpenAfterAction(this, [] { OpenUserManual(); }); });
-    mnuAbout_ = AddMenuItem(menu, QStringLiteral("&About"), "MnuAbout", [this] {
-        OpenAfterAction(this, [this] { About().ExecFromMenu(); });
-    });
+    AddMenuItem(menu, QStringLiteral("&User manual"), "MnuUserManual",
+                AfterAction(this, [] { OpenUserManual(); }));
+    mnuAbout_ = AddMenuItem(menu, QStringLiteral("&About"), "MnuAbout",
+                            AfterAction(this, [this] { About().ExecFromMenu(); }));
 }
 
 // The password dialog is kept for the whole run; the settings file is written on OK.
@@ -614,6 +632,7 @@ void TWinMain::closeEvent(QCloseEvent* event) {
 void TWinMain::RebuildAnalyteList() {
     pageControl_->setCurrentWidget(tabSheetEnter_);
     pageTag_ = 0;
+    view_.EraseMarks = {}; // they live only on the Erase/archive page
     ClearDateInterval();
     {
         const QSignalBlocker quiet(lbAnalytes_);
@@ -811,6 +830,28 @@ void TWinMain::ScrollOnePoint(int delta) {
     scrollBar_->setValue(view_.First);
 }
 
+bool TWinMain::ChartKey(int key, Qt::KeyboardModifiers modifiers) {
+    if (pageTag_ != 1 || !current_ || current_->Count() == 0) return false;
+    const int step = key == Qt::Key_Left ? -1 : key == Qt::Key_Right ? 1 : 0;
+    if (step == 0) return false;
+    const bool extend = modifiers == Qt::ShiftModifier && intervalAnchor_ >= 0;
+    // The first key picks the newest point shown; then the end away from the anchor moves.
+    int index = view_.Last;
+    if (intervalAnchor_ >= 0) {
+        const int end = view_.IntervalFrom == intervalAnchor_ ? view_.IntervalTo : view_.IntervalFrom;
+        index = std::clamp(end + step, 0, current_->Count() - 1);
+    }
+    if (extend)
+        SetDateInterval(std::min(intervalAnchor_, index), std::max(intervalAnchor_, index), intervalAnchor_);
+    else
+        SetDateInterval(index, index, index);
+    if (index < view_.First) ScrollOnePoint(index - view_.First);
+    if (index > view_.Last) ScrollOnePoint(index - view_.Last);
+    RedrawPlots();
+    RefreshLockStatistics();
+    return true;
+}
+
 void TWinMain::ChartDoubleClick() {
     // The data table that a double-click on a selected point opens comes with its own window.
 }
@@ -829,22 +870,23 @@ void TWinMain::RefreshLockStatistics() {
 
 // ---- Lock, fix and erase pages ----
 
-// The password prompt is modal: it opens once the menu item has answered.
 void TWinMain::SpecialMenuClick(int tag) {
-    OpenAfterAction(this, [this, tag] {
-        if (!current_)
-            ShowError(QStringLiteral("No analyte."));
-        else
-            SwitchPage(tag);
-    });
+    if (!current_)
+        ShowError(QStringLiteral("No analyte."));
+    else
+        SwitchPage(tag);
 }
 
 TSpecialPage* TWinMain::SpecialPage(int tag) const {
     switch (tag) {
-    case 1: return lockPage_;
-    case 2: return fixPage_;
-    case 3: return erasePage_;
-    default: return nullptr;
+    case 1:
+        return lockPage_;
+    case 2:
+        return fixPage_;
+    case 3:
+        return erasePage_;
+    default:
+        return nullptr;
     }
 }
 
@@ -854,6 +896,7 @@ void TWinMain::SwitchPage(int tag) {
         RepaintChart();
     }
     if (tag == 0) {
+        pbox_->setFocusPolicy(Qt::NoFocus);
         pageTag_ = 0;
         pageControl_->setCurrentWidget(tabSheetEnter_);
         ClearDateIntervalAndRedraw();
@@ -865,6 +908,7 @@ void TWinMain::SwitchPage(int tag) {
     limitsSnapshot_ = TLimitsSnapshot::Of(*current_);
     pageTag_ = tag;
     pageControl_->setCurrentIndex(tag);
+    pbox_->setFocusPolicy(tag == 1 ? Qt::StrongFocus : Qt::NoFocus);
     SpecialPage(tag)->Initialise();
 }
 
@@ -1212,6 +1256,7 @@ void TWinMain::PasteClick() {
         ShowError(QStringLiteral("No analyte. Cannot paste"));
         return;
     }
+    LeaveSpecialPage(); // pasted points would move those a page's snapshot refers to
     try {
         WinImport().FillFromClipboard(*current_);
         if (WinImport().Execute(*current_)) AfterImport();
@@ -1222,6 +1267,7 @@ void TWinMain::PasteClick() {
 }
 
 void TWinMain::ImportClick() {
+    LeaveSpecialPage();
     const QString file = exchangeFiles_->AskImportName(this);
     if (file.isEmpty()) return;
     if (IsLegacyFileName(file))

@@ -54,12 +54,14 @@ public:
     std::function<void(Qt::MouseButton, Qt::KeyboardModifiers, QPoint)> OnMouseDown;
     std::function<void(Qt::MouseButtons, Qt::KeyboardModifiers, QPoint)> OnMouseMove;
     std::function<void()> OnDoubleClick;
+    std::function<bool(int key, Qt::KeyboardModifiers)> OnKey; // true: the key was used
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 // A small coloured shape drawn on a speed button; clicks go through to the button.
@@ -163,6 +165,9 @@ public:
     // Mouse on the chart, in paint box coordinates.
     void ChartMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
     void ChartMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint pos);
+    // On the Lock page the arrows choose the date interval as clicks do, Shift+arrows extend it
+    // from its anchor: the way for the keyboard and screen readers. True when the key was used.
+    bool ChartKey(int key, Qt::KeyboardModifiers modifiers);
     void ChartDoubleClick();
 
     // Runs the start-up checks of the screen at the first showing (on by default).

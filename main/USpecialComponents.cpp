@@ -47,6 +47,11 @@ TGBLockedParam::TGBLockedParam(int level, QWidget* parent) : QGroupBox(parent), 
     BtUnLock = AddButton(this, QStringLiteral("Mobile"), "BtUnLock", QRect(100, 38, 60, 18));
 }
 
+void TGBLockedParam::SetState(const QString& text) {
+    Lbl1->setText(text);
+    Lbl1->setToolTip(text);
+}
+
 TGBFixedParam::TGBFixedParam(int level, QWidget* parent) : QGroupBox(parent), level_(level) {
     setObjectName(QStringLiteral("GBFixedParam%1").arg(level + 1));
     resize(170, 115);

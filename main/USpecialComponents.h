@@ -16,6 +16,8 @@ class TGBLockedParam : public QGroupBox {
 public:
     TGBLockedParam(int level, QWidget* parent);
     int Level() const { return level_; }
+    // The state of the level's limits; a long one is read in full from the tooltip.
+    void SetState(const QString& text);
 
     QLabel* Lbl1;          // state of the level's limits
     QPushButton* BtLock;   // "Locked"
