@@ -456,7 +456,10 @@ void TWinMain::LimitsClick() {
         return;
     }
     if (!winShowLimits_) winShowLimits_ = new TWinShowLimits([this] { RepaintChart(); }, this);
-    winShowLimits_->Execute(*current_);
+    // A common-CV choice kept with OK is written at once, as an accepted run is.
+    if (winShowLimits_->Execute(*current_) == QDialog::Accepted &&
+        current_->HasOption(aoCommonCV) != winShowLimits_->RememberedCommonCV())
+        SaveData();
 }
 
 // Every click of the dialog is previewed on the current analyte; on OK the list is rebuilt.
