@@ -1,6 +1,7 @@
 // The limits view with its common-CV switch, the statistical risks dialog with its live preview,
 // and the daily QC summary.
 #include <QAction>
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -9,6 +10,7 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -333,6 +335,9 @@ TEST_F(DailyTest, TheDayRunsAnalyteByAnalyteNewestFirstWithinTheDayBounds) {
     EXPECT_EQ(window.LB()->count(), 0);
     Click(window.BtToday());
     EXPECT_EQ(window.LB()->count(), 3);
+    // Enter closes the window wherever the focus is, as Escape does.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_FALSE(window.isVisible());
 }
 
 TEST_F(DailyTest, PrintsTheDayAsAnArchiveDocumentAndClosesOnlyWhenPrinted) {
