@@ -24,6 +24,7 @@ constexpr TPrintKind PrintKinds[] = {
     {"data", RunPrintData},
     {"limits", RunPrintLimits},
     {"daily", RunPrintDaily},
+    {"charts", RunPrintCharts},
 };
 
 bool IsDigits(std::string_view text) {

@@ -52,5 +52,6 @@ void WritePrintout(const std::string& path, const TPrintJob& job);
 int RunPrintData(const TArgs& args);
 int RunPrintLimits(const TArgs& args);
 int RunPrintDaily(const TArgs& args);
+int RunPrintCharts(const TArgs& args);
 
 } // namespace tervanix::cli

@@ -32,6 +32,8 @@ constexpr const char* UsageText =
     "               [--settings FILE.cfr] --out OUT.pdf\n"
     "  tervanix-cli print limits FILE.qcf ANALYTE [--settings FILE.cfr] --out OUT.pdf\n"
     "  tervanix-cli print daily FILE.qcf --day DATE [--settings FILE.cfr] --out OUT.pdf\n"
+    "  tervanix-cli print charts FILE.qcf ANALYTE --from DATE --to DATE [--levels 1,2,3]\n"
+    "               [--stats] [--bw] [--settings FILE.cfr] --out OUT.pdf\n"
     "    DATE is YYYY-MM-DD; the range may be given in either order.\n"
     "    T is a day number (days since 1899-12-30) or a local time like 2026-12-08T14:30[:00];\n"
     "    an empty value (\"\") means no value for that level.\n";

@@ -84,6 +84,25 @@ TEST_F(CliPrint, DataTableWithStatisticsInEitherDateOrder) {
     EXPECT_EQ(day.find("Statistics"), std::string::npos);
 }
 
+TEST_F(CliPrint, ChartsOfChosenLevelsWithStatistics) {
+    const std::string data = WriteData();
+    const TCliResult r = Print({"charts", data, "Glucose", "--from", "2026-03-09", "--to", "2026-03-01", "--levels", "2",
+                                "--stats", "--bw", "--out", Path("c.pdf")});
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    // Level 2 has no value on 03-09: its chart just has no point there.
+    EXPECT_EQ(r.Err.find("no value"), std::string::npos) << r.Err;
+    const std::string text = PdfText("c.pdf");
+    for (const char* expected : {"Glucose QC charts", "Patho ()", "2 4 9\nMar\n26\n", "Statistics m (mmol/L) C.V. (%) N\n",
+                                 "Patho 11.250", "- Page 1 - Glucose QC - Printed on "})
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n---\n" << text;
+    EXPECT_EQ(text.find("Lyo N"), std::string::npos);
+
+    const TCliResult missing = Print({"charts", data, "Glucose", "--from", "2026-03-09", "--to", "2026-03-09", "--levels",
+                                      "2", "--out", Path("d.pdf")});
+    EXPECT_EQ(missing.Code, 0);
+    EXPECT_NE(missing.Err.find("Level 2 has no value in the range"), std::string::npos) << missing.Err;
+}
+
 // Every refusal leaves no file behind and says why.
 TEST_F(CliPrint, RefusalsLeaveNoFile) {
     const std::string data = WriteData();
@@ -103,6 +122,10 @@ TEST_F(CliPrint, RefusalsLeaveNoFile) {
         {{"data", data, "Glucose", "--from", "2026-03-01", "--out", out}, 2, "Missing --from DATE or --to DATE"},
         {{"data", data, "Glucose", "--from", "2026-03-01", "--to", "2026-03-09"}, 2, "Missing --out"},
         {{"table", data, "Glucose", "--out", out}, 2, "Unknown kind of printout: table"},
+        {{"charts", data, "Glucose", "--from", "2026-03-01", "--to", "2026-03-09", "--levels", "3", "--out", out}, 1,
+         "Level 3 does not exist: Glucose has 2 levels"},
+        {{"charts", data, "Glucose", "--from", "2026-03-01", "--to", "2026-03-09", "--levels", "1,4", "--out", out}, 2,
+         "--levels takes level numbers"},
     };
     const std::string before = ReadFile(data);
     for (const TCase& c : cases) {
