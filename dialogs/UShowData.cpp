@@ -156,6 +156,7 @@ TWinShowData::TWinShowData(QWidget* parent) : QDialog(parent) {
     lb_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lb_->setUniformItemSizes(true);
     lb_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lb_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(lb_, &QListView::doubleClicked, this, [this] { LineDoubleClicked(); });
 
     btDelete_ = AddButton(QStringLiteral("&Delete selection"), "BtDelete", {10, 378, 110, 25});
