@@ -39,16 +39,7 @@ bool IsMidnight(TDateTime dt) {
 }
 
 // The marker of a level's status beside its value; none in control or without value.
-QPixmap StatusMarker(std::uint8_t status) {
-    switch (status) {
-    case qsHighAlert:
-    case qsLowAlert: return ResourceBitmap(QStringLiteral("PUCEJAUNE"));
-    case qsHighAction:
-    case qsLowAction: return ResourceBitmap(QStringLiteral("PUCEROUGE"));
-    case qsDiscarded: return ResourceBitmap(QStringLiteral("CROIXROUGE"));
-    default: return QPixmap();
-    }
-}
+QPixmap StatusMarker(std::uint8_t status) { return status == qsInControl ? QPixmap() : StatusBitmap(status); }
 
 } // namespace
 

@@ -79,19 +79,6 @@ QTime ToQTime(TDateTime dt) {
     return QTime(t.Hour, t.Minute, t.Second);
 }
 
-// The status mark of a level in the comment pop-up; none for a level without value.
-QPixmap StatusBitmap(std::uint8_t status) {
-    switch (status) {
-    case qsInControl: return ResourceBitmap(QStringLiteral("PUCEVERTE"));
-    case qsHighAlert:
-    case qsLowAlert: return ResourceBitmap(QStringLiteral("PUCEJAUNE"));
-    case qsHighAction:
-    case qsLowAction: return ResourceBitmap(QStringLiteral("PUCEROUGE"));
-    case qsDiscarded: return ResourceBitmap(QStringLiteral("CROIXROUGE"));
-    default: return QPixmap();
-    }
-}
-
 } // namespace
 
 // ---- Paint box and indicator shapes ----
