@@ -39,16 +39,7 @@ bool IsMidnight(TDateTime dt) {
 }
 
 // The marker of a level's status beside its value; none in control or without value.
-QPixmap StatusMarker(std::uint8_t status) {
-    switch (status) {
-    case qsHighAlert:
-    case qsLowAlert: return ResourceBitmap(QStringLiteral("PUCEJAUNE"));
-    case qsHighAction:
-    case qsLowAction: return ResourceBitmap(QStringLiteral("PUCEROUGE"));
-    case qsDiscarded: return ResourceBitmap(QStringLiteral("CROIXROUGE"));
-    default: return QPixmap();
-    }
-}
+QPixmap StatusMarker(std::uint8_t status) { return status == qsInControl ? QPixmap() : StatusBitmap(status); }
 
 } // namespace
 
@@ -156,6 +147,7 @@ TWinShowData::TWinShowData(QWidget* parent) : QDialog(parent) {
     lb_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lb_->setUniformItemSizes(true);
     lb_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lb_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(lb_, &QListView::doubleClicked, this, [this] { LineDoubleClicked(); });
 
     btDelete_ = AddButton(QStringLiteral("&Delete selection"), "BtDelete", {10, 378, 110, 25});

@@ -13,6 +13,9 @@ namespace tervanix {
 // "PUCEROUGE", "PUCEVERTE", "PUCEJAUNE" (11 x 11 dots) and "CROIXROUGE" (12 x 12 cross) have a
 // transparent background; "COMMENT" (11 x 12) is opaque; "CLE" is the key of the password lock.
 QPixmap ResourceBitmap(const QString& name);
+// The mark of a level status: green dot in control, yellow for an alert, red for an action, red
+// cross for a discarded value; none for a level without value.
+QPixmap StatusBitmap(std::uint8_t status);
 
 // The mark of a level's status: green dot in control, yellow dot at an alert, red dot at an action,
 // red cross when discarded; a null pixmap for a level without value.
