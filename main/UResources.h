@@ -17,10 +17,6 @@ QPixmap ResourceBitmap(const QString& name);
 // cross for a discarded value; none for a level without value.
 QPixmap StatusBitmap(std::uint8_t status);
 
-// The mark of a level's status: green dot in control, yellow dot at an alert, red dot at an action,
-// red cross when discarded; a null pixmap for a level without value.
-QPixmap StatusBitmap(std::uint8_t status);
-
 // "TRAYICON1" (the server's notification icon) and "TRAYICON2" (its blinking state: runs wait in
 // the queue), 16 x 16.
 QIcon ResourceIcon(const QString& name);
