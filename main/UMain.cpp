@@ -31,6 +31,7 @@
 
 #include "charts/UDailyQC.h"
 #include "charts/UShowLimits.h"
+#include "charts/UPrnCharts.h"
 #include "dialogs/UAbout.h"
 #include "dialogs/UAnimCopyFic.h"
 #include "dialogs/UArchives.h"
@@ -39,6 +40,7 @@
 #include "dialogs/UNewPsw.h"
 #include "dialogs/URisks.h"
 #include "dialogs/USetUp.h"
+#include "dialogs/UShowData.h"
 #include "dialogs/UWinComment.h"
 #include "main/UAccessible.h"
 #include "main/UAnsi.h"
@@ -395,10 +397,16 @@ void TWinMain::CreateBottomBar(QWidget* client) {
     panel1_->setObjectName(QStringLiteral("Panel1"));
     panel1_->setGeometry(0, 482, ClientWidth, ClientHeight - 482);
     auto* btDaily = AddBarButton(bsDaily, QStringLiteral("D&aily QC"), "BtDaily", QStringLiteral("Daily QC results"));
-    connect(btDaily, &QToolButton::clicked, this, [this] { QTimer::singleShot(0, this, [this] { DailyClick(); }); });
+    connect(btDaily, &QToolButton::clicked, this, AfterAction(this, [this] { DailyClick(); }));
     auto* btLimits =
         AddBarButton(bsLimits, QStringLiteral("&Control limits"), "BtLimits", QStringLiteral("Show control limits"));
-    connect(btLimits, &QToolButton::clicked, this, [this] { QTimer::singleShot(0, this, [this] { LimitsClick(); }); });
+    connect(btLimits, &QToolButton::clicked, this, AfterAction(this, [this] { LimitsClick(); }));
+    btData_ = AddBarButton(bsData, QStringLiteral("Data ta&ble"), "BtData", QStringLiteral("Table of QC data"));
+    connect(btData_, &QToolButton::clicked, this, AfterAction(this, [this] { DataTableClick(); }));
+    btPrnGraph_ = AddBarButton(bsPrnGraph, QStringLiteral("&Print charts"), "BtPrnGraph",
+                               QStringLiteral("Printing control charts"));
+    connect(btPrnGraph_, &QToolButton::clicked, this,
+            AfterAction(this, [this] { PrintChartsClick(); }));
     btBackup_ = AddBarButton(bsBackup, QStringLiteral("Bac&kup"), "BtBackup", QStringLiteral("Backup on diskette"));
     shapeBackUp_ = new TIndicatorShape(TIndicatorShape::TForm::Rectangle, btBackup_);
     shapeBackUp_->setObjectName(QStringLiteral("ShapeBackUp"));
@@ -506,7 +514,10 @@ void TWinMain::LimitsClick() {
         return;
     }
     if (!winShowLimits_) winShowLimits_ = new TWinShowLimits([this] { RepaintChart(); }, this);
-    winShowLimits_->Execute(*current_);
+    // A common-CV choice kept with OK is written at once, as an accepted run is.
+    if (winShowLimits_->Execute(*current_) == QDialog::Accepted &&
+        current_->HasOption(aoCommonCV) != winShowLimits_->RememberedCommonCV())
+        SaveData();
 }
 
 // Every click of the dialog is previewed on the current analyte; on OK the list is rebuilt.
@@ -852,8 +863,45 @@ bool TWinMain::ChartKey(int key, Qt::KeyboardModifiers modifiers) {
     return true;
 }
 
+// The table opens at once: the press that completes the double-click comes after it has closed
+// and then only clears the selection.
 void TWinMain::ChartDoubleClick() {
-    // The data table that a double-click on a selected point opens comes with its own window.
+    if (view_.SelectedPoint < 0) return;
+    doubleClickFlag_ = true;
+    DataTableClick();
+}
+
+// ---- Data table and chart printing ----
+
+TWinShowData& TWinMain::WinShowData() {
+    if (!winShowData_) winShowData_ = new TWinShowData(this);
+    return *winShowData_;
+}
+
+TWinPrnCharts& TWinMain::WinPrnCharts() {
+    if (!winPrnCharts_) winPrnCharts_ = new TWinPrnCharts(this);
+    return *winPrnCharts_;
+}
+
+void TWinMain::DataTableClick() {
+    if (!current_) {
+        ShowError(QStringLiteral("No analyte."));
+        return;
+    }
+    TWinShowData& table = WinShowData();
+    if (table.Execute(*current_, view_.SelectedPoint) != QDialog::Accepted) return;
+    if (table.HandedBackPoint()) LoadPointForCorrection(table.HandedBackPoint());
+    AfterSeriesChanged();
+    // What the operator confirmed is on disk at once.
+    if (table.SeriesChanged() || table.HandedBackPoint()) SaveData();
+}
+
+void TWinMain::PrintChartsClick() {
+    if (!current_ || current_->Count() == 0) {
+        ShowError(QStringLiteral("Nothing to print"));
+        return;
+    }
+    WinPrnCharts().Execute(*current_, Materials);
 }
 
 void TWinMain::SetDateInterval(int from, int to, int anchor) {

@@ -45,6 +45,8 @@ class TWinValidCQ;
 class TWinDailyQC;
 class TWinRisks;
 class TWinShowLimits;
+class TWinShowData;
+class TWinPrnCharts;
 
 // The paint box of the charts: paints and reports the mouse through the window's handlers.
 class TChartPaintBox : public QWidget {
@@ -236,6 +238,14 @@ public:
     void LimitsClick();
     void RisksClick();
 
+    // ---- Data table and chart printing ----
+    void DataTableClick();
+    void PrintChartsClick();
+    QToolButton* BtData() const { return btData_; }
+    QToolButton* BtPrnGraph() const { return btPrnGraph_; }
+    TWinShowData& WinShowData();
+    TWinPrnCharts& WinPrnCharts();
+
 signals:
     // The window changed the queue (recall, requeue, clear): the queue file is to be rewritten.
     void QueueEdited();
@@ -376,6 +386,12 @@ private:
     // Archives, random generator, operators and backup options.
     QToolButton* btArchives_ = nullptr;
     TWinArchives* winArchives_ = nullptr;
+
+    // ---- Data table and chart printing ----
+    QToolButton* btData_ = nullptr;
+    QToolButton* btPrnGraph_ = nullptr;
+    TWinShowData* winShowData_ = nullptr;
+    TWinPrnCharts* winPrnCharts_ = nullptr;
 };
 
 } // namespace tervanix
