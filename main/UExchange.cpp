@@ -96,7 +96,8 @@ void ExportSeries(const TAnalyte* analyte, TExchangeFiles& files, QWidget* paren
 }
 
 bool IsLegacyFileName(const QString& path) {
-    const QString ext = path.right(3).toUpper();
+    // The extension, not the name's last letters: a text file called "update" is no data file.
+    const QString ext = QFileInfo(path).suffix().toUpper();
     return ext == QLatin1String("DAT") || ext == QLatin1String("SAV");
 }
 

@@ -253,6 +253,8 @@ TEST_F(ExchangeTest, ImportOfAVersion2FileAppendsItsAnalytesWhateverTheCaseOfIts
     window_->ImportClick();
     EXPECT_EQ(messages.Last().Text, QStringLiteral("Cannot read data"));
     EXPECT_EQ(Analytes.Count(), 1);
+    EXPECT_TRUE(IsLegacyFileName(QStringLiteral("/x/OLD.sav")));
+    EXPECT_FALSE(IsLegacyFileName(QStringLiteral("/x/update"))); // no extension: a text
 }
 
 TEST_F(ExchangeTest, TheImportDialogIsLockedByThePassword) {
