@@ -1305,13 +1305,7 @@ void TWinMain::PasteClick() {
         return;
     }
     LeaveSpecialPage(); // pasted points would move those a page's snapshot refers to
-    try {
-        WinImport().FillFromClipboard(*current_);
-        if (WinImport().Execute(*current_)) AfterImport();
-    } catch (const EAbortSilently&) {
-    } catch (const std::exception&) {
-        ShowError(QStringLiteral("Bad clipboard format"));
-    }
+    RunImportDialog([this](TWinImport& dialog) { dialog.FillFromClipboard(*current_); }, QStringLiteral("Bad clipboard format"));
 }
 
 void TWinMain::ImportClick() {
@@ -1329,13 +1323,8 @@ void TWinMain::ImportTextFile(const QString& file) {
         ShowError(QStringLiteral("No analyte to import data"));
         return;
     }
-    try {
-        WinImport().FillFromText(ReadImportFile(file), *current_);
-        if (WinImport().Execute(*current_)) AfterImport();
-    } catch (const EAbortSilently&) {
-    } catch (const std::exception&) {
-        ShowError(QStringLiteral("Bad file format"));
-    }
+    RunImportDialog([this, &file](TWinImport& dialog) { dialog.FillFromText(ReadImportFile(file), *current_); },
+                    QStringLiteral("Bad file format"));
 }
 
 void TWinMain::ImportLegacyFile(const QString& file) {
@@ -1352,10 +1341,17 @@ void TWinMain::ImportLegacyFile(const QString& file) {
     if (failed) ShowError(QStringLiteral("Cannot read data"));
 }
 
-// What the operator confirmed is on disk at once.
-void TWinMain::AfterImport() {
-    AfterSeriesChanged();
-    SaveData();
+// The runs the operator added are shown and on disk at once.
+void TWinMain::RunImportDialog(const std::function<void(TWinImport&)>& fill, const QString& failure) {
+    try {
+        fill(WinImport());
+        if (!WinImport().Execute(*current_)) return;
+        AfterSeriesChanged();
+        SaveData();
+    } catch (const EAbortSilently&) {
+    } catch (const std::exception&) {
+        ShowError(failure);
+    }
 }
 
 } // namespace tervanix

@@ -380,7 +380,7 @@ private:
     // Exchange.
     void ImportTextFile(const QString& file);
     void ImportLegacyFile(const QString& file);
-    void AfterImport();
+    void RunImportDialog(const std::function<void(TWinImport&)>& fill, const QString& failure);
     TWinImport* winImport_ = nullptr;
     std::unique_ptr<TExchangeFiles> exchangeFiles_;
     // Archives, random generator, operators and backup options.
