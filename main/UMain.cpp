@@ -31,6 +31,7 @@
 #include "dialogs/UArchives.h"
 #include "dialogs/UMotPass.h"
 #include "dialogs/UNewPsw.h"
+#include "dialogs/URandom.h"
 #include "dialogs/USetUp.h"
 #include "dialogs/UWinComment.h"
 #include "main/UAnsi.h"
@@ -430,6 +431,8 @@ void TWinMain::CreateConfigurationMenu(QMenu& menu) {
 }
 
 void TWinMain::CreateSpecialMenu(QMenu& menu) {
+    AddMenuItem(menu, QStringLiteral("&Random generator"), "MnuRandomGenerator",
+                [this] { QTimer::singleShot(0, this, [this] { RandomClick(); }); });
     mnuClearFifo_ = AddMenuItem(menu, QStringLiteral("&Clear queue"), "MnuClearFifo", [this] { ClearQueue(); });
 }
 
@@ -870,6 +873,30 @@ void TWinMain::ArchivesClick() {
     }
     if (!winArchives_) winArchives_ = new TWinArchives(this);
     if (winArchives_->Execute(*current_)) SaveData();
+}
+
+// Runs sent to the queue are written to the queue file like any queue change; runs put into the
+// series are on disk at once, like an accepted run.
+void TWinMain::RandomClick() {
+    if (!current_) {
+        ShowError(QStringLiteral("No analyte"));
+        return;
+    }
+    if (!winRandom_) winRandom_ = new TWinRandom(this);
+    if (!winRandom_->Execute(*current_)) return;
+    if (winRandom_->ToQueue()) {
+        AfterQueueEdit();
+        return;
+    }
+    if (pageTag_ != 0) {
+        pageControl_->setCurrentWidget(tabSheetEnter_);
+        pageTag_ = 0;
+    }
+    ClearDateInterval();
+    view_.SelectedPoint = winRandom_->LastAdded();
+    RecomputeChartWindow();
+    RepaintChart();
+    SaveData();
 }
 
 // ---- Entry of a run ----

@@ -35,6 +35,7 @@ class IDriveMap;
 class TAnalyte;
 class TWinAbout;
 class TWinArchives;
+class TWinRandom;
 class TWinNewPsw;
 class TWinAnimCopyFic;
 class TWinComment;
@@ -136,6 +137,8 @@ public:
     // Archives, random generator, operators and backup options.
     void ArchivesClick();
     TWinArchives* WinArchives() const { return winArchives_; }
+    void RandomClick();
+    TWinRandom* WinRandom() const { return winRandom_; }
 
     // Queue.
     void RecallQueuedRun();
@@ -308,6 +311,7 @@ private:
     // Archives, random generator, operators and backup options.
     QToolButton* btArchives_ = nullptr;
     TWinArchives* winArchives_ = nullptr;
+    TWinRandom* winRandom_ = nullptr;
 };
 
 } // namespace tervanix
