@@ -27,6 +27,8 @@
 #include <vector>
 
 #include "dialogs/UAbout.h"
+#include "dialogs/UEmployees.h"
+#include "dialogs/UOptions.h"
 #include "dialogs/UAnimCopyFic.h"
 #include "dialogs/UArchives.h"
 #include "dialogs/UMotPass.h"
@@ -48,6 +50,7 @@
 #include "model/UDateTime.h"
 #include "model/UFormat.h"
 #include "model/UGlobals.h"
+#include "model/USettingsFile.h"
 #include "model/UWestgard.h"
 
 namespace tervanix {
@@ -423,10 +426,15 @@ void TWinMain::CreateFileMenu(QMenu& menu) {
     disketteRestore_ = AddMenuItem(menu, QStringLiteral("Diskette restore"), "Disketterestore1", [this] { RestoreClick(); });
 }
 
-void TWinMain::CreateParametersMenu(QMenu&) {}
+void TWinMain::CreateParametersMenu(QMenu& menu) {
+    AddMenuItem(menu, QStringLiteral("&Operators"), "MnuOperators",
+                [this] { QTimer::singleShot(0, this, [this] { OperatorsClick(); }); });
+}
 
 void TWinMain::CreateConfigurationMenu(QMenu& menu) {
     mnuPsw_ = AddMenuItem(menu, QStringLiteral("&Password"), "MnuPsw", [this] { PasswordClick(); });
+    AddMenuItem(menu, QStringLiteral("&Backup/restore options"), "MnuOptions",
+                [this] { QTimer::singleShot(0, this, [this] { OptionsClick(); }); });
     mnuShortCuts_ = AddMenuItem(menu, QStringLiteral("&Shortcuts"), "MnuShortCuts", [this] { ShortCutsClick(); });
 }
 
@@ -897,6 +905,28 @@ void TWinMain::RandomClick() {
     RecomputeChartWindow();
     RepaintChart();
     SaveData();
+}
+
+// The operator being typed on the Enter page stays while the list under it is renewed.
+void TWinMain::OperatorsClick() {
+    if (!winEmployees_) winEmployees_ = new TWinEmployees(this);
+    if (!EditOperators(*winEmployees_)) return;
+    const QString typed = cbOperator_->currentText();
+    FillOperatorList();
+    cbOperator_->setEditText(typed);
+}
+
+// A reminder that is no longer due stops blinking at once.
+void TWinMain::OptionsClick() {
+    if (!winOptions_) winOptions_ = new TWinOptions(this);
+    if (!winOptions_->Execute()) return;
+    if (BackupDue()) {
+        ApplyBackupReminder();
+    } else {
+        timerBackUp_->stop();
+        shapeBackUp_->SetColour(Lime);
+    }
+    SaveSettings();
 }
 
 // ---- Entry of a run ----

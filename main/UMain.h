@@ -35,6 +35,8 @@ class IDriveMap;
 class TAnalyte;
 class TWinAbout;
 class TWinArchives;
+class TWinEmployees;
+class TWinOptions;
 class TWinRandom;
 class TWinNewPsw;
 class TWinAnimCopyFic;
@@ -139,6 +141,10 @@ public:
     TWinArchives* WinArchives() const { return winArchives_; }
     void RandomClick();
     TWinRandom* WinRandom() const { return winRandom_; }
+    void OperatorsClick();
+    TWinEmployees* WinEmployees() const { return winEmployees_; }
+    void OptionsClick();
+    TWinOptions* WinOptions() const { return winOptions_; }
 
     // Queue.
     void RecallQueuedRun();
@@ -312,6 +318,8 @@ private:
     QToolButton* btArchives_ = nullptr;
     TWinArchives* winArchives_ = nullptr;
     TWinRandom* winRandom_ = nullptr;
+    TWinEmployees* winEmployees_ = nullptr;
+    TWinOptions* winOptions_ = nullptr;
 };
 
 } // namespace tervanix
