@@ -105,11 +105,15 @@ void TWinRandom::PrepareGrid() {
     const int levels = std::clamp(analyte_->LevelCount, 1, MaxLevels);
     grille_->clear();
     grille_->setColumnCount(levels + 1);
-    for (int column = 0; column <= levels; ++column) grille_->setColumnWidth(column, CellWidth);
-    const int width = (CellWidth + 1) * (levels + 1) + 4;
+    // The heading column takes its longest heading, so that "Control material" is read whole.
+    const QString materialHeading = QStringLiteral("Control material");
+    const int headingWidth = std::max(CellWidth, grille_->fontMetrics().horizontalAdvance(materialHeading) + 12);
+    grille_->setColumnWidth(0, headingWidth);
+    for (int column = 1; column <= levels; ++column) grille_->setColumnWidth(column, CellWidth);
+    const int width = (CellWidth + 1) * levels + headingWidth + 1 + 4;
     grille_->setGeometry((DialogWidth - width) / 2, 112, width, 3 * 21 + 4);
     const QString unit = FromAnsi(analyte_->UnitName.str());
-    grille_->SetFixed(grMaterial, 0, QStringLiteral("Control material"), clBtnFace);
+    grille_->SetFixed(grMaterial, 0, materialHeading, clBtnFace);
     grille_->SetFixed(grMean, 0, QStringLiteral("m (") + unit + QStringLiteral(")"), clBtnFace);
     grille_->SetFixed(grCV, 0, QStringLiteral("C.V. (%)"), clBtnFace);
     for (int level = 0; level < levels; ++level) {
@@ -135,12 +139,14 @@ TLevelResult TWinRandom::ReadCell(int row, int column) {
 }
 
 void TWinRandom::ReadGrid(TLevelTriple& means, TLevelTriple& cvs) {
+    // A level draws values only with both its mean and its CV; runs without any value would be
+    // empty points in the series or the queue.
     bool filled = false;
     for (int level = 0; level + 1 < grille_->columnCount(); ++level) {
         const auto l = static_cast<std::size_t>(level);
         means[l] = ReadCell(grMean, level + 1);
         cvs[l] = ReadCell(grCV, level + 1);
-        filled = filled || means[l].Status != qsNoValue;
+        filled = filled || (means[l].Status != qsNoValue && cvs[l].Status != qsNoValue);
     }
     if (!filled) {
         ShowError(QStringLiteral("Fill in the grid"));

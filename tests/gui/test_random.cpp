@@ -82,7 +82,8 @@ TEST_F(RandomTest, RunsGoIntoTheSeriesOneADayOnMobileLimits) {
         EXPECT_EQ(w.Grille()->columnCount(), 3);
         EXPECT_EQ(w.Grille()->item(0, 1)->text(), QStringLiteral("Unknown"));
         EXPECT_EQ(w.Grille()->item(1, 0)->text(), QStringLiteral("m (mmol/L)"));
-        EXPECT_EQ(w.Grille()->width(), 81 * 3 + 4);
+        EXPECT_EQ(w.Grille()->columnWidth(2), 80);
+        EXPECT_NEAR(w.Grille()->x() + w.Grille()->width() / 2, w.width() / 2, 1); // centred
         // Level 1 without spread; level 2 with a mean but no CV gets no value.
         Fill(w, QStringLiteral(" 10 "), {"100", "0", "5,5", ""});
         Click(w.BtOK());
@@ -136,6 +137,7 @@ TEST_F(RandomTest, BadInputIsRefusedAndNothingIsGenerated) {
         {"5", {"abc", "1"}, "'abc' is not a valid floating point value"},
         {"5", {"100", "1e39"}, "'1e39' is not a valid floating point value"}, // beyond a single
         {"5", {"", "1", "", "2"}, "Fill in the grid"},
+        {"5", {"100", "", "", ""}, "Fill in the grid"}, // no level would get a value
     };
     for (const TCase& c : cases) {
         Run([&c](TWinRandom& w) {
