@@ -44,6 +44,7 @@ TWinOptions::TWinOptions(QWidget* parent) : QDialog(parent) {
     cbDrive_->setObjectName(QStringLiteral("CBDrive"));
     cbDrive_->setGeometry(16, 32, 308, 22);
     Caption(this, QStringLiteral("&Backup / restore Drive"), QRect(16, 14, 200, 14), cbDrive_);
+    cbDrive_->setAccessibleName(QStringLiteral("Backup / restore Drive"));
     editDelay_ = new QLineEdit(this);
     editDelay_->setObjectName(QStringLiteral("EditDelay"));
     editDelay_->setMaxLength(3);
