@@ -15,6 +15,7 @@ int RunCheck(const TArgs& args);
 int RunDemo(const TArgs& args);
 int RunConvert(const TArgs& args);
 int RunWestgard(const TArgs& args);
+int RunPrint(const TArgs& args);
 int RunArchives(const TArgs& args);
 int RunArchive(const TArgs& args);
 

@@ -30,6 +30,12 @@ constexpr const char* UsageText =
     "  tervanix-cli archive FILE.qca\n"
     "  tervanix-cli add --analyte NAME [--date-time T] [--level1 X] [--level2 Y] [--level3 Z]\n"
     "               [--operator OP] [--comment TEXT] [--parallelise]\n"
+    "  tervanix-cli print data FILE.qcf ANALYTE --from DATE --to DATE [--stats]\n"
+    "               [--settings FILE.cfr] --out OUT.pdf\n"
+    "  tervanix-cli print charts FILE.qcf ANALYTE --from DATE --to DATE [--levels 1,2,3]\n"
+    "               [--stats] [--bw] [--settings FILE.cfr] --out OUT.pdf\n"
+    "  tervanix-cli print archive FILE.qca --out OUT.pdf\n"
+    "    DATE is YYYY-MM-DD; the range may be given in either order.\n"
     "    T is a day number (days since 1899-12-30) or a local time like 2026-12-08T14:30[:00];\n"
     "    an empty value (\"\") means no value for that level.\n";
 
@@ -39,7 +45,7 @@ const std::map<std::string, TCommand>& Commands() {
     static const std::map<std::string, TCommand> commands = {
         {"dump", RunDump},       {"export", RunExport}, {"check", RunCheck},       {"demo", RunDemo},
         {"convert", RunConvert}, {"queue", RunQueue},   {"settings", RunSettings}, {"westgard", RunWestgard},
-        {"add", RunAdd},         {"archives", RunArchives}, {"archive", RunArchive},
+        {"add", RunAdd},         {"print", RunPrint},   {"archives", RunArchives}, {"archive", RunArchive},
     };
     return commands;
 }

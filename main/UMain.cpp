@@ -26,6 +26,7 @@
 #include <utility>
 #include <vector>
 
+#include "charts/UPrnCharts.h"
 #include "dialogs/UAbout.h"
 #include "dialogs/UEmployees.h"
 #include "dialogs/UOptions.h"
@@ -35,6 +36,7 @@
 #include "dialogs/UNewPsw.h"
 #include "dialogs/URandom.h"
 #include "dialogs/USetUp.h"
+#include "dialogs/UShowData.h"
 #include "dialogs/UWinComment.h"
 #include "main/UAnsi.h"
 #include "main/UBackupUi.h"
@@ -80,19 +82,6 @@ QDate ToQDate(TDateTime dt) {
 QTime ToQTime(TDateTime dt) {
     const TTimeParts t = DecodeTime(dt);
     return QTime(t.Hour, t.Minute, t.Second);
-}
-
-// The status mark of a level in the comment pop-up; none for a level without value.
-QPixmap StatusBitmap(std::uint8_t status) {
-    switch (status) {
-    case qsInControl: return ResourceBitmap(QStringLiteral("PUCEVERTE"));
-    case qsHighAlert:
-    case qsLowAlert: return ResourceBitmap(QStringLiteral("PUCEJAUNE"));
-    case qsHighAction:
-    case qsLowAction: return ResourceBitmap(QStringLiteral("PUCEROUGE"));
-    case qsDiscarded: return ResourceBitmap(QStringLiteral("CROIXROUGE"));
-    default: return QPixmap();
-    }
 }
 
 } // namespace
@@ -379,6 +368,12 @@ void TWinMain::CreateBottomBar(QWidget* client) {
     panel1_ = new QWidget(client);
     panel1_->setObjectName(QStringLiteral("Panel1"));
     panel1_->setGeometry(0, 482, ClientWidth, ClientHeight - 482);
+    btData_ = AddBarButton(bsData, QStringLiteral("Data ta&ble"), "BtData", QStringLiteral("Table of QC data"));
+    connect(btData_, &QToolButton::clicked, this, [this] { QTimer::singleShot(0, this, [this] { DataTableClick(); }); });
+    btPrnGraph_ = AddBarButton(bsPrnGraph, QStringLiteral("&Print charts"), "BtPrnGraph",
+                               QStringLiteral("Printing control charts"));
+    connect(btPrnGraph_, &QToolButton::clicked, this,
+            [this] { QTimer::singleShot(0, this, [this] { PrintChartsClick(); }); });
     btBackup_ = AddBarButton(bsBackup, QStringLiteral("Bac&kup"), "BtBackup", QStringLiteral("Backup on diskette"));
     shapeBackUp_ = new TIndicatorShape(TIndicatorShape::TForm::Rectangle, btBackup_);
     shapeBackUp_->setObjectName(QStringLiteral("ShapeBackUp"));
@@ -752,8 +747,45 @@ void TWinMain::ScrollOnePoint(int delta) {
     scrollBar_->setValue(view_.First);
 }
 
+// The table opens at once: the press that completes the double-click comes after it has closed
+// and then only clears the selection.
 void TWinMain::ChartDoubleClick() {
-    // The data table that a double-click on a selected point opens comes with its own window.
+    if (view_.SelectedPoint < 0) return;
+    doubleClickFlag_ = true;
+    DataTableClick();
+}
+
+// ---- Data table and chart printing ----
+
+TWinShowData& TWinMain::WinShowData() {
+    if (!winShowData_) winShowData_ = new TWinShowData(this);
+    return *winShowData_;
+}
+
+TWinPrnCharts& TWinMain::WinPrnCharts() {
+    if (!winPrnCharts_) winPrnCharts_ = new TWinPrnCharts(this);
+    return *winPrnCharts_;
+}
+
+void TWinMain::DataTableClick() {
+    if (!current_) {
+        ShowError(QStringLiteral("No analyte."));
+        return;
+    }
+    TWinShowData& table = WinShowData();
+    if (table.Execute(*current_, view_.SelectedPoint) != QDialog::Accepted) return;
+    if (table.HandedBackPoint()) LoadPointForCorrection(table.HandedBackPoint());
+    AfterSeriesChanged();
+    // What the operator confirmed is on disk at once.
+    if (table.SeriesChanged() || table.HandedBackPoint()) SaveData();
+}
+
+void TWinMain::PrintChartsClick() {
+    if (!current_ || current_->Count() == 0) {
+        ShowError(QStringLiteral("Nothing to print"));
+        return;
+    }
+    WinPrnCharts().Execute(*current_, Materials);
 }
 
 void TWinMain::SetDateInterval(int from, int to, int anchor) {

@@ -42,6 +42,8 @@ class TWinNewPsw;
 class TWinAnimCopyFic;
 class TWinComment;
 class TWinValidCQ;
+class TWinShowData;
+class TWinPrnCharts;
 
 // The paint box of the charts: paints and reports the mouse through the window's handlers.
 class TChartPaintBox : public QWidget {
@@ -197,6 +199,14 @@ public:
     QAction* MnuAbout() const { return mnuAbout_; }
     TWinComment* WinComment() const { return winComment_; }
 
+    // ---- Data table and chart printing ----
+    void DataTableClick();
+    void PrintChartsClick();
+    QToolButton* BtData() const { return btData_; }
+    QToolButton* BtPrnGraph() const { return btPrnGraph_; }
+    TWinShowData& WinShowData();
+    TWinPrnCharts& WinPrnCharts();
+
 signals:
     // The window changed the queue (recall, requeue, clear): the queue file is to be rewritten.
     void QueueEdited();
@@ -320,6 +330,12 @@ private:
     TWinRandom* winRandom_ = nullptr;
     TWinEmployees* winEmployees_ = nullptr;
     TWinOptions* winOptions_ = nullptr;
+
+    // ---- Data table and chart printing ----
+    QToolButton* btData_ = nullptr;
+    QToolButton* btPrnGraph_ = nullptr;
+    TWinShowData* winShowData_ = nullptr;
+    TWinPrnCharts* winPrnCharts_ = nullptr;
 };
 
 } // namespace tervanix
