@@ -5,6 +5,7 @@
 
 #include "main/UAnsi.h"
 #include "main/UEditGrid.h"
+#include "main/UFormParts.h"
 #include "main/UMessages.h"
 #include "model/UGlobals.h"
 #include "model/USettingsFile.h"
@@ -14,14 +15,6 @@ namespace {
 
 const QColor LightYellow(0xFF, 0xFF, 0xC0);
 constexpr int MinRows = 16;
-
-QPushButton* Button(QWidget* parent, const QString& caption, const char* name, QRect geometry) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    button->setAutoDefault(false);
-    return button;
-}
 
 } // namespace
 
@@ -50,10 +43,10 @@ TWinEmployees::TWinEmployees(QWidget* parent) : QDialog(parent) {
     lblNbChar_->setGeometry(186, 34, 12, 14);
     (new QLabel(QStringLiteral("characters"), this))->setGeometry(200, 34, 80, 14);
 
-    btOK_ = Button(this, QStringLiteral("OK"), "BtOK", QRect(196, 180, 90, 25));
+    btOK_ = MakeButton(this, QStringLiteral("OK"), "BtOK", QRect(196, 180, 90, 25));
     btOK_->setDefault(true);
-    btCancel_ = Button(this, QStringLiteral("Cancel"), "BtCancel", QRect(196, 214, 90, 25));
-    btUndo_ = Button(this, QStringLiteral("&Undo"), "BtUndo", QRect(196, 248, 90, 25));
+    btCancel_ = MakeButton(this, QStringLiteral("Cancel"), "BtCancel", QRect(196, 214, 90, 25));
+    btUndo_ = MakeButton(this, QStringLiteral("&Undo"), "BtUndo", QRect(196, 248, 90, 25));
     connect(btOK_, &QPushButton::clicked, this, &TWinEmployees::BtOKClick);
     connect(btCancel_, &QPushButton::clicked, this, &QDialog::reject);
     connect(btUndo_, &QPushButton::clicked, this, &TWinEmployees::FillGrid);

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "main/UFormParts.h"
 #include "main/UMessages.h"
 #include "main/UReaders.h"
 #include "model/UGlobals.h"
@@ -13,20 +14,6 @@ namespace tervanix {
 namespace {
 
 constexpr int MaxIntervalDays = 1000;
-
-QLabel* Caption(QWidget* parent, const QString& text, QRect geometry, QWidget* buddy = nullptr) {
-    auto* label = new QLabel(text, parent);
-    label->setGeometry(geometry);
-    if (buddy) label->setBuddy(buddy);
-    return label;
-}
-
-QPushButton* Button(QWidget* parent, const QString& caption, const char* name, QRect geometry) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    return button;
-}
 
 // Drives are shown as the operator knows them: the letter in lower case, then the volume.
 QString DriveText(char letter, const QString& name) {
@@ -43,21 +30,19 @@ TWinOptions::TWinOptions(QWidget* parent) : QDialog(parent) {
     cbDrive_ = new QComboBox(this);
     cbDrive_->setObjectName(QStringLiteral("CBDrive"));
     cbDrive_->setGeometry(16, 32, 308, 22);
-    Caption(this, QStringLiteral("&Backup / restore Drive"), QRect(16, 14, 200, 14), cbDrive_);
+    MakeCaption(this, QStringLiteral("&Backup / restore Drive"), QRect(16, 14, 200, 14), cbDrive_);
     cbDrive_->setAccessibleName(QStringLiteral("Backup / restore Drive"));
     editDelay_ = new QLineEdit(this);
     editDelay_->setObjectName(QStringLiteral("EditDelay"));
     editDelay_->setMaxLength(3);
     editDelay_->setGeometry(180, 74, 40, 21);
-    Caption(this, QStringLiteral("&Interval between backups"), QRect(16, 78, 160, 14), editDelay_);
-    Caption(this, QStringLiteral("days"), QRect(226, 78, 40, 14));
+    MakeCaption(this, QStringLiteral("&Interval between backups"), QRect(16, 78, 160, 14), editDelay_);
+    MakeCaption(this, QStringLiteral("days"), QRect(226, 78, 40, 14));
 
-    btOK_ = Button(this, QStringLiteral("OK"), "BtOK", QRect(40, 120, 80, 25));
+    btOK_ = MakeButton(this, QStringLiteral("OK"), "BtOK", QRect(40, 120, 80, 25));
     btOK_->setDefault(true);
-    btCancel_ = Button(this, QStringLiteral("Cancel"), "BtCancel", QRect(130, 120, 80, 25));
-    btCancel_->setAutoDefault(false);
-    btUndo_ = Button(this, QStringLiteral("&Undo"), "BtUndo", QRect(220, 120, 80, 25));
-    btUndo_->setAutoDefault(false);
+    btCancel_ = MakeButton(this, QStringLiteral("Cancel"), "BtCancel", QRect(130, 120, 80, 25));
+    btUndo_ = MakeButton(this, QStringLiteral("&Undo"), "BtUndo", QRect(220, 120, 80, 25));
     connect(btOK_, &QPushButton::clicked, this, &TWinOptions::BtOKClick);
     connect(btCancel_, &QPushButton::clicked, this, &QDialog::reject);
     connect(btUndo_, &QPushButton::clicked, this, [this] {

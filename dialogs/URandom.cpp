@@ -12,6 +12,7 @@
 #include "main/UAnsi.h"
 #include "main/UColors.h"
 #include "main/UEditGrid.h"
+#include "main/UFormParts.h"
 #include "main/UMessages.h"
 #include "main/UReaders.h"
 #include "model/UClock.h"
@@ -27,13 +28,6 @@ constexpr int CellWidth = 80;
 constexpr int MaxRuns = 1000;
 enum TGridRow { grMaterial, grMean, grCV };
 
-QLabel* Caption(QWidget* parent, const QString& text, QRect geometry, QWidget* buddy) {
-    auto* label = new QLabel(text, parent);
-    label->setGeometry(geometry);
-    label->setBuddy(buddy);
-    return label;
-}
-
 } // namespace
 
 TWinRandom::TWinRandom(QWidget* parent) : QDialog(parent) {
@@ -42,7 +36,7 @@ TWinRandom::TWinRandom(QWidget* parent) : QDialog(parent) {
     editNumber_ = new QLineEdit(this);
     editNumber_->setObjectName(QStringLiteral("EditNumber"));
     editNumber_->setGeometry(200, 12, 60, 21);
-    Caption(this, QStringLiteral("&Number of QC points"), QRect(16, 16, 180, 14), editNumber_);
+    MakeCaption(this, QStringLiteral("&Number of QC points"), QRect(16, 16, 180, 14), editNumber_);
 
     datePicker_ = new QDateEdit(this);
     datePicker_->setObjectName(QStringLiteral("DatePicker"));
@@ -52,20 +46,20 @@ TWinRandom::TWinRandom(QWidget* parent) : QDialog(parent) {
     datePicker_->setMinimumDate(QDate(1900, 1, 1)); // day numbers stay positive
     const TDateParts today = DecodeDate(Today());
     datePicker_->setDate(QDate(today.Year, today.Month, today.Day));
-    Caption(this, QStringLiteral("&First date"), QRect(16, 44, 110, 14), datePicker_);
+    MakeCaption(this, QStringLiteral("&First date"), QRect(16, 44, 110, 14), datePicker_);
     timePicker_ = new QTimeEdit(this);
     timePicker_->setObjectName(QStringLiteral("TimePicker"));
     timePicker_->setGeometry(200, 60, 90, 21);
     timePicker_->setDisplayFormat(QString::fromStdString(Locale().LongTimeFormat));
     const TTimeParts now = DecodeTime(Now());
     timePicker_->setTime(QTime(now.Hour, now.Minute, now.Second));
-    Caption(this, QStringLiteral("QC &time"), QRect(200, 44, 90, 14), timePicker_);
+    MakeCaption(this, QStringLiteral("QC &time"), QRect(200, 44, 90, 14), timePicker_);
 
     grille_ = new TEditGrid(3, 2, this);
     grille_->setObjectName(QStringLiteral("Grille"));
     grille_->OnEscape = [this] { reject(); };
     grille_->setAccessibleName(QStringLiteral("Distribution of data"));
-    Caption(this, QStringLiteral("&Distribution of data "), QRect(16, 96, 200, 14), grille_);
+    MakeCaption(this, QStringLiteral("&Distribution of data "), QRect(16, 96, 200, 14), grille_);
 
     rbCharts_ = new QRadioButton(QStringLiteral("Random data in &charts"), this);
     rbCharts_->setObjectName(QStringLiteral("RBCharts"));
@@ -74,14 +68,9 @@ TWinRandom::TWinRandom(QWidget* parent) : QDialog(parent) {
     rbFifo_->setObjectName(QStringLiteral("RBFifo"));
     rbFifo_->setGeometry(16, 224, 200, 20);
 
-    btOK_ = new QPushButton(QStringLiteral("OK"), this);
-    btOK_->setObjectName(QStringLiteral("BtOK"));
-    btOK_->setGeometry(90, 262, 80, 25);
+    btOK_ = MakeButton(this, QStringLiteral("OK"), "BtOK", QRect(90, 262, 80, 25));
     btOK_->setDefault(true);
-    btCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-    btCancel_->setObjectName(QStringLiteral("BtCancel"));
-    btCancel_->setGeometry(190, 262, 80, 25);
-    btCancel_->setAutoDefault(false);
+    btCancel_ = MakeButton(this, QStringLiteral("Cancel"), "BtCancel", QRect(190, 262, 80, 25));
     connect(btOK_, &QPushButton::clicked, this, &TWinRandom::BtOKClick);
     connect(btCancel_, &QPushButton::clicked, this, &QDialog::reject);
 }
