@@ -158,6 +158,11 @@ TEST_F(RandomTest, BadInputIsRefusedAndNothingIsGenerated) {
     });
     EXPECT_EQ(analyte_->Count(), 3);
     EXPECT_EQ(Queue.Count(), 0);
+
+    Analytes.FreeAll();
+    main_->RebuildAnalyteList();
+    main_->RandomClick();
+    EXPECT_EQ(messages_.Last().Text, QStringLiteral("No analyte"));
 }
 
 TEST_F(RandomTest, EnterInAGridCellActsAsOKWithTheTypedValue) {
