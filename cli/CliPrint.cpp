@@ -25,6 +25,7 @@ constexpr TPrintKind PrintKinds[] = {
     {"charts", RunPrintCharts},
     {"limits", RunPrintLimits},
     {"daily", RunPrintDaily},
+    {"archive", RunPrintArchive},
 };
 
 bool IsDigits(std::string_view text) {

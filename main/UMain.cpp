@@ -33,11 +33,14 @@
 #include "charts/UShowLimits.h"
 #include "charts/UPrnCharts.h"
 #include "dialogs/UAbout.h"
+#include "dialogs/UEmployees.h"
+#include "dialogs/UOptions.h"
 #include "dialogs/UAnimCopyFic.h"
 #include "dialogs/UArchives.h"
 #include "dialogs/UImport.h"
 #include "dialogs/UMotPass.h"
 #include "dialogs/UNewPsw.h"
+#include "dialogs/URandom.h"
 #include "dialogs/URisks.h"
 #include "dialogs/USetUp.h"
 #include "dialogs/UShowData.h"
@@ -59,6 +62,7 @@
 #include "model/UDateTime.h"
 #include "model/UFormat.h"
 #include "model/UGlobals.h"
+#include "model/USettingsFile.h"
 #include "model/UWestgard.h"
 
 namespace tervanix {
@@ -458,12 +462,15 @@ void TWinMain::CreateFileMenu(QMenu& menu) {
                                    AfterAction(this, [this] { RestoreClick(); }));
 }
 
-void TWinMain::CreateParametersMenu(QMenu&) {}
+void TWinMain::CreateParametersMenu(QMenu& menu) {
+    AddMenuItem(menu, QStringLiteral("&Operators"), "MnuOperators", AfterAction(this, [this] { OperatorsClick(); }));
+}
 
 void TWinMain::CreateConfigurationMenu(QMenu& menu) {
     mnuPsw_ = AddMenuItem(menu, QStringLiteral("&Password"), "MnuPsw",
                           AfterAction(this, [this] { PasswordClick(); }));
     AddMenuItem(menu, QStringLiteral("Statistical &risks"), "MnuRisks", AfterAction(this, [this] { RisksClick(); }));
+    AddMenuItem(menu, QStringLiteral("&Backup/restore options"), "MnuOptions", AfterAction(this, [this] { OptionsClick(); }));
     mnuShortCuts_ = AddMenuItem(menu, QStringLiteral("&Shortcuts"), "MnuShortCuts",
                                 AfterAction(this, [this] { ShortCutsClick(); }));
 }
@@ -475,6 +482,7 @@ void TWinMain::CreateSpecialMenu(QMenu& menu) {
                                 AfterAction(this, [this] { SpecialMenuClick(2); }));
     archiving1_ = AddMenuItem(menu, QStringLiteral("&Erase/archive levels"), "Archiving1",
                               AfterAction(this, [this] { SpecialMenuClick(3); }));
+    AddMenuItem(menu, QStringLiteral("&Random generator"), "MnuRandomGenerator", AfterAction(this, [this] { RandomClick(); }));
     mnuClearFifo_ = AddMenuItem(menu, QStringLiteral("&Clear queue"), "MnuClearFifo",
                                 AfterAction(this, [this] { ClearQueue(); }));
 }
@@ -1102,6 +1110,52 @@ void TWinMain::ArchivesClick() {
     }
     if (!winArchives_) winArchives_ = new TWinArchives(this);
     if (winArchives_->Execute(*current_)) SaveData();
+}
+
+// Runs sent to the queue are written to the queue file like any queue change; runs put into the
+// series are on disk at once, like an accepted run.
+void TWinMain::RandomClick() {
+    if (!current_) {
+        ShowError(QStringLiteral("No analyte"));
+        return;
+    }
+    if (!winRandom_) winRandom_ = new TWinRandom(this);
+    if (!winRandom_->Execute(*current_)) return;
+    if (winRandom_->ToQueue()) {
+        AfterQueueEdit();
+        return;
+    }
+    if (pageTag_ != 0) {
+        pageControl_->setCurrentWidget(tabSheetEnter_);
+        pageTag_ = 0;
+    }
+    ClearDateInterval();
+    view_.SelectedPoint = winRandom_->LastAdded();
+    RecomputeChartWindow();
+    RepaintChart();
+    SaveData();
+}
+
+// The operator being typed on the Enter page stays while the list under it is renewed.
+void TWinMain::OperatorsClick() {
+    if (!winEmployees_) winEmployees_ = new TWinEmployees(this);
+    if (!EditOperators(*winEmployees_)) return;
+    const QString typed = cbOperator_->currentText();
+    FillOperatorList();
+    cbOperator_->setEditText(typed);
+}
+
+// A reminder that is no longer due stops blinking at once.
+void TWinMain::OptionsClick() {
+    if (!winOptions_) winOptions_ = new TWinOptions(this);
+    if (!winOptions_->Execute()) return;
+    if (BackupDue()) {
+        ApplyBackupReminder();
+    } else {
+        timerBackUp_->stop();
+        shapeBackUp_->SetColour(Lime);
+    }
+    SaveSettings();
 }
 
 // ---- Entry of a run ----

@@ -38,6 +38,9 @@ class TExchangeFiles;
 class TWinAbout;
 class TWinImport;
 class TWinArchives;
+class TWinEmployees;
+class TWinOptions;
+class TWinRandom;
 class TWinNewPsw;
 class TWinAnimCopyFic;
 class TWinComment;
@@ -150,6 +153,12 @@ public:
     // Archives, random generator, operators and backup options.
     void ArchivesClick();
     TWinArchives* WinArchives() const { return winArchives_; }
+    void RandomClick();
+    TWinRandom* WinRandom() const { return winRandom_; }
+    void OperatorsClick();
+    TWinEmployees* WinEmployees() const { return winEmployees_; }
+    void OptionsClick();
+    TWinOptions* WinOptions() const { return winOptions_; }
 
     // Queue.
     void RecallQueuedRun();
@@ -386,6 +395,12 @@ private:
     // Archives, random generator, operators and backup options.
     QToolButton* btArchives_ = nullptr;
     TWinArchives* winArchives_ = nullptr;
+    // Archives, random generator, operators and backup options.
+    QToolButton* btArchives_ = nullptr;
+    TWinArchives* winArchives_ = nullptr;
+    TWinRandom* winRandom_ = nullptr;
+    TWinEmployees* winEmployees_ = nullptr;
+    TWinOptions* winOptions_ = nullptr;
 
     // ---- Data table and chart printing ----
     QToolButton* btData_ = nullptr;
