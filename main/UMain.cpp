@@ -805,8 +805,8 @@ void TWinMain::ClickOnDateBand(Qt::MouseButton button, Qt::KeyboardModifiers mod
     const int index = view_.First + k;
     if (modifiers == Qt::NoModifier)
         SetDateInterval(index, index, index);
-    else if (modifiers == Qt::ShiftModifier && intervalAnchor_ >= 0)
-        SetDateInterval(std::min(intervalAnchor_, index), std::max(intervalAnchor_, index), intervalAnchor_);
+    else if (modifiers == Qt::ShiftModifier && intervalAnchor_ >= 0) // min/max by value: GCC 12 -O3 warns on the references
+        SetDateInterval(std::min({intervalAnchor_, index}), std::max({intervalAnchor_, index}), intervalAnchor_);
     else
         return;
     RedrawPlots();
