@@ -395,9 +395,6 @@ private:
     // Archives, random generator, operators and backup options.
     QToolButton* btArchives_ = nullptr;
     TWinArchives* winArchives_ = nullptr;
-    // Archives, random generator, operators and backup options.
-    QToolButton* btArchives_ = nullptr;
-    TWinArchives* winArchives_ = nullptr;
     TWinRandom* winRandom_ = nullptr;
     TWinEmployees* winEmployees_ = nullptr;
     TWinOptions* winOptions_ = nullptr;

@@ -227,14 +227,14 @@ TEST_F(Cli, ExportWritesWhatTheProgramWritesInTheSameLocale) {
 TEST_F(Cli, ImportReadsTheExportedTextAndAddsAsTheDialogDoes) {
     const std::string data = WriteRuleAnalyte();
     const std::string before = ReadFile(data);
-    WriteFile(Path("runs.txt"), "\xEF\xBB\xBF" "Date\tTime\tQC1\n02/01/26\t08:00:00\t150\t\t7\n02/02/26\t\t\t201");
+    WriteFile(Path("runs.txt"), "\xEF\xBB\xBF" "Date\tTime\tQC1\n1 Feb 2026\t08:00:00\t150\t\t7\n2 Feb 2026\t\t\t201");
     TRun r = Run({"import", data, "test", Path("runs.txt"), "--dry-run"});
     ASSERT_EQ(r.Code, 0) << r.Err;
     EXPECT_EQ(r.Out, "{\"runs\":[{\"date_time\":46054.333333333336,\"values\":[150,null,7]},"
                      "{\"date_time\":46055.5,\"values\":[null,201,null]}]}\n");
     EXPECT_EQ(ReadFile(data), before);
 
-    WriteFile(Path("none.txt"), "02/03/26\t10:00\t\t\t5\r\n"); // only a level the analyte does not use
+    WriteFile(Path("none.txt"), "2 Mar 2026\t10:00\t\t\t5\r\n"); // only a level the analyte does not use
     for (const auto& [args, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
              {{"import", data, "Urea", Path("runs.txt")}, "No analyte"},
              {{"import", data, "Test", Path("none.txt")}, "Nothing to import"},
@@ -249,7 +249,7 @@ TEST_F(Cli, ImportReadsTheExportedTextAndAddsAsTheDialogDoes) {
     ASSERT_EQ(r.Code, 0) << r.Err;
     EXPECT_EQ(r.Out, "{\"analyte\":\"Test\",\"added\":2,\"points\":22}\n");
     const TRun exported = Run({"export", data, "Test"});
-    EXPECT_NE(exported.Out.find("02/01/26\t08:00:00\t150.0\t\t\t\r\n02/02/26\t12:00:00\t\t201.0\t\t\r\n"), std::string::npos);
+    EXPECT_NE(exported.Out.find("1 Feb 2026\t08:00:00\t150.0\t\t\t\r\n2 Feb 2026\t12:00:00\t\t201.0\t\t\r\n"), std::string::npos);
     EXPECT_NE(Run({"dump", data}).Out.find("\"status\":2"), std::string::npos); // 150 classified beyond action
 }
 

@@ -63,9 +63,9 @@ TEST_F(CliPrint, DataTableWithStatisticsInEitherDateOrder) {
              "QC1 : Lyo N (lot L42)\nQC2 : Patho\n",
              "Date Time QC1 QC2 Operator Comment\n",
              // One date cell for the day's two runs, its text centred between them.
-             "06:00:00 5.50 \u2191\u2191 12.25 AB\n03/02/26\n12:00:00 5.00 11.00 AB\n",
-             "03/04/26 12:00:00 5.25 11.50 CD Recalibrated\n",
-             "03/09/26 12:00:00 5.75\n",
+             "06:00:00 5.50 \u2191\u2191 12.25 AB\n2 Mar 2026\n12:00:00 5.00 11.00 AB\n",
+             "4 Mar 2026 12:00:00 5.25 11.50 CD Recalibrated\n",
+             "9 Mar 2026 12:00:00 5.75\n",
              // Means of the printed runs; the discarded 12.25 is not counted on level 2.
              "Mean 5.375 11.250 mmol/L\n", "Statistics CV ", "N 4 2\n",
              "- Page 1/1 - QC data for Glucose - Printed on ",
@@ -81,7 +81,7 @@ TEST_F(CliPrint, DataTableWithStatisticsInEitherDateOrder) {
     const std::string day = PdfText("c.pdf");
     EXPECT_NE(day.find("06:00:00"), std::string::npos);
     EXPECT_NE(day.find("12:00:00"), std::string::npos);
-    EXPECT_EQ(day.find("03/04/26"), std::string::npos);
+    EXPECT_EQ(day.find("4 Mar 2026"), std::string::npos);
     EXPECT_EQ(day.find("Statistics"), std::string::npos);
 }
 
