@@ -1,0 +1,23 @@
+// Small builders for the fixed-geometry dialogs: buttons, headers and captioned fields that carry
+// their accessible names (the caption without "&"), so that screen readers can drive them.
+#pragma once
+
+#include <QRect>
+#include <QString>
+
+class QLabel;
+class QPushButton;
+class QWidget;
+
+namespace tervanix {
+
+// The caption as a screen reader says it: without the "&" of its shortcut and trailing blanks.
+QString AccessibleCaption(const QString& caption);
+
+QPushButton* MakeButton(QWidget* parent, const QString& caption, const char* name, QRect geometry);
+// A bold header line over a panel or list.
+QLabel* MakeHeader(QWidget* parent, const QString& text, QRect geometry);
+// The caption of a field: the field's shortcut and accessible name come from it.
+QLabel* MakeCaption(QWidget* parent, const QString& caption, QRect geometry, QWidget* field);
+
+} // namespace tervanix
