@@ -28,8 +28,11 @@
 
 #include "dialogs/UAbout.h"
 #include "dialogs/UAnimCopyFic.h"
+#include "dialogs/UDefAnalytes.h"
+#include "dialogs/UDefSerum.h"
 #include "dialogs/UMotPass.h"
 #include "dialogs/UNewPsw.h"
+#include "dialogs/USerumByAnal.h"
 #include "dialogs/USetUp.h"
 #include "dialogs/UWinComment.h"
 #include "main/UAnsi.h"
@@ -332,6 +335,8 @@ void TWinMain::CreateEnterPage(QWidget* page) {
     connect(lbAnalytes_, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row >= 0) SelectAnalyte(row);
     });
+    connect(lbAnalytes_, &QListWidget::itemDoubleClicked, this,
+            [this] { QTimer::singleShot(0, this, [this] { AnalytesClick(); }); });
 
     QWidget::setTabOrder(datePicker_, timePicker_);
     QWidget::setTabOrder(timePicker_, levelRows_[0].Edit);
@@ -374,6 +379,10 @@ void TWinMain::CreateBottomBar(QWidget* client) {
     panel1_ = new QWidget(client);
     panel1_->setObjectName(QStringLiteral("Panel1"));
     panel1_->setGeometry(0, 482, ClientWidth, ClientHeight - 482);
+    btAffectation_ = AddBarButton(bsAffectation, QStringLiteral("Assign &lots"), "BtAffectation",
+                                  QStringLiteral("Change QC material or lot number"));
+    connect(btAffectation_, &QToolButton::clicked, this,
+            [this] { QTimer::singleShot(0, this, [this] { AssignLotsClick(); }); });
     btBackup_ = AddBarButton(bsBackup, QStringLiteral("Bac&kup"), "BtBackup", QStringLiteral("Backup on diskette"));
     shapeBackUp_ = new TIndicatorShape(TIndicatorShape::TForm::Rectangle, btBackup_);
     shapeBackUp_->setObjectName(QStringLiteral("ShapeBackUp"));
@@ -419,7 +428,13 @@ void TWinMain::CreateFileMenu(QMenu& menu) {
     disketteRestore_ = AddMenuItem(menu, QStringLiteral("Diskette restore"), "Disketterestore1", [this] { RestoreClick(); });
 }
 
-void TWinMain::CreateParametersMenu(QMenu&) {}
+void TWinMain::CreateParametersMenu(QMenu& menu) {
+    // The dialogs open once the menu has returned, so that the menu item's action answers at once.
+    mnuAnalytes_ = AddMenuItem(menu, QStringLiteral("&Analytes"), "MnuAnalytes",
+                               [this] { QTimer::singleShot(0, this, [this] { AnalytesClick(); }); });
+    mnuControlMaterials_ = AddMenuItem(menu, QStringLiteral("&Control materials"), "MnuControlMaterials",
+                                       [this] { QTimer::singleShot(0, this, [this] { ControlMaterialsClick(); }); });
+}
 
 void TWinMain::CreateConfigurationMenu(QMenu& menu) {
     mnuPsw_ = AddMenuItem(menu, QStringLiteral("&Password"), "MnuPsw", [this] { PasswordClick(); });
@@ -434,6 +449,37 @@ void TWinMain::CreateClipboardMenu(QMenu&) {}
 
 void TWinMain::CreateHelpMenu(QMenu& menu) {
     mnuAbout_ = AddMenuItem(menu, QStringLiteral("&About"), "MnuAbout", [this] { About().ExecFromMenu(); });
+}
+
+// ---- Reference data ----
+
+void TWinMain::AnalytesClick() {
+    if (!winDefAnalytes_) winDefAnalytes_ = new TWinDefAnalytes(this);
+    if (winDefAnalytes_->exec() != QDialog::Accepted) return;
+    if (Analytes.IndexOf(current_) < 0) current_ = nullptr; // the current analyte was deleted
+    if (current_) current_->RecomputeAll();
+    AfterReferenceDataOK();
+}
+
+void TWinMain::ControlMaterialsClick() {
+    if (!winDefSerum_) winDefSerum_ = new TWinDefSerum(this);
+    if (winDefSerum_->exec() == QDialog::Accepted) AfterReferenceDataOK();
+}
+
+void TWinMain::AssignLotsClick() {
+    if (!current_) {
+        ShowError(QStringLiteral("No analyte."));
+        return;
+    }
+    if (!winSerumByAnal_) winSerumByAnal_ = new TWinSerumByAnal(this);
+    if (winSerumByAnal_->Execute(*current_) == QDialog::Accepted) AfterReferenceDataOK();
+}
+
+// What the operator confirmed is on disk at once; a failed write keeps it for the exit save.
+void TWinMain::AfterReferenceDataOK() {
+    RebuildAnalyteList();
+    RepaintChart();
+    SaveData();
 }
 
 // The password dialog is kept for the whole run; the settings file is written on OK.

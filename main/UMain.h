@@ -38,6 +38,9 @@ class TWinNewPsw;
 class TWinAnimCopyFic;
 class TWinComment;
 class TWinValidCQ;
+class TWinDefAnalytes;
+class TWinDefSerum;
+class TWinSerumByAnal;
 
 // The paint box of the charts: paints and reports the mouse through the window's handlers.
 class TChartPaintBox : public QWidget {
@@ -183,6 +186,15 @@ public:
     QAction* MnuAbout() const { return mnuAbout_; }
     TWinComment* WinComment() const { return winComment_; }
 
+    // Reference data: analytes, control materials and their assignment to levels. After an OK the
+    // list is rebuilt, the chart repainted and the data file written at once.
+    void AnalytesClick();
+    void ControlMaterialsClick();
+    void AssignLotsClick();
+    QAction* MnuAnalytes() const { return mnuAnalytes_; }
+    QAction* MnuControlMaterials() const { return mnuControlMaterials_; }
+    QToolButton* BtAffectation() const { return btAffectation_; }
+
 signals:
     // The window changed the queue (recall, requeue, clear): the queue file is to be rewritten.
     void QueueEdited();
@@ -299,6 +311,15 @@ private:
     QSystemTrayIcon* trayIcon_ = nullptr;
     QString trayIconName_;
     std::unique_ptr<QWidget> splash_;
+
+    // Reference data.
+    void AfterReferenceDataOK();
+    TWinDefAnalytes* winDefAnalytes_ = nullptr;
+    TWinDefSerum* winDefSerum_ = nullptr;
+    TWinSerumByAnal* winSerumByAnal_ = nullptr;
+    QAction* mnuAnalytes_ = nullptr;
+    QAction* mnuControlMaterials_ = nullptr;
+    QToolButton* btAffectation_ = nullptr;
 };
 
 } // namespace tervanix
