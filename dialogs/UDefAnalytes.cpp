@@ -130,7 +130,7 @@ void TWinDefAnalytes::CreateListPanel() {
     const std::pair<const char*, int> headers[] = {
         {"Name", 0}, {"Levels", 125}, {"Unit", 155}, {"Decimals", 210}, {"Com. CV", 260}};
     for (const auto& [text, x] : headers)
-        MakeHeader(this, QString::fromLatin1(text), QRect(ListLeft + 4 + x, 8, 60, 16));
+        (new QLabel(QString::fromLatin1(text), this))->setGeometry(ListLeft + 4 + x, 8, 60, 16);
     lbox_ = new TTabList("LBox", QStringLiteral("Analytes"), {125, 155, 210, 260}, this);
     lbox_->setGeometry(ListLeft, 26, 330, 370);
     lbox_->SetDropHandler([this](int target) { DropOn(target); });

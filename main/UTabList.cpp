@@ -66,6 +66,7 @@ TTabList::TTabList(const char* name, const QString& accessibleName, std::vector<
     setItemDelegate(delegate_);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff); // lines are drawn at fixed tab stops
 }
 
 int TTabList::SelectedRow() const {
