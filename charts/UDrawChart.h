@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QRect>
+#include <QString>
 #include <array>
 #include <string>
 #include <vector>
@@ -126,6 +127,9 @@ private:
 // The whole chart area of the paint box `area` (filled white first): every level's plot and legend,
 // the date band and the comment marks.
 void PaintAnalyteCharts(QPainter& canvas, QRect area, const TAnalyte& analyte, const TChartView& view);
+// What the charts show, in words, for screen readers: analyte, points and dates in view, limit mode
+// of each level, erase marks, date interval and selected point.
+QString ChartDescription(const TAnalyte& analyte, const TChartView& view);
 // After scrolling or selecting a point: clears ChartWindowRect() and redraws the plots without their
 // legends, the date band and the comment marks. `area` is the paint box as for PaintAnalyteCharts.
 void RedrawChartWindow(QPainter& canvas, QRect area, const TAnalyte& analyte, const TChartView& view);

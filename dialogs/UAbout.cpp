@@ -61,6 +61,7 @@ TWinAbout::TWinAbout(QWidget* parent)
     AddLabel(QStringLiteral("Questions and remarks: your laboratory's system administrator"), 110);
     memo_->setGeometry(8, 153, 401, 129);
     memo_->setReadOnly(true);
+    memo_->setAccessibleName(QStringLiteral("Terms of use"));
     checkBoxAvertir_->setGeometry(8, 292, 260, 17);
     checkBoxAvertir_->setObjectName(QStringLiteral("CheckBoxAvertir"));
     btOK_->setGeometry(334, 316, 75, 25);

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "main/UAccessible.h"
 #include "main/UAnsi.h"
 #include "model/UGlobals.h"
 
@@ -40,6 +41,7 @@ TWinEntryPsw::TWinEntryPsw(QWidget* parent)
     password_->setEchoMode(QLineEdit::Password);
     password_->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
     label_->setBuddy(password_);
+    SetAccessibleCaption(password_, QStringLiteral("Password"));
     btOK_->setGeometry(44, 60, 75, 25);
     btOK_->setObjectName(QStringLiteral("BtOK"));
     btOK_->setDefault(true);

@@ -11,6 +11,7 @@
 #include <QStyle>
 #include <QUrl>
 
+#include "main/UAccessible.h"
 #include "main/UMessages.h"
 #include "model/UFileStore.h"
 #include "model/UTypes.h"
@@ -119,7 +120,8 @@ TWinSetUp::TWinSetUp(QWidget* parent)
     btOK_->setDefault(true);
     bitBtn1_->setGeometry(206, 136, 75, 25);
     bitBtn1_->setObjectName(QStringLiteral("BitBtn1"));
-    connect(btOK_, &QPushButton::clicked, this, &TWinSetUp::BtOKClick);
+    // Its outcome box is modal: it opens once the click has been answered.
+    connect(btOK_, &QPushButton::clicked, this, [this] { OpenAfterAction(this, [this] { BtOKClick(); }); });
     connect(bitBtn1_, &QPushButton::clicked, this, &QDialog::reject);
 }
 

@@ -3,23 +3,15 @@
 #include <QLabel>
 #include <QPushButton>
 
-namespace tervanix {
+#include "main/UAccessible.h"
 
-QString AccessibleCaption(const QString& caption) {
-    QString text;
-    for (int i = 0; i < caption.size(); ++i) {
-        if (caption[i] == u'&' && i + 1 < caption.size()) ++i; // "&&" stands for one "&"
-        text += caption[i];
-    }
-    while (!text.isEmpty() && text.back().isSpace()) text.chop(1);
-    return text;
-}
+namespace tervanix {
 
 QPushButton* MakeButton(QWidget* parent, const QString& caption, const char* name, QRect geometry) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QString::fromLatin1(name));
     button->setGeometry(geometry);
-    button->setAccessibleName(AccessibleCaption(caption));
+    SetAccessibleCaption(button, caption);
     button->setAutoDefault(false);
     return button;
 }
@@ -37,7 +29,7 @@ QLabel* MakeCaption(QWidget* parent, const QString& caption, QRect geometry, QWi
     auto* label = new QLabel(caption, parent);
     label->setGeometry(geometry);
     label->setBuddy(field);
-    field->setAccessibleName(AccessibleCaption(caption));
+    SetAccessibleCaption(field, caption);
     return label;
 }
 

@@ -11,9 +11,6 @@ class QWidget;
 
 namespace tervanix {
 
-// The caption as a screen reader says it: without the "&" of its shortcut and trailing blanks.
-QString AccessibleCaption(const QString& caption);
-
 QPushButton* MakeButton(QWidget* parent, const QString& caption, const char* name, QRect geometry);
 // A bold header line over a panel or list.
 QLabel* MakeHeader(QWidget* parent, const QString& text, QRect geometry);

@@ -35,6 +35,7 @@
 #include "dialogs/USerumByAnal.h"
 #include "dialogs/USetUp.h"
 #include "dialogs/UWinComment.h"
+#include "main/UAccessible.h"
 #include "main/UAnsi.h"
 #include "main/UBackupUi.h"
 #include "main/UDriveMap.h"
@@ -225,6 +226,7 @@ void TWinMain::CreateChartPanel(QWidget* client) {
     pbox_->setObjectName(QStringLiteral("PBox"));
     pbox_->setGeometry(1, 1, 600, 454);
     pbox_->setMouseTracking(true);
+    pbox_->setAccessibleName(QStringLiteral("Charts"));
     pbox_->OnPaint = [this](QPainter& p) { PaintChartArea(p); };
     pbox_->OnMouseDown = [this](Qt::MouseButton b, Qt::KeyboardModifiers m, QPoint pos) { ChartMouseDown(b, m, pos); };
     pbox_->OnMouseMove = [this](Qt::MouseButtons b, Qt::KeyboardModifiers m, QPoint pos) { ChartMouseMove(b, m, pos); };
@@ -243,6 +245,7 @@ void TWinMain::CreateChartPanel(QWidget* client) {
     scrollBar_->setObjectName(QStringLiteral("ScrollBar"));
     scrollBar_->setGeometry(82, 458, 438, 20);
     scrollBar_->setPageStep(20);
+    scrollBar_->setAccessibleName(QStringLiteral("Points shown"));
     scrollBar_->hide();
     connect(scrollBar_, &QScrollBar::valueChanged, this, [this](int position) { ScrollBarChange(position); });
 }
@@ -267,6 +270,12 @@ void TWinMain::CreatePageControl(QWidget* client) {
     tabSheetEnter_->setObjectName(QStringLiteral("TabSheetEnter"));
     pageControl_->addTab(tabSheetEnter_, QStringLiteral("Enter"));
     CreateEnterPage(tabSheetEnter_);
+    // The tab index of each page is its tag.
+    lockPage_ = new TLockPage(*this);
+    fixPage_ = new TFixPage(*this);
+    erasePage_ = new TErasePage(*this);
+    for (QWidget* page : {static_cast<QWidget*>(lockPage_), static_cast<QWidget*>(fixPage_), static_cast<QWidget*>(erasePage_)})
+        pageControl_->addTab(page, page->objectName());
 }
 
 void TWinMain::CreateEnterPage(QWidget* page) {
@@ -303,6 +312,7 @@ void TWinMain::CreateEnterPage(QWidget* page) {
     cbOperator_->setEditable(true);
     cbOperator_->setInsertPolicy(QComboBox::NoInsert);
     cbOperator_->lineEdit()->setMaxLength(4);
+    cbOperator_->lineEdit()->setAccessibleName(QStringLiteral("Operator")); // its typing field too
     cbOperator_->setGeometry(85, 155, 70, 21);
     lblOperator->setBuddy(cbOperator_);
 
@@ -320,7 +330,7 @@ void TWinMain::CreateEnterPage(QWidget* page) {
     btOKEnter_->setObjectName(QStringLiteral("BtOKEnter"));
     btOKEnter_->setGeometry(5, 230, 86, 25);
     btOKEnter_->setFocusPolicy(Qt::ClickFocus);
-    connect(btOKEnter_, &QPushButton::clicked, this, [this] { SubmitRun(); });
+    connect(btOKEnter_, &QPushButton::clicked, this, [this] { OpenAfterAction(this, [this] { SubmitRun(); }); });
     btRAZ_ = new QPushButton(QStringLiteral("Cl&ear"), page);
     btRAZ_->setObjectName(QStringLiteral("BtRAZEntryFields"));
     btRAZ_->setGeometry(97, 230, 86, 25);
@@ -332,11 +342,18 @@ void TWinMain::CreateEnterPage(QWidget* page) {
     lbAnalytes_->setObjectName(QStringLiteral("LBAnalytes"));
     lbAnalytes_->setGeometry(5, 280, 178, 166);
     lblAnalytes->setBuddy(lbAnalytes_);
+    SetAccessibleCaption(lbAnalytes_, lblAnalytes->text());
     connect(lbAnalytes_, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row >= 0) SelectAnalyte(row);
     });
+    // An assistive client selects a line without moving the current row: the selection leads.
+    connect(lbAnalytes_, &QListWidget::itemSelectionChanged, this, [this] {
+        const QList<QListWidgetItem*> selected = lbAnalytes_->selectedItems();
+        if (selected.size() == 1) lbAnalytes_->setCurrentItem(selected.front());
+    });
+
     connect(lbAnalytes_, &QListWidget::itemDoubleClicked, this,
-            [this] { QTimer::singleShot(0, this, [this] { AnalytesClick(); }); });
+            [this] { OpenAfterAction(this, [this] { AnalytesClick(); }); });
 
     QWidget::setTabOrder(datePicker_, timePicker_);
     QWidget::setTabOrder(timePicker_, levelRows_[0].Edit);
@@ -354,6 +371,7 @@ void TWinMain::CreateLevelRow(QWidget* page, int level) {
     row.Material->setObjectName(QStringLiteral("LblMaterial") + n);
     row.Edit = new QLineEdit(page);
     row.Edit->setObjectName(QStringLiteral("EditLevel") + n);
+    row.Edit->setAccessibleName(QStringLiteral("QC") + n); // the material's name once an analyte is shown
     row.Edit->setGeometry(85, 28 * level + 67, 50, 21);
     row.Unit = MakeLabel(page, QString(), QRect(138, 28 * level + 70, 47, 16));
     row.Unit->setObjectName(QStringLiteral("LblUnit") + n);
@@ -382,19 +400,19 @@ void TWinMain::CreateBottomBar(QWidget* client) {
     btAffectation_ = AddBarButton(bsAffectation, QStringLiteral("Assign &lots"), "BtAffectation",
                                   QStringLiteral("Change QC material or lot number"));
     connect(btAffectation_, &QToolButton::clicked, this,
-            [this] { QTimer::singleShot(0, this, [this] { AssignLotsClick(); }); });
+            [this] { OpenAfterAction(this, [this] { AssignLotsClick(); }); });
     btBackup_ = AddBarButton(bsBackup, QStringLiteral("Bac&kup"), "BtBackup", QStringLiteral("Backup on diskette"));
     shapeBackUp_ = new TIndicatorShape(TIndicatorShape::TForm::Rectangle, btBackup_);
     shapeBackUp_->setObjectName(QStringLiteral("ShapeBackUp"));
     shapeBackUp_->setGeometry(btBackup_->width() - 17, (btBackup_->height() - 8) / 2, 12, 8);
-    connect(btBackup_, &QToolButton::clicked, this, [this] { BackupClick(); });
+    connect(btBackup_, &QToolButton::clicked, this, [this] { OpenAfterAction(this, [this] { BackupClick(); }); });
     btFifo_ = AddBarButton(bsFifo, QStringLiteral("&Queue : 0"), "BtFifo", QString());
     shapeFifo_ = new TIndicatorShape(TIndicatorShape::TForm::Circle, btFifo_);
     shapeFifo_->setObjectName(QStringLiteral("ShapeFifo"));
     shapeFifo_->setGeometry(btFifo_->width() - 15, (btFifo_->height() - 10) / 2, 10, 10);
-    connect(btFifo_, &QToolButton::clicked, this, [this] { RecallQueuedRun(); });
+    connect(btFifo_, &QToolButton::clicked, this, [this] { OpenAfterAction(this, [this] { RecallQueuedRun(); }); });
     btExit_ = AddBarButton(bsExit, QStringLiteral("E&xit"), "BtExit", QString());
-    connect(btExit_, &QToolButton::clicked, this, [this] { close(); });
+    connect(btExit_, &QToolButton::clicked, this, [this] { OpenAfterAction(this, [this] { close(); }); });
 }
 
 // The menus in their order on the bar; a menu without items stays off the bar.
@@ -425,35 +443,41 @@ QAction* TWinMain::AddMenuItem(QMenu& menu, const QString& caption, const char* 
 }
 
 void TWinMain::CreateFileMenu(QMenu& menu) {
-    disketteRestore_ = AddMenuItem(menu, QStringLiteral("Diskette restore"), "Disketterestore1", [this] { RestoreClick(); });
+    disketteRestore_ = AddMenuItem(menu, QStringLiteral("Diskette restore"), "Disketterestore1", [this] { OpenAfterAction(this, [this] { RestoreClick(); }); });
 }
 
 void TWinMain::CreateParametersMenu(QMenu& menu) {
-    // The dialogs open once the menu has returned, so that the menu item's action answers at once.
     mnuAnalytes_ = AddMenuItem(menu, QStringLiteral("&Analytes"), "MnuAnalytes",
-                               [this] { QTimer::singleShot(0, this, [this] { AnalytesClick(); }); });
+                               [this] { OpenAfterAction(this, [this] { AnalytesClick(); }); });
     mnuControlMaterials_ = AddMenuItem(menu, QStringLiteral("&Control materials"), "MnuControlMaterials",
-                                       [this] { QTimer::singleShot(0, this, [this] { ControlMaterialsClick(); }); });
+                                       [this] { OpenAfterAction(this, [this] { ControlMaterialsClick(); }); });
 }
 
 void TWinMain::CreateConfigurationMenu(QMenu& menu) {
-    mnuPsw_ = AddMenuItem(menu, QStringLiteral("&Password"), "MnuPsw", [this] { PasswordClick(); });
-    mnuShortCuts_ = AddMenuItem(menu, QStringLiteral("&Shortcuts"), "MnuShortCuts", [this] { ShortCutsClick(); });
+    mnuPsw_ = AddMenuItem(menu, QStringLiteral("&Password"), "MnuPsw", [this] { OpenAfterAction(this, [this] { PasswordClick(); }); });
+    mnuShortCuts_ = AddMenuItem(menu, QStringLiteral("&Shortcuts"), "MnuShortCuts", [this] { OpenAfterAction(this, [this] { ShortCutsClick(); }); });
 }
 
 void TWinMain::CreateSpecialMenu(QMenu& menu) {
-    mnuClearFifo_ = AddMenuItem(menu, QStringLiteral("&Clear queue"), "MnuClearFifo", [this] { ClearQueue(); });
+    mnuLockLimits_ = AddMenuItem(menu, QStringLiteral("&Lock limits"), "MnuLockLimits", [this] { SpecialMenuClick(1); });
+    mnuFixLimits_ = AddMenuItem(menu, QStringLiteral("&Fix limits"), "MnuFixLimits", [this] { SpecialMenuClick(2); });
+    archiving1_ = AddMenuItem(menu, QStringLiteral("&Erase/archive levels"), "Archiving1", [this] { SpecialMenuClick(3); });
+    mnuClearFifo_ = AddMenuItem(menu, QStringLiteral("&Clear queue"), "MnuClearFifo", [this] { OpenAfterAction(this, [this] { ClearQueue(); }); });
 }
 
 void TWinMain::CreateClipboardMenu(QMenu&) {}
 
 void TWinMain::CreateHelpMenu(QMenu& menu) {
-    mnuAbout_ = AddMenuItem(menu, QStringLiteral("&About"), "MnuAbout", [this] { About().ExecFromMenu(); });
+    mnuAbout_ = AddMenuItem(menu, QStringLiteral("&About"), "MnuAbout", [this] {
+        OpenAfterAction(this, [this] { About().ExecFromMenu(); });
+    });
 }
 
 // ---- Reference data ----
 
+// A special page's snapshot refers to points that these dialogs may erase: the page is left first.
 void TWinMain::AnalytesClick() {
+    LeaveSpecialPage();
     if (!winDefAnalytes_) winDefAnalytes_ = new TWinDefAnalytes(this);
     if (winDefAnalytes_->exec() != QDialog::Accepted) return;
     if (Analytes.IndexOf(current_) < 0) current_ = nullptr; // the current analyte was deleted
@@ -462,6 +486,7 @@ void TWinMain::AnalytesClick() {
 }
 
 void TWinMain::ControlMaterialsClick() {
+    LeaveSpecialPage();
     if (!winDefSerum_) winDefSerum_ = new TWinDefSerum(this);
     if (winDefSerum_->exec() == QDialog::Accepted) AfterReferenceDataOK();
 }
@@ -471,6 +496,7 @@ void TWinMain::AssignLotsClick() {
         ShowError(QStringLiteral("No analyte."));
         return;
     }
+    LeaveSpecialPage();
     if (!winSerumByAnal_) winSerumByAnal_ = new TWinSerumByAnal(this);
     if (winSerumByAnal_->Execute(*current_) == QDialog::Accepted) AfterReferenceDataOK();
 }
@@ -650,6 +676,7 @@ void TWinMain::ShowLevelRows() {
         if (shown) {
             const TMaterial& m = Materials.FindById(current_->MaterialId[static_cast<std::size_t>(level)]);
             row.Material->setText(Text(m.Name.str()));
+            row.Edit->setAccessibleName(row.Material->text());
             row.Unit->setText(Text(current_->UnitName.str()));
         }
         row.Material->setVisible(shown);
@@ -688,9 +715,19 @@ void TWinMain::ScrollBarChange(int position) {
     RedrawPlots();
 }
 
-void TWinMain::RepaintChart() { pbox_->update(); }
+void TWinMain::RepaintChart() {
+    DescribeChart();
+    pbox_->update();
+}
 
-void TWinMain::RedrawPlots() { pbox_->update(ChartWindowRect()); }
+void TWinMain::RedrawPlots() {
+    DescribeChart();
+    pbox_->update(ChartWindowRect());
+}
+
+void TWinMain::DescribeChart() {
+    pbox_->setAccessibleDescription(current_ ? ChartDescription(*current_, view_) : QString());
+}
 
 void TWinMain::PaintChartArea(QPainter& painter) {
     if (current_)
@@ -797,7 +834,76 @@ void TWinMain::SetDateInterval(int from, int to, int anchor) {
 void TWinMain::ClearDateInterval() { SetDateInterval(-1, -1, -1); }
 
 void TWinMain::RefreshLockStatistics() {
-    // The Lock page shows the partial statistics of the date interval; it has none to show yet.
+    if (pageTag_ == 1) lockPage_->RefreshStatistics();
+}
+
+// ---- Lock, fix and erase pages ----
+
+// The password prompt is modal: it opens once the menu item has answered.
+void TWinMain::SpecialMenuClick(int tag) {
+    OpenAfterAction(this, [this, tag] {
+        if (!current_)
+            ShowError(QStringLiteral("No analyte."));
+        else
+            SwitchPage(tag);
+    });
+}
+
+TSpecialPage* TWinMain::SpecialPage(int tag) const {
+    switch (tag) {
+    case 1: return lockPage_;
+    case 2: return fixPage_;
+    case 3: return erasePage_;
+    default: return nullptr;
+    }
+}
+
+void TWinMain::SwitchPage(int tag) {
+    if (pageTag_ == 3) {
+        view_.EraseMarks = {};
+        RepaintChart();
+    }
+    if (tag == 0) {
+        pageTag_ = 0;
+        pageControl_->setCurrentWidget(tabSheetEnter_);
+        ClearDateIntervalAndRedraw();
+        return;
+    }
+    if (!current_ || !SpecialPage(tag)) return;
+    if (pageTag_ == 0 && !Settings.Password.empty() && !AskPassword(this)) return;
+    if (pageTag_ != 0) RestoreLimitsSnapshot();
+    limitsSnapshot_ = TLimitsSnapshot::Of(*current_);
+    pageTag_ = tag;
+    pageControl_->setCurrentIndex(tag);
+    SpecialPage(tag)->Initialise();
+}
+
+void TWinMain::LeaveSpecialPage() {
+    if (pageTag_ == 0) return;
+    RestoreLimitsSnapshot();
+    SwitchPage(0);
+}
+
+void TWinMain::RestoreLimitsSnapshot() {
+    if (!current_) return;
+    limitsSnapshot_.RestoreInto(*current_);
+    RepaintChart();
+}
+
+void TWinMain::ClearSelectedPoint() {
+    if (view_.SelectedPoint < 0) return;
+    view_.SelectedPoint = -1;
+    RedrawPlots();
+}
+
+void TWinMain::ClearDateIntervalAndRedraw() {
+    ClearDateInterval();
+    RedrawPlots();
+}
+
+void TWinMain::SetEraseMark(int level, bool marked) {
+    view_.EraseMarks[static_cast<std::size_t>(level)] = marked;
+    RepaintChart();
 }
 
 // ---- Comment pop-up ----
@@ -891,6 +997,7 @@ void TWinMain::BackupClick() {
 }
 
 void TWinMain::RestoreClick() {
+    LeaveSpecialPage();
     if (!drives_) drives_ = std::make_unique<TVolumeDriveMap>();
     if (!winAnimCopyFic_) winAnimCopyFic_ = new TWinAnimCopyFic(this);
     TQtBackupUi ui(*winAnimCopyFic_);
@@ -1032,6 +1139,7 @@ TAnalyte& TWinMain::AnalyteForQueuedRun(const TResu& run, bool& changed) {
 }
 
 void TWinMain::RecallQueuedRun() {
+    LeaveSpecialPage(); // a stored run moves the points that a page's snapshot refers to
     if (Queue.Count() == 0) {
         ShowError(QStringLiteral("Nothing in the queue"));
         ApplyBackupReminder();

@@ -12,6 +12,7 @@
 #include "charts/UDrawChart.h"
 #include "intake/UQCServer.h"
 #include "main/UChartWindow.h"
+#include "main/USpecialPages.h"
 #include "model/UTypes.h"
 
 class QAction;
@@ -186,6 +187,25 @@ public:
     QAction* MnuAbout() const { return mnuAbout_; }
     TWinComment* WinComment() const { return winComment_; }
 
+    // ---- Lock, fix and erase pages (main/USpecialPages) ----
+    // Shows the page of the tag (0 Enter, 1 Lock, 2 Fix, 3 Erase/archive); opening a special page
+    // from the Enter page asks for the password when one is set.
+    void SwitchPage(int tag);
+    // Cancel of a special page: its limits snapshot back into the analyte, then the Enter page.
+    void LeaveSpecialPage();
+    void RestoreLimitsSnapshot();
+    void ClearSelectedPoint(); // repaints when a point was selected
+    void ClearDateIntervalAndRedraw();
+    void SetEraseMark(int level, bool marked);
+    // Writes the data file; a failure says so and the change waits in memory for the exit save.
+    void SaveData();
+    TLockPage* LockPage() const { return lockPage_; }
+    TFixPage* FixPage() const { return fixPage_; }
+    TErasePage* ErasePage() const { return erasePage_; }
+    QAction* MnuLockLimits() const { return mnuLockLimits_; }
+    QAction* MnuFixLimits() const { return mnuFixLimits_; }
+    QAction* Archiving1() const { return archiving1_; }
+
     // Reference data: analytes, control materials and their assignment to levels. After an OK the
     // list is rebuilt, the chart repainted and the data file written at once.
     void AnalytesClick();
@@ -247,6 +267,7 @@ private:
     void ShowCommentPopup(int k, int y);
     void HideCommentPopup();
     void PaintChartArea(QPainter& painter);
+    void DescribeChart();
     void TimerBtFifoTick();
     void CreateTrayIcon();
     void SetTrayIcon(const QString& name);
@@ -256,7 +277,6 @@ private:
     // The road of a run: classified, validated, then stored or queued. True when stored.
     bool ValidateAndStore(TAnalyte& analyte, TResu& run);
     void StoreRun(TAnalyte& analyte, const TResu& run);
-    void SaveData();
     TResu ReadEnteredRun();
     TAnalyte& AnalyteForQueuedRun(const TResu& run, bool& changed);
 
@@ -311,6 +331,17 @@ private:
     QSystemTrayIcon* trayIcon_ = nullptr;
     QString trayIconName_;
     std::unique_ptr<QWidget> splash_;
+
+    // Lock, fix and erase pages.
+    void SpecialMenuClick(int tag);
+    TSpecialPage* SpecialPage(int tag) const;
+    TLockPage* lockPage_ = nullptr;
+    TFixPage* fixPage_ = nullptr;
+    TErasePage* erasePage_ = nullptr;
+    TLimitsSnapshot limitsSnapshot_;
+    QAction* mnuLockLimits_ = nullptr;
+    QAction* mnuFixLimits_ = nullptr;
+    QAction* archiving1_ = nullptr;
 
     // Reference data.
     void AfterReferenceDataOK();

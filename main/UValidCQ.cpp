@@ -10,6 +10,7 @@
 #include <QShowEvent>
 #include <algorithm>
 
+#include "main/UAccessible.h"
 #include "main/UAnsi.h"
 #include "main/UColors.h"
 #include "model/UAnalyte.h"
@@ -97,6 +98,22 @@ void DrawRuleMarker(QPainter& painter, int x, int y, TRuleState state, const cha
 
 TPBoxValidCQ::TPBoxValidCQ(int level, QWidget* parent) : QWidget(parent), level_(level) {
     setObjectName(QStringLiteral("PBoxValidCQ%1").arg(level + 1));
+    setAccessibleName(QStringLiteral("QC%1").arg(level + 1));
+}
+
+// What a screen reader says of a gauge: the material, then what the rules found.
+QString GaugeDescription(const QString& material, const TGaugeView& view) {
+    if (!view.Setup.HasValue) return material + QStringLiteral(": No data");
+    if (view.Rejected) return material + QStringLiteral(": Discarded");
+    QStringList fired;
+    if (view.Participates)
+        for (int i = 0; i < LevelRuleCount; ++i) {
+            const TRuleState state = view.Rules[static_cast<std::size_t>(i)];
+            if (state != TRuleState::None)
+                fired << QString::fromLatin1(LevelRuleNames[static_cast<std::size_t>(i)]) + QLatin1Char(' ') +
+                             QString::fromLatin1(RuleStateName(state));
+        }
+    return material + QStringLiteral(": ") + (fired.isEmpty() ? QStringLiteral("no rule fired") : fired.join(QStringLiteral(", ")));
 }
 
 void TPBoxValidCQ::SetView(const TGaugeView& view) {
@@ -187,11 +204,18 @@ void TPBoxValidCQ::PaintValue(QPainter& p) const {
 
 TPBoxWGAcross::TPBoxWGAcross(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("PBoxWGAcross"));
+    setAccessibleName(QStringLiteral("Rules across levels"));
 }
 
 void TPBoxWGAcross::SetStates(const std::array<TRuleState, AcrossRuleCount>& states, int participatingCount) {
     states_ = states;
     participating_ = participatingCount;
+    QStringList fired;
+    for (int rule = 0; rule < AcrossRuleCount; ++rule)
+        if (states[static_cast<std::size_t>(rule)] != TRuleState::None)
+            fired << QString::fromLatin1(AcrossRuleName(rule, participatingCount)) + QLatin1Char(' ') +
+                         QString::fromLatin1(RuleStateName(states[static_cast<std::size_t>(rule)]));
+    setAccessibleDescription(fired.isEmpty() ? QStringLiteral("no rule fired") : fired.join(QStringLiteral(", ")));
     update();
 }
 
@@ -279,6 +303,7 @@ void TWinValidCQ::CreateLevelRow(int level) {
     row.Reject->setGeometry(430, top + 90, 80, 30);
     row.Reject->setFocusPolicy(Qt::ClickFocus);
     connect(row.Reject, &QPushButton::clicked, this, [this, level] { ToggleReject(level); });
+    UpdateRejectCaption(level);
 
     row.Material = MakeLabel(QString(), panel2_, 32, top + 55);
     QFont underlined = font();
@@ -307,6 +332,7 @@ void TWinValidCQ::CreateBottomPanel() {
     panelBottom_->setObjectName(QStringLiteral("PanelBottom"));
     cbWestg_ = new QCheckBox(QStringLiteral("&Westgard multirules "), panelBottom_);
     cbWestg_->setObjectName(QStringLiteral("CBWestg"));
+    SetAccessibleCaption(cbWestg_, cbWestg_->text());
     cbWestg_->move(12, 28);
     cbWestg_->adjustSize();
     connect(cbWestg_, &QCheckBox::clicked, this, &TWinValidCQ::CBWestgClick);
@@ -453,6 +479,8 @@ void TWinValidCQ::RefreshGauges() {
         view.Participates = result_.Participating[l];
         view.Rules = result_.Rules[l];
         rows_[l].Gauge->SetView(view);
+        rows_[l].Gauge->setAccessibleName(rows_[l].Material->text());
+        rows_[l].Gauge->setAccessibleDescription(GaugeDescription(rows_[l].Material->text(), view));
     }
 }
 

@@ -31,6 +31,9 @@ struct TGaugeView {
     std::array<TRuleState, LevelRuleCount> Rules{};
 };
 
+// "Lyphocheck 1: 1:2s warning, 1:3s reject": the gauge as a screen reader tells it.
+QString GaugeDescription(const QString& material, const TGaugeView& view);
+
 // The gauge of one level (its tag is the level index).
 class TPBoxValidCQ : public QWidget {
     Q_OBJECT

@@ -84,6 +84,7 @@ TEST_F(BackupCommandTest, BackupWritesTheCopyKeepsTheOldOneAndStopsTheReminder) 
     EXPECT_EQ(window_->BtBackup()->toolTip(), QStringLiteral("Backup on diskette"));
 
     window_->BtBackup()->click();
+    QApplication::processEvents(); // the command runs once the click has returned
     EXPECT_EQ(Texts(), (QStringList{QStringLiteral("Confirm data backup"), QStringLiteral("Backup OK")}));
     EXPECT_TRUE(QFile::exists(OnDiskette("Tervanix.Sav")));
     EXPECT_EQ(Settings.LastBackup, TDateTime(Day));
@@ -122,6 +123,7 @@ TEST_F(BackupCommandTest, RestoreBringsTheCopyBackAndKeepsTheCurrentAnalyteByNam
     ASSERT_EQ(Analytes.Count(), 2);
 
     window_->Disketterestore1()->trigger();
+    QApplication::processEvents();
     EXPECT_EQ(messages_.Last().Text, QStringLiteral("Restore OK"));
     ASSERT_EQ(Analytes.Count(), 1);
     ASSERT_NE(window_->CurrentAnalyte(), nullptr);

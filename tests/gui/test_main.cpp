@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -475,6 +476,7 @@ TEST_F(MainWindowTest, ConfigurationMenuSetsThePasswordAndOffersTheShortcuts) {
         if (dialog->isVisible()) dialog->reject(); // never leave the test waiting on a refusal
     });
     psw->trigger();
+    QApplication::processEvents(); // the dialog opens once the menu item has answered
     EXPECT_EQ(PasswordKey(QString::fromStdString(Settings.Password.str())), PasswordKey(QStringLiteral("secret")));
     EXPECT_TRUE(std::filesystem::exists(BasePath + ".cfr")); // written at once
     bool setUpShown = false;
@@ -484,6 +486,7 @@ TEST_F(MainWindowTest, ConfigurationMenuSetsThePasswordAndOffersTheShortcuts) {
         if (setUp) setUp->reject();
     });
     shortcuts->trigger();
+    QApplication::processEvents();
     EXPECT_TRUE(setUpShown);
 }
 

@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -73,6 +74,7 @@ TEST_F(Shortcuts, DialogBoxesCheckedAtEveryShowAndItsMessages) {
     dialog.CBShortCut()->setChecked(false);
     dialog.CBStartup()->setChecked(false);
     Click(dialog.BtOK());
+    QApplication::processEvents(); // the outcome comes once the click has been answered
     EXPECT_EQ(messages.Last().Text, QStringLiteral("Setup OK"));
     EXPECT_TRUE(QDir(dir_.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
     EXPECT_FALSE(dialog.isVisible());
@@ -84,6 +86,7 @@ TEST_F(Shortcuts, DialogBoxesCheckedAtEveryShowAndItsMessages) {
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     Click(dialog.BtOK());
+    QApplication::processEvents(); // the outcome comes once the click has been answered
     EXPECT_EQ(messages.Last().Text, QStringLiteral("Unable to complete setup"));
     EXPECT_FALSE(QFile::exists(MenuEntry("Programme Tervanix.desktop"))); // stopped at the desktop
 }

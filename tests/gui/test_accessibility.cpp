@@ -1,0 +1,152 @@
+// Screen readers and desktop automation find every control by its name: each window of the program
+// is walked here, and an input, button, list or paint box without a name (or with a caption's
+// trailing blank) fails. A new window joins the walk with one line in Windows().
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
+#include <QAccessible>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+#include "dialogs/UAbout.h"
+#include "dialogs/UAnimCopyFic.h"
+#include "dialogs/UDefAnalytes.h"
+#include "dialogs/UDefSerum.h"
+#include "dialogs/UMotPass.h"
+#include "dialogs/UNewPsw.h"
+#include "dialogs/USerumByAnal.h"
+#include "dialogs/USetUp.h"
+#include "dialogs/UWinComment.h"
+#include "main/UAccessible.h"
+#include "main/UMain.h"
+#include "main/UValidCQ.h"
+#include "model/UGlobals.h"
+#include "support/AnalyteBuilders.h"
+
+namespace tervanix {
+namespace {
+
+TEST(AccessibleCaption, DropsMnemonicsAndTrailingBlanks) {
+    EXPECT_EQ(AccessibleCaption(QStringLiteral("&Westgard multirules ")), QStringLiteral("Westgard multirules"));
+    EXPECT_EQ(AccessibleCaption(QStringLiteral("Anal&ytes")), QStringLiteral("Analytes"));
+    EXPECT_EQ(AccessibleCaption(QStringLiteral("R&&D  ")), QStringLiteral("R&D"));
+    EXPECT_EQ(AccessibleCaption(QStringLiteral(" Queue : 3")), QStringLiteral(" Queue : 3"));
+}
+
+bool IsControl(const QWidget* w) {
+    return qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QLineEdit*>(w) ||
+           qobject_cast<const QAbstractSpinBox*>(w) || qobject_cast<const QComboBox*>(w) ||
+           qobject_cast<const QAbstractItemView*>(w) || qobject_cast<const QPlainTextEdit*>(w) ||
+           qobject_cast<const QTextEdit*>(w) || w->objectName().startsWith(QStringLiteral("PBox"));
+}
+
+// The pieces Qt builds inside a combo box, a date edit or a tab bar are named by their owner.
+bool InsideAnotherControl(const QWidget* w, const QWidget* root) {
+    for (const QWidget* p = w->parentWidget(); p && p != root; p = p->parentWidget())
+        if (qobject_cast<const QComboBox*>(p) || qobject_cast<const QAbstractSpinBox*>(p) ||
+            qobject_cast<const QTabBar*>(p) || qobject_cast<const QMenuBar*>(p) || qobject_cast<const QAbstractItemView*>(p))
+            return true;
+    return false;
+}
+
+QStringList UnnamedControls(QWidget* root) {
+    QStringList unnamed;
+    QList<QWidget*> widgets = root->findChildren<QWidget*>();
+    widgets.prepend(root);
+    for (QWidget* w : widgets) {
+        if (!IsControl(w) || InsideAnotherControl(w, root)) continue;
+        QAccessibleInterface* access = QAccessible::queryAccessibleInterface(w);
+        const QString name = access ? access->text(QAccessible::Name) : QString();
+        if (name.isEmpty() || name != AccessibleCaption(name))
+            unnamed << QStringLiteral("%1 %2 [%3]").arg(QString::fromLatin1(w->metaObject()->className()),
+                                                         w->objectName(), name);
+    }
+    return unnamed;
+}
+
+using TWindowFactory = std::function<std::unique_ptr<QWidget>()>;
+
+std::vector<std::pair<const char*, TWindowFactory>> Windows() {
+    return {
+        {"main window", [] { return std::unique_ptr<QWidget>(new TWinMain()); }},
+        {"validation", [] { return std::unique_ptr<QWidget>(new TWinValidCQ()); }},
+        {"about", [] { return std::unique_ptr<QWidget>(new TWinAbout()); }},
+        {"setup", [] { return std::unique_ptr<QWidget>(new TWinSetUp()); }},
+        {"password prompt", [] { return std::unique_ptr<QWidget>(new TWinEntryPsw()); }},
+        {"new password", [] { return std::unique_ptr<QWidget>(new TWinNewPsw()); }},
+        {"comment pop-up", [] { return std::unique_ptr<QWidget>(new TWinComment()); }},
+        {"copy to diskette", [] { return std::unique_ptr<QWidget>(new TWinAnimCopyFic()); }},
+        {"analytes", [] { return std::unique_ptr<QWidget>(new TWinDefAnalytes()); }},
+        {"control materials", [] { return std::unique_ptr<QWidget>(new TWinDefSerum()); }},
+        {"assignment of materials", [] { return std::unique_ptr<QWidget>(new TWinSerumByAnal()); }},
+    };
+}
+
+TEST(Accessibility, EveryControlOfEveryWindowHasAName) {
+    QTemporaryDir folder;
+    const std::string savedDir = ProgramDir;
+    SetProgramDir(folder.path().toStdString());
+    Analytes.FreeAll();
+    TAnalyte& a = Analytes.Add(std::make_unique<TAnalyte>("Glucose", "mmol/L", 2, 3, false));
+    test::AddSeries(a, {5.0f, 5.2f, 4.9f});
+    for (const auto& [title, make] : Windows()) {
+        std::unique_ptr<QWidget> window = make();
+        if (auto* main = qobject_cast<TWinMain*>(window.get())) main->RebuildAnalyteList();
+        const QStringList unnamed = UnnamedControls(window.get());
+        EXPECT_TRUE(unnamed.isEmpty()) << title << ": " << unnamed.join(QStringLiteral("; ")).toStdString();
+    }
+    Analytes.FreeAll();
+    SetProgramDir(savedDir);
+}
+
+} // namespace
+} // namespace tervanix
+
+namespace tervanix {
+namespace {
+
+// A screen reader's "toggle" on a line of the analyte list selects that analyte.
+TEST(Accessibility, AnalyteLineSelectedThroughTheAccessibilityInterface) {
+    QTemporaryDir folder;
+    const std::string savedDir = ProgramDir;
+    SetProgramDir(folder.path().toStdString());
+    Analytes.FreeAll();
+    for (const char* name : {"Glucose", "Calcium"}) Analytes.Add(std::make_unique<TAnalyte>(name, "mmol/L", 2, 1, false));
+    {
+        TWinMain window;
+        window.RebuildAnalyteList();
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(window.LBAnalytes());
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(list->text(QAccessible::Name), QStringLiteral("Analytes"));
+        QAccessibleInterface* calcium = list->child(1);
+        ASSERT_TRUE(calcium && calcium->actionInterface());
+        calcium->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        EXPECT_EQ(window.CurrentAnalyte(), &Analytes[1]);
+    }
+    Analytes.FreeAll();
+    SetProgramDir(savedDir);
+}
+
+TEST(Accessibility, GaugeDescriptionTellsWhichRulesFired) {
+    TGaugeView view;
+    view.Setup.HasValue = true;
+    view.Participates = true;
+    view.Rules[wr12s] = TRuleState::Warning;
+    view.Rules[wr13s] = TRuleState::Reject;
+    EXPECT_EQ(GaugeDescription(QStringLiteral("Lyphocheck 1"), view), QStringLiteral("Lyphocheck 1: 1:2s warning, 1:3s reject"));
+    view.Rejected = true;
+    EXPECT_EQ(GaugeDescription(QStringLiteral("Lyphocheck 1"), view), QStringLiteral("Lyphocheck 1: Discarded"));
+}
+
+} // namespace
+} // namespace tervanix
