@@ -206,18 +206,32 @@ TEST_F(DefAnalytes, DeletionTakesTheArchivesOnlyOnOKAndUndoBringsLinesBack) {
     EXPECT_EQ(ArchiveFiles(), 0);
 }
 
-TEST_F(DefAnalytes, DeleteIsLockedByThePassword) {
+// Deleting an analyte and the erasing changes of materials and of an assignment wait for the password.
+TEST_F(RefData, DestructiveButtonsWaitForThePassword) {
     test::TPasswordScope password("LAB");
-    AddAnalyte("Glucose", 1);
-    Open();
-    Select(0);
-    EXPECT_FALSE(dialog_->BtSupprimer()->isEnabled());
-    dialog_->LBox()->setFocus();
-    QTest::keyClick(dialog_->LBox(), Qt::Key_Delete);
+    TAnalyte& glu = AddAnalyte("Glucose", 1);
+    TWinDefAnalytes analytes;
+    TWinDefSerum materials;
+    TWinSerumByAnal assignment;
+    assignment.Prepare(glu);
+    const std::pair<QWidget*, std::pair<QPushButton*, QPushButton*>> dialogs[] = {
+        {&analytes, {analytes.BtSupprimer(), analytes.BtCle()}},
+        {&materials, {materials.BtErase(), materials.BtCle()}},
+        {&assignment, {assignment.BtErase(), assignment.BtCle()}},
+    };
+    for (const auto& [dialog, buttons] : dialogs) {
+        test::ShowActive(dialog);
+        EXPECT_FALSE(buttons.first->isEnabled());
+        EXPECT_TRUE(buttons.second->isVisible());
+        Click(buttons.second);
+        EXPECT_TRUE(buttons.first->isEnabled());
+        EXPECT_FALSE(buttons.second->isVisible());
+    }
+    analytes.LBox()->setCurrentRow(0);
+    analytes.BtSupprimer()->setEnabled(false);
+    analytes.LBox()->setFocus();
+    QTest::keyClick(analytes.LBox(), Qt::Key_Delete); // the key works only through its button
     EXPECT_TRUE(boxes_.Recorded().empty());
-    Click(dialog_->BtCle());
-    EXPECT_TRUE(dialog_->BtSupprimer()->isEnabled());
-    EXPECT_FALSE(dialog_->BtCle()->isVisible());
 }
 
 TEST_F(DefAnalytes, ReorderByButtonsDragAndSortBecomesTheOrderOnOK) {
