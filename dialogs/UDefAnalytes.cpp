@@ -80,12 +80,7 @@ TWinDefAnalytes::TWinDefAnalytes(QWidget* parent) : QDialog(parent) {
 
 void TWinDefAnalytes::CreateEditPanel() {
     MakeHeader(this, QStringLiteral("Edit analytes"), QRect(8, 8, 196, 16));
-    editNom_ = new QLineEdit(this);
-    editNom_->setObjectName(QStringLiteral("EditNom"));
-    editNom_->setGeometry(8, 48, 130, 21);
-    editNom_->setMaxLength(15);
-    MakeCaption(this, QStringLiteral("&Name"), QRect(8, 32, 60, 14), editNom_);
-    (new QLabel(QStringLiteral("(15 characters max)"), this))->setGeometry(70, 32, 130, 14);
+    editNom_ = MakeCaptionedEdit(this, "EditNom", QStringLiteral("&Name"), QStringLiteral("(15 characters max)"), 32, 130, 15);
 
     seLevels_ = new QSpinBox(this);
     seLevels_->setObjectName(QStringLiteral("SELevels"));

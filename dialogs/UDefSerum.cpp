@@ -77,18 +77,8 @@ TWinDefSerum::TWinDefSerum(QWidget* parent) : QDialog(parent) {
 
 void TWinDefSerum::CreateEditPanel() {
     MakeHeader(this, QStringLiteral("Edit control materials"), QRect(8, 8, 240, 16));
-    editNom_ = new QLineEdit(this);
-    editNom_->setObjectName(QStringLiteral("EditNom"));
-    editNom_->setGeometry(8, 48, 150, 21);
-    editNom_->setMaxLength(15);
-    MakeCaption(this, QStringLiteral("&Name"), QRect(8, 32, 60, 14), editNom_);
-    (new QLabel(QStringLiteral("(15 characters max)"), this))->setGeometry(70, 32, 130, 14);
-    editLot_ = new QLineEdit(this);
-    editLot_->setObjectName(QStringLiteral("EditLot"));
-    editLot_->setGeometry(8, 94, 150, 21);
-    editLot_->setMaxLength(10);
-    MakeCaption(this, QStringLiteral("&Lot"), QRect(8, 78, 60, 14), editLot_);
-    (new QLabel(QStringLiteral("(10 characters max)"), this))->setGeometry(70, 78, 130, 14);
+    editNom_ = MakeCaptionedEdit(this, "EditNom", QStringLiteral("&Name"), QStringLiteral("(15 characters max)"), 32, 150, 15);
+    editLot_ = MakeCaptionedEdit(this, "EditLot", QStringLiteral("&Lot"), QStringLiteral("(10 characters max)"), 78, 150, 10);
 
     btAjouter_ = MakeButton(this, QStringLiteral("&Add to list"), "BtAjouter", QRect(8, 130, 244, 25));
     btReplace_ = MakeButton(this, QStringLiteral("&Change only the definition of materials"), "BtReplace",

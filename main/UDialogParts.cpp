@@ -1,6 +1,7 @@
 #include "main/UDialogParts.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 #include "main/UAccessible.h"
@@ -31,6 +32,17 @@ QLabel* MakeCaption(QWidget* parent, const QString& caption, QRect geometry, QWi
     label->setBuddy(field);
     SetAccessibleCaption(field, caption);
     return label;
+}
+
+QLineEdit* MakeCaptionedEdit(QWidget* parent, const char* name, const QString& caption, const QString& note, int top,
+                             int width, int maxLength) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setGeometry(8, top + 16, width, 21);
+    edit->setMaxLength(maxLength);
+    MakeCaption(parent, caption, QRect(8, top, 60, 14), edit);
+    (new QLabel(note, parent))->setGeometry(70, top, 130, 14);
+    return edit;
 }
 
 } // namespace tervanix

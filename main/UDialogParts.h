@@ -6,6 +6,7 @@
 #include <QString>
 
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QWidget;
 
@@ -16,5 +17,10 @@ QPushButton* MakeButton(QWidget* parent, const QString& caption, const char* nam
 QLabel* MakeHeader(QWidget* parent, const QString& text, QRect geometry);
 // The caption of a field: the field's shortcut and accessible name come from it.
 QLabel* MakeCaption(QWidget* parent, const QString& caption, QRect geometry, QWidget* field);
+
+// An edit of at most maxLength characters at the left of a dialog: its caption at (8, top), the
+// note on its length beside the caption, the edit under them.
+QLineEdit* MakeCaptionedEdit(QWidget* parent, const char* name, const QString& caption, const QString& note, int top,
+                             int width, int maxLength);
 
 } // namespace tervanix

@@ -551,6 +551,16 @@ protected:
         const std::string bytes{std::istreambuf_iterator<char>(in), {}};
         return bytes.find(text) != std::string::npos;
     }
+    // The Analytes command with a new analyte typed in and OK.
+    void AddAnalyteByCommand(const QString& name) {
+        test::WhenModalOpens([name](QWidget* modal) {
+            auto* d = qobject_cast<TWinDefAnalytes*>(modal);
+            d->EditNom()->setText(name);
+            Click(d->BtAjouter());
+            Click(d->BtOK());
+        });
+        window_->AnalytesClick();
+    }
     std::unique_ptr<TWinMain> window_;
 };
 
@@ -560,13 +570,7 @@ TEST_F(RefDataCommands, EachOKWritesTheDataFileAtOnce) {
     window_->AssignLotsClick();
     EXPECT_EQ(boxes_.Last().Text, QStringLiteral("No analyte."));
 
-    test::WhenModalOpens([](QWidget* modal) {
-        auto* d = qobject_cast<TWinDefAnalytes*>(modal);
-        d->EditNom()->setText(QStringLiteral("Calcium"));
-        Click(d->BtAjouter());
-        Click(d->BtOK());
-    });
-    window_->AnalytesClick();
+    AddAnalyteByCommand(QStringLiteral("Calcium"));
     EXPECT_TRUE(DataFileHas("Calcium"));
     EXPECT_EQ(window_->LBAnalytes()->count(), 1);
 
@@ -596,13 +600,7 @@ TEST_F(RefDataCommands, EachOKWritesTheDataFileAtOnce) {
     // A failed write says so and keeps the change for the exit save.
     std::filesystem::remove(BasePath + ".qcf");
     std::filesystem::create_directory(BasePath + ".qcf");
-    test::WhenModalOpens([](QWidget* modal) {
-        auto* d = qobject_cast<TWinDefAnalytes*>(modal);
-        d->EditNom()->setText(QStringLiteral("Iron"));
-        Click(d->BtAjouter());
-        Click(d->BtOK());
-    });
-    window_->AnalytesClick();
+    AddAnalyteByCommand(QStringLiteral("Iron"));
     EXPECT_EQ(boxes_.Last().Text, QStringLiteral("Cannot save data"));
     EXPECT_EQ(Analytes.Count(), 2);
 }
