@@ -1,6 +1,5 @@
 #include "dialogs/UDefAnalytes.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -332,7 +331,7 @@ void TWinDefAnalytes::SortClick() {
         QListWidgetItem* Item;
     };
     std::vector<TKeyed> lines;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const TWaitCursor wait;
     lbox_->setUpdatesEnabled(false);
     {
         const QSignalBlocker quiet(lbox_);
@@ -347,7 +346,6 @@ void TWinDefAnalytes::SortClick() {
         for (const TKeyed& line : lines) lbox_->addItem(line.Item);
     }
     lbox_->setUpdatesEnabled(true);
-    QApplication::restoreOverrideCursor();
 }
 
 void TWinDefAnalytes::UndoClick() {

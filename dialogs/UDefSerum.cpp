@@ -274,18 +274,24 @@ void TWinDefSerum::ConfirmLotChange(std::int32_t id, const QString& name, const 
         if (!Confirm(QStringLiteral("Delete and archive the results of ") + Described(*LiveMaterial(id)) +
                      QStringLiteral(" for the analyte(s) :") + NameList(using_, QStringLiteral("\r - "))))
             return;
-        for (TAnalyte* a : using_)
-            for (int level = 0; level < std::min(a->LevelCount, MaxLevels); ++level) {
-                if (a->MaterialId[static_cast<std::size_t>(level)] != id || !a->LevelHoldsData(level)) continue;
-                try {
-                    ArchiveLevel(*a, level);
-                } catch (const std::exception& e) {
-                    // The series that could not be archived stays, so the material keeps the lot
-                    // it was measured on.
-                    ShowError(QString::fromLocal8Bit(e.what()));
-                    return;
-                }
+        QString failure;
+        {
+            const TWaitCursor wait;
+            try {
+                for (TAnalyte* a : using_)
+                    for (int level = 0; level < std::min(a->LevelCount, MaxLevels); ++level)
+                        if (a->MaterialId[static_cast<std::size_t>(level)] == id && a->LevelHoldsData(level))
+                            ArchiveLevel(*a, level);
+            } catch (const std::exception& e) {
+                failure = QString::fromLocal8Bit(e.what());
             }
+        }
+        if (!failure.isEmpty()) {
+            // A series that could not be archived stays, so the material keeps the lot it was
+            // measured on.
+            ShowError(failure);
+            return;
+        }
     }
     TMaterial* m = LiveMaterial(id);
     m->Name = ToAnsi(name);

@@ -187,7 +187,9 @@ void TWinSerumByAnal::EraseClick() {
         question += QStringLiteral("\r  - ") + FromAnsi(former.Name.view()) + QStringLiteral(" (") +
                     FromAnsi(former.Lot.view()) + u')';
     }
+    QStringList failures;
     if (Confirm(question)) {
+        const TWaitCursor wait;
         for (int i = 0; i < levels; ++i) {
             const auto l = static_cast<std::size_t>(i);
             if (working_[l] == a.MaterialId[l]) continue;
@@ -196,10 +198,11 @@ void TWinSerumByAnal::EraseClick() {
                 a.MaterialId[l] = working_[l];
             } catch (const std::exception& e) {
                 // A series that could not be archived stays with the material it was measured on.
-                ShowError(QString::fromLocal8Bit(e.what()));
+                failures << QString::fromLocal8Bit(e.what());
             }
         }
     }
+    for (const QString& failure : failures) ShowError(failure);
     accept();
 }
 

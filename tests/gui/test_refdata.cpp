@@ -389,6 +389,19 @@ TEST_F(DefSerum, LotChangeArchivesExactlyTheLevelsMeasuredOnIt) {
     EXPECT_EQ(Materials.FindById(old).ChangeFlag, 0);
     EXPECT_EQ(ArchiveFiles(), 0);
 
+    // An archive that cannot be numbered stops the change: old lot, every series in place.
+    const std::string stray = ProgramDir + "QCabcdef.qca";
+    std::ofstream(stray) << "";
+    Open();
+    SelectLine(QStringLiteral("Lypho\tA1"));
+    Type(QStringLiteral("Lypho"), QStringLiteral("B2"));
+    Click(dialog_->BtErase());
+    Click(dialog_->BtOK());
+    EXPECT_EQ(boxes_.Last().Text, QStringLiteral("'abcdef' is not a valid integer value"));
+    EXPECT_EQ(Materials.FindById(old).Lot.str(), "A1");
+    EXPECT_EQ(urea.Count(), 2);
+    std::filesystem::remove(stray);
+
     Open();
     SelectLine(QStringLiteral("Lypho\tA1"));
     Type(QStringLiteral("Lypho"), QStringLiteral("B2"));
