@@ -3,12 +3,16 @@
 #   ./build.sh test   install what is missing, build, run every test
 #   ./build.sh run    install what is missing, build, start the program
 #   ./build.sh build  install what is missing and build only
+#   ./build.sh package  a Debian package of the program in build-package/ (installs under /usr)
+#   ./build.sh asan   build in build-asan with AddressSanitizer and UndefinedBehaviorSanitizer,
+#                     run every test; the first fault ends the test that met it
 set -euo pipefail
 cd "$(dirname "$0")"
 
 BUILD_DIR=${TERVANIX_BUILD_DIR:-build}
+ASAN_BUILD_DIR=${TERVANIX_ASAN_BUILD_DIR:-build-asan}
 PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev fonts-liberation dbus libglib2.0-bin)
+          qt6-base-dev fonts-liberation dbus libglib2.0-bin desktop-file-utils dpkg-dev poppler-utils)
 
 install_missing() {
     local missing=()
@@ -23,26 +27,45 @@ install_missing() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# Our own builds keep warnings as errors.
 build() {
+    local dir=$1
     install_missing
-    cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-    cmake --build "$BUILD_DIR" -j "$(nproc)"
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTERVANIX_WERROR=ON "${@:2}" >/dev/null
+    cmake --build "$dir" -j "$(nproc)"
+}
+
+run_tests() {
+    export QT_QPA_PLATFORM=offscreen
+    ctest --test-dir "$1" --output-on-failure -j "$(nproc)"
 }
 
 case "${1:-test}" in
-    build) build ;;
+    build) build "$BUILD_DIR" ;;
     test)
-        build
-        export QT_QPA_PLATFORM=offscreen
-        ctest --test-dir "$BUILD_DIR" --output-on-failure -j "$(nproc)"
+        build "$BUILD_DIR"
+        run_tests "$BUILD_DIR"
+        ;;
+    asan)
+        build "$ASAN_BUILD_DIR" -DTERVANIX_SANITIZE=ON -DTERVANIX_BUILD_BENCH=OFF
+        export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:strict_init_order=1
+        export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+        run_tests "$ASAN_BUILD_DIR"
         ;;
     run)
-        build
+        build "$BUILD_DIR"
         if [ -x "$BUILD_DIR/intake/Tervanix" ]; then
             exec "$BUILD_DIR/intake/Tervanix" "${@:2}"
         else
             exec "$BUILD_DIR/cli/tervanix-cli" "${@:2}"
         fi
         ;;
-    *) echo "usage: $0 [test|run|build]" >&2; exit 2 ;;
+    package)
+        install_missing
+        cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+            -DTERVANIX_BUILD_TESTS=OFF -DTERVANIX_BUILD_BENCH=OFF >/dev/null
+        cmake --build build-package -j "$(nproc)"
+        (cd build-package && cpack -G DEB)
+        ;;
+    *) echo "usage: $0 [test|run|build|asan|package]" >&2; exit 2 ;;
 esac

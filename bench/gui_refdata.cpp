@@ -10,6 +10,7 @@
 
 #include "dialogs/UDefAnalytes.h"
 #include "dialogs/UDefSerum.h"
+#include "LargeLaboratory.h"
 #include "main/UMessages.h"
 #include "main/UTabList.h"
 #include "model/UDataLoadSave.h"
@@ -61,7 +62,10 @@ void BM_OpenDefAnalytes300(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenDefAnalytes300)->Unit(benchmark::kMillisecond);
 
-void BM_LotChangeOK300(benchmark::State& state) {
+// The OK of a lot change on the laboratory that `fill` builds: every series measured on the
+// first material's lot is archived and erased, then the data file is saved.
+template <typename Fill>
+void LotChangeOK(benchmark::State& state, Fill fill) {
     QTemporaryDir folder;
     const std::string savedDir = ProgramDir;
     SetProgramDir(folder.path().toStdString());
@@ -71,14 +75,13 @@ void BM_LotChangeOK300(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         for (const auto& e : std::filesystem::directory_iterator(ProgramDir)) std::filesystem::remove(e.path());
-        FillLaboratory();
+        fill();
         dialog.show();
         QApplication::processEvents();
         dialog.LBSerum()->setCurrentRow(0);
         dialog.EditLot()->setText(QStringLiteral("L2"));
         dialog.EraseClick();
         state.ResumeTiming();
-        // OK: 300 archives written and the level series erased, then the data file saved.
         dialog.ApplyWorkingCopy();
         SaveDataFile(BasePath + ".qcf");
         state.PauseTiming();
@@ -93,7 +96,16 @@ void BM_LotChangeOK300(benchmark::State& state) {
     Materials = TListSerum();
     SetProgramDir(savedDir);
 }
+
+// Two months of runs per analyte.
+void BM_LotChangeOK300(benchmark::State& state) { LotChangeOK(state, [] { FillLaboratory(); }); }
 BENCHMARK(BM_LotChangeOK300)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// Ten years of daily runs per analyte (the shared large data file, about 48 MB).
+void BM_LotChangeOK300TenYears(benchmark::State& state) {
+    LotChangeOK(state, [] { LoadDataFile(bench::LargeFilePath()); });
+}
+BENCHMARK(BM_LotChangeOK300TenYears)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 } // namespace tervanix

@@ -387,11 +387,14 @@ QString ChartDescription(const TAnalyte& analyte, const TChartView& view) {
                 .arg(analyte.Count())
                 .arg(date(view.First), date(view.Last));
     for (int level = 0; level < analyte.LevelCount && level < MaxLevels; ++level) {
-        text += QStringLiteral("; QC%1 %2").arg(level + 1).arg(QString::fromLatin1(LimitsModeName(analyte.LimitsMode[level])));
+        text += QStringLiteral("; QC%1 %2")
+                    .arg(level + 1)
+                    .arg(QString::fromLatin1(LimitsModeName(analyte.LimitsMode[level])));
         if (view.EraseMarks[static_cast<std::size_t>(level)]) text += QStringLiteral(", to be erased");
     }
     if (view.IntervalFrom >= 0 && view.IntervalTo < analyte.Count())
-        text += QStringLiteral("; date interval %1 to %2").arg(date(view.IntervalFrom), date(view.IntervalTo));
+        text +=
+            QStringLiteral("; date interval %1 to %2").arg(date(view.IntervalFrom), date(view.IntervalTo));
     if (view.SelectedPoint >= 0 && view.SelectedPoint < analyte.Count())
         text += QStringLiteral("; selected point of %1").arg(date(view.SelectedPoint));
     return text;

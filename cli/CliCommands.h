@@ -3,6 +3,7 @@
 #pragma once
 
 #include "cli/CliCommon.h"
+#include "model/UArchive.h"
 
 namespace tervanix::cli {
 
@@ -14,5 +15,12 @@ int RunCheck(const TArgs& args);
 int RunDemo(const TArgs& args);
 int RunConvert(const TArgs& args);
 int RunWestgard(const TArgs& args);
+int RunArchives(const TArgs& args);
+int RunArchive(const TArgs& args);
+
+// An archive file read whole; EFailure when it is missing or damaged.
+TArchiveContent ReadArchiveFile(const std::string& path);
+int RunPrint(const TArgs& args);
+int RunImport(const TArgs& args);
 
 } // namespace tervanix::cli

@@ -1,8 +1,7 @@
-// The formats of the environment's locale (LC_ALL, LC_TIME, LC_NUMERIC, LANG), for the texts the
-// tool writes the way the program would on that machine.
+// The formats of the environment's locale, for the texts the tool writes the way the program
+// would on that machine: the same record, filled by the same function from Qt's locale data.
 #pragma once
 
-#include <string>
 #include <string_view>
 
 #include "model/UFormat.h"
@@ -16,7 +15,7 @@ struct TEnvironmentLocale {
 
 TEnvironmentLocale EnvironmentLocale();
 
-// A strftime pattern ("%d/%m/%Y") in the pattern letters of the formatting unit ("dd/MM/yyyy").
-std::string PatternFromStrftime(std::string_view format);
+// Whether a locale name ("en_GB.UTF-8", "de_DE.utf8@euro") names the UTF-8 character set.
+bool IsUtf8LocaleName(std::string_view name);
 
 } // namespace tervanix::cli

@@ -19,6 +19,7 @@ constexpr const char* UsageText =
     "Usage:\n"
     "  tervanix-cli dump FILE.qcf [--settings FILE.cfr]\n"
     "  tervanix-cli export FILE.qcf ANALYTE\n"
+    "  tervanix-cli import FILE.qcf ANALYTE TEXT.txt [--dry-run] [--settings FILE.cfr]\n"
     "  tervanix-cli check FILE            (.qcf, .cfr, .fif, .dat or .sav)\n"
     "  tervanix-cli demo [--seed N] DIR\n"
     "  tervanix-cli convert IN OUT.qcf\n"
@@ -26,8 +27,17 @@ constexpr const char* UsageText =
     "  tervanix-cli settings FILE.cfr\n"
     "  tervanix-cli westgard FILE.qcf ANALYTE --date-time T --values V1 [V2 [V3]]\n"
     "               [--reject L]... [--multirules on|off] [--settings FILE.cfr]\n"
+    "  tervanix-cli archives FILE.qcf ANALYTE\n"
+    "  tervanix-cli archive FILE.qca\n"
     "  tervanix-cli add --analyte NAME [--date-time T] [--level1 X] [--level2 Y] [--level3 Z]\n"
     "               [--operator OP] [--comment TEXT] [--parallelise]\n"
+    "  tervanix-cli print data FILE.qcf ANALYTE --from DATE --to DATE [--stats]\n"
+    "               [--settings FILE.cfr] --out OUT.pdf\n"
+    "  tervanix-cli print charts FILE.qcf ANALYTE --from DATE --to DATE [--levels 1,2,3]\n"
+    "               [--stats] [--bw] [--settings FILE.cfr] --out OUT.pdf\n"
+    "  tervanix-cli print limits FILE.qcf ANALYTE [--settings FILE.cfr] --out OUT.pdf\n"
+    "  tervanix-cli print daily FILE.qcf --day DATE [--settings FILE.cfr] --out OUT.pdf\n"
+    "    DATE is YYYY-MM-DD; the range may be given in either order.\n"
     "    T is a day number (days since 1899-12-30) or a local time like 2026-12-08T14:30[:00];\n"
     "    an empty value (\"\") means no value for that level.\n";
 
@@ -37,7 +47,8 @@ const std::map<std::string, TCommand>& Commands() {
     static const std::map<std::string, TCommand> commands = {
         {"dump", RunDump},       {"export", RunExport}, {"check", RunCheck},       {"demo", RunDemo},
         {"convert", RunConvert}, {"queue", RunQueue},   {"settings", RunSettings}, {"westgard", RunWestgard},
-        {"add", RunAdd},
+        {"add", RunAdd},         {"archives", RunArchives}, {"archive", RunArchive}, {"print", RunPrint},
+        {"import", RunImport},
     };
     return commands;
 }

@@ -9,7 +9,6 @@
 #include <QShowEvent>
 #include <QSpinBox>
 #include <algorithm>
-#include <filesystem>
 #include <map>
 #include <memory>
 
@@ -41,13 +40,6 @@ std::string NameKey(const QString& name) { return UpperAscii(ToAnsi(name)); }
 
 // A TAB inside a field would split the line.
 QString Field(const QString& text) { return QString(text).replace(QLatin1Char('\t'), QLatin1Char(' ')).trimmed(); }
-
-void DeleteArchiveFiles(const TAnalyte& analyte) {
-    for (std::int32_t number : analyte.Archives) {
-        std::error_code ec; // an archive already gone is no reason to keep the analyte
-        std::filesystem::remove(ArchiveFileName(number), ec);
-    }
-}
 
 } // namespace
 
@@ -386,7 +378,8 @@ void TWinDefAnalytes::ApplyWorkingCopy() {
         if (!gone) continue;
         const auto found = held.find(gone);
         if (found == held.end()) continue;
-        DeleteArchiveFiles(*gone);
+        // The analyte goes with its archives; a file that will not go is no reason to keep it.
+        DeleteArchives(*gone, std::vector<std::int32_t>(gone->Archives));
         held.erase(found);
     }
     // An analyte that is neither listed nor deleted is never dropped.

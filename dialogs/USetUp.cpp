@@ -10,7 +10,9 @@
 #include <QStandardPaths>
 #include <QStyle>
 #include <QUrl>
+#include <utility>
 
+#include "intake/UProgramPlaces.h"
 #include "main/UAccessible.h"
 #include "main/UMessages.h"
 #include "model/UFileStore.h"
@@ -20,6 +22,9 @@ namespace tervanix {
 namespace {
 
 const QString MenuFolder = QStringLiteral("Laboratory QC");
+// The same icon and menu categories as the installed program's entry.
+const QString IconName = QStringLiteral("tervanix");
+const QString Categories = QStringLiteral("Science;MedicalSoftware;Qt;");
 
 // The program path as one word of an Exec line: quoted when it holds a reserved character; a
 // percent sign is doubled and the backslashes of the quoting are escaped once more for the file.
@@ -44,7 +49,8 @@ QString ExecWord(const QString& path) {
 QString LauncherEntry(const QString& name, const QString& program) {
     return QStringLiteral("[Desktop Entry]\nType=Application\nVersion=1.0\nName=") + name +
            QStringLiteral("\nExec=") + ExecWord(program) + QStringLiteral("\nPath=") +
-           QFileInfo(program).absolutePath() + QStringLiteral("\nTerminal=false\n");
+           QFileInfo(program).absolutePath() + QStringLiteral("\nIcon=") + IconName + QStringLiteral("\nCategories=") +
+           Categories + QStringLiteral("\nTerminal=false\n");
 }
 
 QString DocumentEntry(const QString& name, const QString& document) {
@@ -62,16 +68,32 @@ bool WriteEntry(const QString& path, const QString& text) {
     return QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner | QFile::ExeUser);
 }
 
+// The icon of the entries, from the program's own resources, for a copy that was not installed.
+bool WriteIcons(const QString& iconsDir) {
+    for (const auto& [size, resource] : {std::pair{48, ":/icons/TERVANIX48"}, std::pair{128, ":/icons/TERVANIX"}}) {
+        QFile image(QString::fromLatin1(resource));
+        const QString dir = iconsDir + QStringLiteral("/%1x%1/apps").arg(size);
+        if (!image.open(QIODevice::ReadOnly) || !QDir().mkpath(dir)) return false;
+        try {
+            WriteFileAtomic(QFile::encodeName(dir + u'/' + IconName + QStringLiteral(".png")).toStdString(),
+                            image.readAll().toStdString(), "Unable to complete setup");
+        } catch (const EQCError&) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool CreateMenuEntries(const TShortcutPlaces& places) {
     const QString folder = places.ApplicationsDir + u'/' + MenuFolder;
-    const QString programDir = QFileInfo(places.ProgramFile).absolutePath();
+    const QString& documents = places.DocumentsDir;
     return QDir().mkpath(folder) &&
            WriteEntry(folder + QStringLiteral("/Programme Tervanix.desktop"),
                       LauncherEntry(QStringLiteral("Programme Tervanix"), places.ProgramFile)) &&
            WriteEntry(folder + QStringLiteral("/User manual.desktop"),
-                      DocumentEntry(QStringLiteral("User manual"), programDir + QStringLiteral("/UserManual.htm"))) &&
+                      DocumentEntry(QStringLiteral("User manual"), documents + QStringLiteral("/UserManual.htm"))) &&
            WriteEntry(folder + QStringLiteral("/Read me.desktop"),
-                      DocumentEntry(QStringLiteral("Read me"), programDir + QStringLiteral("/ReadMe.Txt")));
+                      DocumentEntry(QStringLiteral("Read me"), documents + QStringLiteral("/ReadMe.Txt")));
 }
 
 } // namespace
@@ -79,10 +101,12 @@ bool CreateMenuEntries(const TShortcutPlaces& places) {
 TShortcutPlaces DefaultShortcutPlaces() {
     return {QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
             QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation),
-            QCoreApplication::applicationFilePath()};
+            QCoreApplication::applicationFilePath(), DocumentsFolder(),
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/icons/hicolor")};
 }
 
 bool CreateShortcuts(const TShortcutPlaces& places, bool onDesktop, bool inMenu) {
+    if ((onDesktop || inMenu) && !WriteIcons(places.IconsDir)) return false;
     if (onDesktop &&
         !(QDir().mkpath(places.DesktopDir) &&
           WriteEntry(places.DesktopDir + QStringLiteral("/Tervanix.desktop"),
@@ -121,7 +145,7 @@ TWinSetUp::TWinSetUp(QWidget* parent)
     bitBtn1_->setGeometry(206, 136, 75, 25);
     bitBtn1_->setObjectName(QStringLiteral("BitBtn1"));
     // Its outcome box is modal: it opens once the click has been answered.
-    connect(btOK_, &QPushButton::clicked, this, [this] { OpenAfterAction(this, [this] { BtOKClick(); }); });
+    connect(btOK_, &QPushButton::clicked, this, AfterAction(this, [this] { BtOKClick(); }));
     connect(bitBtn1_, &QPushButton::clicked, this, &QDialog::reject);
 }
 

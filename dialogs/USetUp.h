@@ -1,5 +1,6 @@
 // Shortcuts to the program: a launcher on the desktop and a "Laboratory QC" folder in the user's
-// applications menu with the program, the user manual and the read-me file (freedesktop entries).
+// applications menu with the program, the user manual and the read-me file (freedesktop entries),
+// with the program's icon and menu categories of the installed entry.
 #pragma once
 
 #include <QDialog>
@@ -14,7 +15,9 @@ namespace tervanix {
 struct TShortcutPlaces {
     QString DesktopDir;      // the user's desktop folder
     QString ApplicationsDir; // the user's applications folder (the menu)
-    QString ProgramFile;     // the program's executable; the manual and read-me are beside it
+    QString ProgramFile;     // the program's executable
+    QString DocumentsDir;    // the folder of the user manual and the read-me
+    QString IconsDir;        // the user's icon theme folder (hicolor), where the program's icon goes
 };
 
 // The user's folders and this program.

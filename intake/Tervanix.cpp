@@ -1,9 +1,10 @@
 // Tervanix: builds the program's state in a fixed order, serves the automation clients, runs the
 // main window, and writes the data, the queue and the settings back at exit, in that order.
 #include <QApplication>
+#include <QFile>
 #include <QFont>
+#include <QIcon>
 #include <QFontDatabase>
-#include <QLocale>
 #include <QSocketNotifier>
 #include <QTextStream>
 #include <csignal>
@@ -12,7 +13,9 @@
 #include <unistd.h>
 
 #include "dialogs/USetUp.h"
+#include "intake/UDataFolderLock.h"
 #include "intake/ULogoCQ.h"
+#include "intake/UProgramPlaces.h"
 #include "intake/UQCServer.h"
 #include "intake/UQueueSaver.h"
 #include "intake/URegistration.h"
@@ -20,6 +23,7 @@
 #include "main/UMain.h"
 #include "main/UMessages.h"
 #include "main/UResources.h"
+#include "main/USystemLocale.h"
 #include "model/UDataLoadSave.h"
 #include "model/UFormat.h"
 #include "model/UGlobals.h"
@@ -28,23 +32,6 @@
 
 namespace tervanix {
 namespace {
-
-// Dates, times and numbers are shown as the system shows them.
-void TakeSystemLocale() {
-    const QLocale system = QLocale::system();
-    TLocaleFormats formats;
-    formats.ShortDateFormat = ToAnsi(system.dateFormat(QLocale::ShortFormat));
-    formats.LongTimeFormat = StripTimeZone(ToAnsi(system.timeFormat(QLocale::LongFormat)));
-    const QString point = system.decimalPoint();
-    if (point.size() == 1 && point.at(0).unicode() < 0x80) formats.DecimalSeparator = point.at(0).toLatin1();
-    for (int month = 1; month <= 12; ++month) {
-        formats.ShortMonthNames[static_cast<std::size_t>(month - 1)] = ToAnsi(system.monthName(month, QLocale::ShortFormat));
-        formats.LongMonthNames[static_cast<std::size_t>(month - 1)] = ToAnsi(system.monthName(month, QLocale::LongFormat));
-    }
-    if (!system.amText().isEmpty()) formats.AMString = ToAnsi(system.amText());
-    if (!system.pmText().isEmpty()) formats.PMString = ToAnsi(system.pmText());
-    SetLocale(formats);
-}
 
 // The window font the layouts are drawn for. The chart layout is measured with Liberation Sans.
 void SetWindowFont() {
@@ -77,7 +64,6 @@ void LoadData() {
 void StartUp(const TStartOptions& options) {
     TakeSystemLocale();
     RandomizeFromClock();
-    SetProgramDir(QCoreApplication::applicationDirPath().toStdString());
     Embedded = options.Embedded;
     LoadSettings();
     SetWindowFont();
@@ -163,13 +149,27 @@ void OfferShortcuts(TWinMain& window, std::unique_ptr<TWinLogoCQ>& splash) {
     setup.exec();
 }
 
-int RunWindows(QApplication& app, const TStartOptions& options) {
+// A program started by a client ends once its clients have gone and an idle period has passed;
+// started again by the operator, it becomes the operator's program.
+void ServeClients(QApplication& app, TQCServer& server, TWinMain& window, const TStartOptions& options) {
+    if (options.Mode == TStartMode::Client) {
+        server.EndWhenIdle();
+        QObject::connect(&server, &TQCServer::NoLongerNeeded, &app, &QApplication::quit);
+    }
+    QObject::connect(&server, &TQCServer::StartedAgainByUser, &window, [&app, &server, &window] {
+        server.KeepRunning();
+        window.BecomeUserProgram();
+        app.setQuitOnLastWindowClosed(true);
+    });
+}
+
+int RunWindows(QApplication& app, const TStartOptions& options, TDataFolderLock& folder) {
     TQueueSaver saver(BasePath + ".fif");
     TWinMain window;
     TQCServer server(window);
-    QObject::connect(&server, &TQCServer::QueueChanged, &saver, &TQueueSaver::QueueChanged);
+    server.SetStore([&saver] { return saver.SaveNow(); });
     QObject::connect(&window, &TWinMain::QueueEdited, &saver, &TQueueSaver::QueueChanged);
-    if (options.Mode == TStartMode::Client) server.QuitWithLastClient();
+    ServeClients(app, server, window, options);
     server.Publish();
     // No window closing during the start ends the program.
     app.setQuitOnLastWindowClosed(false);
@@ -181,24 +181,48 @@ int RunWindows(QApplication& app, const TStartOptions& options) {
     if (!terminationRequested) {
         window.AdoptSplash(std::move(splash)); // released when the window first shows
         if (!Embedded) window.show();
-        // A program started by a client ends with its last client, never by its hidden window.
+        // A program started by a client ends with its clients, never by its hidden window.
         app.setQuitOnLastWindowClosed(!Embedded);
         code = app.exec();
     }
-    // The exit sequence runs while the server still holds its name: a client arriving now waits
-    // for the next instance, which then reads the complete queue file. A write still pending is
-    // done first, so that none can come after the queue has been freed.
+    // No new call comes once the name is released; those already here are answered, then the
+    // files are written. Only then may the next instance, which waits for the folder, read them.
+    server.Withdraw();
     saver.Flush();
     ShutDown();
+    folder.Release();
     return code;
+}
+
+// The operator hears why the program does not start; a client's start only leaves a line.
+void ReportBusy(const TStartOptions& options, const TDataFolderLock& folder) {
+    if (options.Mode == TStartMode::Client) {
+        QString text = folder.BusyMessage();
+        text.replace(u'\r', u' ');
+        QTextStream(stderr) << "Tervanix: " << text << '\n';
+    } else {
+        ShowError(folder.BusyMessage());
+    }
 }
 
 int Run(QApplication& app) {
     const TStartOptions options = ParseStartOptions(app.arguments().mid(1));
     if (HandleRegistration(options, QCoreApplication::applicationFilePath())) return 0;
+    SetProgramDir(QFile::encodeName(DataFolder()).toStdString());
+    TDataFolderLock folder(QString::fromStdString(BasePath));
+    switch (folder.Claim(options.Mode == TStartMode::Client, QDBusConnection::sessionBus())) {
+    case TFolderClaim::Owned:
+        break;
+    case TFolderClaim::OtherShown:
+    case TFolderClaim::OtherServes:
+        return 0;
+    case TFolderClaim::Busy:
+        ReportBusy(options, folder);
+        return 1;
+    }
     QuitOnTermination(app);
     StartUp(options);
-    return RunWindows(app, options);
+    return RunWindows(app, options, folder);
 }
 
 } // namespace
@@ -207,5 +231,8 @@ int Run(QApplication& app) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tervanix"));
+    // The desktop matches the windows to the installed menu entry and its icon.
+    QApplication::setDesktopFileName(QStringLiteral("tervanix"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/TERVANIX")));
     return tervanix::Run(app);
 }

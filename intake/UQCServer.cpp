@@ -4,11 +4,13 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>
+#include <QTimer>
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 
 #include "main/UAnsi.h"
 #include "model/UFormat.h"
@@ -51,6 +53,14 @@ bool ReadLevel(const QString& text, TLevelResult& level) {
     level.Value = static_cast<float>(value);
     level.Status = qsInControl;
     return true;
+}
+
+// The same program file, however it was started (links, another path to it).
+bool SameProgramFile(qint64 pid) {
+    struct stat mine {}, theirs {};
+    const std::string path = "/proc/" + std::to_string(pid) + "/exe";
+    return ::stat("/proc/self/exe", &mine) == 0 && ::stat(path.c_str(), &theirs) == 0 &&
+           mine.st_dev == theirs.st_dev && mine.st_ino == theirs.st_ino;
 }
 
 } // namespace
@@ -105,8 +115,19 @@ void TClientTracker::Forget(const QString& uniqueName) {
 // ---- TQCServer
 
 TQCServer::TQCServer(IServerHost& host, const QDBusConnection& bus, QObject* parent)
-    : QObject(parent), host_(host), bus_(bus), tracker_(new TClientTracker(bus, this)) {
-    connect(tracker_, &TClientTracker::LastClientGone, this, &TQCServer::LastClientGone);
+    : QObject(parent),
+      host_(host),
+      bus_(bus),
+      tracker_(new TClientTracker(bus, this)),
+      idle_(new QTimer(this)),
+      answer_(new QTimer(this)) {
+    idle_->setSingleShot(true);
+    connect(idle_, &QTimer::timeout, this, &TQCServer::CheckIdle);
+    connect(tracker_, &TClientTracker::LastClientGone, this, &TQCServer::CheckIdle);
+    // Runs delivered together are answered after one write of the queue.
+    answer_->setSingleShot(true);
+    answer_->setInterval(0);
+    connect(answer_, &QTimer::timeout, this, &TQCServer::AnswerPending);
 }
 
 bool TQCServer::Publish() {
@@ -115,7 +136,6 @@ bool TQCServer::Publish() {
         std::fprintf(stderr, "Tervanix: no session bus, the automation server is not available\n");
         return false;
     }
-    // The object comes before the name, so that a client started waiting on the name finds it.
     if (!bus_.registerObject(QString::fromLatin1(QCServerPath), this, QDBusConnection::ExportAllSlots)) {
         std::fprintf(stderr, "Tervanix: cannot export the automation object\n");
         return false;
@@ -130,27 +150,67 @@ bool TQCServer::Publish() {
     return true;
 }
 
-void TQCServer::QuitWithLastClient() {
-    connect(this, &TQCServer::LastClientGone, QCoreApplication::instance(), &QCoreApplication::quit);
+void TQCServer::Withdraw() {
+    KeepRunning();
+    if (!published_) return;
+    published_ = false;
+    // The bus sends the answer to the release after every call it routed here before: once it
+    // is back, those calls wait among the posted events and are handled now.
+    bus_.unregisterService(QString::fromLatin1(QCServerService));
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    AnswerPending();
+    // A round trip, so that the answers have left the process before it goes on to end.
+    if (bus_.interface()) bus_.interface()->isServiceRegistered(QString::fromLatin1(QCServerService));
 }
 
-void TQCServer::TrackCaller() {
+void TQCServer::EndWhenIdle(int idleMs) {
+    endWhenIdle_ = true;
+    idle_->start(idleMs);
+}
+
+void TQCServer::KeepRunning() {
+    endWhenIdle_ = false;
+    idle_->stop();
+}
+
+void TQCServer::CallArrived() {
+    if (endWhenIdle_) idle_->start(); // the idle period starts again
     if (calledFromDBus()) tracker_->Track(message().service());
 }
 
+void TQCServer::CheckIdle() {
+    if (endWhenIdle_ && !idle_->isActive() && tracker_->Count() == 0) emit NoLongerNeeded();
+}
+
+bool TQCServer::CallerIsThisProgram() const {
+    if (!calledFromDBus() || !bus_.interface()) return false;
+    const QDBusReply<uint> pid = bus_.interface()->servicePid(message().service());
+    return pid.isValid() && SameProgramFile(pid.value());
+}
+
+void TQCServer::AnswerPending() {
+    answer_->stop();
+    if (pending_.isEmpty()) return;
+    // A failed write is said by the store; the runs stay queued and the exit writes them again.
+    if (store_) store_();
+    for (const QDBusMessage& answer : std::as_const(pending_)) bus_.send(answer);
+    pending_.clear();
+}
+
 void TQCServer::Show() {
-    TrackCaller();
+    CallArrived();
+    if (CallerIsThisProgram()) emit StartedAgainByUser();
     host_.ShowMain();
 }
 
 void TQCServer::Hide() {
-    TrackCaller();
+    CallArrived();
     host_.HideMain();
 }
 
 int TQCServer::Add(double DateTime, const QString& Analyte, const QString& Level1, const QString& Level2,
                    const QString& Level3, const QString& Operator, const QString& Comment, bool Parallelise) {
-    TrackCaller();
+    CallArrived();
     const TDeliveredRun delivered{DateTime, Analyte, Level1, Level2, Level3, Operator, Comment, Parallelise};
     TResu run;
     const TAddValue value = MakeQueueEntry(delivered, run);
@@ -158,6 +218,11 @@ int TQCServer::Add(double DateTime, const QString& Analyte, const QString& Level
     Queue.Push(std::move(run));
     host_.QueueChanged();
     emit QueueChanged();
+    if (calledFromDBus() && store_) {
+        setDelayedReply(true);
+        pending_.append(message().createReply(QVariant::fromValue(static_cast<int>(value))));
+        if (!answer_->isActive()) answer_->start();
+    }
     return value;
 }
 

@@ -4,14 +4,18 @@
 
 #include <QDBusConnection>
 #include <QDBusContext>
+#include <QDBusMessage>
+#include <QList>
 #include <QObject>
 #include <QSet>
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 #include "model/UTypes.h"
 
 class QDBusServiceWatcher;
+class QTimer;
 
 namespace tervanix {
 
@@ -79,15 +83,29 @@ public:
     explicit TQCServer(IServerHost& host, const QDBusConnection& bus = QDBusConnection::sessionBus(),
                        QObject* parent = nullptr);
 
-    // Exports the object and takes the service name. False (and a line on stderr) when there is no
-    // bus or another instance already serves: the program then runs on without the server.
+    // How long a program started by a client stays after its last call, so that a loop of one-shot
+    // clients (a script calling once per run) is served by one program instead of one each.
+    static constexpr int IdlePeriodMs = 10000;
+
+    // Exports the object, then takes the service name, so that no call reaches the name before
+    // the object is there. False (and a line on stderr) when there is no bus or another instance
+    // already serves: the program then runs on without the server.
     bool Publish();
     bool IsPublished() const { return published_; }
-    // For a program started by a client: the application's loop ends when its last client has
-    // gone. The name is kept until the process ends, after the exit sequence has saved the queue:
-    // a new instance started for the next client then reads the complete queue file, and a call
-    // that arrives meanwhile gets an error from the bus instead of being accepted and lost.
-    void QuitWithLastClient();
+    // The first step of the exit: releases the name, so that the bus routes no new call here (it
+    // starts the next instance, which waits for this one's data folder), then answers every call
+    // already delivered, its runs on disk first. The object stays until the server is destroyed.
+    void Withdraw();
+
+    // Accepted runs are answered once `store` has written the queue (one write for all the runs
+    // that came together), so that a run answered -1 survives the end of the process, whatever
+    // it is. Without a store a run is answered at once.
+    void SetStore(std::function<bool()> store) { store_ = std::move(store); }
+    // For a program started by a client: NoLongerNeeded comes when no client is connected and no
+    // call has come for `idleMs`.
+    void EndWhenIdle(int idleMs = IdlePeriodMs);
+    // The operator took the program over: it no longer ends with its clients.
+    void KeepRunning();
     int ClientCount() const { return tracker_->Count(); }
 
 public slots:
@@ -97,18 +115,29 @@ public slots:
             const QString& Level3, const QString& Operator, const QString& Comment, bool Parallelise);
 
 signals:
-    // Every client that called has left the bus. A program started by a client ends here.
-    void LastClientGone();
-    // A run was queued (for the queue file's saver).
+    // A program started by a client has nothing more to do (see EndWhenIdle).
+    void NoLongerNeeded();
+    // The program was started again by the operator, and asks this one to show itself: it is the
+    // operator's program now.
+    void StartedAgainByUser();
+    // A run was queued.
     void QueueChanged();
 
 private:
-    void TrackCaller();
+    void CallArrived();
+    void CheckIdle();
+    bool CallerIsThisProgram() const;
+    void AnswerPending();
 
     IServerHost& host_;
     QDBusConnection bus_;
     TClientTracker* tracker_;
+    QTimer* idle_;
+    QTimer* answer_;
+    std::function<bool()> store_;
+    QList<QDBusMessage> pending_; // answers of runs waiting for the queue's write
     bool published_ = false;
+    bool endWhenIdle_ = false;
 };
 
 } // namespace tervanix

@@ -27,6 +27,12 @@ void TQueueSaver::Flush() {
     Save();
 }
 
+bool TQueueSaver::SaveNow() {
+    timer_->stop();
+    Save();
+    return !failed_;
+}
+
 void TQueueSaver::Save() {
     try {
         Queue.Save(path_);

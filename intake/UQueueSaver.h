@@ -1,6 +1,6 @@
-// Keeps the queue file in step with the queue, so that a run accepted from a client survives a
-// crash or a power cut: the file is rewritten (atomically) shortly after any change, many changes
-// in a row making one write.
+// Keeps the queue file in step with the queue, so that the operator's changes survive a crash or a
+// power cut: the file is rewritten (atomically) shortly after any change, many changes in a row
+// making one write. Runs from clients are written before they are answered (SaveNow).
 #pragma once
 
 #include <QObject>
@@ -28,6 +28,8 @@ public slots:
     void QueueChanged();
     // Writes now if a write is pending (the exit sequence writes the queue itself).
     void Flush();
+    // Writes now, pending or not; false when the write failed.
+    bool SaveNow();
 
 private:
     void Save();

@@ -16,7 +16,8 @@ QString AccessibleCaption(const QString& caption) {
         }
         name += caption[i];
     }
-    while (!name.isEmpty() && name.back().isSpace()) name.chop(1);
+    while (!name.isEmpty() && name.back().isSpace())
+        name.chop(1);
     return name;
 }
 
@@ -26,6 +27,10 @@ void SetAccessibleCaption(QWidget* control, const QString& caption) {
 
 void OpenAfterAction(QObject* context, std::function<void()> open) {
     QTimer::singleShot(0, context, std::move(open));
+}
+
+std::function<void()> AfterAction(QObject* context, std::function<void()> command) {
+    return [context, command = std::move(command)] { OpenAfterAction(context, command); };
 }
 
 } // namespace tervanix

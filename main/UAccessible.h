@@ -20,5 +20,7 @@ void SetAccessibleCaption(QWidget* control, const QString& caption);
 // goes through here, so that an assistive client's action is answered at once instead of when the
 // box closes.
 void OpenAfterAction(QObject* context, std::function<void()> open);
+// The command as a handler that runs it after the action (for menu items and buttons).
+std::function<void()> AfterAction(QObject* context, std::function<void()> command);
 
 } // namespace tervanix

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFile>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,12 +27,17 @@
 #include <utility>
 #include <vector>
 
+#include "charts/UDailyQC.h"
+#include "charts/UShowLimits.h"
 #include "dialogs/UAbout.h"
 #include "dialogs/UAnimCopyFic.h"
+#include "dialogs/UArchives.h"
 #include "dialogs/UDefAnalytes.h"
 #include "dialogs/UDefSerum.h"
+#include "dialogs/UImport.h"
 #include "dialogs/UMotPass.h"
 #include "dialogs/UNewPsw.h"
+#include "dialogs/URisks.h"
 #include "dialogs/USerumByAnal.h"
 #include "dialogs/USetUp.h"
 #include "dialogs/UWinComment.h"
@@ -39,11 +45,13 @@
 #include "main/UAnsi.h"
 #include "main/UBackupUi.h"
 #include "main/UDriveMap.h"
+#include "main/UExchange.h"
 #include "main/UMessages.h"
 #include "main/UReaders.h"
 #include "main/UResources.h"
 #include "main/UValidCQ.h"
 #include "model/UAnalyte.h"
+#include "model/UCompatibilityMorvelle.h"
 #include "model/UBackup.h"
 #include "model/UClock.h"
 #include "model/UDataLoadSave.h"
@@ -79,19 +87,6 @@ QDate ToQDate(TDateTime dt) {
 QTime ToQTime(TDateTime dt) {
     const TTimeParts t = DecodeTime(dt);
     return QTime(t.Hour, t.Minute, t.Second);
-}
-
-// The status mark of a level in the comment pop-up; none for a level without value.
-QPixmap StatusBitmap(std::uint8_t status) {
-    switch (status) {
-    case qsInControl: return ResourceBitmap(QStringLiteral("PUCEVERTE"));
-    case qsHighAlert:
-    case qsLowAlert: return ResourceBitmap(QStringLiteral("PUCEJAUNE"));
-    case qsHighAction:
-    case qsLowAction: return ResourceBitmap(QStringLiteral("PUCEROUGE"));
-    case qsDiscarded: return ResourceBitmap(QStringLiteral("CROIXROUGE"));
-    default: return QPixmap();
-    }
 }
 
 } // namespace
@@ -156,7 +151,7 @@ QString ScreenCheckMessage(double dotsPerInch, int screenWidth) {
 
 // ---- Creation ----
 
-TWinMain::TWinMain(QWidget* parent) : QMainWindow(parent) {
+TWinMain::TWinMain(QWidget* parent) : QMainWindow(parent), exchangeFiles_(std::make_unique<TExchangeFiles>()) {
     setObjectName(QStringLiteral("WinMain"));
     setWindowTitle(QStringLiteral("Tervanix server"));
     auto* client = new QWidget(this);
@@ -274,7 +269,8 @@ void TWinMain::CreatePageControl(QWidget* client) {
     lockPage_ = new TLockPage(*this);
     fixPage_ = new TFixPage(*this);
     erasePage_ = new TErasePage(*this);
-    for (QWidget* page : {static_cast<QWidget*>(lockPage_), static_cast<QWidget*>(fixPage_), static_cast<QWidget*>(erasePage_)})
+    for (QWidget* page : {static_cast<QWidget*>(lockPage_), static_cast<QWidget*>(fixPage_),
+                          static_cast<QWidget*>(erasePage_)})
         pageControl_->addTab(page, page->objectName());
 }
 
@@ -330,7 +326,7 @@ void TWinMain::CreateEnterPage(QWidget* page) {
     btOKEnter_->setObjectName(QStringLiteral("BtOKEnter"));
     btOKEnter_->setGeometry(5, 230, 86, 25);
     btOKEnter_->setFocusPolicy(Qt::ClickFocus);
-    connect(btOKEnter_, &QPushButton::clicked, this, [this] { OpenAfterAction(this, [this] { SubmitRun(); }); });
+    connect(btOKEnter_, &QPushButton::clicked, this, AfterAction(this, [this] { SubmitRun(); }));
     btRAZ_ = new QPushButton(QStringLiteral("Cl&ear"), page);
     btRAZ_->setObjectName(QStringLiteral("BtRAZEntryFields"));
     btRAZ_->setGeometry(97, 230, 86, 25);
@@ -353,7 +349,7 @@ void TWinMain::CreateEnterPage(QWidget* page) {
     });
 
     connect(lbAnalytes_, &QListWidget::itemDoubleClicked, this,
-            [this] { OpenAfterAction(this, [this] { AnalytesClick(); }); });
+            AfterAction(this, [this] { AnalytesClick(); }));
 
     QWidget::setTabOrder(datePicker_, timePicker_);
     QWidget::setTabOrder(timePicker_, levelRows_[0].Edit);
@@ -397,22 +393,30 @@ void TWinMain::CreateBottomBar(QWidget* client) {
     panel1_ = new QWidget(client);
     panel1_->setObjectName(QStringLiteral("Panel1"));
     panel1_->setGeometry(0, 482, ClientWidth, ClientHeight - 482);
+    auto* btDaily = AddBarButton(bsDaily, QStringLiteral("D&aily QC"), "BtDaily", QStringLiteral("Daily QC results"));
+    connect(btDaily, &QToolButton::clicked, this, [this] { QTimer::singleShot(0, this, [this] { DailyClick(); }); });
+    auto* btLimits =
+        AddBarButton(bsLimits, QStringLiteral("&Control limits"), "BtLimits", QStringLiteral("Show control limits"));
+    connect(btLimits, &QToolButton::clicked, this, [this] { QTimer::singleShot(0, this, [this] { LimitsClick(); }); });
     btAffectation_ = AddBarButton(bsAffectation, QStringLiteral("Assign &lots"), "BtAffectation",
                                   QStringLiteral("Change QC material or lot number"));
     connect(btAffectation_, &QToolButton::clicked, this,
-            [this] { OpenAfterAction(this, [this] { AssignLotsClick(); }); });
+            AfterAction(this, [this] { AssignLotsClick(); }));
     btBackup_ = AddBarButton(bsBackup, QStringLiteral("Bac&kup"), "BtBackup", QStringLiteral("Backup on diskette"));
     shapeBackUp_ = new TIndicatorShape(TIndicatorShape::TForm::Rectangle, btBackup_);
     shapeBackUp_->setObjectName(QStringLiteral("ShapeBackUp"));
     shapeBackUp_->setGeometry(btBackup_->width() - 17, (btBackup_->height() - 8) / 2, 12, 8);
-    connect(btBackup_, &QToolButton::clicked, this, [this] { OpenAfterAction(this, [this] { BackupClick(); }); });
+    connect(btBackup_, &QToolButton::clicked, this, AfterAction(this, [this] { BackupClick(); }));
+    btArchives_ =
+        AddBarButton(bsArchives, QStringLiteral("Archi&ves"), "BtArchives", QStringLiteral("Show archived data"));
+    connect(btArchives_, &QToolButton::clicked, this, AfterAction(this, [this] { ArchivesClick(); }));
     btFifo_ = AddBarButton(bsFifo, QStringLiteral("&Queue : 0"), "BtFifo", QString());
     shapeFifo_ = new TIndicatorShape(TIndicatorShape::TForm::Circle, btFifo_);
     shapeFifo_->setObjectName(QStringLiteral("ShapeFifo"));
     shapeFifo_->setGeometry(btFifo_->width() - 15, (btFifo_->height() - 10) / 2, 10, 10);
-    connect(btFifo_, &QToolButton::clicked, this, [this] { OpenAfterAction(this, [this] { RecallQueuedRun(); }); });
+    connect(btFifo_, &QToolButton::clicked, this, AfterAction(this, [this] { RecallQueuedRun(); }));
     btExit_ = AddBarButton(bsExit, QStringLiteral("E&xit"), "BtExit", QString());
-    connect(btExit_, &QToolButton::clicked, this, [this] { OpenAfterAction(this, [this] { close(); }); });
+    connect(btExit_, &QToolButton::clicked, this, AfterAction(this, [this] { close(); }));
 }
 
 // The menus in their order on the bar; a menu without items stays off the bar.
@@ -443,34 +447,48 @@ QAction* TWinMain::AddMenuItem(QMenu& menu, const QString& caption, const char* 
 }
 
 void TWinMain::CreateFileMenu(QMenu& menu) {
-    disketteRestore_ = AddMenuItem(menu, QStringLiteral("Diskette restore"), "Disketterestore1", [this] { OpenAfterAction(this, [this] { RestoreClick(); }); });
+    AddMenuItem(menu, QStringLiteral("&Import"), "MnuImport", AfterAction(this, [this] { ImportClick(); }));
+    AddMenuItem(menu, QStringLiteral("&Export"), "MnuExport", AfterAction(this, [this] { ExportClick(); }));
+    disketteRestore_ = AddMenuItem(menu, QStringLiteral("Diskette restore"), "Disketterestore1",
+                                   AfterAction(this, [this] { RestoreClick(); }));
 }
 
 void TWinMain::CreateParametersMenu(QMenu& menu) {
     mnuAnalytes_ = AddMenuItem(menu, QStringLiteral("&Analytes"), "MnuAnalytes",
-                               [this] { OpenAfterAction(this, [this] { AnalytesClick(); }); });
+                               AfterAction(this, [this] { AnalytesClick(); }));
     mnuControlMaterials_ = AddMenuItem(menu, QStringLiteral("&Control materials"), "MnuControlMaterials",
-                                       [this] { OpenAfterAction(this, [this] { ControlMaterialsClick(); }); });
+                                       AfterAction(this, [this] { ControlMaterialsClick(); }));
 }
 
 void TWinMain::CreateConfigurationMenu(QMenu& menu) {
-    mnuPsw_ = AddMenuItem(menu, QStringLiteral("&Password"), "MnuPsw", [this] { OpenAfterAction(this, [this] { PasswordClick(); }); });
-    mnuShortCuts_ = AddMenuItem(menu, QStringLiteral("&Shortcuts"), "MnuShortCuts", [this] { OpenAfterAction(this, [this] { ShortCutsClick(); }); });
+    mnuPsw_ = AddMenuItem(menu, QStringLiteral("&Password"), "MnuPsw",
+                          AfterAction(this, [this] { PasswordClick(); }));
+    AddMenuItem(menu, QStringLiteral("Statistical &risks"), "MnuRisks", AfterAction(this, [this] { RisksClick(); }));
+    mnuShortCuts_ = AddMenuItem(menu, QStringLiteral("&Shortcuts"), "MnuShortCuts",
+                                AfterAction(this, [this] { ShortCutsClick(); }));
 }
 
 void TWinMain::CreateSpecialMenu(QMenu& menu) {
-    mnuLockLimits_ = AddMenuItem(menu, QStringLiteral("&Lock limits"), "MnuLockLimits", [this] { SpecialMenuClick(1); });
-    mnuFixLimits_ = AddMenuItem(menu, QStringLiteral("&Fix limits"), "MnuFixLimits", [this] { SpecialMenuClick(2); });
-    archiving1_ = AddMenuItem(menu, QStringLiteral("&Erase/archive levels"), "Archiving1", [this] { SpecialMenuClick(3); });
-    mnuClearFifo_ = AddMenuItem(menu, QStringLiteral("&Clear queue"), "MnuClearFifo", [this] { OpenAfterAction(this, [this] { ClearQueue(); }); });
+    mnuLockLimits_ = AddMenuItem(menu, QStringLiteral("&Lock limits"), "MnuLockLimits",
+                                 AfterAction(this, [this] { SpecialMenuClick(1); }));
+    mnuFixLimits_ = AddMenuItem(menu, QStringLiteral("&Fix limits"), "MnuFixLimits",
+                                AfterAction(this, [this] { SpecialMenuClick(2); }));
+    archiving1_ = AddMenuItem(menu, QStringLiteral("&Erase/archive levels"), "Archiving1",
+                              AfterAction(this, [this] { SpecialMenuClick(3); }));
+    mnuClearFifo_ = AddMenuItem(menu, QStringLiteral("&Clear queue"), "MnuClearFifo",
+                                AfterAction(this, [this] { ClearQueue(); }));
 }
 
-void TWinMain::CreateClipboardMenu(QMenu&) {}
+void TWinMain::CreateClipboardMenu(QMenu& menu) {
+    AddMenuItem(menu, QStringLiteral("&Copy"), "MnuCopy", AfterAction(this, [this] { CopyClick(); }));
+    AddMenuItem(menu, QStringLiteral("&Paste"), "MnuPaste", AfterAction(this, [this] { PasteClick(); }));
+}
 
 void TWinMain::CreateHelpMenu(QMenu& menu) {
-    mnuAbout_ = AddMenuItem(menu, QStringLiteral("&About"), "MnuAbout", [this] {
-        OpenAfterAction(this, [this] { About().ExecFromMenu(); });
-    });
+    AddMenuItem(menu, QStringLiteral("&User manual"), "MnuUserManual",
+                AfterAction(this, [] { OpenUserManual(); }));
+    mnuAbout_ = AddMenuItem(menu, QStringLiteral("&About"), "MnuAbout",
+                            AfterAction(this, [this] { About().ExecFromMenu(); }));
 }
 
 // ---- Reference data ----
@@ -520,6 +538,28 @@ void TWinMain::ShortCutsClick() {
     setUp.exec();
 }
 
+void TWinMain::DailyClick() {
+    if (!winDailyQC_) winDailyQC_ = new TWinDailyQC(this);
+    winDailyQC_->exec();
+}
+
+void TWinMain::LimitsClick() {
+    if (!current_) {
+        ShowError(QStringLiteral("No analyte."));
+        return;
+    }
+    if (!winShowLimits_) winShowLimits_ = new TWinShowLimits([this] { RepaintChart(); }, this);
+    winShowLimits_->Execute(*current_);
+}
+
+// Every click of the dialog is previewed on the current analyte; on OK the list is rebuilt.
+void TWinMain::RisksClick() {
+    if (!winRisks_) winRisks_ = new TWinRisks([this] { if (current_) current_->RecomputeAll(); RepaintChart(); }, this);
+    if (!ChangeRisks(*winRisks_)) return;
+    if (current_) current_->RecomputeAll();
+    RebuildAnalyteList();
+}
+
 TWinAbout& TWinMain::About() {
     if (!winAbout_) winAbout_ = new TWinAbout(this);
     return *winAbout_;
@@ -554,6 +594,16 @@ void TWinMain::ShowMain() {
     if (isMinimized()) setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     raise();
     activateWindow();
+}
+
+void TWinMain::BecomeUserProgram() {
+    if (!Embedded) return;
+    Embedded = false;
+    trayIconName_.clear();
+    if (!trayIcon_) return;
+    trayIcon_->hide();
+    trayIcon_->deleteLater();
+    trayIcon_ = nullptr;
 }
 
 void TWinMain::HideMain() {
@@ -602,6 +652,7 @@ void TWinMain::EveryShowing() {
     view_.EraseMarks = {};
     doubleClickFlag_ = false;
     ApplyBackupReminder();
+    exchangeFiles_->Reset();
     RefreshQueueIndicator();
 }
 
@@ -624,6 +675,7 @@ void TWinMain::closeEvent(QCloseEvent* event) {
 void TWinMain::RebuildAnalyteList() {
     pageControl_->setCurrentWidget(tabSheetEnter_);
     pageTag_ = 0;
+    view_.EraseMarks = {}; // they live only on the Erase/archive page
     ClearDateInterval();
     {
         const QSignalBlocker quiet(lbAnalytes_);
@@ -839,22 +891,23 @@ void TWinMain::RefreshLockStatistics() {
 
 // ---- Lock, fix and erase pages ----
 
-// The password prompt is modal: it opens once the menu item has answered.
 void TWinMain::SpecialMenuClick(int tag) {
-    OpenAfterAction(this, [this, tag] {
-        if (!current_)
-            ShowError(QStringLiteral("No analyte."));
-        else
-            SwitchPage(tag);
-    });
+    if (!current_)
+        ShowError(QStringLiteral("No analyte."));
+    else
+        SwitchPage(tag);
 }
 
 TSpecialPage* TWinMain::SpecialPage(int tag) const {
     switch (tag) {
-    case 1: return lockPage_;
-    case 2: return fixPage_;
-    case 3: return erasePage_;
-    default: return nullptr;
+    case 1:
+        return lockPage_;
+    case 2:
+        return fixPage_;
+    case 3:
+        return erasePage_;
+    default:
+        return nullptr;
     }
 }
 
@@ -1007,6 +1060,19 @@ void TWinMain::RestoreClick() {
     current_ = Analytes.FindByName(currentName);
     RebuildAnalyteList();
     ShowInformation(QStringLiteral("Restore OK"));
+}
+
+// ---- Archives, random generator, operators and backup options ----
+
+// Deleted archives leave the analyte's list at once on disk too, so that a later archive that
+// takes a freed number is never listed for this analyte.
+void TWinMain::ArchivesClick() {
+    if (!current_) {
+        ShowError(QStringLiteral("No analyte."));
+        return;
+    }
+    if (!winArchives_) winArchives_ = new TWinArchives(this);
+    if (winArchives_->Execute(*current_)) SaveData();
 }
 
 // ---- Entry of a run ----
@@ -1187,6 +1253,80 @@ void TWinMain::ClearQueue() {
         return;
     Queue.Clear();
     AfterQueueEdit();
+}
+
+} // namespace tervanix
+
+// ---- Exchange: Copy, Paste, Export, Import ----
+
+namespace tervanix {
+
+TWinImport& TWinMain::WinImport() {
+    if (!winImport_) winImport_ = new TWinImport(this);
+    return *winImport_;
+}
+
+void TWinMain::CopyClick() { CopySeries(current_); }
+
+void TWinMain::ExportClick() { ExportSeries(current_, *exchangeFiles_, this); }
+
+void TWinMain::PasteClick() {
+    if (Analytes.Count() == 0 || !current_) {
+        ShowError(QStringLiteral("No analyte. Cannot paste"));
+        return;
+    }
+    LeaveSpecialPage(); // pasted points would move those a page's snapshot refers to
+    try {
+        WinImport().FillFromClipboard(*current_);
+        if (WinImport().Execute(*current_)) AfterImport();
+    } catch (const EAbortSilently&) {
+    } catch (const std::exception&) {
+        ShowError(QStringLiteral("Bad clipboard format"));
+    }
+}
+
+void TWinMain::ImportClick() {
+    LeaveSpecialPage();
+    const QString file = exchangeFiles_->AskImportName(this);
+    if (file.isEmpty()) return;
+    if (IsLegacyFileName(file))
+        ImportLegacyFile(file);
+    else
+        ImportTextFile(file);
+}
+
+void TWinMain::ImportTextFile(const QString& file) {
+    if (Analytes.Count() == 0 || !current_) {
+        ShowError(QStringLiteral("No analyte to import data"));
+        return;
+    }
+    try {
+        WinImport().FillFromText(ReadImportFile(file), *current_);
+        if (WinImport().Execute(*current_)) AfterImport();
+    } catch (const EAbortSilently&) {
+    } catch (const std::exception&) {
+        ShowError(QStringLiteral("Bad file format"));
+    }
+}
+
+void TWinMain::ImportLegacyFile(const QString& file) {
+    const int before = Analytes.Count();
+    bool failed = false;
+    try {
+        ImportVersion2File(QFile::encodeName(file).toStdString());
+    } catch (const std::exception&) {
+        failed = true;
+    }
+    // Analytes read whole before a fault stay in the list: they are shown and kept on disk.
+    RebuildAnalyteList();
+    if (Analytes.Count() != before) SaveData();
+    if (failed) ShowError(QStringLiteral("Cannot read data"));
+}
+
+// What the operator confirmed is on disk at once.
+void TWinMain::AfterImport() {
+    AfterSeriesChanged();
+    SaveData();
 }
 
 } // namespace tervanix

@@ -34,11 +34,17 @@ namespace tervanix {
 
 class IDriveMap;
 class TAnalyte;
+class TExchangeFiles;
 class TWinAbout;
+class TWinImport;
+class TWinArchives;
 class TWinNewPsw;
 class TWinAnimCopyFic;
 class TWinComment;
 class TWinValidCQ;
+class TWinDailyQC;
+class TWinRisks;
+class TWinShowLimits;
 class TWinDefAnalytes;
 class TWinDefSerum;
 class TWinSerumByAnal;
@@ -107,6 +113,10 @@ public:
     void ShowMain() override;
     void HideMain() override;
     void QueueChanged() override { RefreshQueueIndicator(); }
+    // A program started by a client, started again by the operator: from now on it is the
+    // operator's program, closing (after the confirmation) ends it, and it leaves the
+    // notification area.
+    void BecomeUserProgram();
 
     // The splash shown at start, released when the window is first shown.
     void AdoptSplash(std::unique_ptr<QWidget> splash);
@@ -136,9 +146,22 @@ public:
     // Replaces the machine's volumes as backup drives (tests).
     void SetDriveMap(std::unique_ptr<IDriveMap> drives);
 
+    // Archives, random generator, operators and backup options.
+    void ArchivesClick();
+    TWinArchives* WinArchives() const { return winArchives_; }
+
     // Queue.
     void RecallQueuedRun();
     void ClearQueue();
+
+    // Exchange: Copy, Paste, Export, Import and the user manual (menu items run them once the
+    // menu has closed).
+    void CopyClick();
+    void PasteClick();
+    void ExportClick();
+    void ImportClick();
+    TWinImport& WinImport();
+    TExchangeFiles& ExchangeFiles() { return *exchangeFiles_; }
 
     // Mouse on the chart, in paint box coordinates.
     void ChartMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
@@ -205,6 +228,11 @@ public:
     QAction* MnuLockLimits() const { return mnuLockLimits_; }
     QAction* MnuFixLimits() const { return mnuFixLimits_; }
     QAction* Archiving1() const { return archiving1_; }
+    // Limits view, daily QC summary and statistical risks (modal; the buttons and the menu item
+    // open them once their action has returned).
+    void DailyClick();
+    void LimitsClick();
+    void RisksClick();
 
     // Reference data: analytes, control materials and their assignment to levels. After an OK the
     // list is rebuilt, the chart repainted and the data file written at once.
@@ -342,6 +370,19 @@ private:
     QAction* mnuLockLimits_ = nullptr;
     QAction* mnuFixLimits_ = nullptr;
     QAction* archiving1_ = nullptr;
+    // Limits view, daily QC summary and statistical risks.
+    TWinShowLimits* winShowLimits_ = nullptr;
+    TWinDailyQC* winDailyQC_ = nullptr;
+    TWinRisks* winRisks_ = nullptr;
+    // Exchange.
+    void ImportTextFile(const QString& file);
+    void ImportLegacyFile(const QString& file);
+    void AfterImport();
+    TWinImport* winImport_ = nullptr;
+    std::unique_ptr<TExchangeFiles> exchangeFiles_;
+    // Archives, random generator, operators and backup options.
+    QToolButton* btArchives_ = nullptr;
+    TWinArchives* winArchives_ = nullptr;
 
     // Reference data.
     void AfterReferenceDataOK();

@@ -3,6 +3,8 @@
 #include <QtGlobal>
 #include <initializer_list>
 
+#include "model/UTypes.h"
+
 // The resource file is compiled into a static library: it must be registered by name, outside
 // any namespace, before the first use.
 static void RegisterProgramResources() { Q_INIT_RESOURCE(resources); }
@@ -20,6 +22,18 @@ QString ResourcePath(const char* folder, const QString& name) {
 } // namespace
 
 QPixmap ResourceBitmap(const QString& name) { return QPixmap(ResourcePath("bitmaps", name)); }
+
+QPixmap StatusBitmap(std::uint8_t status) {
+    switch (status) {
+    case qsInControl: return ResourceBitmap(QStringLiteral("PUCEVERTE"));
+    case qsHighAlert:
+    case qsLowAlert: return ResourceBitmap(QStringLiteral("PUCEJAUNE"));
+    case qsHighAction:
+    case qsLowAction: return ResourceBitmap(QStringLiteral("PUCEROUGE"));
+    case qsDiscarded: return ResourceBitmap(QStringLiteral("CROIXROUGE"));
+    default: return QPixmap();
+    }
+}
 
 QIcon ResourceIcon(const QString& name) { return QIcon(ResourcePath("icons", name)); }
 

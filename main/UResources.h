@@ -6,12 +6,17 @@
 #include <QPixmap>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 
 namespace tervanix {
 
 // "PUCEROUGE", "PUCEVERTE", "PUCEJAUNE" (11 x 11 dots) and "CROIXROUGE" (12 x 12 cross) have a
 // transparent background; "COMMENT" (11 x 12) is opaque; "CLE" is the key of the password lock.
 QPixmap ResourceBitmap(const QString& name);
+
+// The mark of a level's status: green dot in control, yellow dot at an alert, red dot at an action,
+// red cross when discarded; a null pixmap for a level without value.
+QPixmap StatusBitmap(std::uint8_t status);
 
 // "TRAYICON1" (the server's notification icon) and "TRAYICON2" (its blinking state: runs wait in
 // the queue), 16 x 16.

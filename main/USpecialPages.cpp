@@ -25,7 +25,9 @@ namespace {
 constexpr int PageWidth = 185;
 constexpr int ButtonsTop = 412;
 
-QString PointDate(const TAnalyte& analyte, int index) { return FromAnsi(FormatDate(analyte.Point(index).DateTime)); }
+QString PointDate(const TAnalyte& analyte, int index) {
+    return FromAnsi(FormatDate(analyte.Point(index).DateTime));
+}
 
 } // namespace
 
@@ -81,16 +83,23 @@ void TSpecialPage::OKClick() {
     edited_ = false;
 }
 
-TAnalyte* TSpecialPage::Analyte() const { return window_.CurrentAnalyte(); }
+TAnalyte* TSpecialPage::Analyte() const {
+    return window_.CurrentAnalyte();
+}
 
 bool TSpecialPage::CaptionLevelBox(QGroupBox* box, int level, int levels) const {
     if (level >= levels) {
         box->hide();
         return false;
     }
-    box->setTitle(window_.LevelMaterial(level)->text());
-    box->setAccessibleName(box->title());
+    const QString material = MaterialName(level);
+    box->setTitle(QString(material).replace(QLatin1Char('&'), QStringLiteral("&&"))); // no mnemonic
+    box->setAccessibleName(material);
     return true;
+}
+
+QString TSpecialPage::MaterialName(int level) const {
+    return window_.LevelMaterial(level)->text();
 }
 
 QLabel* TSpecialPage::AddCaption(const QString& text, int top) {
@@ -101,8 +110,7 @@ QLabel* TSpecialPage::AddCaption(const QString& text, int top) {
 }
 
 void TSpecialPage::OnClick(QPushButton* button, std::function<void()> command) {
-    connect(button, &QPushButton::clicked, this,
-            [this, command = std::move(command)] { OpenAfterAction(this, command); });
+    connect(button, &QPushButton::clicked, this, AfterAction(this, std::move(command)));
 }
 
 // ---- Lock page ----
@@ -142,7 +150,8 @@ void TLockPage::CreateGrid() {
     grilleLock_ = new QTableWidget(MaxLevels, 4, this);
     grilleLock_->setObjectName(QStringLiteral("GrilleLock"));
     grilleLock_->setAccessibleName(QStringLiteral("Partial statistics for the interval"));
-    grilleLock_->setHorizontalHeaderLabels({QStringLiteral("#"), QStringLiteral("m"), QStringLiteral("CV"), QStringLiteral("N")});
+    grilleLock_->setHorizontalHeaderLabels(
+        {QStringLiteral("#"), QStringLiteral("m"), QStringLiteral("CV"), QStringLiteral("N")});
     grilleLock_->verticalHeader()->hide();
     grilleLock_->setSelectionMode(QAbstractItemView::NoSelection);
     grilleLock_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -150,7 +159,8 @@ void TLockPage::CreateGrid() {
     grilleLock_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grilleLock_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     const int widths[] = {30, 55, 40, 33};
-    for (int column = 0; column < 4; ++column) grilleLock_->setColumnWidth(column, widths[column]);
+    for (int column = 0; column < 4; ++column)
+        grilleLock_->setColumnWidth(column, widths[column]);
     grilleLock_->setFixedWidth(30 + 55 + 40 + 33 + 2 * grilleLock_->frameWidth());
     const int rowHeight = grilleLock_->fontMetrics().height() + 4;
     grilleLock_->verticalHeader()->setDefaultSectionSize(rowHeight);
@@ -158,7 +168,8 @@ void TLockPage::CreateGrid() {
     grilleLock_->horizontalHeader()->setFixedHeight(rowHeight);
     grilleLock_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grilleLock_->horizontalHeader()->setStretchLastSection(false);
-    for (int row = 0; row < MaxLevels; ++row) SetCell(row, 0, QStringLiteral("C%1").arg(row + 1));
+    for (int row = 0; row < MaxLevels; ++row)
+        SetCell(row, 0, QStringLiteral("C%1").arg(row + 1));
     grilleLock_->move(5, 72);
 }
 
@@ -166,7 +177,8 @@ void TLockPage::SetCell(int row, int column, const QString& text) {
     QTableWidgetItem* item = grilleLock_->item(row, column);
     if (!item) {
         item = new QTableWidgetItem();
-        item->setTextAlignment(column == 0 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignRight | Qt::AlignVCenter);
+        item->setTextAlignment(column == 0 ? Qt::AlignLeft | Qt::AlignVCenter
+                                           : Qt::AlignRight | Qt::AlignVCenter);
         grilleLock_->setItem(row, column, item);
     }
     item->setText(text);
@@ -195,10 +207,14 @@ void TLockPage::ShowLevelState(int level) {
     switch (a.LimitsMode[l]) {
     case lmLocked:
         box->SetState(QStringLiteral("Locked (") + PointDate(a, a.LockFirst[l]) + QStringLiteral(" to ") +
-                           PointDate(a, a.LockLast[l]) + QStringLiteral(")"));
+                      PointDate(a, a.LockLast[l]) + QStringLiteral(")"));
         break;
-    case lmFixed: box->SetState(QStringLiteral("Fixed limits")); break;
-    default: box->SetState(QStringLiteral("Mobile limits")); break;
+    case lmFixed:
+        box->SetState(QStringLiteral("Fixed limits"));
+        break;
+    default:
+        box->SetState(QStringLiteral("Mobile limits"));
+        break;
     }
 }
 
@@ -227,9 +243,10 @@ void TLockPage::LockClick(int level) {
     if (!a) return;
     const auto l = static_cast<std::size_t>(level);
     if (view.IntervalFrom < 0) {
-        ShowError(QStringLiteral("Define a date interval at the bottom of the charts\r - click on one end of the interval, "
-                                 "then Shift+click on the other end\r - or click on one end and glide to the other "
-                                 "end;\rThe selected date interval is spotted in light blue."));
+        ShowError(QStringLiteral(
+            "Define a date interval at the bottom of the charts\r - click on one end of the interval, "
+            "then Shift+click on the other end\r - or click on one end and glide to the other "
+            "end;\rThe selected date interval is spotted in light blue."));
         BtOK()->setFocus();
         return;
     }
@@ -248,12 +265,12 @@ void TLockPage::LockClick(int level) {
         a->LockLast[l] = last;
         a->Current[l] = current;
         a->RecomputeAll();
-        ShowError(QStringLiteral("Not enough QC points in the dates interval for ") + Box(level)->title());
+        ShowError(QStringLiteral("Not enough QC points in the dates interval for ") + MaterialName(level));
         BtOK()->setFocus();
         return;
     }
-    Box(level)->SetState(QStringLiteral("Locked from ") + PointDate(*a, a->LockFirst[l]) + QStringLiteral(" to ") +
-                              PointDate(*a, a->LockLast[l]));
+    Box(level)->SetState(QStringLiteral("Locked from ") + PointDate(*a, a->LockFirst[l]) +
+                         QStringLiteral(" to ") + PointDate(*a, a->LockLast[l]));
     Box(level)->BtUnLock->setEnabled(true);
     edited_ = true;
     window_.RepaintChart();
@@ -304,8 +321,10 @@ void TFixPage::Initialise() {
         box->BtUnfix->setEnabled(fixed);
         const TLevelStats& c = a->Current[l];
         box->EditTarget->setText(fixed ? FromAnsi(FormatFixed(c.Mean, 6, a->Decimals)) : QString());
-        box->EditWarning->setText(fixed ? FromAnsi(FormatFixed(c.AlertHalfWidth, 6, a->Decimals + 1)) : QString());
-        box->EditAction->setText(fixed ? FromAnsi(FormatFixed(c.ActionHalfWidth, 6, a->Decimals + 1)) : QString());
+        box->EditWarning->setText(fixed ? FromAnsi(FormatFixed(c.AlertHalfWidth, 6, a->Decimals + 1))
+                                        : QString());
+        box->EditAction->setText(fixed ? FromAnsi(FormatFixed(c.ActionHalfWidth, 6, a->Decimals + 1))
+                                       : QString());
     }
     BtOK()->setFocus();
 }
@@ -407,7 +426,8 @@ void TErasePage::OKClick() {
     if (!a) return;
     std::array<bool, MaxLevels> marks = window_.View().EraseMarks;
     int count = 0;
-    for (int level = 0; level < a->LevelCount && level < MaxLevels; ++level) count += marks[static_cast<std::size_t>(level)];
+    for (int level = 0; level < a->LevelCount && level < MaxLevels; ++level)
+        count += marks[static_cast<std::size_t>(level)];
     if (count == 0) {
         ShowError(QStringLiteral("Nothing to erase"));
         return;

@@ -5,8 +5,8 @@
 
 #include <QWidget>
 #include <array>
-#include <functional>
 #include <cstdint>
+#include <functional>
 
 #include "model/UTypes.h"
 
@@ -59,6 +59,7 @@ protected:
     // A level's group box is captioned with the level's material label of the Enter page; the
     // boxes of levels the analyte does not have are hidden (false).
     bool CaptionLevelBox(QGroupBox* box, int level, int levels) const;
+    QString MaterialName(int level) const;
     QLabel* AddCaption(const QString& text, int top);
     // The button's command runs once the click has returned (its boxes are modal).
     void OnClick(QPushButton* button, std::function<void()> command);

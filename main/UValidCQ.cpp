@@ -113,7 +113,8 @@ QString GaugeDescription(const QString& material, const TGaugeView& view) {
                 fired << QString::fromLatin1(LevelRuleNames[static_cast<std::size_t>(i)]) + QLatin1Char(' ') +
                              QString::fromLatin1(RuleStateName(state));
         }
-    return material + QStringLiteral(": ") + (fired.isEmpty() ? QStringLiteral("no rule fired") : fired.join(QStringLiteral(", ")));
+    return material + QStringLiteral(": ") +
+           (fired.isEmpty() ? QStringLiteral("no rule fired") : fired.join(QStringLiteral(", ")));
 }
 
 void TPBoxValidCQ::SetView(const TGaugeView& view) {
@@ -215,7 +216,8 @@ void TPBoxWGAcross::SetStates(const std::array<TRuleState, AcrossRuleCount>& sta
         if (states[static_cast<std::size_t>(rule)] != TRuleState::None)
             fired << QString::fromLatin1(AcrossRuleName(rule, participatingCount)) + QLatin1Char(' ') +
                          QString::fromLatin1(RuleStateName(states[static_cast<std::size_t>(rule)]));
-    setAccessibleDescription(fired.isEmpty() ? QStringLiteral("no rule fired") : fired.join(QStringLiteral(", ")));
+    setAccessibleDescription(fired.isEmpty() ? QStringLiteral("no rule fired")
+                                             : fired.join(QStringLiteral(", ")));
     update();
 }
 

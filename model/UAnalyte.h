@@ -92,6 +92,8 @@ public:
 private:
     TResu RandomRun(const TLevelTriple& means, const TLevelTriple& cvs, TDateTime dt) const;
     void SetMobileChartRange(int level);
+    void ComputeWholeSeriesStats(int levels);
+    void SetCurrentLimits(int level);
 
     TQCPoint* NewPoint(const TQCPoint& value);
     void FreePoint(TQCPoint* point);

@@ -16,7 +16,10 @@ namespace fs = std::filesystem;
 constexpr std::size_t NumberDigits = 6;
 constexpr std::string_view Prefix = "QC";
 constexpr std::string_view Extension = ".qca";
-constexpr std::uint64_t MaxArchiveBytes = std::uint64_t(1) << 28;
+// Far beyond any level's series (a run a day for five centuries), and a bound on what a damaged or
+// hostile file can make the reader hold.
+constexpr std::uint64_t MaxArchiveBytes = std::uint64_t(1) << 24;
+constexpr std::size_t MaxArchivePoints = 200000;
 
 bool IsDigits(std::string_view text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -63,11 +66,13 @@ void CheckArchivable(const TAnalyte& a, int level) {
 
 } // namespace
 
-std::string ArchiveFileName(std::int32_t number) {
+std::string ArchiveBaseName(std::int32_t number) {
     std::string digits = std::to_string(number);
     if (digits.size() < NumberDigits) digits.insert(0, NumberDigits - digits.size(), '0');
-    return ProgramDir + std::string(Prefix) + digits + std::string(Extension);
+    return std::string(Prefix) + digits + std::string(Extension);
 }
+
+std::string ArchiveFileName(std::int32_t number) { return ProgramDir + ArchiveBaseName(number); }
 
 std::int32_t NextArchiveNumber() {
     std::int64_t largest = 0;
@@ -103,19 +108,89 @@ void ArchiveLevel(TAnalyte& analyte, int level) {
     analyte.EraseLevel(level);
 }
 
-std::optional<std::vector<std::string>> ReadArchiveLines(std::int32_t number) {
-    const auto bytes = ReadWholeFile(ArchiveFileName(number), MaxArchiveBytes);
-    if (!bytes) return std::nullopt;
-    std::vector<std::string> lines;
-    std::string_view rest = *bytes;
-    while (!rest.empty()) {
-        const std::size_t end = rest.find('\n');
-        std::string_view line = rest.substr(0, end);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.emplace_back(line);
-        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
+namespace {
+
+// Takes the next line off the text, without its line end; a last line without an end counts too.
+std::string_view NextLine(std::string_view& text) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+    return line;
+}
+
+// Exactly `count` fields, the last one taking the rest of the line; nothing when there are fewer.
+std::optional<std::vector<std::string>> Fields(std::string_view line, std::size_t count) {
+    std::vector<std::string> fields;
+    while (fields.size() + 1 < count) {
+        const std::size_t tab = line.find('\t');
+        if (tab == std::string_view::npos) return std::nullopt;
+        fields.emplace_back(line.substr(0, tab));
+        line.remove_prefix(tab + 1);
     }
-    return lines;
+    fields.emplace_back(line);
+    return fields;
+}
+
+std::string JoinTabs(std::initializer_list<const std::string*> fields) {
+    std::string line;
+    bool first = true;
+    for (const std::string* f : fields) {
+        if (!first) line += '\t';
+        line += *f;
+        first = false;
+    }
+    return line;
+}
+
+} // namespace
+
+std::string TArchivePoint::Line() const { return JoinTabs({&Date, &Time, &Value, &Operator, &Comment}); }
+
+std::string TArchiveContent::SummaryLine() const {
+    return JoinTabs({&FirstDate, &LastDate, &Material, &Lot, &Mean, &CV, &N});
+}
+
+std::optional<TArchiveContent> ParseArchive(std::string_view text) {
+    TArchiveContent a;
+    a.Analyte = NextLine(text);
+    a.Unit = NextLine(text);
+    if (text.empty()) return std::nullopt;
+    const auto summary = Fields(NextLine(text), 7);
+    // Material names and lots hold no TAB: a summary with more fields is not one of ours.
+    if (!summary || (*summary)[6].find('\t') != std::string::npos) return std::nullopt;
+    std::string* targets[] = {&a.FirstDate, &a.LastDate, &a.Material, &a.Lot, &a.Mean, &a.CV, &a.N};
+    for (std::size_t i = 0; i < 7; ++i) *targets[i] = std::move((*summary)[i]);
+    while (!text.empty()) {
+        auto f = Fields(NextLine(text), 5);
+        if (!f || a.Points.size() >= MaxArchivePoints) return std::nullopt;
+        a.Points.push_back({std::move((*f)[0]), std::move((*f)[1]), std::move((*f)[2]), std::move((*f)[3]),
+                            std::move((*f)[4])});
+    }
+    return a;
+}
+
+std::optional<TArchiveContent> ReadArchive(const std::string& path) {
+    const auto bytes = ReadWholeFile(path, MaxArchiveBytes);
+    if (!bytes) return std::nullopt;
+    return ParseArchive(*bytes);
+}
+
+std::optional<TArchiveContent> ReadArchive(std::int32_t number) { return ReadArchive(ArchiveFileName(number)); }
+
+std::vector<std::string> DeleteArchives(TAnalyte& analyte, const std::vector<std::int32_t>& numbers) {
+    std::vector<std::string> failed;
+    for (const std::int32_t number : numbers) {
+        const std::string path = ArchiveFileName(number);
+        std::error_code ec;
+        fs::remove(path, ec);
+        if (ec && fs::exists(path)) {
+            failed.push_back(path);
+            continue;
+        }
+        std::erase(analyte.Archives, number);
+    }
+    return failed;
 }
 
 } // namespace tervanix

@@ -1,11 +1,46 @@
 #include "model/UCodec.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
 
 namespace tervanix {
+namespace {
+
+// Little-endian loads and stores, byte by byte: right on any CPU, a single move on x86-64.
+std::uint32_t LoadU32(const std::uint8_t* b) {
+    return static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
+           static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24;
+}
+
+std::uint64_t LoadU64(const std::uint8_t* b) { return LoadU32(b) | static_cast<std::uint64_t>(LoadU32(b + 4)) << 32; }
+
+void StoreU32(std::uint8_t* b, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+void StoreU64(std::uint8_t* b, std::uint64_t v) {
+    StoreU32(b, static_cast<std::uint32_t>(v));
+    StoreU32(b + 4, static_cast<std::uint32_t>(v >> 32));
+}
+
+const std::uint8_t* Unsigned(std::string_view bytes) { return reinterpret_cast<const std::uint8_t*>(bytes.data()); }
+
+// The fields of the records that a large data file holds a million of: points and their levels
+// are decoded from one checked span instead of field by field.
+TLevelResult LevelResultAt(const std::uint8_t* b) {
+    return {std::bit_cast<float>(LoadU32(b)), b[4], {b[5], b[6], b[7]}};
+}
+
+void StoreLevelResult(std::uint8_t* b, const TLevelResult& r) {
+    StoreU32(b, std::bit_cast<std::uint32_t>(r.Value));
+    b[4] = r.Status;
+    std::copy(r.Padding.begin(), r.Padding.end(), b + 5);
+}
+
+} // namespace
 
 std::array<std::uint8_t, 10> EncodeExtended(long double value) {
     std::array<std::uint8_t, 10> out{};
@@ -91,27 +126,15 @@ std::string_view ByteReader::Bytes(std::size_t n) {
 
 std::uint8_t ByteReader::U8() { return static_cast<std::uint8_t>(Bytes(1)[0]); }
 
-std::uint32_t ByteReader::U32() {
-    const auto b = Bytes(4);
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<std::uint8_t>(b[i]);
-    return v;
-}
+std::uint32_t ByteReader::U32() { return LoadU32(Unsigned(Bytes(4))); }
 
 std::int32_t ByteReader::I32() { return static_cast<std::int32_t>(U32()); }
 
 float ByteReader::F32() { return std::bit_cast<float>(U32()); }
 
-double ByteReader::F64() {
-    const auto b = Bytes(8);
-    std::uint64_t v = 0;
-    for (int i = 7; i >= 0; --i) v = (v << 8) | static_cast<std::uint8_t>(b[i]);
-    return std::bit_cast<double>(v);
-}
+double ByteReader::F64() { return std::bit_cast<double>(LoadU64(Unsigned(Bytes(8)))); }
 
-long double ByteReader::Extended() {
-    return DecodeExtended(reinterpret_cast<const std::uint8_t*>(Bytes(10).data()));
-}
+long double ByteReader::Extended() { return DecodeExtended(Unsigned(Bytes(10))); }
 
 std::string ByteReader::Short(std::size_t capacity) {
     const std::size_t len = U8();
@@ -133,34 +156,36 @@ std::int32_t ByteReader::Count(std::size_t recordSize) {
 }
 
 void WriteLevelResult(ByteWriter& w, const TLevelResult& r) {
-    w.F32(r.Value);
-    w.U8(r.Status);
-    w.Bytes(r.Padding);
+    std::array<std::uint8_t, LevelResultSize> b;
+    StoreLevelResult(b.data(), r);
+    w.Bytes(b);
 }
 
-TLevelResult ReadLevelResult(ByteReader& r) {
-    TLevelResult out;
-    out.Value = r.F32();
-    out.Status = r.U8();
-    out.Padding = r.Array<3>();
-    return out;
-}
+TLevelResult ReadLevelResult(ByteReader& r) { return LevelResultAt(Unsigned(r.Bytes(LevelResultSize))); }
 
+// Offsets: date-time 0, levels 8, 16, 24, comment id 32, operator 36 (length byte and 4 characters,
+// unused ones zero), padding 41.
 void WriteQCPoint(ByteWriter& w, const TQCPoint& p) {
-    w.F64(p.DateTime);
-    for (const auto& level : p.Levels) WriteLevelResult(w, level);
-    w.I32(p.CommentId);
-    w.Short(p.Operator);
-    w.Bytes(p.Padding);
+    std::array<std::uint8_t, QCPointSize> b{};
+    StoreU64(b.data(), std::bit_cast<std::uint64_t>(p.DateTime));
+    for (std::size_t i = 0; i < p.Levels.size(); ++i) StoreLevelResult(b.data() + 8 + i * LevelResultSize, p.Levels[i]);
+    StoreU32(b.data() + 32, static_cast<std::uint32_t>(p.CommentId));
+    const std::string_view op = p.Operator.view();
+    b[36] = static_cast<std::uint8_t>(op.size());
+    std::copy(op.begin(), op.end(), b.begin() + 37);
+    std::copy(p.Padding.begin(), p.Padding.end(), b.begin() + 41);
+    w.Bytes(b);
 }
 
 TQCPoint ReadQCPoint(ByteReader& r) {
+    const std::uint8_t* b = Unsigned(r.Bytes(QCPointSize));
     TQCPoint p;
-    p.DateTime = r.F64();
-    for (auto& level : p.Levels) level = ReadLevelResult(r);
-    p.CommentId = r.I32();
-    p.Operator = r.Short<4>();
-    p.Padding = r.Array<3>();
+    p.DateTime = std::bit_cast<double>(LoadU64(b));
+    for (std::size_t i = 0; i < p.Levels.size(); ++i) p.Levels[i] = LevelResultAt(b + 8 + i * LevelResultSize);
+    p.CommentId = static_cast<std::int32_t>(LoadU32(b + 32));
+    // A damaged length cannot reach past the field's four characters.
+    p.Operator = std::string_view(reinterpret_cast<const char*>(b + 37), std::min<std::size_t>(b[36], 4));
+    p.Padding = {b[41], b[42], b[43]};
     return p;
 }
 

@@ -74,7 +74,7 @@ void RoundDecimal(TDecimal& d, int keep) {
     if (d.Digits.empty() || keep >= static_cast<int>(d.Digits.size())) return;
     const bool up = keep >= 0 && d.Digits[static_cast<std::size_t>(keep)] >= '5';
     if (keep <= 0) {
-        d.Digits = up ? "1" : "";
+        d.Digits.assign(up ? 1 : 0, '1'); // not `= up ? "1" : ""`: see SignedText
         d.Exponent += up ? 1 : 0;
         return;
     }
@@ -114,6 +114,14 @@ std::string ScientificText(const TDecimal& d, char separator) {
         text.append(d.Digits, 1);
     }
     return text + "E" + std::to_string(d.Exponent);
+}
+
+// The sign and the digits, built by appending: GCC 12 at -O3 reports a false overlap (-Wrestrict)
+// when a literal is put in front of a temporary string or assigned from a choice of literals.
+std::string SignedText(bool negative, const std::string& digits) {
+    std::string text(negative ? 1 : 0, '-');
+    text += digits;
+    return text;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -355,11 +363,9 @@ std::string FormatFixed(long double value, int precision, int decimals) {
     TDecimal d = ExactDecimal(value);
     RoundDecimal(d, precision);
     const char separator = Locale().DecimalSeparator;
-    if (!d.Digits.empty() && d.Exponent + 1 > precision)
-        return (value < 0 ? "-" : "") + ScientificText(d, separator);
+    if (!d.Digits.empty() && d.Exponent + 1 > precision) return SignedText(value < 0, ScientificText(d, separator));
     RoundDecimal(d, d.Exponent + 1 + decimals);
-    const std::string sign = value < 0 && !d.Digits.empty() ? "-" : "";
-    return sign + FixedText(d, decimals, separator);
+    return SignedText(value < 0 && !d.Digits.empty(), FixedText(d, decimals, separator));
 }
 
 std::string FormatInt(long long value) { return std::to_string(value); }

@@ -36,6 +36,60 @@ void SetNoSpreadStats(TLevelStats& s) {
     s.ActionHalfWidth = std::fabs(0.8L * s.Mean);
 }
 
+// The running sums of one level over a range of points, in series order. Sum and squares are
+// extended accumulators; Min and Max are kept as the values are stored, in single precision, which
+// widens them exactly (1e10 is a single too). Used as locals, they stay in registers.
+struct TLevelSums {
+    std::int32_t N = 0;
+    std::int32_t Discarded = 0;
+    long double Sum = 0, Squares = 0;
+    float Min = 1e10f, Max = -1e10f;
+
+    void Add(const TLevelResult& r) {
+        if (r.Status == qsDiscarded) {
+            ++Discarded;
+        } else if (r.Status != qsNoValue) {
+            const long double v = r.Value;
+            ++N;
+            Sum += v;
+            Squares += v * v;
+            Min = std::min(Min, r.Value);
+            Max = std::max(Max, r.Value);
+        }
+    }
+
+    // Mean, SD, CV, degrees of freedom, chart range and half-widths; the CV is left as it was
+    // when it cannot be computed.
+    void Finish(TLevelStats& s) const {
+        s.N = N;
+        s.DiscardedCount = Discarded;
+        s.Min = Min;
+        s.Max = Max;
+        if (N == 0) {
+            SetEmptyStats(s);
+            return;
+        }
+        s.Mean = Sum / N;
+        if (static_cast<long double>(Max) - Min < Tiny) {
+            SetNoSpreadStats(s);
+            return;
+        }
+        s.ChartLow = Min;
+        s.ChartHigh = Max;
+        s.DegreesOfFreedom = N - 1;
+        // Rounding can leave a tiny negative variance for nearly equal values.
+        const long double sd = std::sqrt(std::max(0.0L, (Squares - Sum * Sum / N) / (N - 1)));
+        if (std::fabs(s.Mean) < Tiny) {
+            s.Status = qsNoValue;
+        } else {
+            s.CV = static_cast<float>(sd * 100 / std::fabs(s.Mean));
+            s.Status = 0;
+        }
+        s.AlertHalfWidth = StudentFactor(Settings.AlertRisk, N - 1) * sd;
+        s.ActionHalfWidth = StudentFactor(Settings.ActionRisk, N - 1) * sd;
+    }
+};
+
 void WidenToActionLimits(TLevelStats& s) {
     s.ChartHigh = std::max(s.ChartHigh, s.Mean + s.ActionHalfWidth);
     s.ChartLow = std::min(s.ChartLow, s.Mean - s.ActionHalfWidth);
@@ -44,48 +98,35 @@ void WidenToActionLimits(TLevelStats& s) {
 } // namespace
 
 void TAnalyte::ComputeStats(int level, int first, int last, TLevelStats& s) const {
-    s.N = 0;
-    s.DiscardedCount = 0;
-    s.Min = 1e10L;
-    s.Max = -1e10L;
-    long double sum = 0, squares = 0;
+    TLevelSums sums;
     first = std::max(first, 0);
     last = std::min(last, Count() - 1);
-    for (int i = first; i <= last; ++i) {
-        const TLevelResult& r = Point(i).Levels[level];
-        if (r.Status == qsDiscarded) {
-            ++s.DiscardedCount;
-        } else if (r.Status != qsNoValue) {
-            const long double v = r.Value;
-            ++s.N;
-            sum += v;
-            squares += v * v;
-            s.Min = std::min(s.Min, v);
-            s.Max = std::max(s.Max, v);
-        }
+    for (int i = first; i <= last; ++i) sums.Add(Point(i).Levels[level]);
+    sums.Finish(s);
+}
+
+// AllPoints of the first Levels levels in one walk over the series: a long history is read from
+// memory once, and the sums of each level keep their own order.
+namespace {
+// Three named sums rather than an array, so that the compiler keeps every one in registers.
+template <int Levels>
+void WholeSeriesStats(const std::vector<TQCPoint*>& points, std::array<TLevelStats, MaxLevels>& out) {
+    TLevelSums first, second, third;
+    for (const TQCPoint* p : points) {
+        first.Add(p->Levels[0]);
+        if constexpr (Levels > 1) second.Add(p->Levels[1]);
+        if constexpr (Levels > 2) third.Add(p->Levels[2]);
     }
-    if (s.N == 0) {
-        SetEmptyStats(s);
-        return;
-    }
-    s.Mean = sum / s.N;
-    if (s.Max - s.Min < Tiny) {
-        SetNoSpreadStats(s);
-        return;
-    }
-    s.ChartLow = s.Min;
-    s.ChartHigh = s.Max;
-    s.DegreesOfFreedom = s.N - 1;
-    // Rounding can leave a tiny negative variance for nearly equal values.
-    const long double sd = std::sqrt(std::max(0.0L, (squares - sum * sum / s.N) / (s.N - 1)));
-    if (std::fabs(s.Mean) < Tiny) {
-        s.Status = qsNoValue;
-    } else {
-        s.CV = static_cast<float>(sd * 100 / std::fabs(s.Mean));
-        s.Status = 0;
-    }
-    s.AlertHalfWidth = StudentFactor(Settings.AlertRisk, s.N - 1) * sd;
-    s.ActionHalfWidth = StudentFactor(Settings.ActionRisk, s.N - 1) * sd;
+    first.Finish(out[0]);
+    if constexpr (Levels > 1) second.Finish(out[1]);
+    if constexpr (Levels > 2) third.Finish(out[2]);
+}
+} // namespace
+
+void TAnalyte::ComputeWholeSeriesStats(int levels) {
+    if (levels == 1) WholeSeriesStats<1>(points_, AllPoints);
+    if (levels == 2) WholeSeriesStats<2>(points_, AllPoints);
+    if (levels == 3) WholeSeriesStats<3>(points_, AllPoints);
 }
 
 void TAnalyte::SetMobileChartRange(int level) {
@@ -94,6 +135,11 @@ void TAnalyte::SetMobileChartRange(int level) {
 
 void TAnalyte::RecomputeLevel(int level) {
     ComputeStats(level, 0, Count() - 1, AllPoints[level]);
+    SetCurrentLimits(level);
+}
+
+// Current from AllPoints (already computed) by the level's limits mode.
+void TAnalyte::SetCurrentLimits(int level) {
     switch (LimitsMode[level]) {
     case lmLocked: {
         ComputeStats(level, LockFirst[level], LockLast[level], Current[level]);
@@ -129,7 +175,9 @@ void TAnalyte::RecomputeLevel(int level) {
 }
 
 void TAnalyte::RecomputeAll() {
-    for (int level = 0; level < LevelCount && level < MaxLevels; ++level) RecomputeLevel(level);
+    const int levels = std::clamp(LevelCount, 0, MaxLevels);
+    ComputeWholeSeriesStats(levels);
+    for (int level = 0; level < levels; ++level) SetCurrentLimits(level);
     if (HasOption(aoCommonCV)) ApplyCommonCV();
 }
 

@@ -3,7 +3,8 @@
 
 The marks that lists and charts draw over coloured backgrounds (dots, cross, key) have a
 transparent background; the comment sign is opaque. Also drawn here: the two notification-area
-icons of the server (steady and blinking) and the two cursors of the lot drag. Run from the repository root:
+icons of the server (steady and blinking), the two cursors of the lot drag and the program's
+icon in the sizes a desktop's icon theme asks for. Run from the repository root:
     python3 tools/make_status_bitmaps.py main/resources
 """
 import math
@@ -170,6 +171,54 @@ def no_drop_lot_cursor():
     return img
 
 
+def seg_dist(px, py, x0, y0, x1, y1):
+    dx, dy = x1 - x0, y1 - y0
+    t = max(0.0, min(1.0, ((px - x0) * dx + (py - y0) * dy) / (dx * dx + dy * dy)))
+    return math.hypot(px - (x0 + t * dx), py - (y0 + t * dy))
+
+
+def program_icon(size):
+    """The program's icon at any size: a Levey-Jennings chart on a rounded white card, drawn in
+    unit coordinates and smoothed by supersampling."""
+    navy, green, grey, red = (0, 0, 128), (0, 150, 0), (150, 150, 150), (220, 0, 0)
+    points = [(0.16, 0.56), (0.30, 0.42), (0.44, 0.52), (0.58, 0.36), (0.72, 0.58), (0.86, 0.24)]
+
+    def colour_at(u, v):
+        corner = 0.14
+        cx, cy = min(max(u, corner), 1 - corner), min(max(v, corner), 1 - corner)
+        d = math.hypot(u - cx, v - cy)
+        if d > corner:
+            return None
+        if d > corner - 0.05:
+            return navy
+        for i, (x, y) in enumerate(points):
+            if math.hypot(u - x, v - y) <= 0.045:
+                return red if i == len(points) - 1 else navy
+        for (x0, y0), (x1, y1) in zip(points, points[1:]):
+            if seg_dist(u, v, x0, y0, x1, y1) <= 0.018:
+                return navy
+        if 0.1 < u < 0.9 and abs(v - 0.5) <= 0.012:
+            return green
+        if 0.1 < u < 0.9 and min(abs(v - 0.2), abs(v - 0.8)) <= 0.012 and int(u * 20) % 2 == 0:
+            return grey
+        return (255, 255, 255)
+
+    n = 4
+    img = canvas(size, size, CLEAR)
+    for y in range(size):
+        for x in range(size):
+            acc, hits = [0, 0, 0], 0
+            for sy in range(n):
+                for sx in range(n):
+                    c = colour_at((x + (sx + 0.5) / n) / size, (y + (sy + 0.5) / n) / size)
+                    if c is not None:
+                        hits += 1
+                        acc = [a + b for a, b in zip(acc, c)]
+            if hits:
+                img[y][x] = (acc[0] // hits, acc[1] // hits, acc[2] // hits, 255 * hits // (n * n))
+    return img
+
+
 def main():
     out = Path(sys.argv[1] if len(sys.argv) > 1 else "main/resources")
     out.mkdir(parents=True, exist_ok=True)
@@ -183,6 +232,8 @@ def main():
     write_png(out / "TRAYICON2.png", chart_icon(True), True)
     write_png(out / "CURSDRAGLOT.png", drag_lot_cursor(), True)
     write_png(out / "CURSNODROPLOT.png", no_drop_lot_cursor(), True)
+    for size in (48, 128):
+        write_png(out / f"TERVANIX{size}.png", program_icon(size), True)
 
 
 if __name__ == "__main__":

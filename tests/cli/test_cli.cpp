@@ -1,12 +1,17 @@
 // tervanix-cli as a laboratory's script sees it: the built tool run on files made by the core.
 #include <gtest/gtest.h>
 
+#include <QLocale>
+#include <QString>
 #include <cmath>
 #include <cstdlib>
 #include <sys/wait.h>
 
 #include "cli/CliJson.h"
 #include "cli/CliLocale.h"
+#include "model/UArchive.h"
+#include "main/USystemLocale.h"
+#include "model/UAnsiText.h"
 #include "model/UCodec.h"
 #include "model/UDataLoadSave.h"
 #include "model/USettingsFile.h"
@@ -39,8 +44,8 @@ class Cli : public FileTest {
 protected:
     TRun Run(const std::vector<std::string>& args, const std::string& env = "LC_ALL=C") {
         std::string command = env + " " + Quote(TERVANIX_CLI_PATH);
-        for (const std::string& a : args) command += " " + Quote(a);
-        command += " >" + Quote(Path("stdout")) + " 2>" + Quote(Path("stderr"));
+        for (const std::string& a : args) command.append(" ").append(Quote(a));
+        command.append(" >").append(Quote(Path("stdout"))).append(" 2>").append(Quote(Path("stderr")));
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(Path("stdout")), ReadFile(Path("stderr"))};
     }
@@ -177,7 +182,7 @@ TEST_F(Cli, ExportWritesTheSeriesTextInTheEnvironmentsLocale) {
     const std::string data = WriteRuleAnalyte();
     TRun r = Run({"export", data, "TEST"}, "LC_ALL=C");
     ASSERT_EQ(r.Code, 0) << r.Err;
-    EXPECT_EQ(r.Out.substr(0, r.Out.find("\r\n")), "01/01/26\t12:00:00\t98.0\t198.0\t\t");
+    EXPECT_EQ(r.Out.substr(0, r.Out.find("\r\n")), "1 Jan 2026\t12:00:00\t98.0\t198.0\t\t");
     EXPECT_EQ(Occurrences(r.Out, "\r\n"), 20u);
     EXPECT_NE(r.Out.find("\tTab\there \"q\" caf\xE9\r\n"), std::string::npos); // the stored 8-bit text
     r = Run({"export", data, "test"}, "LC_ALL=C.UTF-8");
@@ -186,6 +191,64 @@ TEST_F(Cli, ExportWritesTheSeriesTextInTheEnvironmentsLocale) {
     const TRun missing = Run({"export", data, "Urea"});
     EXPECT_EQ(missing.Code, 1);
     EXPECT_NE(missing.Err.find("No analyte named \"Urea\""), std::string::npos);
+}
+
+// The tool's export against the program's own text for the same locale, whether or not the C
+// library has that locale installed; dates and times follow LC_TIME, the separator LC_NUMERIC.
+TEST_F(Cli, ExportWritesWhatTheProgramWritesInTheSameLocale) {
+    const std::string data = WriteRuleAnalyte();
+    struct TCase {
+        std::string Environment, ProgramLocale, FirstLine;
+    };
+    const std::vector<TCase> cases = {
+        {"LANG=en_GB.UTF-8", "en_GB", "01/01/2026\t12:00:00\t98.0\t198.0\t\t"},
+        {"LANG=de_DE.UTF-8", "de_DE", "01.01.26\t12:00:00\t98,0\t198,0\t\t"},
+        {"LANG=C", "C", "1 Jan 2026\t12:00:00\t98.0\t198.0\t\t"},
+        {"LANG=en_GB.UTF-8 LC_TIME=de_DE.UTF-8", "", "01.01.26\t12:00:00\t98.0\t198.0\t\t"},
+        {"LANG=en_GB.UTF-8 LC_NUMERIC=de_DE.UTF-8", "", "01/01/2026\t12:00:00\t98,0\t198,0\t\t"},
+        {"LANG=de_DE.UTF-8 LC_TIME=de_DE.UTF-8 LC_ALL=en_US.UTF-8", "", "1/1/26\t12:00:00 PM\t98.0\t198.0\t\t"},
+    };
+    for (const TCase& c : cases) {
+        const TRun r = Run({"export", data, "Test"}, "env -u LC_ALL -u LC_CTYPE -u LC_TIME -u LC_NUMERIC " + c.Environment);
+        ASSERT_EQ(r.Code, 0) << c.Environment << ": " << r.Err;
+        EXPECT_EQ(r.Out.substr(0, r.Out.find("\r\n")), c.FirstLine) << c.Environment;
+        if (c.ProgramLocale.empty()) continue;
+        TListSerum materials;
+        TListAnalytes program;
+        DecodeDataFile(ReadFile(data), materials, program);
+        SetLocale(LocaleFormatsOf(QLocale(QString::fromStdString(c.ProgramLocale))));
+        const std::string text = program[0].CopyToText();
+        SetLocale(TLocaleFormats());
+        const bool utf8 = c.Environment.find("UTF-8") != std::string::npos;
+        EXPECT_EQ(r.Out, utf8 ? AnsiToUtf8(text) : text) << c.Environment;
+    }
+TEST_F(Cli, ImportReadsTheExportedTextAndAddsAsTheDialogDoes) {
+    const std::string data = WriteRuleAnalyte();
+    const std::string before = ReadFile(data);
+    WriteFile(Path("runs.txt"), "\xEF\xBB\xBF" "Date\tTime\tQC1\n02/01/26\t08:00:00\t150\t\t7\n02/02/26\t\t\t201");
+    TRun r = Run({"import", data, "test", Path("runs.txt"), "--dry-run"});
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    EXPECT_EQ(r.Out, "{\"runs\":[{\"date_time\":46054.333333333336,\"values\":[150,null,7]},"
+                     "{\"date_time\":46055.5,\"values\":[null,201,null]}]}\n");
+    EXPECT_EQ(ReadFile(data), before);
+
+    WriteFile(Path("none.txt"), "02/03/26\t10:00\t\t\t5\r\n"); // only a level the analyte does not use
+    for (const auto& [args, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"import", data, "Urea", Path("runs.txt")}, "No analyte"},
+             {{"import", data, "Test", Path("none.txt")}, "Nothing to import"},
+             {{"import", data, "Test", data}, "Bad file format"}}) {
+        r = Run(args);
+        EXPECT_EQ(r.Code, 1);
+        EXPECT_NE(r.Err.find(message), std::string::npos) << r.Err;
+        EXPECT_EQ(ReadFile(data), before);
+    }
+
+    r = Run({"import", data, "Test", Path("runs.txt")});
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    EXPECT_EQ(r.Out, "{\"analyte\":\"Test\",\"added\":2,\"points\":22}\n");
+    const TRun exported = Run({"export", data, "Test"});
+    EXPECT_NE(exported.Out.find("02/01/26\t08:00:00\t150.0\t\t\t\r\n02/02/26\t12:00:00\t\t201.0\t\t\r\n"), std::string::npos);
+    EXPECT_NE(Run({"dump", data}).Out.find("\"status\":2"), std::string::npos); // 150 classified beyond action
 }
 
 TEST_F(Cli, ConvertWritesTheCurrentFormatAndNeverOverwritesItsInput) {
@@ -274,12 +337,50 @@ TEST_F(Cli, WestgardJudgesARunAsTheDialogDoes) {
               std::string::npos);
 }
 
+TEST_F(Cli, ArchivesOfAnAnalyteAndOneArchiveAsJson) {
+    // Two archives written by the program's own archiving, listed in the analyte's order.
+    auto a = std::make_unique<TAnalyte>("Test", "\xB5g/L", 1, 2, false);
+    a->AddPoint(MakeRun(46000, {98.0f, 198.0f}, "caf\xE9", "JD"));
+    a->AddPoint(MakeRun(46001, {102.0f, 202.0f}));
+    a->RecomputeAll();
+    ArchiveLevel(*a, 1);
+    ArchiveLevel(*a, 0);
+    a->Archives = {2, 1, 7};
+    TListAnalytes analytes;
+    analytes.Add(std::move(a));
+    WriteFile(Path("Tervanix.qcf"), EncodeDataFile(TListSerum(), analytes));
+
+    const TRun list = Run({"archives", Path("Tervanix.qcf"), "test"});
+    ASSERT_EQ(list.Code, 0) << list.Err;
+    EXPECT_EQ(list.Out, "[{\"number\":2,\"file\":\"" + Path("QC000002.qca") + "\"},{\"number\":1,\"file\":\"" +
+                            Path("QC000001.qca") + "\"},{\"number\":7,\"file\":\"" + Path("QC000007.qca") + "\"}]\n");
+
+    const TRun one = Run({"archive", Path("QC000001.qca")});
+    ASSERT_EQ(one.Code, 0) << one.Err;
+    EXPECT_EQ(one.Out, "{\"analyte\":\"Test\",\"unit\":\"\xC2\xB5g/L\",\"first_date\":\"09/12/2025\",\"last_date\":"
+                       "\"10/12/2025\",\"material\":\"Unknown\",\"lot\":\"\",\"mean\":\"200.00\",\"cv\":\"1.4\",\"n\":\"2\","
+                       "\"points\":[{\"date\":\"09/12/2025\",\"time\":\"12:00:00\",\"value\":\"198.0\",\"operator\":\"JD\","
+                       "\"comment\":\"caf\xC3\xA9\"},{\"date\":\"10/12/2025\",\"time\":\"12:00:00\",\"value\":\"202.0\","
+                       "\"operator\":\"\",\"comment\":\"\"}]}\n");
+
+    WriteFile(Path("QC000003.qca"), "Test\r\nmg/L\r\nno summary here\r\n");
+    const std::vector<std::pair<std::string, std::string>> refused = {{"QC000003.qca", "Damaged archive file"},
+                                                                      {"QC000007.qca", "Cannot read archive"}};
+    for (const auto& [name, message] : refused) {
+        const TRun r = Run({"archive", Path(name)});
+        EXPECT_EQ(r.Code, 1) << name;
+        EXPECT_NE(r.Err.find(message), std::string::npos) << r.Err;
+        EXPECT_EQ(r.Out, "");
+    }
+}
+
 TEST_F(Cli, UnusableCommandLinesGetTheUsageText) {
     const std::string data = WriteRuleAnalyte();
     ExpectUsageError({}, "Missing command");
     ExpectUsageError({"frobnicate"}, "Unknown command");
     ExpectUsageError({"dump"}, "Missing argument");
     ExpectUsageError({"dump", data, "--colour"}, "Unknown option");
+    ExpectUsageError({"import", data, "Test"}, "Missing argument");
     ExpectUsageError({"demo", "--seed", "-1", Path("x")}, "seed");
     ExpectUsageError({"westgard", data, "Test", "--values", "1"}, "--date-time is required");
     ExpectUsageError({"westgard", data, "Test", "--date-time", "2026-02-30T10:00", "--values", "1"}, "--date-time");
@@ -297,14 +398,9 @@ TEST_F(Cli, OutputThatCannotBeWrittenIsAFailure) {
     EXPECT_EQ(WEXITSTATUS(status), 1);
 }
 
-TEST(CliLocale, StrftimePatternsBecomeFormatPatterns) {
-    using cli::PatternFromStrftime;
-    EXPECT_EQ(PatternFromStrftime("%m/%d/%y"), "MM/dd/yy");
-    EXPECT_EQ(PatternFromStrftime("%d.%m.%Y"), "dd.MM.yyyy");
-    EXPECT_EQ(PatternFromStrftime("%H:%M:%S %Z"), "HH:mm:ss t");
-    EXPECT_EQ(PatternFromStrftime("%e de %B de %Y"), "d 'de' MMMM 'de' yyyy");
-    EXPECT_EQ(PatternFromStrftime("%r"), "hh:mm:ss AP");
-    EXPECT_EQ(PatternFromStrftime("%Ey %-d it's 100%%"), "yy d 'it''s' 100%");
+TEST(CliLocale, Utf8IsReadFromTheLocaleName) {
+    for (const char* name : {"en_GB.UTF-8", "de_DE.utf8", "C.UTF-8", "sr_RS.UTF-8@latin"}) EXPECT_TRUE(cli::IsUtf8LocaleName(name)) << name;
+    for (const char* name : {"C", "POSIX", "de_DE.ISO-8859-1", "de_DE@euro", ""}) EXPECT_FALSE(cli::IsUtf8LocaleName(name)) << name;
 }
 
 TEST(CliJson, NumbersRoundTripAndNonFiniteValuesAreNull) {

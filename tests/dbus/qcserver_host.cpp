@@ -1,6 +1,7 @@
-// A stand-in for the program around the automation server: it loads the queue, serves on the
-// session bus, saves the queue after changes and at exit, and writes what reaches its window side
-// ("Show", "Hide", "Queue N") to the events file. Environment: TERVANIX_HOST_QUEUE (queue file),
+// A stand-in for the program around the automation server, with the program's life cycle: it
+// claims the data folder of its queue file, loads the queue, serves on the session bus, stores
+// each accepted run before answering, ends like the program and writes what happens ("Start",
+// "Serving", "Show", "Hide", "Owned by user", "Shown other", "Exit N"...) to the events file. Environment: TERVANIX_HOST_QUEUE (queue file),
 // TERVANIX_HOST_EVENTS (events file, optional). With --dump FILE it lists a queue file instead.
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -9,6 +10,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "intake/UDataFolderLock.h"
 #include "intake/UQCServer.h"
 #include "intake/UQueueSaver.h"
 #include "intake/URegistration.h"
@@ -31,6 +33,7 @@ public:
     void ShowMain() override { Write("Show"); }
     void HideMain() override { Write("Hide"); }
     void QueueChanged() override { ++changes_; }
+    void OwnedByUser() { Write("Owned by user"); }
     int Changes() const { return changes_; }
 
 private:
@@ -72,6 +75,22 @@ int main(int argc, char** argv) {
     }
     TEventLog events(qEnvironmentVariable("TERVANIX_HOST_EVENTS").toStdString());
     events.Write(options.Embedded ? "Start embedded" : "Start");
+    QString base = QString::fromStdString(queuePath);
+    base.chop(4); // without ".fif"
+    TDataFolderLock folder(base);
+    switch (folder.Claim(options.Mode == TStartMode::Client, QDBusConnection::sessionBus())) {
+    case TFolderClaim::Owned:
+        break;
+    case TFolderClaim::OtherShown:
+        events.Write("Shown other");
+        return 0;
+    case TFolderClaim::OtherServes:
+        events.Write("Served by other");
+        return 0;
+    case TFolderClaim::Busy:
+        events.Write("Busy");
+        return 1;
+    }
     Queue.Load(queuePath);
 
     // The end of the session ends the program through its normal exit.
@@ -82,16 +101,26 @@ int main(int argc, char** argv) {
 
     TQCServer server(events);
     TQueueSaver saver(queuePath);
-    QObject::connect(&server, &TQCServer::QueueChanged, &saver, &TQueueSaver::QueueChanged);
-    if (options.Mode == TStartMode::Client) server.QuitWithLastClient();
+    server.SetStore([&saver] { return saver.SaveNow(); });
+    if (options.Mode == TStartMode::Client) {
+        server.EndWhenIdle();
+        QObject::connect(&server, &TQCServer::NoLongerNeeded, &app, &QCoreApplication::quit);
+    }
+    QObject::connect(&server, &TQCServer::StartedAgainByUser, &app, [&] {
+        server.KeepRunning();
+        events.OwnedByUser();
+    });
     events.Write(server.Publish() ? "Serving" : "Not serving");
 
     const int code = app.exec();
+    events.Write("Ending");
+    server.Withdraw();
     try {
         Queue.Save(queuePath);
     } catch (const EQCError& error) {
         events.Write(error.what());
     }
+    folder.Release();
     events.Write("Exit " + std::to_string(events.Changes()));
     return code;
 }

@@ -1,8 +1,10 @@
 #!/bin/bash
 # Automation server tests on a private session bus, with gdbus as a foreign client.
-# usage: run_bus_tests.sh CASE HOST BURST [CLI]   (CASE: values, showhide, burst, sigkill, activation, cli)
-#        run_bus_tests.sh CASE HOST BURST PROGRAM (CASE: program_values, program_activation: the real
-#        Tervanix program, offscreen, in a folder of its own; HOST only lists its queue file)
+# usage: run_bus_tests.sh CASE HOST BURST [CLI]   (CASE: values, showhide, burst, sigkill, activation,
+#        second_start, exit_race, cli)
+#        run_bus_tests.sh CASE HOST BURST PROGRAM (CASE: program_values, program_activation,
+#        program_takeover: the real Tervanix program, offscreen, in a folder of its own; HOST only
+#        lists its queue file)
 # The script re-runs itself inside dbus-run-session, so every case has a bus of its own.
 set -u
 CASE=$1 HOST=$2 BURST=$3 CLI=${4:-}
@@ -51,9 +53,10 @@ stop_host() {
     kill -TERM "$HOST_PID"
     wait "$HOST_PID"
 }
+# A program started by a client stays for its idle period (10 s) after the last call.
 wait_for_name_gone() {
     local i
-    for ((i = 0; i < 100; i++)); do
+    for ((i = 0; i < 300; i++)); do
         gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
             --method org.freedesktop.DBus.NameHasOwner Tervanix.QCserver | grep -q false && return 0
         sleep 0.1
@@ -61,6 +64,24 @@ wait_for_name_gone() {
     fail "the server did not end"
 }
 queue() { "$HOST" --dump "$TERVANIX_HOST_QUEUE"; }
+owner_pid() {
+    gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+        --method org.freedesktop.DBus.GetConnectionUnixProcessID Tervanix.QCserver 2>/dev/null |
+        sed -E 's/^\(uint32 ([0-9]+),\)$/\1/'
+}
+# Ends the program that serves, as the end of the session does.
+stop_owner() {
+    local pid
+    pid=$(owner_pid)
+    [ -n "$pid" ] && kill -TERM "$pid"
+    wait_for_name_gone
+}
+register() {
+    "$1" /REGSERVER
+    # The bus notices new files on its own, a moment later; the tests do not wait for that.
+    gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+        --method org.freedesktop.DBus.ReloadConfig >/dev/null
+}
 
 case_values() {
     start_host
@@ -73,8 +94,9 @@ case_values() {
     check_eq "long name" -1 "$(add 46000.5 ABCDEFGHIJKLMNOPQRST 1 '' '' OP '' false)"
     check_eq "decimal comma" -1 "$(add 46001.25 ' CA ' '4,5' '' ' 7.25 ' ' OPERATOR ' 'a comment longer than twenty' true)"
     check_eq "user-started program outlives its clients" 0 "$(sleep 0.5; kill -0 "$HOST_PID"; echo $?)"
-    # A second instance cannot take the name and runs on without the server.
-    TERVANIX_HOST_EVENTS=$W/events2 "$HOST" & local second=$!
+    # A second instance, on data of its own, cannot take the name and runs on without the server.
+    mkdir -p "$W/other"
+    TERVANIX_HOST_EVENTS=$W/events2 TERVANIX_HOST_QUEUE=$W/other/Tervanix.fif "$HOST" & local second=$!
     wait_for "$W/events2" "Not serving" 10 || fail "second instance did not report running without the server"
     check_eq "second instance still running" 0 "$(kill -0 $second; echo $?)"
     kill -TERM $second; wait $second
@@ -104,54 +126,107 @@ case_burst() {
 case_sigkill() {
     start_host
     "$BURST" 10000 K || fail "burst not fully accepted"
-    sleep 2
+    # Every run answered is on disk already.
     kill -KILL "$HOST_PID"; wait "$HOST_PID" 2>/dev/null
     check_eq "no accepted run lost by a crash" "$(expected_burst 10000 K | md5sum)" "$(queue | cut -f1 | md5sum)"
 }
 
+# A loop of one-shot clients, as scripts and many analyser drivers call: one program serves them
+# all, every call is accepted and kept.
 case_activation() {
     local service=$XDG_DATA_HOME/dbus-1/services/Tervanix.QCserver.service
-    "$HOST" /REGSERVER
+    register "$HOST"
     check_eq "registration writes the activation file" "$(printf '[D-BUS Service]\nName=Tervanix.QCserver\nExec=%s -Embedding' "$HOST")" "$(cat "$service")"
     check_eq "registration does not start the program" "" "$(cat "$TERVANIX_HOST_EVENTS" 2>/dev/null)"
-    # The bus notices new files on its own, a moment later; the test does not wait for that.
-    gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-        --method org.freedesktop.DBus.ReloadConfig >/dev/null
     check_eq "a call starts the program" -1 "$(add 46002 GLU 5,5 '' '' OP '' false)"
     check_eq "started embedded" "Start embedded" "$(head -1 "$TERVANIX_HOST_EVENTS")"
-    wait_for "$TERVANIX_HOST_EVENTS" "^Exit" 10 || fail "activated program did not end after its client left"
-    check_eq "the run is in the queue file" "GLU 5.5/0" "$(queue | cut -f1,4 | xargs)"
-    # Clients one after the other, each ending the instance it used: every accepted run is kept,
-    # however the calls fall between an ending instance and the next one.
-    local accepted=1 i value
-    for ((i = 1; i <= 20; i++)); do
-        value=$(add 46003 "R$i" 1 '' '' OP '' false)
-        [ "$value" == "-1" ] && accepted=$((accepted + 1))
+    check_eq "the run is on disk when it is answered" "GLU 5.5/0" "$(queue | cut -f1,4 | xargs)"
+    local accepted=0 i
+    for ((i = 1; i <= 200; i++)); do
+        [ "$(add 46003 "R$i" 1 '' '' OP '' false)" == "-1" ] && accepted=$((accepted + 1))
     done
+    check_eq "200 one-shot calls accepted" 200 "$accepted"
+    check_eq "one program served them" 1 "$(grep -c '^Start' "$TERVANIX_HOST_EVENTS")"
     wait_for_name_gone
-    check_eq "runs accepted across instances are all in the queue file" "$accepted" "$(queue | wc -l)"
-    echo "accepted $accepted of 21 calls"
-    check_eq "most calls accepted" yes "$([ $accepted -ge 15 ] && echo yes || echo no)"
+    check_eq "the program ended after its idle period" "Exit 201" "$(tail -1 "$TERVANIX_HOST_EVENTS")"
+    check_eq "all runs in the queue file" 201 "$(queue | wc -l)"
     "$HOST" -unregserver
     check_eq "unregistration removes the activation file" no "$([ -e "$service" ] && echo yes || echo no)"
 }
 
+# The operator starts the program while it runs on the same data: the running one shows itself,
+# the second ends. A program started by a client becomes the operator's and stays.
+case_second_start() {
+    start_host
+    TERVANIX_HOST_EVENTS=$W/events2 timeout 10 "$HOST"
+    check_eq "second start ends at once" 0 $?
+    check_eq "second start showed the first" "Start Shown other" "$(xargs < "$W/events2")"
+    check_eq "the first shows itself" Show "$(grep -E '^(Show|Hide)$' "$TERVANIX_HOST_EVENTS" | xargs)"
+    check_eq "the first one still runs" 0 "$(kill -0 "$HOST_PID"; echo $?)"
+    stop_host
+    rm -f "$TERVANIX_HOST_EVENTS" "$W/events2"
+    register "$HOST"
+    check_eq "a call starts the program" -1 "$(add 46002 GLU 1 '' '' OP '' false)"
+    local pid
+    pid=$(owner_pid)
+    TERVANIX_HOST_EVENTS=$W/events2 timeout 10 "$HOST"
+    check_eq "the operator's start ends at once" "Start Shown other" "$(xargs < "$W/events2")"
+    check_eq "the program started by the client is the operator's" 1 "$(grep -c '^Owned by user$' "$TERVANIX_HOST_EVENTS")"
+    sleep 12
+    check_eq "it stays after its clients and the idle period" "$pid" "$(owner_pid)"
+    stop_owner
+    check_eq "the run is kept" "GLU 1/0" "$(queue | cut -f1,4 | xargs)"
+}
+
+# Instances ended (and killed during their exit) while one-shot clients keep calling: the next
+# instance is started at once by the bus and waits for the folder. No call gets an error from an
+# ending program, and every run answered -1 is in the queue file.
+client_loop() { # prefix count
+    local i
+    for ((i = 1; i <= $2; i++)); do
+        echo "$1$i $(add 46004 "$1$i" 1 '' '' OP '' false)"
+    done > "$W/client_$1"
+}
+case_exit_race() {
+    register "$HOST"
+    check_eq "a call starts the program" -1 "$(add 46002 FIRST 1 '' '' OP '' false)"
+    client_loop A 150 & local a=$!
+    client_loop B 150 & local b=$!
+    local round pid
+    for round in term term kill term kill; do
+        sleep 0.7
+        pid=$(owner_pid)
+        [ -z "$pid" ] && continue
+        kill -TERM "$pid"
+        # Killed in the middle of its exit sequence.
+        [ "$round" == kill ] && sleep 0.01 && kill -KILL "$pid"
+    done
+    wait $a $b
+    stop_owner
+    local answers accepted
+    answers=$(cat "$W/client_A" "$W/client_B")
+    echo "$(grep -c ' -1$' <<< "$answers") of 300 calls accepted, $(grep -c '^Start' "$TERVANIX_HOST_EVENTS") program starts," \
+        "$(($(grep -c '^Ending' "$TERVANIX_HOST_EVENTS") - $(grep -c '^Exit' "$TERVANIX_HOST_EVENTS"))) killed during their exit"
+    check_eq "no call answered by a missing object" 0 "$(grep -c UnknownObject <<< "$answers")"
+    accepted=$(grep ' -1$' <<< "$answers" | cut -d' ' -f1 | sort)
+    check_eq "every accepted run is in the queue file" "" "$(comm -23 <(echo "$accepted") <(queue | cut -f1 | sort))"
+    # Only a call under way in a killed program may fail (at most one per client and kill).
+    check_eq "every other call accepted" yes "$([ "$(wc -l <<< "$accepted")" -ge 296 ] && echo yes || echo no)"
+}
+
 case_cli() {
-    "$HOST" /REGSERVER
-    gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-        --method org.freedesktop.DBus.ReloadConfig >/dev/null
+    register "$HOST"
     local out
     out=$("$CLI" add --analyte GLU --date-time 2026-12-08T14:30 --level1 4,5 --level3 6 --operator AB --comment first)
     check_eq "cli add starts the program and queues the run" "-1 0" "$out $?"
-    wait_for_name_gone # a call racing an ending instance is the activation case's matter
     out=$("$CLI" add --analyte CA --level2 7 --parallelise)
     check_eq "cli add, level by level" "-1 0" "$out $?"
-    wait_for_name_gone
     out=$("$CLI" add --analyte '  ' --level1 1)
     check_eq "cli add prints a refusal and fails" "1 1" "$out $?"
     "$CLI" add --level1 1 2>/dev/null
     check_eq "cli add without an analyte is a usage error" 2 $?
-    wait_for_name_gone
+    check_eq "one program served them" 1 "$(grep -c '^Start' "$TERVANIX_HOST_EVENTS")"
+    stop_owner
     check_eq "first run in the queue file" $'GLU\t46364.604167\t1\t4.5/0\t0/6\t6/0\tAB\tfirst' "$(queue | head -1)"
     check_eq "second run in the queue file" "CA 0 0/6 7/0 0/6" "$(queue | tail -1 | cut -f1,3-6 | xargs)"
 }
@@ -197,12 +272,19 @@ case_program_values() {
     check_eq "long name" -1 "$(add 46000.5 ABCDEFGHIJKLMNOPQRST 1 '' '' OP '' false)"
     check_eq "decimal comma" -1 "$(add 46001.25 ' CA ' '4,5' '' ' 7.25 ' ' OPERATOR ' 'a comment longer than twenty' true)"
     call Show; call Hide
+    # Started again on the same data: the running program shows itself, the second one ends at
+    # once and writes nothing.
+    local settings_before
+    settings_before=$(stat -c %Y.%s "$PROGRAM_DIR/Tervanix.cfr")
+    timeout 20 "$PROGRAM"
+    check_eq "second start ends at once" 0 $?
+    check_eq "second start left the settings alone" "$settings_before" "$(stat -c %Y.%s "$PROGRAM_DIR/Tervanix.cfr")"
+    check_eq "one program runs" "$HOST_PID" "$(owner_pid)"
     local expected
     expected="$(printf '%s\n' \
         $'ABCDEFGHIJKLMNO\t46000.500000\t1\t1/0\t0/6\t0/6\tOP\t' \
         $'CA\t46001.250000\t0\t4.5/0\t0/6\t7.25/0\tOPER\ta comment longer tha')"
-    sleep 1.5
-    check_eq "accepted runs are on disk before the exit" "$expected" "$(program_queue | tail -2)"
+    check_eq "accepted runs are on disk when answered" "$expected" "$(program_queue | tail -2)"
     check_eq "user-started program outlives its clients" 0 "$(kill -0 "$HOST_PID"; echo $?)"
     kill -TERM "$HOST_PID"; wait "$HOST_PID"
     check_eq "program ended normally" 0 $?
@@ -213,17 +295,40 @@ case_program_values() {
 case_program_activation() {
     install_program
     local service=$XDG_DATA_HOME/dbus-1/services/Tervanix.QCserver.service
-    "$PROGRAM" /REGSERVER
+    register "$PROGRAM"
     check_eq "registration writes the activation file" "$(printf '[D-BUS Service]\nName=Tervanix.QCserver\nExec=%s -Embedding' "$PROGRAM")" "$(cat "$service")"
     check_eq "registration does not start the program" no "$([ -e "$PROGRAM_DIR/Tervanix.cfr" ] && echo yes || echo no)"
-    gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-        --method org.freedesktop.DBus.ReloadConfig >/dev/null
     check_eq "a call starts the program" -1 "$(add 46002 GLU 5,5 '' '' OP '' false)"
+    check_eq "the run is on disk when it is answered" "GLU 5.5/0" "$(program_queue | tail -1 | cut -f1,4 | xargs)"
+    # A loop of one-shot clients is served by the program it started.
+    local accepted=0 i pids=""
+    for ((i = 1; i <= 100; i++)); do
+        [ "$(add 46003 "R$i" 1 '' '' OP '' false)" == "-1" ] && accepted=$((accepted + 1))
+        pids="$pids $(owner_pid)"
+    done
+    check_eq "100 one-shot calls accepted" 100 "$accepted"
+    check_eq "one program served them" 1 "$(echo $pids | tr ' ' '\n' | sort -u | wc -l)"
     wait_for_name_gone
-    check_eq "the program ended after its client and kept the run" "GLU 5.5/0" "$(program_queue | tail -1 | cut -f1,4 | xargs)"
+    check_eq "the program ended after its idle period and kept every run" "GLU R100" "$(program_queue | tail -101 | sed -n '1p;$p' | cut -f1 | xargs)"
     check_eq "embedded start wrote its settings at exit" yes "$([ -e "$PROGRAM_DIR/Tervanix.cfr" ] && echo yes || echo no)"
     "$PROGRAM" -unregserver
     check_eq "unregistration removes the activation file" no "$([ -e "$service" ] && echo yes || echo no)"
+}
+
+# Started by a client, then by the operator: one program, the operator's from then on.
+case_program_takeover() {
+    install_program
+    register "$PROGRAM"
+    check_eq "a call starts the program" -1 "$(add 46002 GLU 1 '' '' OP '' false)"
+    local pid
+    pid=$(owner_pid)
+    timeout 20 "$PROGRAM"
+    check_eq "the operator's start ends at once" 0 $?
+    sleep 12
+    check_eq "the program stays after its clients and the idle period" "$pid" "$(owner_pid)"
+    kill -TERM "$pid"
+    wait_for_name_gone
+    check_eq "the run is kept" "GLU 1/0" "$(program_queue | tail -1 | cut -f1,4 | xargs)"
 }
 
 "case_$CASE"

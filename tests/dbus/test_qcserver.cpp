@@ -2,11 +2,15 @@
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <chrono>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <thread>
 
+#include "intake/UDataFolderLock.h"
 #include "intake/UQCServer.h"
 #include "intake/UQueueSaver.h"
 #include "intake/URegistration.h"
@@ -142,6 +146,52 @@ TEST(QCServer, WithoutABusTheProgramRunsOnUnpublished) {
     TQCServer server(host, QDBusConnection(QStringLiteral("no bus")));
     EXPECT_FALSE(server.Publish());
     EXPECT_FALSE(server.IsPublished());
+}
+
+TEST(QCServer, AProgramStartedByAClientEndsOnlyAfterAnIdlePeriod) {
+    TRecordingHost host;
+    TQCServer server(host, QDBusConnection(QStringLiteral("no bus")));
+    QSignalSpy ended(&server, &TQCServer::NoLongerNeeded);
+    server.EndWhenIdle(300);
+    QTest::qWait(200);
+    server.Show(); // a call starts the period again
+    QTest::qWait(200);
+    EXPECT_EQ(ended.count(), 0);
+    EXPECT_TRUE(ended.wait(2000));
+    // Taken over by the operator: it stays.
+    server.EndWhenIdle(50);
+    server.KeepRunning();
+    EXPECT_FALSE(ended.wait(300));
+}
+
+// A lock file left by a program that no longer runs, written as QLockFile writes it.
+void WriteStaleLock(const QString& path) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("2147483000\nTervanix\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+}
+
+TEST(DataFolderLock, OneProgramPerFolderUntilItsExitSaveIsDone) {
+    QTemporaryDir dir;
+    const QString base = dir.path() + QStringLiteral("/Tervanix");
+    const QDBusConnection noBus(QStringLiteral("no bus"));
+    WriteStaleLock(base + QStringLiteral(".lck"));
+    TDataFolderLock first(base);
+    EXPECT_EQ(first.Claim(false, noBus, 0), TFolderClaim::Owned); // a holder that died leaves no lock
+    TDataFolderLock second(base);
+    // Neither served nor released in time: said, with the holder and the folder.
+    EXPECT_EQ(second.Claim(true, noBus, 200), TFolderClaim::Busy);
+    EXPECT_EQ(second.BusyMessage(), QStringLiteral("Another Tervanix (process %1) is using the data in\r%2\rTry again "
+                                                   "when it has ended.")
+                                        .arg(QCoreApplication::applicationPid())
+                                        .arg(QDir::toNativeSeparators(dir.path())));
+    // Released by its exit while the next one waits.
+    std::thread exit([&first] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        first.Release();
+    });
+    EXPECT_EQ(second.Claim(false, noBus, 5000), TFolderClaim::Owned);
+    exit.join();
 }
 
 TEST(StartOptions, SwitchesInAnyCaseWithDashOrSlash) {

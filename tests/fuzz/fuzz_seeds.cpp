@@ -1,10 +1,11 @@
 // Writes small seed files for each fuzz target, from the program's own writers where it has one:
-//   fuzz_seeds DIR  ->  DIR/datafile, DIR/settings, DIR/queue, DIR/version2
+//   fuzz_seeds DIR  ->  DIR/datafile, DIR/settings, DIR/queue, DIR/version2, DIR/archive
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
 
+#include "model/UArchive.h"
 #include "model/UCodec.h"
 #include "model/UDataLoadSave.h"
 #include "model/UGlobals.h"
@@ -133,5 +134,6 @@ int main(int argc, char** argv) {
     Write(dir / "queue" / "levels", partial.Encode());
 
     Write(dir / "version2" / "two", Version2File());
+    Write(dir / "archive" / "glucose", ArchiveText(*Analytes.FindByName("Glucose"), 0, Materials));
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <QAbstractSpinBox>
 #include <QAccessible>
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -18,14 +19,20 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+#include "charts/UDailyQC.h"
+#include "charts/UPrnData.h"
+#include "charts/UShowLimits.h"
 #include "dialogs/UAbout.h"
 #include "dialogs/UAnimCopyFic.h"
+#include "dialogs/UArchives.h"
 #include "dialogs/UDefAnalytes.h"
 #include "dialogs/UDefSerum.h"
 #include "dialogs/UMotPass.h"
 #include "dialogs/UNewPsw.h"
+#include "dialogs/URisks.h"
 #include "dialogs/USerumByAnal.h"
 #include "dialogs/USetUp.h"
+#include "dialogs/UShowArchive.h"
 #include "dialogs/UWinComment.h"
 #include "main/UAccessible.h"
 #include "main/UMain.h"
@@ -37,7 +44,8 @@ namespace tervanix {
 namespace {
 
 TEST(AccessibleCaption, DropsMnemonicsAndTrailingBlanks) {
-    EXPECT_EQ(AccessibleCaption(QStringLiteral("&Westgard multirules ")), QStringLiteral("Westgard multirules"));
+    EXPECT_EQ(AccessibleCaption(QStringLiteral("&Westgard multirules ")),
+              QStringLiteral("Westgard multirules"));
     EXPECT_EQ(AccessibleCaption(QStringLiteral("Anal&ytes")), QStringLiteral("Analytes"));
     EXPECT_EQ(AccessibleCaption(QStringLiteral("R&&D  ")), QStringLiteral("R&D"));
     EXPECT_EQ(AccessibleCaption(QStringLiteral(" Queue : 3")), QStringLiteral(" Queue : 3"));
@@ -50,11 +58,13 @@ bool IsControl(const QWidget* w) {
            qobject_cast<const QTextEdit*>(w) || w->objectName().startsWith(QStringLiteral("PBox"));
 }
 
-// The pieces Qt builds inside a combo box, a date edit or a tab bar are named by their owner.
+// The pieces Qt builds inside a combo box, a date edit, a calendar or a tab bar are named by their
+// owner.
 bool InsideAnotherControl(const QWidget* w, const QWidget* root) {
     for (const QWidget* p = w->parentWidget(); p && p != root; p = p->parentWidget())
         if (qobject_cast<const QComboBox*>(p) || qobject_cast<const QAbstractSpinBox*>(p) ||
-            qobject_cast<const QTabBar*>(p) || qobject_cast<const QMenuBar*>(p) || qobject_cast<const QAbstractItemView*>(p))
+            qobject_cast<const QTabBar*>(p) || qobject_cast<const QCalendarWidget*>(p) ||
+            qobject_cast<const QMenuBar*>(p) || qobject_cast<const QAbstractItemView*>(p))
             return true;
     return false;
 }
@@ -68,8 +78,8 @@ QStringList UnnamedControls(QWidget* root) {
         QAccessibleInterface* access = QAccessible::queryAccessibleInterface(w);
         const QString name = access ? access->text(QAccessible::Name) : QString();
         if (name.isEmpty() || name != AccessibleCaption(name))
-            unnamed << QStringLiteral("%1 %2 [%3]").arg(QString::fromLatin1(w->metaObject()->className()),
-                                                         w->objectName(), name);
+            unnamed << QStringLiteral("%1 %2 [%3]")
+                           .arg(QString::fromLatin1(w->metaObject()->className()), w->objectName(), name);
     }
     return unnamed;
 }
@@ -86,6 +96,12 @@ std::vector<std::pair<const char*, TWindowFactory>> Windows() {
         {"new password", [] { return std::unique_ptr<QWidget>(new TWinNewPsw()); }},
         {"comment pop-up", [] { return std::unique_ptr<QWidget>(new TWinComment()); }},
         {"copy to diskette", [] { return std::unique_ptr<QWidget>(new TWinAnimCopyFic()); }},
+        {"archives", [] { return std::unique_ptr<QWidget>(new TWinArchives()); }},
+        {"archive", [] { return std::unique_ptr<QWidget>(new TWinShowArchive()); }},
+        {"daily QC", [] { return std::unique_ptr<QWidget>(new TWinDailyQC()); }},
+        {"print data", [] { return std::unique_ptr<QWidget>(new TWinPrnData()); }},
+        {"risks", [] { return std::unique_ptr<QWidget>(new TWinRisks([] {})); }},
+        {"control limits", [] { return std::unique_ptr<QWidget>(new TWinShowLimits([] {})); }},
         {"analytes", [] { return std::unique_ptr<QWidget>(new TWinDefAnalytes()); }},
         {"control materials", [] { return std::unique_ptr<QWidget>(new TWinDefSerum()); }},
         {"assignment of materials", [] { return std::unique_ptr<QWidget>(new TWinSerumByAnal()); }},
@@ -121,7 +137,8 @@ TEST(Accessibility, AnalyteLineSelectedThroughTheAccessibilityInterface) {
     const std::string savedDir = ProgramDir;
     SetProgramDir(folder.path().toStdString());
     Analytes.FreeAll();
-    for (const char* name : {"Glucose", "Calcium"}) Analytes.Add(std::make_unique<TAnalyte>(name, "mmol/L", 2, 1, false));
+    for (const char* name : {"Glucose", "Calcium"})
+        Analytes.Add(std::make_unique<TAnalyte>(name, "mmol/L", 2, 1, false));
     {
         TWinMain window;
         window.RebuildAnalyteList();
@@ -143,9 +160,11 @@ TEST(Accessibility, GaugeDescriptionTellsWhichRulesFired) {
     view.Participates = true;
     view.Rules[wr12s] = TRuleState::Warning;
     view.Rules[wr13s] = TRuleState::Reject;
-    EXPECT_EQ(GaugeDescription(QStringLiteral("Lyphocheck 1"), view), QStringLiteral("Lyphocheck 1: 1:2s warning, 1:3s reject"));
+    EXPECT_EQ(GaugeDescription(QStringLiteral("Lyphocheck 1"), view),
+              QStringLiteral("Lyphocheck 1: 1:2s warning, 1:3s reject"));
     view.Rejected = true;
-    EXPECT_EQ(GaugeDescription(QStringLiteral("Lyphocheck 1"), view), QStringLiteral("Lyphocheck 1: Discarded"));
+    EXPECT_EQ(GaugeDescription(QStringLiteral("Lyphocheck 1"), view),
+              QStringLiteral("Lyphocheck 1: Discarded"));
 }
 
 } // namespace

@@ -99,6 +99,21 @@ TEST_F(ServerWindowTest, ClientsShowRestoreAndHideTheWindow) {
     EXPECT_EQ(window.BtFifo()->text(), QStringLiteral("&Queue : 1"));
 }
 
+TEST_F(ServerWindowTest, TheOperatorTakesOverAProgramStartedByAClient) {
+    TWinMain& window = Make(true);
+    window.BecomeUserProgram();
+    EXPECT_FALSE(Embedded);
+    EXPECT_EQ(window.TrayIconName(), QString());
+    EXPECT_EQ(window.TrayIcon(), nullptr);
+    test::ShowActive(&window);
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_TRUE(window.isVisible()); // Escape no longer hides it
+    messages_.Answer(TMsgButton::OK);
+    EXPECT_TRUE(window.close()); // closing ends it, after the confirmation
+    ASSERT_EQ(messages_.Recorded().size(), 1u);
+    EXPECT_EQ(messages_.Last().Text, QStringLiteral("Exit Tervanix"));
+}
+
 TEST_F(ServerWindowTest, NotificationIconBlinksWithTheQueueIndicator) {
     TWinMain& window = Make(true);
     EXPECT_EQ(window.TrayIconName(), QStringLiteral("TRAYICON1"));

@@ -29,7 +29,8 @@ class Shortcuts : public testing::Test {
 protected:
     TShortcutPlaces Places() const {
         return {dir_.path() + QStringLiteral("/Desktop"), dir_.path() + QStringLiteral("/applications"),
-                dir_.path() + QStringLiteral("/QC lab/Tervanix")};
+                dir_.path() + QStringLiteral("/QC lab/Tervanix"), dir_.path() + QStringLiteral("/QC lab"),
+                dir_.path() + QStringLiteral("/icons")};
     }
     QString MenuEntry(const char* name) const {
         return dir_.path() + QStringLiteral("/applications/Laboratory QC/") + QLatin1String(name);
@@ -45,7 +46,10 @@ TEST_F(Shortcuts, DesktopLauncherAndMenuFolderWithTheirTargets) {
     EXPECT_TRUE(desktop.contains(QStringLiteral("\nName=Tervanix\n")));
     EXPECT_TRUE(desktop.contains(QStringLiteral("\nExec=") + quotedProgram + u'\n'));
     EXPECT_TRUE(desktop.contains(QStringLiteral("\nPath=") + dir_.path() + QStringLiteral("/QC lab\n")));
+    EXPECT_TRUE(desktop.contains(QStringLiteral("\nIcon=tervanix\nCategories=Science;MedicalSoftware;Qt;\n")));
     EXPECT_TRUE(QFileInfo(dir_.path() + QStringLiteral("/Desktop/Tervanix.desktop")).isExecutable());
+    EXPECT_TRUE(QFileInfo::exists(dir_.path() + QStringLiteral("/icons/48x48/apps/tervanix.png")));
+    EXPECT_TRUE(QFileInfo::exists(dir_.path() + QStringLiteral("/icons/128x128/apps/tervanix.png")));
     EXPECT_TRUE(Read(MenuEntry("Programme Tervanix.desktop")).contains(QStringLiteral("\nName=Programme Tervanix\n")));
     const QString manual = Read(MenuEntry("User manual.desktop"));
     EXPECT_TRUE(manual.contains(QStringLiteral("\nType=Link\n")));

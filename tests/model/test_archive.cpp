@@ -93,12 +93,16 @@ TEST_F(Archive, LevelIsWrittenThenErased) {
     }
     EXPECT_EQ(a->AllPoints[1].N, 0);
 
-    const auto lines = ReadArchiveLines(1);
-    ASSERT_TRUE(lines);
-    ASSERT_EQ(lines->size(), 11u);
-    EXPECT_EQ((*lines)[0], "Calcium");
-    EXPECT_EQ((*lines)[4], "04/03/2023\t08:30:00\t5.75\tJD\tNew reagent");
-    EXPECT_FALSE(ReadArchiveLines(2));
+    const auto archive = ReadArchive(1);
+    ASSERT_TRUE(archive);
+    EXPECT_EQ(archive->Analyte, "Calcium");
+    EXPECT_EQ(archive->Unit, "mmol/L");
+    EXPECT_EQ(archive->SummaryLine(), "03/03/2023\t10/03/2023\tLyphocheck 2\tL42\t5.250\t3.1\t5");
+    ASSERT_EQ(archive->Points.size(), 8u);
+    EXPECT_EQ(archive->Points[1].Line(), "04/03/2023\t08:30:00\t5.75\tJD\tNew reagent");
+    EXPECT_EQ(archive->Points[1].Operator, "JD");
+    EXPECT_EQ(archive->Points[3].Value, "Discarded");
+    EXPECT_FALSE(ReadArchive(2));
 
     // The next archive of the program gets the next number.
     ArchiveLevel(*a, 0);
@@ -144,4 +148,40 @@ TEST_F(Archive, EmptyOrMissingLevelIsRefused) {
     EXPECT_THROW(ArchiveLevel(*a, 1), EQCError); // nothing left on the level
     EXPECT_TRUE(a->Archives.empty());
     EXPECT_TRUE(ArchiveFiles().empty());
+}
+
+TEST_F(Archive, DamagedArchivesAreNotRead) {
+    const std::string summary = "01/03/2023\t02/03/2023\tLypho\tL1\t5.0\t1.0\t2\r\n";
+    struct TCase {
+        std::string Text;
+        bool Readable;
+    } cases[] = {
+        {"Ca\r\nmmol/L\r\n" + summary + "01/03/2023\t08:00:00\t5.0\t\tTab\tin comment\r\n", true},
+        {"Ca\r\n\r\n" + summary, true},                                  // no unit, no point line
+        {"Ca\r\nmmol/L\r\n", false},                                     // no summary
+        {"Ca\r\nmmol/L\r\n01/03/2023\t02/03/2023\r\n", false},         // short summary
+        {"Ca\r\nmmol/L\r\n" + summary + "01/03/2023\t08:00:00\r\n", false}, // short point line
+        {"Ca\r\nmmol/L\r\n" + summary + "\r\n", false},                   // blank point line
+        {"", false},
+    };
+    for (const TCase& c : cases) EXPECT_EQ(ParseArchive(c.Text).has_value(), c.Readable) << c.Text;
+    EXPECT_EQ(ParseArchive(cases[0].Text)->Points[0].Comment, "Tab\tin comment");
+    // A hostile file of empty point lines is refused without holding millions of points.
+    EXPECT_FALSE(ParseArchive("Ca\r\nmmol/L\r\n" + summary + std::string(1000000, '\n')));
+}
+
+TEST_F(Archive, DeletingRemovesNumbersAndFiles) {
+    auto a = MakeAnalyte();
+    for (const char* name : {"QC000001.qca", "QC000003.qca"}) WriteFile(dir_ / name, "x");
+    a->Archives = {1, 2, 3, 4};
+    // Number 2 has no file any more: only its number goes.
+    EXPECT_TRUE(DeleteArchives(*a, {3, 2}).empty());
+    EXPECT_EQ(a->Archives, (std::vector<std::int32_t>{1, 4}));
+    EXPECT_EQ(ArchiveFiles(), (std::vector<std::string>{"QC000001.qca"}));
+
+    // A file that cannot be deleted keeps its number.
+    std::filesystem::create_directory(dir_ / "QC000004.qca");
+    WriteFile(dir_ / "QC000004.qca" / "inside", "x");
+    EXPECT_EQ(DeleteArchives(*a, {4}), (std::vector<std::string>{ArchiveFileName(4)}));
+    EXPECT_EQ(a->Archives, (std::vector<std::int32_t>{1, 4}));
 }

@@ -129,6 +129,32 @@ TEST(Statistics, LevelsBeyondTheCountChangeNothing) {
     EXPECT_EQ(a.Point(0).Levels[1].Value, 7.0f);
 }
 
+// RecomputeAll walks the series once for every level; each level must get exactly what a walk
+// of its own gives, to the last bit of the extended sums.
+TEST(Statistics, OneWalkOverAllLevelsEqualsOneWalkPerLevel) {
+    for (int levels = 1; levels <= MaxLevels; ++levels) {
+        TAnalyte a("G", "u", 2, levels, false);
+        for (int i = 0; i < 500; ++i) {
+            TResu run = MakeRun(i, {0.1f * static_cast<float>(i % 37) + 3.3f, -1e-3f * static_cast<float>(i), 1e6f + static_cast<float>(i % 5)});
+            if (i % 7 == 0) run.Levels[i % 3].Status = qsDiscarded;
+            if (i % 11 == 0) run.Levels[(i + 1) % 3].Status = qsNoValue;
+            a.AddPoint(run);
+        }
+        a.RecomputeAll();
+        for (int level = 0; level < levels; ++level) {
+            TLevelStats alone;
+            a.ComputeStats(level, 0, a.Count() - 1, alone);
+            const TLevelStats& all = a.AllPoints[level];
+            for (auto field : {&TLevelStats::Mean, &TLevelStats::AlertHalfWidth, &TLevelStats::ActionHalfWidth,
+                               &TLevelStats::Min, &TLevelStats::Max, &TLevelStats::ChartLow, &TLevelStats::ChartHigh})
+                EXPECT_EQ(all.*field, alone.*field) << levels << " levels, level " << level;
+            EXPECT_EQ(all.N, alone.N);
+            EXPECT_EQ(all.DiscardedCount, alone.DiscardedCount);
+            EXPECT_EQ(all.CV, alone.CV);
+        }
+    }
+}
+
 TEST(Limits, LockedLimitsComeFromTheIntervalAndFollowInsertions) {
     TAnalyte a("G", "u", 1, 1, false);
     AddSeries(a, {10, 11, 12, 13, 14, 30, 40});

@@ -1,0 +1,246 @@
+#include "charts/UDailyQC.h"
+
+#include <QCalendarWidget>
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStyledItemDelegate>
+#include <QTextOption>
+
+#include "charts/UPrnTable.h"
+#include "main/UAnsi.h"
+#include "main/UMessages.h"
+#include "main/UColors.h"
+#include "main/UResources.h"
+#include "model/UAnalyte.h"
+#include "model/UClock.h"
+#include "model/UDateTime.h"
+#include "model/UFormat.h"
+#include "model/UGlobals.h"
+
+namespace tervanix {
+namespace {
+
+constexpr int ItemHeight = 16;
+const QColor LightCyan(192, 255, 255);
+// The statuses of the three levels of a list item, for its marks.
+constexpr int StatusRole = Qt::UserRole;
+
+QString Ansi(const std::string& bytes) { return FromAnsi(bytes); }
+
+// Each item is drawn as on the sheet: alternate light cyan and white lines, columns at fixed tab
+// stops, and a status mark just left of each level's value.
+class TDayRunDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const QRect r = option.rect;
+        painter->save();
+        painter->fillRect(r, index.row() % 2 ? LightCyan : clWhite);
+        painter->setPen(clBlack);
+        painter->setFont(option.font);
+        QTextOption layout(Qt::AlignLeft | Qt::AlignTop);
+        layout.setWrapMode(QTextOption::NoWrap);
+        layout.setTabArray({110, 200, 260, 320, 370, 415});
+        painter->drawText(QRectF(r.left(), r.top() + 1, r.width(), r.height() - 1),
+                          index.data(Qt::DisplayRole).toString(), layout);
+        const QVariantList statuses = index.data(StatusRole).toList();
+        for (int j = 0; j < statuses.size(); ++j) {
+            const QPixmap mark = StatusBitmap(static_cast<std::uint8_t>(statuses[j].toInt()));
+            if (!mark.isNull()) painter->drawPixmap(r.left() + 185 + 60 * j, r.top() + 2, mark);
+        }
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
+        return QSize(option.rect.width(), ItemHeight);
+    }
+};
+
+QLabel* MakeCaption(QWidget* parent, const QString& text, const char* name, int left, int width) {
+    auto* caption = new QLabel(text, parent);
+    caption->setObjectName(QString::fromLatin1(name));
+    caption->setGeometry(left, 8, width, 19);
+    caption->setAlignment(Qt::AlignCenter);
+    caption->setAutoFillBackground(true);
+    QPalette pal = caption->palette();
+    pal.setColor(QPalette::Window, clNavy);
+    pal.setColor(QPalette::WindowText, clYellow);
+    caption->setPalette(pal);
+    QFont font = caption->font();
+    font.setPointSize(8);
+    caption->setFont(font);
+    return caption;
+}
+
+QPushButton* MakeButton(QWidget* parent, const QString& caption, const char* name, int top) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(47, top, 75, 25);
+    return button;
+}
+
+QDate ToQDate(TDateTime dt) {
+    const TDateParts d = DecodeDate(dt);
+    return QDate(d.Year, d.Month, d.Day);
+}
+
+} // namespace
+
+std::vector<TDayRun> CollectDayRuns(const TListAnalytes& analytes, TDateTime day) {
+    std::vector<TDayRun> runs;
+    for (int a = 0; a < analytes.Count(); ++a) {
+        const TAnalyte& analyte = analytes[a];
+        // The series is in date order: walk back from the newest run past the later days, then
+        // take the day's runs until an earlier one.
+        int i = analyte.Count() - 1;
+        while (i >= 0 && analyte.Point(i).DateTime >= day + 1) --i;
+        for (; i >= 0 && analyte.Point(i).DateTime >= day; --i) runs.push_back({&analyte, &analyte.Point(i)});
+    }
+    return runs;
+}
+
+QString DayRunValue(const TDayRun& run, int level) {
+    const TLevelResult& r = run.Point->Levels[static_cast<std::size_t>(level)];
+    if (level >= run.Analyte->LevelCount || r.Status == qsNoValue) return QString();
+    return Ansi(FormatFixed(r.Value, 8, run.Analyte->Decimals));
+}
+
+QString DayRunText(const TDayRun& run) {
+    const QChar tab(u'\t');
+    QString text = Ansi(run.Analyte->Name.str()) + tab + Ansi(FormatTime(run.Point->DateTime));
+    for (int level = 0; level < MaxLevels; ++level) text += tab + DayRunValue(run, level);
+    text += tab + Ansi(run.Point->Operator.str()) + tab;
+    if (run.Point->CommentId != -1) text += Ansi(run.Analyte->CommentText(run.Point->CommentId));
+    return text;
+}
+
+TPrintJob DailyPrintJob(const std::vector<TDayRun>& runs, TDateTime day) {
+    std::vector<TTableCell> cells;
+    for (const char* heading : {"Analytes", "Time", "QC1", "QC2", "QC3", "Operator", "Comment"})
+        cells.push_back({QString::fromLatin1(heading), csShaded});
+    for (const TDayRun& run : runs) {
+        const TQCPoint& p = *run.Point;
+        cells.push_back({Ansi(run.Analyte->Name.str())});
+        cells.push_back({Ansi(FormatTime(p.DateTime))});
+        for (int level = 0; level < MaxLevels; ++level) {
+            const bool shown = level < run.Analyte->LevelCount;
+            cells.push_back({DayRunValue(run, level),
+                             shown ? StatusCellStyle(p.Levels[static_cast<std::size_t>(level)].Status) : csPlain});
+        }
+        cells.push_back({Ansi(p.Operator.str())});
+        cells.push_back({p.CommentId == -1 ? QString() : Ansi(run.Analyte->CommentText(p.CommentId))});
+    }
+    TPrintJob job;
+    job.Title = QStringLiteral("Cumulative daily QC : ") + Ansi(FormatDate(day));
+    job.Orientation = QPageLayout::Portrait;
+    job.Draw = [title = job.Title, cells = std::move(cells)](TPrintPages& pages) {
+        PrintTable(pages, title, {QString(), QString()}, cells, true, {17, 11, 12, 12, 12, 9, 24}, 7);
+    };
+    return job;
+}
+
+TWinDailyQC::TWinDailyQC(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("WinDailyQC"));
+    setWindowTitle(QStringLiteral("QC daily summary"));
+    setFixedSize(741, 340);
+    CreateCaptions();
+    CreateList();
+    CreateCalendarAndButtons();
+    // Enter closes as Escape does, wherever the focus is.
+    for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        connect(shortcut, &QShortcut::activated, this, &QDialog::accept);
+    }
+}
+
+void TWinDailyQC::CreateCaptions() {
+    auto* panel1 = new QWidget(this);
+    panel1->setObjectName(QStringLiteral("Panel1"));
+    panel1->setGeometry(0, 0, 741, 35);
+    MakeCaption(panel1, QStringLiteral("Analyte"), "Panel4", 9, 90);
+    MakeCaption(panel1, QStringLiteral("Time"), "LblDate", 117, 60);
+    MakeCaption(panel1, QStringLiteral("QC1"), "lblCQ1", 193, 50);
+    MakeCaption(panel1, QStringLiteral("QC2"), "LblCQ2", 252, 50);
+    MakeCaption(panel1, QStringLiteral("QC3"), "LblCQ3", 311, 45);
+    MakeCaption(panel1, QStringLiteral("Operator"), "LblOperator", 363, 55);
+    MakeCaption(panel1, QStringLiteral("Comment"), "LblComment", 428, 130);
+    MakeCaption(panel1, QStringLiteral("Date"), "Panel3", 628, 60);
+}
+
+void TWinDailyQC::CreateList() {
+    lb_ = new QListWidget(this);
+    lb_->setObjectName(QStringLiteral("LB"));
+    lb_->setAccessibleName(QStringLiteral("Runs of the day"));
+    lb_->setGeometry(0, 35, 570, 304);
+    lb_->setUniformItemSizes(true);
+    lb_->setItemDelegate(new TDayRunDelegate(lb_));
+}
+
+void TWinDailyQC::CreateCalendarAndButtons() {
+    calendar_ = new QCalendarWidget(this);
+    calendar_->setObjectName(QStringLiteral("Calendar"));
+    calendar_->setAccessibleName(QStringLiteral("Date"));
+    calendar_->setGeometry(569, 35, 173, 155);
+    calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    calendar_->setHorizontalHeaderFormat(QCalendarWidget::SingleLetterDayNames);
+    calendar_->setMinimumDate(QDate(1900, 1, 1));
+    connect(calendar_, &QCalendarWidget::selectionChanged, this, &TWinDailyQC::FillDayList);
+
+    auto* panel2 = new QWidget(this);
+    panel2->setObjectName(QStringLiteral("Panel2"));
+    panel2->setGeometry(571, 190, 170, 150);
+    btToday_ = MakeButton(panel2, QStringLiteral("&Today"), "BtToday", 18);
+    btOK_ = MakeButton(panel2, QStringLiteral("OK"), "BtOK", 63);
+    btPrn_ = MakeButton(panel2, QStringLiteral("&Print"), "BtPrn", 108);
+    connect(btPrn_, &QPushButton::clicked, this, &TWinDailyQC::BtPrnClick);
+    connect(btToday_, &QPushButton::clicked, this, &TWinDailyQC::BtTodayClick);
+    connect(btOK_, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+TDateTime TWinDailyQC::Day() const {
+    const QDate d = calendar_->selectedDate();
+    return EncodeDate(d.year(), d.month(), d.day());
+}
+
+void TWinDailyQC::FillDayList() {
+    runs_ = CollectDayRuns(Analytes, Day());
+    lb_->clear();
+    for (const TDayRun& run : runs_) {
+        auto* item = new QListWidgetItem(DayRunText(run), lb_);
+        QVariantList statuses;
+        for (int level = 0; level < MaxLevels; ++level)
+            statuses << (level < run.Analyte->LevelCount ? run.Point->Levels[static_cast<std::size_t>(level)].Status
+                                                         : static_cast<int>(qsNoValue));
+        item->setData(StatusRole, statuses);
+    }
+}
+
+void TWinDailyQC::BtPrnClick() {
+    // The runs are collected again: the sheet shows the series as it is when printed.
+    const std::vector<TDayRun> runs = CollectDayRuns(Analytes, Day());
+    if (runs.empty()) {
+        ShowError(QStringLiteral("Nothing to print"));
+        return;
+    }
+    if (PrintJob(this, DailyPrintJob(runs, Day())) == TPrintOutcome::Printed) accept();
+}
+
+void TWinDailyQC::BtTodayClick() {
+    {
+        const QSignalBlocker quiet(calendar_);
+        calendar_->setSelectedDate(ToQDate(Today()));
+    }
+    FillDayList();
+    calendar_->setFocus();
+}
+
+void TWinDailyQC::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    BtTodayClick();
+}
+
+} // namespace tervanix

@@ -1,0 +1,86 @@
+// The limits view: for the current analyte, one column per QC level with its material, lot, limits
+// mode, target, warning and action limits, reference interval, number of points, reference CV and
+// degrees of freedom, all from the limits in use. It is also where the analyte's common-CV method is
+// switched, with immediate effect on the limits and the chart; Cancel undoes the switch.
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+#include "charts/UPrintJob.h"
+
+class QCheckBox;
+class QPushButton;
+class QTableWidget;
+class QWidget;
+
+namespace tervanix {
+
+class TAnalyte;
+class TKeyLock;
+class TListSerum;
+
+constexpr int LimitsTableRows = 10;
+
+// The texts of the table, row by row: column 0 holds the row labels, column L + 1 level L; the
+// materials and lots come from `materials`.
+std::vector<QStringList> LimitsTableTexts(const TAnalyte& analyte, const TListSerum& materials);
+
+// The printed limits table, "QC limits for " + the analyte's name: the same texts, the labels of
+// row 0 and column 0 on grey.
+TPrintJob LimitsPrintJob(const TAnalyte& analyte, const TListSerum& materials);
+
+class TWinShowLimits : public QDialog {
+    Q_OBJECT
+public:
+    // `chartChanged` repaints the main window's chart after the limits changed.
+    explicit TWinShowLimits(std::function<void()> chartChanged, QWidget* parent = nullptr);
+
+    // Shows the analyte's limits modally; the result of the dialog.
+    int Execute(TAnalyte& analyte);
+    // What showing does before the modal loop (tests drive the window without one).
+    void Prepare(TAnalyte& analyte);
+    void FillGrid();
+    // Prints the table; a cancelled or failed print leaves the window as it was.
+    TPrintOutcome BtPrnClick();
+
+    // The common-CV option when the window was shown.
+    bool RememberedCommonCV() const { return rememberedCommonCV_; }
+
+    QTableWidget* Grid() const { return grid_; }
+    QWidget* Panel3() const { return panel3_; }
+    QCheckBox* CBCommonCV() const { return cbCommonCV_; }
+    QPushButton* BtCle() const { return btCle_; }
+    QPushButton* BtOK() const { return btOK_; }
+    QPushButton* BtPrn() const { return btPrn_; }
+    QPushButton* BtCancel() const { return btCancel_; }
+
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void CreateGrid();
+    void CreatePanel();
+    void PlaceControls();
+    void CBCommonCVClick(bool checked);
+    void SetCommonCV(bool on);
+
+    std::function<void()> chartChanged_;
+    TAnalyte* analyte_ = nullptr;
+    bool rememberedCommonCV_ = false;
+
+    QTableWidget* grid_;
+    QWidget* panel3_;
+    QPushButton* btCle_;
+    QCheckBox* cbCommonCV_;
+    QPushButton* btOK_;
+    QPushButton* btPrn_;
+    QPushButton* btCancel_;
+    TKeyLock* lock_;
+};
+
+} // namespace tervanix

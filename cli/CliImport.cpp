@@ -1,0 +1,77 @@
+// import: runs from a tab-separated text (a spreadsheet's or the export's) into an analyte of a
+// data file, read as the program's import dialog reads them and added as its Add does.
+#include <iostream>
+
+#include "cli/CliCommands.h"
+#include "cli/CliJson.h"
+#include "cli/CliLocale.h"
+#include "model/UDataLoadSave.h"
+#include "model/UFileStore.h"
+#include "model/UImportText.h"
+
+namespace tervanix::cli {
+namespace {
+
+struct TImportRequest {
+    std::vector<std::string> Positionals;
+    std::optional<std::string> SettingsPath;
+    bool DryRun = false;
+};
+
+TImportRequest ParseImport(const TArgs& args) {
+    TImportRequest request;
+    TArgCursor cursor(args);
+    while (!cursor.Done()) {
+        const std::string& arg = cursor.Next();
+        if (arg == "--dry-run") request.DryRun = true;
+        else if (arg == "--settings") request.SettingsPath = cursor.ValueOf(arg);
+        else if (IsOption(arg)) throw EUsage("Unknown option: " + arg);
+        else request.Positionals.push_back(arg);
+    }
+    ExpectPositionals(request.Positionals, 3);
+    return request;
+}
+
+std::vector<TImportRun> ReadRuns(const std::string& path) {
+    std::optional<std::string> bytes = ReadWholeFile(path, MaxImportTextBytes);
+    if (!bytes || !IsImportText(*bytes)) throw EFailure("Bad file format: " + path);
+    return ParseImportText(*bytes);
+}
+
+void WriteRuns(const std::vector<TImportRun>& runs) {
+    TJsonWriter j;
+    j.BeginObject().Key("runs").BeginArray();
+    for (const TImportRun& run : runs) {
+        j.BeginObject().Key("date_time").Number(run.DateTime).Key("values").BeginArray();
+        for (const TLevelResult& level : run.Levels) level.Status == qsNoValue ? j.Null() : j.Number(level.Value);
+        j.EndArray().EndObject();
+    }
+    j.EndArray().EndObject();
+    std::cout << j.str() << '\n';
+}
+
+} // namespace
+
+int RunImport(const TArgs& args) {
+    const TImportRequest request = ParseImport(args);
+    const std::string& dataPath = request.Positionals[0];
+    UseSettings(request.SettingsPath);
+    TDataSet data;
+    ReadDataSet(dataPath, data);
+    TAnalyte& analyte = FindAnalyte(data, request.Positionals[1], dataPath);
+    SetLocale(EnvironmentLocale().Formats);
+    const std::vector<TImportRun> runs = ReadRuns(request.Positionals[2]);
+    if (request.DryRun) {
+        WriteRuns(runs);
+        return 0;
+    }
+    const int added = AddImportedRuns(analyte, runs);
+    if (added == 0) throw EFailure("Nothing to import: " + request.Positionals[2]);
+    WriteFileAtomic(dataPath, EncodeDataFile(data.Materials, data.Analytes), "Cannot write " + dataPath);
+    TJsonWriter j;
+    j.BeginObject().Key("analyte").Text(analyte.Name.view()).Key("added").Int(added).Key("points").Int(analyte.Count()).EndObject();
+    std::cout << j.str() << '\n';
+    return 0;
+}
+
+} // namespace tervanix::cli

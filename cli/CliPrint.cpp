@@ -1,0 +1,98 @@
+// print: the dispatcher of the printout kinds and what they share.
+#include "cli/CliPrint.h"
+
+#include <QGuiApplication>
+#include <cstdlib>
+#include <iostream>
+#include <string_view>
+
+#include "cli/CliCommands.h"
+#include "cli/CliLocale.h"
+#include "model/UDateTime.h"
+#include "model/UFormat.h"
+
+namespace tervanix::cli {
+namespace {
+
+struct TPrintKind {
+    std::string_view Name;
+    int (*Run)(const TArgs&);
+};
+
+// One line per kind of printout.
+constexpr TPrintKind PrintKinds[] = {
+    {"data", RunPrintData},
+    {"charts", RunPrintCharts},
+    {"limits", RunPrintLimits},
+    {"daily", RunPrintDaily},
+};
+
+bool IsDigits(std::string_view text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+} // namespace
+
+int RunPrint(const TArgs& args) {
+    if (args.empty()) throw EUsage("Missing kind of printout");
+    for (const TPrintKind& kind : PrintKinds)
+        if (args[0] == kind.Name) return kind.Run(TArgs(args.begin() + 1, args.end()));
+    throw EUsage("Unknown kind of printout: " + args[0]);
+}
+
+TDateTime ParseDay(const std::string& text, const std::string& option) {
+    const std::string_view t = text;
+    if (t.size() == 10 && t[4] == '-' && t[7] == '-' && IsDigits(t.substr(0, 4)) && IsDigits(t.substr(5, 2)) &&
+        IsDigits(t.substr(8, 2))) {
+        const int year = std::stoi(text.substr(0, 4)), month = std::stoi(text.substr(5, 2)),
+                  day = std::stoi(text.substr(8, 2));
+        if (IsValidDate(year, month, day)) return EncodeDate(year, month, day);
+    }
+    throw EUsage("The date of " + option + " must be a date written YYYY-MM-DD: " + text);
+}
+
+TPrintRequest ParsePrintArgs(const TArgs& args, const TKindOption& kindOption) {
+    TPrintRequest request;
+    TArgCursor cursor(args);
+    while (!cursor.Done()) {
+        const std::string& arg = cursor.Next();
+        if (arg == "--from") request.From = ParseDay(cursor.ValueOf(arg), arg);
+        else if (arg == "--to") request.To = ParseDay(cursor.ValueOf(arg), arg);
+        else if (arg == "--settings") request.SettingsPath = cursor.ValueOf(arg);
+        else if (arg == "--out") request.Out = cursor.ValueOf(arg);
+        else if (arg == "--stats") request.Stats = true;
+        else if (IsOption(arg) && !(kindOption && kindOption(arg, cursor))) throw EUsage("Unknown option: " + arg);
+        else if (!IsOption(arg)) request.Positionals.push_back(arg);
+    }
+    if (request.Out.empty()) throw EUsage("Missing --out OUT.pdf");
+    return request;
+}
+
+void RequireDateRange(const TPrintRequest& request) {
+    if (!request.From || !request.To) throw EUsage("Missing --from DATE or --to DATE");
+}
+
+std::unique_ptr<QGuiApplication> StartPrinting() {
+    // Printing needs fonts, never a screen: nightly jobs run where no display exists.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "tervanix-cli";
+    static char* argv[] = {name, nullptr};
+    auto app = std::make_unique<QGuiApplication>(argc, argv);
+    SetLocale(EnvironmentLocale().Formats);
+    return app;
+}
+
+void RefuseOverwrite(const std::string& out, const std::string& input) {
+    if (SameFile(out, input)) throw EFailure("The output is the input file; nothing was written: " + out);
+}
+
+void WritePrintout(const std::string& path, const TPrintJob& job) {
+    try {
+        WritePdfAtomic(path, job);
+    } catch (const EQCError& e) {
+        throw EFailure(e.what());
+    }
+}
+
+} // namespace tervanix::cli

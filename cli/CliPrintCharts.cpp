@@ -1,0 +1,72 @@
+// print charts: the Levey-Jennings charts of one analyte, as the chart printing dialog prints them.
+#include <QGuiApplication>
+#include <iostream>
+
+#include "charts/UPrnCharts.h"
+#include "cli/CliPrint.h"
+#include "model/UAnalyte.h"
+#include "model/UGlobals.h"
+
+namespace tervanix::cli {
+namespace {
+
+// "1,3" -> levels 1 and 3.
+TLevelChoice ParseLevels(const std::string& text) {
+    TLevelChoice levels{};
+    std::size_t start = 0;
+    do {
+        const std::size_t comma = text.find(',', start);
+        const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (item.size() != 1 || item[0] < '1' || item[0] > '0' + MaxLevels)
+            throw EUsage("--levels takes level numbers from 1 to 3 separated by commas: " + text);
+        levels[static_cast<std::size_t>(item[0] - '1')] = true;
+        start = comma == std::string::npos ? text.size() + 1 : comma + 1;
+    } while (start <= text.size());
+    return levels;
+}
+
+bool LevelHasValues(const TAnalyte& analyte, int level, TPointRange range) {
+    for (int i = range.First; i <= range.Last; ++i)
+        if (analyte.Point(i).Levels[static_cast<std::size_t>(level)].Status != qsNoValue) return true;
+    return false;
+}
+
+} // namespace
+
+int RunPrintCharts(const TArgs& args) {
+    std::optional<TLevelChoice> levels;
+    bool blackAndWhite = false;
+    const TPrintRequest request = ParsePrintArgs(args, [&](const std::string& option, TArgCursor& cursor) {
+        if (option == "--levels") levels = ParseLevels(cursor.ValueOf(option));
+        else if (option == "--bw") blackAndWhite = true;
+        else return false;
+        return true;
+    });
+    ExpectPositionals(request.Positionals, 2);
+    RequireDateRange(request);
+    const std::string& path = request.Positionals[0];
+    RefuseOverwrite(request.Out, path);
+    UseSettings(request.SettingsPath);
+    TDataSet data;
+    ReadDataSet(path, data);
+    const TAnalyte& analyte = FindAnalyte(data, request.Positionals[1], path);
+    const TPointRange range = PointsInDateRange(analyte, *request.From, *request.To);
+    if (range.Count() == 0) throw EFailure("Nothing to print");
+    TChartPrintOptions options;
+    options.Levels = levels.value_or(TLevelChoice{true, true, true});
+    options.Colour = Settings.PrintInColour != 0 && !blackAndWhite;
+    options.Statistics = request.Stats;
+    for (int level = 0; level < MaxLevels; ++level) {
+        if (!levels || !(*levels)[static_cast<std::size_t>(level)]) continue;
+        if (level >= analyte.LevelCount)
+            throw EFailure("Level " + std::to_string(level + 1) + " does not exist: " + analyte.Name.str() + " has " +
+                           std::to_string(analyte.LevelCount) + (analyte.LevelCount == 1 ? " level" : " levels"));
+        if (!LevelHasValues(analyte, level, range))
+            std::cerr << "Level " << level + 1 << " has no value in the range: its chart is printed empty\n";
+    }
+    const auto app = StartPrinting();
+    WritePrintout(request.Out, ChartsJob(analyte, data.Materials, range, options));
+    return 0;
+}
+
+} // namespace tervanix::cli

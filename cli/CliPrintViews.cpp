@@ -1,0 +1,58 @@
+// print limits and print daily: the limits table of an analyte and the cumulative daily QC sheet,
+// as the limits view and the daily summary print them.
+#include <QGuiApplication>
+#include <optional>
+
+#include "charts/UDailyQC.h"
+#include "charts/UShowLimits.h"
+#include "cli/CliPrint.h"
+
+namespace tervanix::cli {
+namespace {
+
+// A date range or statistics mean nothing to these printouts: a script that passes them is wrong.
+void RefuseRangeOptions(const TPrintRequest& request, const char* kind) {
+    if (request.From || request.To || request.Stats)
+        throw EUsage(std::string("print ") + kind + " takes neither --from, --to nor --stats");
+}
+
+} // namespace
+
+int RunPrintLimits(const TArgs& args) {
+    const TPrintRequest request = ParsePrintArgs(args);
+    RefuseRangeOptions(request, "limits");
+    ExpectPositionals(request.Positionals, 2);
+    const std::string& path = request.Positionals[0];
+    RefuseOverwrite(request.Out, path);
+    UseSettings(request.SettingsPath);
+    TDataSet data;
+    ReadDataSet(path, data);
+    const TAnalyte& analyte = FindAnalyte(data, request.Positionals[1], path);
+    const auto app = StartPrinting();
+    WritePrintout(request.Out, LimitsPrintJob(analyte, data.Materials));
+    return 0;
+}
+
+int RunPrintDaily(const TArgs& args) {
+    std::optional<TDateTime> day;
+    const TPrintRequest request = ParsePrintArgs(args, [&day](const std::string& option, TArgCursor& cursor) {
+        if (option != "--day") return false;
+        day = ParseDay(cursor.ValueOf(option), option);
+        return true;
+    });
+    RefuseRangeOptions(request, "daily");
+    ExpectPositionals(request.Positionals, 1);
+    if (!day) throw EUsage("Missing --day DATE");
+    const std::string& path = request.Positionals[0];
+    RefuseOverwrite(request.Out, path);
+    UseSettings(request.SettingsPath);
+    TDataSet data;
+    ReadDataSet(path, data);
+    const std::vector<TDayRun> runs = CollectDayRuns(data.Analytes, *day);
+    if (runs.empty()) throw EFailure("Nothing to print");
+    const auto app = StartPrinting();
+    WritePrintout(request.Out, DailyPrintJob(runs, *day));
+    return 0;
+}
+
+} // namespace tervanix::cli

@@ -1,0 +1,167 @@
+#include "dialogs/UImport.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QListView>
+#include <QPainter>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <algorithm>
+
+#include "main/UAnsi.h"
+#include "main/UKeyLock.h"
+#include "main/UMessages.h"
+
+namespace tervanix {
+namespace {
+
+constexpr int TabStop = 80;
+constexpr int LineHeight = 16;
+// Reading shows its progress from this size on; smaller texts are read in a blink.
+constexpr std::size_t ProgressFromBytes = std::size_t(4) << 20;
+const QColor LightCyan(0xC0, 0xFF, 0xFF);
+
+// Each field of a display line at its tab stop, black on alternating white and light cyan.
+class TImportLineDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const bool selected = option.state & QStyle::State_Selected;
+        painter->fillRect(option.rect, selected ? option.palette.highlight().color()
+                                                : index.row() % 2 ? LightCyan : QColor(Qt::white));
+        painter->setPen(selected ? option.palette.highlightedText().color() : QColor(Qt::black));
+        const QStringList fields = index.data().toString().split(QLatin1Char('\t'));
+        for (int i = 0; i < fields.size(); ++i) {
+            const QRect cell(option.rect.left() + 2 + i * TabStop, option.rect.top() + 1, TabStop - 4, option.rect.height() - 1);
+            painter->drawText(cell, Qt::AlignLeft | Qt::AlignTop, fields[i]);
+        }
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override { return QSize(5 * TabStop, LineHeight); }
+};
+
+QPushButton* MakeButton(QWidget* parent, const QString& caption, const char* name, QRect geometry) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(geometry);
+    return button;
+}
+
+} // namespace
+
+void TImportLines::Reset(const std::vector<TImportRun>* runs, int decimals) {
+    beginResetModel();
+    runs_ = runs;
+    decimals_ = decimals;
+    endResetModel();
+}
+
+int TImportLines::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() || !runs_ ? 0 : static_cast<int>(runs_->size());
+}
+
+QVariant TImportLines::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !runs_ || index.row() < 0 || index.row() >= rowCount()) return QVariant();
+    const auto fields = ImportDisplayFields((*runs_)[static_cast<std::size_t>(index.row())], decimals_);
+    QStringList texts;
+    for (const std::string& field : fields) texts << FromAnsi(field);
+    return texts.join(QLatin1Char('\t'));
+}
+
+TWinImport::TWinImport(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("WinImport"));
+    setFixedSize(440, 330);
+    const char* headers[] = {"Date", "Time", "QC1", "QC2", "QC3"};
+    for (int i = 0; i < 5; ++i) {
+        auto* header = new QLabel(QString::fromLatin1(headers[i]), this);
+        header->setGeometry(12 + i * TabStop, 8, TabStop - 4, 13);
+    }
+    lines_ = new TImportLines(this);
+    lb_ = new QListView(this);
+    lb_->setObjectName(QStringLiteral("LB"));
+    lb_->setAccessibleName(QStringLiteral("QC data"));
+    lb_->setGeometry(8, 24, 424, 256);
+    lb_->setUniformItemSizes(true);
+    lb_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lb_->setItemDelegate(new TImportLineDelegate(lb_));
+    lb_->setModel(lines_);
+
+    btAdd_ = MakeButton(this, QString(), "BtAdd", QRect(8, 294, 250, 25));
+    bitBtn1_ = MakeButton(this, QStringLiteral("Cancel"), "BitBtn1", QRect(270, 294, 75, 25));
+    btCle_ = MakeKeyButton(this);
+    btCle_->setGeometry(360, 290, 32, 32);
+    btCle_->setAccessibleName(QStringLiteral("Unlock"));
+    btCle_->setToolTip(QStringLiteral("Unlock"));
+    lock_ = new TKeyLock(btCle_, {btAdd_});
+    connect(btAdd_, &QPushButton::clicked, this, &TWinImport::BtAddClick);
+    connect(bitBtn1_, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TWinImport::FillFromClipboard(const TAnalyte& analyte) {
+    setWindowTitle(QStringLiteral("ClipBoard contents"));
+    runs_.clear();
+    lines_->Reset(&runs_, analyte.Decimals);
+    const QString text = QApplication::clipboard()->text();
+    if (text.isEmpty() || static_cast<std::size_t>(text.size()) > MaxImportTextBytes) throw EQCError("Bad clipboard format");
+    const QByteArray utf8 = text.toUtf8();
+    Parse(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())), analyte);
+}
+
+void TWinImport::FillFromText(std::string_view bytes, const TAnalyte& analyte) {
+    setWindowTitle(QStringLiteral("Imported file contents"));
+    runs_.clear();
+    lines_->Reset(&runs_, analyte.Decimals);
+    if (bytes.size() > MaxImportTextBytes || !IsImportText(bytes)) throw EQCError("Bad file format");
+    Parse(bytes, analyte);
+}
+
+void TWinImport::Parse(std::string_view bytes, const TAnalyte& analyte) {
+    if (bytes.size() < ProgressFromBytes) {
+        runs_ = ParseImportText(bytes);
+    } else {
+        QProgressDialog progress(QStringLiteral("Reading the QC data"), QStringLiteral("Cancel"), 0, 1000, parentWidget());
+        progress.setWindowModality(Qt::ApplicationModal);
+        progress.setMinimumDuration(300);
+        bool stopped = false;
+        runs_ = ParseImportText(bytes, [&](std::size_t done, std::size_t total) {
+            progress.setValue(static_cast<int>(done * 1000 / total));
+            stopped = progress.wasCanceled();
+            return !stopped;
+        });
+        if (stopped) throw EAbortSilently();
+    }
+    lines_->Reset(&runs_, analyte.Decimals);
+}
+
+bool TWinImport::Execute(TAnalyte& analyte) {
+    analyte_ = &analyte;
+    btAdd_->setText(QStringLiteral("&Add the QC data to ") + FromAnsi(analyte.Name.view()));
+    lock_->Activate();
+    lb_->scrollToTop();
+    const bool added = exec() == QDialog::Accepted;
+    analyte_ = nullptr;
+    // A long text's runs are not kept once the dialog is closed.
+    lines_->Reset(nullptr, analyte.Decimals);
+    std::vector<TImportRun>().swap(runs_);
+    return added;
+}
+
+void TWinImport::BtAddClick() {
+    // Runs without a value on the analyte's levels are not added: with none, nothing changes.
+    if (!analyte_ || std::none_of(runs_.begin(), runs_.end(), [this](const TImportRun& run) { return IsAddable(run, *analyte_); })) {
+        reject();
+        return;
+    }
+    if (analyte_->Count() > 0 &&
+        !Confirm(QStringLiteral("Add the new QC points to the previous ones\rThe QC mode will be reset to mobile"))) {
+        reject();
+        return;
+    }
+    AddImportedRuns(*analyte_, runs_);
+    accept();
+}
+
+} // namespace tervanix

@@ -1,0 +1,63 @@
+#include "main/UTabbedList.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QTextOption>
+
+namespace tervanix {
+namespace {
+
+constexpr int TextLeft = 2;
+
+class TTabbedLineDelegate : public QStyledItemDelegate {
+public:
+    TTabbedLineDelegate(QObject* parent, const std::vector<int>& stops, const QColor& selected)
+        : QStyledItemDelegate(parent), selected_(selected) {
+        for (int stop : stops) option_.setTabArray(option_.tabArray() << stop);
+        option_.setWrapMode(QTextOption::NoWrap);
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const bool selected = option.state.testFlag(QStyle::State_Selected);
+        painter->save();
+        painter->fillRect(option.rect, selected ? selected_ : index.row() % 2 ? clLightCyan : QColor(Qt::white));
+        painter->setPen(selected ? Qt::white : Qt::black);
+        painter->setFont(option.font);
+        const QRectF text = QRectF(option.rect).adjusted(TextLeft, 1, 0, 0);
+        painter->drawText(text, index.data(Qt::DisplayRole).toString(), option_);
+        if (option.state.testFlag(QStyle::State_HasFocus)) {
+            painter->setPen(QPen(selected ? Qt::white : Qt::black, 1, Qt::DotLine));
+            painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
+        }
+        painter->restore();
+    }
+
+private:
+    QColor selected_;
+    QTextOption option_;
+};
+
+} // namespace
+
+TTabbedList::TTabbedList(QWidget* parent, std::vector<int> tabStops, const QColor& selectedBackground)
+    : QListWidget(parent), tabStops_(std::move(tabStops)) {
+    setItemDelegate(new TTabbedLineDelegate(this, tabStops_, selectedBackground));
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setUniformItemSizes(true);
+}
+
+void AddTabHeadings(QWidget* parent, const QRect& listGeometry, const TTabbedList& list, const QStringList& headings) {
+    // The list's frame and the text margin come before the first character.
+    const int x0 = listGeometry.left() + list.frameWidth() + TextLeft;
+    for (int i = 0; i < headings.size(); ++i) {
+        const int left = x0 + (i == 0 ? 0 : list.TabStops()[static_cast<std::size_t>(i - 1)]);
+        const int right = i < static_cast<int>(list.TabStops().size())
+                              ? x0 + list.TabStops()[static_cast<std::size_t>(i)]
+                              : listGeometry.right();
+        auto* heading = new QLabel(headings[i], parent);
+        heading->setGeometry(left, listGeometry.top() - 16, std::max(right - left, 20), 14);
+    }
+}
+
+} // namespace tervanix

@@ -1,0 +1,142 @@
+// tervanix-cli print as a nightly report script uses it: PDFs checked through their text.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "cli/CliPrintSupport.h"
+#include "model/UCodec.h"
+#include "model/UDataLoadSave.h"
+#include "support/AnalyteBuilders.h"
+
+using namespace tervanix;
+using namespace tervanix::test;
+
+namespace {
+
+// Blanks of the PDF text's layout reduced to one, so that the checks read like the rows.
+std::string Squeeze(const std::string& text) {
+    return std::regex_replace(std::regex_replace(text, std::regex("[ \t]+"), " "), std::regex(" ?\n ?"), "\n");
+}
+
+class CliPrint : public FileTest {
+protected:
+    TCliResult Print(std::vector<std::string> args, const std::string& env = "LC_ALL=C.UTF-8 QT_QPA_PLATFORM=") {
+        args.insert(args.begin(), "print");
+        return RunTool(TERVANIX_CLI_PATH, args, env, Path("stderr"));
+    }
+    std::string PdfText(const std::string& name) { return Squeeze(PdfFileText(Path(name), Path(name + ".txt"))); }
+
+    // Glucose, two levels: two runs on 2026-03-02 (one high action on level 1, level 2 discarded),
+    // one on 03-04 with a comment, one on 03-09 without level 2.
+    std::string WriteData() {
+        TListSerum materials;
+        const int lyo = materials.AddMaterial("Lyo N", "L42").Id;
+        const int path = materials.AddMaterial("Patho", "").Id;
+        auto a = std::make_unique<TAnalyte>("Glucose", "mmol/L", 2, 2, false);
+        a->MaterialId = {lyo, path, -1};
+        const double d = EncodeDate(2026, 3, 2);
+        TResu run = MakeRun(d, {5.5f, 12.25f}, "", "AB");
+        run.DateTime = d + 0.25;
+        run.Levels[0].Status = qsHighAction;
+        run.Levels[1].Status = qsDiscarded;
+        a->AddPoint(run);
+        a->AddPoint(MakeRun(d, {5.0f, 11.0f}, "", "AB"));
+        a->AddPoint(MakeRun(d + 2, {5.25f, 11.5f}, "Recalibrated", "CD"));
+        a->AddPoint(MakeRun(d + 7, {5.75f, std::nullopt}));
+        a->RecomputeAll();
+        TListAnalytes analytes;
+        analytes.Add(std::move(a));
+        WriteFile(Path("lab.qcf"), EncodeDataFile(materials, analytes));
+        return Path("lab.qcf");
+    }
+};
+
+TEST_F(CliPrint, DataTableWithStatisticsInEitherDateOrder) {
+    const std::string data = WriteData();
+    ASSERT_EQ(Print({"data", data, "Glucose", "--from", "2026-03-01", "--to", "2026-03-09", "--stats", "--out",
+                     Path("a.pdf")}).Code, 0) << ReadFile(Path("stderr"));
+    const std::string text = PdfText("a.pdf");
+    for (const char* expected : {
+             "QC data for Glucose",
+             "QC1 : Lyo N (lot L42)\nQC2 : Patho\n",
+             "Date Time QC1 QC2 Operator Comment\n",
+             // One date cell for the day's two runs, its text centred between them.
+             "06:00:00 5.50 \u2191\u2191 12.25 AB\n03/02/26\n12:00:00 5.00 11.00 AB\n",
+             "03/04/26 12:00:00 5.25 11.50 CD Recalibrated\n",
+             "03/09/26 12:00:00 5.75\n",
+             // Means of the printed runs; the discarded 12.25 is not counted on level 2.
+             "Mean 5.375 11.250 mmol/L\n", "Statistics CV ", "N 4 2\n",
+             "- Page 1/1 - QC data for Glucose - Printed on ",
+         })
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n---\n" << text;
+
+    ASSERT_EQ(Print({"data", data, "Glucose", "--to", "2026-03-01", "--from", "2026-03-09", "--stats", "--out",
+                     Path("b.pdf")}).Code, 0);
+    EXPECT_EQ(PdfText("b.pdf"), text);
+
+    // Only the runs of the days asked for, whatever their time; no statistics unless asked.
+    ASSERT_EQ(Print({"data", data, "Glucose", "--from", "2026-03-02", "--to", "2026-03-02", "--out", Path("c.pdf")}).Code, 0);
+    const std::string day = PdfText("c.pdf");
+    EXPECT_NE(day.find("06:00:00"), std::string::npos);
+    EXPECT_NE(day.find("12:00:00"), std::string::npos);
+    EXPECT_EQ(day.find("03/04/26"), std::string::npos);
+    EXPECT_EQ(day.find("Statistics"), std::string::npos);
+}
+
+TEST_F(CliPrint, ChartsOfChosenLevelsWithStatistics) {
+    const std::string data = WriteData();
+    const TCliResult r = Print({"charts", data, "Glucose", "--from", "2026-03-09", "--to", "2026-03-01", "--levels", "2",
+                                "--stats", "--bw", "--out", Path("c.pdf")});
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    // Level 2 has no value on 03-09: its chart just has no point there.
+    EXPECT_EQ(r.Err.find("no value"), std::string::npos) << r.Err;
+    const std::string text = PdfText("c.pdf");
+    for (const char* expected : {"Glucose QC charts", "Patho ()", "2 4 9\nMar\n26\n", "Statistics m (mmol/L) C.V. (%) N\n",
+                                 "Patho 11.250", "- Page 1 - Glucose QC - Printed on "})
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n---\n" << text;
+    EXPECT_EQ(text.find("Lyo N"), std::string::npos);
+
+    const TCliResult missing = Print({"charts", data, "Glucose", "--from", "2026-03-09", "--to", "2026-03-09", "--levels",
+                                      "2", "--out", Path("d.pdf")});
+    EXPECT_EQ(missing.Code, 0);
+    EXPECT_NE(missing.Err.find("Level 2 has no value in the range"), std::string::npos) << missing.Err;
+}
+
+// Every refusal leaves no file behind and says why.
+TEST_F(CliPrint, RefusalsLeaveNoFile) {
+    const std::string data = WriteData();
+    const std::string out = Path("out.pdf");
+    struct TCase {
+        std::vector<std::string> Args;
+        int Code;
+        std::string Message;
+    };
+    const TCase cases[] = {
+        {{"data", data, "Urea", "--from", "2026-03-01", "--to", "2026-03-09", "--out", out}, 1, "No analyte named"},
+        {{"data", data, "Glucose", "--from", "2025-01-01", "--to", "2025-12-31", "--out", out}, 1, "Nothing to print"},
+        {{"data", data, "Glucose", "--from", "2026-03-01", "--to", "2026-03-09", "--out", Path("no/such/dir/x.pdf")}, 1,
+         "Cannot write the PDF file"},
+        {{"data", data, "Glucose", "--from", "2026-03-01", "--to", "2026-03-09", "--out", data}, 1, "is the input file"},
+        {{"data", data, "Glucose", "--from", "2026-02-30", "--to", "2026-03-09", "--out", out}, 2, "YYYY-MM-DD"},
+        {{"data", data, "Glucose", "--from", "2026-03-01", "--out", out}, 2, "Missing --from DATE or --to DATE"},
+        {{"data", data, "Glucose", "--from", "2026-03-01", "--to", "2026-03-09"}, 2, "Missing --out"},
+        {{"table", data, "Glucose", "--out", out}, 2, "Unknown kind of printout: table"},
+        {{"charts", data, "Glucose", "--from", "2026-03-01", "--to", "2026-03-09", "--levels", "3", "--out", out}, 1,
+         "Level 3 does not exist: Glucose has 2 levels"},
+        {{"charts", data, "Glucose", "--from", "2026-03-01", "--to", "2026-03-09", "--levels", "1,4", "--out", out}, 2,
+         "--levels takes level numbers"},
+    };
+    const std::string before = ReadFile(data);
+    for (const TCase& c : cases) {
+        const TCliResult r = Print(c.Args);
+        EXPECT_EQ(r.Code, c.Code) << c.Message << ": " << r.Err;
+        EXPECT_NE(r.Err.find(c.Message), std::string::npos) << r.Err;
+        EXPECT_FALSE(std::filesystem::exists(out)) << c.Message;
+    }
+    EXPECT_EQ(ReadFile(data), before);
+    for (const auto& entry : std::filesystem::directory_iterator(dir_))
+        EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+}
+
+} // namespace

@@ -1,0 +1,118 @@
+// tervanix-cli print limits and print daily, checked through the text of the PDFs they write.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "cli/CliPrintSupport.h"
+#include "model/UCodec.h"
+#include "model/UDataLoadSave.h"
+#include "model/USettingsFile.h"
+#include "support/AnalyteBuilders.h"
+
+using namespace tervanix;
+using namespace tervanix::test;
+
+namespace {
+
+class CliPrintViews : public FileTest {
+protected:
+    TCliResult Print(std::vector<std::string> args) {
+        args.insert(args.begin(), "print");
+        return RunTool(TERVANIX_CLI_PATH, args, "LC_ALL=C.UTF-8 QT_QPA_PLATFORM=", Path("stderr"));
+    }
+    std::string PdfText(const std::string& name) {
+        const std::string text = PdfFileText(Path(name), Path(name + ".txt"));
+        return std::regex_replace(std::regex_replace(text, std::regex("[ \t]+"), " "), std::regex(" ?\n ?"), "\n");
+    }
+
+    // Glucose (two levels, pooled CV) with two runs on 2026-03-02, one the day before and one after; Urea
+    // (one level) with one run on 03-02.
+    std::string WriteData() {
+        TListSerum materials;
+        const int lyo = materials.AddMaterial("Lyo N", "L42").Id;
+        const int patho = materials.AddMaterial("Patho", "").Id;
+        auto glucose = std::make_unique<TAnalyte>("Glucose", "mmol/L", 2, 2, true);
+        glucose->MaterialId = {lyo, patho, -1};
+        const double d = EncodeDate(2026, 3, 2);
+        TResu marked = MakeRun(d, {6.5f, 12.25f}, "Recalibrated", "AB");
+        marked.DateTime = d + 0.75;
+        marked.Levels[0].Status = qsHighAction;
+        marked.Levels[1].Status = qsDiscarded;
+        glucose->AddPoint(marked);
+        glucose->AddPoint(MakeRun(d - 1, {5.0f, 11.0f}));
+        glucose->AddPoint(MakeRun(d, {5.25f, 11.5f}, "", "CD"));
+        glucose->AddPoint(MakeRun(d + 1, {5.5f, 11.25f}));
+        auto urea = std::make_unique<TAnalyte>("Urea", "mmol/L", 1, 1, false);
+        urea->AddPoint(MakeRun(d, {7.5f}));
+        TListAnalytes analytes;
+        analytes.Add(std::move(glucose));
+        analytes.Add(std::move(urea));
+        WriteFile(Path("lab.qcf"), EncodeDataFile(materials, analytes));
+        return Path("lab.qcf");
+    }
+};
+
+TEST_F(CliPrintViews, LimitsTableFollowsTheRisksOfTheSettings) {
+    const std::string data = WriteData();
+    ASSERT_EQ(Print({"limits", data, "Glucose", "--out", Path("l.pdf")}).Code, 0) << ReadFile(Path("stderr"));
+    const std::string text = PdfText("l.pdf");
+    for (const char* expected : {"QC limits for Glucose\n", "Control materials Lyo N Patho\n", "Lots L42\n",
+                                 "QC mode Mobile limits Mobile limits\n", "Dates ref interval 03/01/26 to 03/03/26",
+                                 "# points in ref interval 4 3\n", "# degrees of freedom 5 5\n",
+                                 "- Page 1/1 - QC limits for Glucose - Printed on "})
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n---\n" << text;
+
+    TSettings settings = DefaultSettings();
+    settings.ActionRisk = 2;
+    WriteFile(Path("lab.cfr"), EncodeSettingsFile(settings, TOperatorList()));
+    ASSERT_EQ(Print({"limits", data, "Glucose", "--settings", Path("lab.cfr"), "--out", Path("s.pdf")}).Code, 0);
+    const std::string narrower = PdfText("s.pdf");
+    const auto actionLine = [](const std::string& t) { return t.substr(t.find("Action limits"), 40); };
+    EXPECT_NE(actionLine(narrower), actionLine(text));
+    EXPECT_EQ(narrower.substr(0, narrower.find("Action limits")), text.substr(0, text.find("Action limits")));
+}
+
+TEST_F(CliPrintViews, DailySheetListsTheDayAnalyteByAnalyteNewestFirst) {
+    const std::string data = WriteData();
+    ASSERT_EQ(Print({"daily", data, "--day", "2026-03-02", "--out", Path("d.pdf")}).Code, 0) << ReadFile(Path("stderr"));
+    const std::string text = PdfText("d.pdf");
+    for (const char* expected :
+         {"Cumulative daily QC : 03/02/26\nArchive document - Keep it\n", "Analytes Time QC1 QC2 QC3 Operator Comment\n",
+          "18:00:00 6.50 \u2191\u2191 12.25 AB Recalibrated\n", "12:00:00 5.25 11.50 CD\n",
+          "Urea 12:00:00 7.5\n", "- Page 1/1 - Cumulative daily QC : 03/02/26 - Printed on "})
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n---\n" << text;
+    EXPECT_EQ(text.find("Glucose"), text.rfind("Glucose")); // one tall cell for the analyte's runs
+    EXPECT_LT(text.find("Glucose"), text.find("Urea"));
+    EXPECT_EQ(text.find("11.00"), std::string::npos); // 03-01
+    EXPECT_EQ(text.find("11.25"), std::string::npos); // 03-03
+}
+
+TEST_F(CliPrintViews, RefusalsLeaveNoFile) {
+    const std::string data = WriteData();
+    const std::string out = Path("out.pdf");
+    struct TCase {
+        std::vector<std::string> Args;
+        int Code;
+        std::string Message;
+    };
+    const TCase cases[] = {
+        {{"limits", data, "Iron", "--out", out}, 1, "No analyte named"},
+        {{"limits", data, "Glucose", "--out", Path("no/such/dir/x.pdf")}, 1, "Cannot write the PDF file"},
+        {{"limits", data, "Glucose", "--from", "2026-03-01", "--out", out}, 2, "takes neither"},
+        {{"daily", data, "--day", "2026-03-05", "--out", out}, 1, "Nothing to print"},
+        {{"daily", data, "--day", "02/03/2026", "--out", out}, 2, "YYYY-MM-DD"},
+        {{"daily", data, "--out", out}, 2, "Missing --day DATE"},
+        {{"daily", data, "--day", "2026-03-02", "--out", data}, 1, "is the input file"},
+    };
+    const std::string before = ReadFile(data);
+    for (const TCase& c : cases) {
+        const TCliResult r = Print(c.Args);
+        EXPECT_EQ(r.Code, c.Code) << c.Message << ": " << r.Err;
+        EXPECT_NE(r.Err.find(c.Message), std::string::npos) << r.Err;
+        EXPECT_FALSE(std::filesystem::exists(out)) << c.Message;
+    }
+    EXPECT_EQ(ReadFile(data), before);
+}
+
+} // namespace

@@ -1,0 +1,76 @@
+#include "gui/PrintHarness.h"
+
+#include <QProcess>
+#include <QTemporaryFile>
+
+namespace tervanix::test {
+
+TImagePages::TImagePages(QSize size, int dotsPerInch) : size_(size), dotsPerInch_(dotsPerInch) { StartPage(); }
+
+TImagePages::~TImagePages() { Finish(); }
+
+void TImagePages::StartPage() {
+    QImage image(size_, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    const int dotsPerMetre = qRound(dotsPerInch_ / 0.0254);
+    image.setDotsPerMeterX(dotsPerMetre);
+    image.setDotsPerMeterY(dotsPerMetre);
+    images_.push_back(std::move(image));
+    painter_.begin(&images_.back());
+}
+
+void TImagePages::NewPage() {
+    // The painter's state carries over to the next page, as on a printer.
+    const QFont font = painter_.font();
+    const QPen pen = painter_.pen();
+    const QBrush brush = painter_.brush();
+    painter_.end();
+    StartPage();
+    painter_.setFont(font);
+    painter_.setPen(pen);
+    painter_.setBrush(brush);
+}
+
+void TImagePages::Finish() {
+    if (painter_.isActive()) painter_.end();
+}
+
+TPdfPrintService::TPdfPrintService() : previous_(SetPrintService(this)) {}
+
+TPdfPrintService::~TPdfPrintService() { SetPrintService(previous_); }
+
+TPrintOutcome TPdfPrintService::Print(QWidget*, const TPrintJob& job) {
+    if (cancel_) return TPrintOutcome::Cancelled;
+    lastTitle_ = job.Title;
+    pdfs_.push_back(RenderPdf(job));
+    return TPrintOutcome::Printed;
+}
+
+QString PdfText(const QByteArray& pdf) {
+    QTemporaryFile file;
+    if (!file.open()) return {};
+    file.write(pdf);
+    file.flush();
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-enc"),
+                                                  QStringLiteral("UTF-8"), file.fileName(), QStringLiteral("-")});
+    if (!pdftotext.waitForFinished(30000)) return {};
+    return QString::fromUtf8(pdftotext.readAllStandardOutput());
+}
+
+QStringList PdfPages(const QByteArray& pdf) {
+    QStringList pages = PdfText(pdf).split(QLatin1Char('\f'));
+    if (!pages.isEmpty() && pages.back().trimmed().isEmpty()) pages.removeLast();
+    return pages;
+}
+
+QStringList PageLines(const QString& page) {
+    QStringList lines;
+    for (const QString& line : page.split(QLatin1Char('\n'))) {
+        const QString simple = line.simplified();
+        if (!simple.isEmpty()) lines << simple;
+    }
+    return lines;
+}
+
+} // namespace tervanix::test

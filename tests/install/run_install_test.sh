@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs the build into a staging folder as a package would, checks that a desktop finds the
+# program, its menu folder, icon, documents and activation file there, and starts the installed
+# program once: it must keep its files in the user's data folder, not beside itself.
+#   run_install_test.sh BUILD_DIR PREFIX SYSCONFDIR
+set -euo pipefail
+build=$1 prefix=$2 sysconf=$3
+stage=$(mktemp -d)
+trap 'kill "${pid:-}" 2>/dev/null || true; rm -rf "$stage"' EXIT
+DESTDIR=$stage cmake --install "$build" >/dev/null
+
+root=$stage$prefix
+for f in bin/Tervanix bin/tervanix-cli share/tervanix/UserManual.htm share/tervanix/ReadMe.Txt \
+         share/applications/tervanix.desktop share/desktop-directories/tervanix-laboratory-qc.directory \
+         share/icons/hicolor/48x48/apps/tervanix.png share/icons/hicolor/128x128/apps/tervanix.png \
+         share/dbus-1/services/Tervanix.QCserver.service; do
+    [ -e "$root/$f" ] || { echo "not installed: $prefix/$f"; exit 1; }
+done
+[ -e "$stage$sysconf/xdg/menus/applications-merged/tervanix.menu" ] || { echo "no menu merge file"; exit 1; }
+grep -qx "Exec=$prefix/bin/Tervanix -Embedding" "$root/share/dbus-1/services/Tervanix.QCserver.service"
+grep -qx 'Icon=tervanix' "$root/share/applications/tervanix.desktop"
+if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate "$root/share/applications/tervanix.desktop"
+    desktop-file-validate "$root/share/desktop-directories/tervanix-laboratory-qc.directory"
+fi
+
+# The installed program, started by a user, writes its data file into $XDG_DATA_HOME/Tervanix at exit.
+export XDG_DATA_HOME=$stage/home/data XDG_CONFIG_HOME=$stage/home/config XDG_RUNTIME_DIR=$stage/run
+export HOME=$stage/home QT_QPA_PLATFORM=offscreen
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+"$root/bin/Tervanix" >/dev/null 2>&1 & pid=$!
+# The data folder is made after the program has taken over the termination signals.
+for _ in $(seq 100); do [ -d "$XDG_DATA_HOME/Tervanix" ] && break; sleep 0.2; done
+sleep 3
+kill -TERM "$pid"; wait "$pid" || true
+[ -s "$XDG_DATA_HOME/Tervanix/Tervanix.qcf" ] || { echo "no data file in the user's data folder"; exit 1; }
+if ls "$root/bin" | grep -qv -e '^Tervanix$' -e '^tervanix-cli$'; then echo "files written beside the installed program"; exit 1; fi
+echo "install: ok"
