@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <cstdint>
 #include <vector>
 
 class QLineEdit;
