@@ -189,6 +189,14 @@ void TWinDailyQC::CreateCalendarAndButtons() {
     calendar_->setHorizontalHeaderFormat(QCalendarWidget::SingleLetterDayNames);
     calendar_->setMinimumDate(QDate(1900, 1, 1));
     connect(calendar_, &QCalendarWidget::selectionChanged, this, &TWinDailyQC::FillDayList);
+    // The calendar's own month buttons come without names for screen readers.
+    const std::pair<const char*, const char*> parts[] = {{"qt_calendar_prevmonth", "Previous month"},
+                                                         {"qt_calendar_nextmonth", "Next month"},
+                                                         {"qt_calendar_monthbutton", "Month"},
+                                                         {"qt_calendar_yearbutton", "Year"},
+                                                         {"qt_calendar_yearedit", "Year"}};
+    for (const auto& [name, caption] : parts)
+        if (auto* part = calendar_->findChild<QWidget*>(QLatin1String(name))) part->setAccessibleName(QLatin1String(caption));
 
     auto* panel2 = new QWidget(this);
     panel2->setObjectName(QStringLiteral("Panel2"));

@@ -25,7 +25,18 @@ constexpr TPrintKind PrintKinds[] = {
     {"charts", RunPrintCharts},
     {"limits", RunPrintLimits},
     {"daily", RunPrintDaily},
+    {"archive", RunPrintArchive},
 };
+
+QtMessageHandler platformHandler = nullptr;
+
+// Nightly jobs mail what they write on stderr: the platform's remarks on a missing runtime folder
+// (cron sets none) are not the laboratory's concern, everything else still goes out.
+void QuietRuntimeFolderRemarks(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.startsWith(QLatin1String("QStandardPaths:"))) return;
+    if (platformHandler) platformHandler(type, context, message);
+    else std::cerr << qFormatLogMessage(type, context, message).toLocal8Bit().constData() << '\n';
+}
 
 bool IsDigits(std::string_view text) {
     return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
@@ -75,6 +86,7 @@ void RequireDateRange(const TPrintRequest& request) {
 std::unique_ptr<QGuiApplication> StartPrinting() {
     // Printing needs fonts, never a screen: nightly jobs run where no display exists.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    platformHandler = qInstallMessageHandler(QuietRuntimeFolderRemarks);
     static int argc = 1;
     static char name[] = "tervanix-cli";
     static char* argv[] = {name, nullptr};

@@ -53,5 +53,6 @@ int RunPrintData(const TArgs& args);
 int RunPrintCharts(const TArgs& args);
 int RunPrintLimits(const TArgs& args);
 int RunPrintDaily(const TArgs& args);
+int RunPrintArchive(const TArgs& args);
 
 } // namespace tervanix::cli

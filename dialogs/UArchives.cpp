@@ -7,6 +7,7 @@
 #include "dialogs/UShowArchive.h"
 #include "main/UAnsi.h"
 #include "main/UColors.h"
+#include "main/UFormParts.h"
 #include "main/UKeyLock.h"
 #include "main/UMessages.h"
 #include "main/UTabbedList.h"
@@ -25,15 +26,15 @@ TWinArchives::TWinArchives(QWidget* parent) : QDialog(parent) {
     AddTabHeadings(this, listGeometry, *lbArchi_, {"Begin", "End", "Control material", "Lot", "Mean", "CV", "N"});
     connect(lbArchi_, &QListWidget::itemDoubleClicked, this, [this] { ShowArchiveClick(); });
 
-    btShowArchive_ = AddButton(QStringLiteral("&Show QC points"), "BtShowArchive", QRect(8, 258, 110, 25));
-    btImprimer_ = AddButton(QStringLiteral("&Print"), "BtImprimer", QRect(126, 258, 80, 25));
-    btDelete_ = AddButton(QStringLiteral("&Delete selection"), "BtDelete", QRect(214, 258, 110, 25));
-    btUndo_ = AddButton(QStringLiteral("&Undo"), "BtUndo", QRect(332, 258, 80, 25));
+    btShowArchive_ = MakeButton(this, QStringLiteral("&Show QC points"), "BtShowArchive", QRect(8, 258, 110, 25));
+    btImprimer_ = MakeButton(this, QStringLiteral("&Print"), "BtImprimer", QRect(126, 258, 80, 25));
+    btDelete_ = MakeButton(this, QStringLiteral("&Delete selection"), "BtDelete", QRect(214, 258, 110, 25));
+    btUndo_ = MakeButton(this, QStringLiteral("&Undo"), "BtUndo", QRect(332, 258, 80, 25));
     btCle_ = MakeKeyButton(this);
     btCle_->setGeometry(420, 256, 30, 29);
     btCle_->setAccessibleName(QStringLiteral("Unlock"));
-    btOK_ = AddButton(QStringLiteral("OK"), "BtOK", QRect(322, 296, 80, 25));
-    btCancel_ = AddButton(QStringLiteral("Cancel"), "BtCancel", QRect(410, 296, 80, 25));
+    btOK_ = MakeButton(this, QStringLiteral("OK"), "BtOK", QRect(322, 296, 80, 25));
+    btCancel_ = MakeButton(this, QStringLiteral("Cancel"), "BtCancel", QRect(410, 296, 80, 25));
     connect(btShowArchive_, &QPushButton::clicked, this, &TWinArchives::ShowArchiveClick);
     connect(btImprimer_, &QPushButton::clicked, this, &TWinArchives::PrintClick);
     connect(btDelete_, &QPushButton::clicked, this, &TWinArchives::DeleteClick);
@@ -46,14 +47,6 @@ TWinArchives::TWinArchives(QWidget* parent) : QDialog(parent) {
 }
 
 TWinArchives::~TWinArchives() = default;
-
-QPushButton* TWinArchives::AddButton(const QString& caption, const char* name, QRect geometry) {
-    auto* button = new QPushButton(caption, this);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    button->setAutoDefault(false);
-    return button;
-}
 
 bool TWinArchives::Execute(TAnalyte& analyte) {
     analyte_ = &analyte;

@@ -44,7 +44,6 @@ private:
         TArchiveContent Archive;
     };
 
-    QPushButton* AddButton(const QString& caption, const char* name, QRect geometry);
     void FillList();
     void ShowArchiveClick();
     void PrintClick();

@@ -123,6 +123,7 @@ void TWinImport::Parse(std::string_view bytes, const TAnalyte& analyte) {
         runs_ = ParseImportText(bytes);
     } else {
         QProgressDialog progress(QStringLiteral("Reading the QC data"), QStringLiteral("Cancel"), 0, 1000, parentWidget());
+        progress.setWindowTitle(windowTitle());
         progress.setWindowModality(Qt::ApplicationModal);
         progress.setMinimumDuration(300);
         bool stopped = false;

@@ -44,9 +44,9 @@ TWinRisks::TWinRisks(std::function<void()> preview, QWidget* parent) : QDialog(p
     panelInfo_->setPalette(pale);
     panelInfo_->setAlignment(Qt::AlignCenter);
 
-    rgAlert_ = MakeGroup(QStringLiteral(" &Alert limits "), "RGAlert", QRect(8, 58, 223, 104),
+    rgAlert_ = MakeGroup(QStringLiteral(" &Alert limits "), "RGAlert", QRect(8, 58, 223, 100),
                          {QStringLiteral("5% ( m ± 1.96s )"), QStringLiteral("2% ( m ± 2.32s )")}, alertButtons_);
-    rgAction_ = MakeGroup(QStringLiteral(" A&ction limits "), "RGAction", QRect(239, 58, 223, 104),
+    rgAction_ = MakeGroup(QStringLiteral(" A&ction limits "), "RGAction", QRect(239, 58, 223, 100),
                           {QStringLiteral("1% ( m ± 2.56s )"), QStringLiteral("0.5% ( m ± 2.81s )"),
                            QStringLiteral("0.2% ( m ± 3.09s )")},
                           actionButtons_);
@@ -73,6 +73,7 @@ QGroupBox* TWinRisks::MakeGroup(const QString& title, const char* name, QRect ge
     auto* group = new QGroupBox(title, this);
     group->setObjectName(QString::fromLatin1(name));
     group->setGeometry(geometry);
+    group->setAccessibleName(title.trimmed().remove(QLatin1Char('&')));
     buttons = new QButtonGroup(group);
     for (int k = 0; k < items.size(); ++k) {
         auto* item = new QRadioButton(items[k], group);

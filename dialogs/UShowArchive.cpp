@@ -5,6 +5,7 @@
 
 #include "charts/UPrnArchive.h"
 #include "main/UAnsi.h"
+#include "main/UFormParts.h"
 #include "main/UTabbedList.h"
 
 namespace tervanix {
@@ -40,13 +41,9 @@ TWinShowArchive::TWinShowArchive(QWidget* parent) : QDialog(parent) {
     lblUnite_->setGeometry(ValueLeft + 56, 140, 40, 16);
     (new QLabel(QStringLiteral("%"), this))->setGeometry(ValueLeft + 56, 164, 20, 16);
 
-    btImprimer_ = new QPushButton(QStringLiteral("&Print"), this);
-    btImprimer_->setObjectName(QStringLiteral("BtImprimer"));
-    btImprimer_->setGeometry(440, 264, 75, 25);
+    btImprimer_ = MakeButton(this, QStringLiteral("&Print"), "BtImprimer", QRect(440, 264, 75, 25));
     connect(btImprimer_, &QPushButton::clicked, this, &TWinShowArchive::PrintClick);
-    btOK_ = new QPushButton(QStringLiteral("OK"), this);
-    btOK_->setObjectName(QStringLiteral("BtOK"));
-    btOK_->setGeometry(440, 300, 75, 25);
+    btOK_ = MakeButton(this, QStringLiteral("OK"), "BtOK", QRect(440, 300, 75, 25));
     btOK_->setDefault(true);
     connect(btOK_, &QPushButton::clicked, this, &QDialog::accept);
 }

@@ -158,8 +158,9 @@ void ServeClients(QApplication& app, TQCServer& server, TWinMain& window, const 
     }
     QObject::connect(&server, &TQCServer::StartedAgainByUser, &window, [&app, &server, &window] {
         server.KeepRunning();
+        if (!Embedded) return;
         window.BecomeUserProgram();
-        app.setQuitOnLastWindowClosed(true);
+        app.setQuitOnLastWindowClosed(true); // closing the window ends it now
     });
 }
 

@@ -106,6 +106,15 @@ void TClientTracker::Track(const QString& uniqueName) {
     if (bus_.interface() && !bus_.interface()->isServiceRegistered(uniqueName).value()) Forget(uniqueName);
 }
 
+void TClientTracker::Recheck() {
+    const QSet<QString> clients = clients_;
+    for (const QString& name : clients) {
+        const QDBusReply<bool> present =
+            bus_.interface() ? bus_.interface()->isServiceRegistered(name) : QDBusReply<bool>();
+        if (!present.isValid() || !present.value()) Forget(name);
+    }
+}
+
 void TClientTracker::Forget(const QString& uniqueName) {
     if (!clients_.remove(uniqueName)) return;
     watcher_->removeWatchedService(uniqueName);
@@ -179,7 +188,15 @@ void TQCServer::CallArrived() {
 }
 
 void TQCServer::CheckIdle() {
-    if (endWhenIdle_ && !idle_->isActive() && tracker_->Count() == 0) emit NoLongerNeeded();
+    if (!endWhenIdle_ || idle_->isActive()) return;
+    if (tracker_->Count() > 0) {
+        // Forgetting the last client comes back here through LastClientGone.
+        tracker_->Recheck();
+        if (tracker_->Count() > 0) idle_->start(); // connected but silent: asked again later
+        return;
+    }
+    endWhenIdle_ = false;
+    emit NoLongerNeeded();
 }
 
 bool TQCServer::CallerIsThisProgram() const {

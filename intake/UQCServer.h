@@ -63,6 +63,9 @@ public:
     explicit TClientTracker(const QDBusConnection& bus, QObject* parent = nullptr);
     void Track(const QString& uniqueName);
     int Count() const { return static_cast<int>(clients_.size()); }
+    // Asks the bus about every client, and forgets those it no longer knows (or all of them when
+    // the bus itself has gone): a departure that was never announced does not keep the program.
+    void Recheck();
 
 signals:
     void LastClientGone();

@@ -1,5 +1,6 @@
 #include "main/UDriveMap.h"
 
+#include <QFileInfo>
 #include <QStorageInfo>
 #include <cctype>
 
@@ -29,6 +30,16 @@ QStringList LetteredMountPoints(const QStringList& mountPoints) {
         if (IsVolumeMount(mountPoint) && !out.contains(mountPoint)) out << mountPoint;
     out.sort();
     return out;
+}
+
+QList<TDriveVolume> MountedDriveVolumes() {
+    QList<TDriveVolume> volumes;
+    const QStringList roots = LetteredMountPoints(MountedRoots());
+    for (int i = 0; i < roots.size() && i < 26; ++i) {
+        const QString label = QStorageInfo(roots[i]).name();
+        volumes.append({static_cast<char>('A' + i), roots[i], label.isEmpty() ? QFileInfo(roots[i]).fileName() : label});
+    }
+    return volumes;
 }
 
 std::string TVolumeDriveMap::RootOf(char letter) const {

@@ -24,4 +24,14 @@ public:
 // The mount points that get letters, in letter order, out of all mount points given.
 QStringList LetteredMountPoints(const QStringList& mountPoints);
 
+// A lettered volume as the drive selector shows it.
+struct TDriveVolume {
+    char Letter = 'A';
+    QString Root;
+    QString Name; // the volume's label, else its mount folder's name
+};
+
+// The volumes that have letters now, in letter order.
+QList<TDriveVolume> MountedDriveVolumes();
+
 } // namespace tervanix

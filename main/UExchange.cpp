@@ -32,9 +32,10 @@ QString AskWithDialog(bool save, const QString& directory, QWidget* parent) {
         dialog.setNameFilter(QStringLiteral("Text files with tabs as separators (*.txt)"));
     } else {
         dialog.setFileMode(QFileDialog::ExistingFile);
+        // The dialog matches the patterns in any case, so Old.DAT shows under *.dat.
         dialog.setNameFilters({QStringLiteral("Text file from spreadsheet (*.txt)"),
-                               QStringLiteral("Data file of Morvelle 2 (*.dat *.DAT)"),
-                               QStringLiteral("Backup file of Morvelle 2 (*.sav *.SAV)")});
+                               QStringLiteral("Data file of Morvelle 2 (*.dat)"),
+                               QStringLiteral("Backup file of Morvelle 2 (*.sav)")});
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
     return dialog.selectedFiles().first();
@@ -96,7 +97,8 @@ void ExportSeries(const TAnalyte* analyte, TExchangeFiles& files, QWidget* paren
 }
 
 bool IsLegacyFileName(const QString& path) {
-    const QString ext = path.right(3).toUpper();
+    // The extension, not the name's last letters: a text file called "update" is no data file.
+    const QString ext = QFileInfo(path).suffix().toUpper();
     return ext == QLatin1String("DAT") || ext == QLatin1String("SAV");
 }
 

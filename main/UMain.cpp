@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,13 +24,17 @@
 #include <QTimeEdit>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <cmath>
 #include <utility>
 #include <vector>
 
 #include "charts/UDailyQC.h"
 #include "charts/UShowLimits.h"
+#include "charts/UPrnCharts.h"
 #include "dialogs/UAbout.h"
+#include "dialogs/UEmployees.h"
+#include "dialogs/UOptions.h"
 #include "dialogs/UAnimCopyFic.h"
 #include "dialogs/UArchives.h"
 #include "dialogs/UDefAnalytes.h"
@@ -37,9 +42,11 @@
 #include "dialogs/UImport.h"
 #include "dialogs/UMotPass.h"
 #include "dialogs/UNewPsw.h"
+#include "dialogs/URandom.h"
 #include "dialogs/URisks.h"
 #include "dialogs/USerumByAnal.h"
 #include "dialogs/USetUp.h"
+#include "dialogs/UShowData.h"
 #include "dialogs/UWinComment.h"
 #include "main/UAccessible.h"
 #include "main/UAnsi.h"
@@ -58,6 +65,7 @@
 #include "model/UDateTime.h"
 #include "model/UFormat.h"
 #include "model/UGlobals.h"
+#include "model/USettingsFile.h"
 #include "model/UWestgard.h"
 
 namespace tervanix {
@@ -109,6 +117,10 @@ void TChartPaintBox::mousePressEvent(QMouseEvent* event) {
 
 void TChartPaintBox::mouseMoveEvent(QMouseEvent* event) {
     if (OnMouseMove) OnMouseMove(event->buttons(), event->modifiers(), event->position().toPoint());
+}
+
+void TChartPaintBox::keyPressEvent(QKeyEvent* event) {
+    if (!OnKey || !OnKey(event->key(), event->modifiers())) QWidget::keyPressEvent(event);
 }
 
 void TChartPaintBox::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -226,6 +238,7 @@ void TWinMain::CreateChartPanel(QWidget* client) {
     pbox_->OnMouseDown = [this](Qt::MouseButton b, Qt::KeyboardModifiers m, QPoint pos) { ChartMouseDown(b, m, pos); };
     pbox_->OnMouseMove = [this](Qt::MouseButtons b, Qt::KeyboardModifiers m, QPoint pos) { ChartMouseMove(b, m, pos); };
     pbox_->OnDoubleClick = [this] { ChartDoubleClick(); };
+    pbox_->OnKey = [this](int key, Qt::KeyboardModifiers m) { return ChartKey(key, m); };
 
     auto makeDatePanel = [this](const char* name, int left) {
         auto* panel = MakeLabel(panelPBox_, QString(), QRect(left, 457, 78, 22), name);
@@ -394,10 +407,16 @@ void TWinMain::CreateBottomBar(QWidget* client) {
     panel1_->setObjectName(QStringLiteral("Panel1"));
     panel1_->setGeometry(0, 482, ClientWidth, ClientHeight - 482);
     auto* btDaily = AddBarButton(bsDaily, QStringLiteral("D&aily QC"), "BtDaily", QStringLiteral("Daily QC results"));
-    connect(btDaily, &QToolButton::clicked, this, [this] { QTimer::singleShot(0, this, [this] { DailyClick(); }); });
+    connect(btDaily, &QToolButton::clicked, this, AfterAction(this, [this] { DailyClick(); }));
     auto* btLimits =
         AddBarButton(bsLimits, QStringLiteral("&Control limits"), "BtLimits", QStringLiteral("Show control limits"));
-    connect(btLimits, &QToolButton::clicked, this, [this] { QTimer::singleShot(0, this, [this] { LimitsClick(); }); });
+    connect(btLimits, &QToolButton::clicked, this, AfterAction(this, [this] { LimitsClick(); }));
+    btData_ = AddBarButton(bsData, QStringLiteral("Data ta&ble"), "BtData", QStringLiteral("Table of QC data"));
+    connect(btData_, &QToolButton::clicked, this, AfterAction(this, [this] { DataTableClick(); }));
+    btPrnGraph_ = AddBarButton(bsPrnGraph, QStringLiteral("&Print charts"), "BtPrnGraph",
+                               QStringLiteral("Printing control charts"));
+    connect(btPrnGraph_, &QToolButton::clicked, this,
+            AfterAction(this, [this] { PrintChartsClick(); }));
     btAffectation_ = AddBarButton(bsAffectation, QStringLiteral("Assign &lots"), "BtAffectation",
                                   QStringLiteral("Change QC material or lot number"));
     connect(btAffectation_, &QToolButton::clicked, this,
@@ -458,12 +477,14 @@ void TWinMain::CreateParametersMenu(QMenu& menu) {
                                AfterAction(this, [this] { AnalytesClick(); }));
     mnuControlMaterials_ = AddMenuItem(menu, QStringLiteral("&Control materials"), "MnuControlMaterials",
                                        AfterAction(this, [this] { ControlMaterialsClick(); }));
+    AddMenuItem(menu, QStringLiteral("&Operators"), "MnuOperators", AfterAction(this, [this] { OperatorsClick(); }));
 }
 
 void TWinMain::CreateConfigurationMenu(QMenu& menu) {
     mnuPsw_ = AddMenuItem(menu, QStringLiteral("&Password"), "MnuPsw",
                           AfterAction(this, [this] { PasswordClick(); }));
     AddMenuItem(menu, QStringLiteral("Statistical &risks"), "MnuRisks", AfterAction(this, [this] { RisksClick(); }));
+    AddMenuItem(menu, QStringLiteral("&Backup/restore options"), "MnuOptions", AfterAction(this, [this] { OptionsClick(); }));
     mnuShortCuts_ = AddMenuItem(menu, QStringLiteral("&Shortcuts"), "MnuShortCuts",
                                 AfterAction(this, [this] { ShortCutsClick(); }));
 }
@@ -475,6 +496,7 @@ void TWinMain::CreateSpecialMenu(QMenu& menu) {
                                 AfterAction(this, [this] { SpecialMenuClick(2); }));
     archiving1_ = AddMenuItem(menu, QStringLiteral("&Erase/archive levels"), "Archiving1",
                               AfterAction(this, [this] { SpecialMenuClick(3); }));
+    AddMenuItem(menu, QStringLiteral("&Random generator"), "MnuRandomGenerator", AfterAction(this, [this] { RandomClick(); }));
     mnuClearFifo_ = AddMenuItem(menu, QStringLiteral("&Clear queue"), "MnuClearFifo",
                                 AfterAction(this, [this] { ClearQueue(); }));
 }
@@ -549,7 +571,10 @@ void TWinMain::LimitsClick() {
         return;
     }
     if (!winShowLimits_) winShowLimits_ = new TWinShowLimits([this] { RepaintChart(); }, this);
-    winShowLimits_->Execute(*current_);
+    // A common-CV choice kept with OK is written at once, as an accepted run is.
+    if (winShowLimits_->Execute(*current_) == QDialog::Accepted &&
+        current_->HasOption(aoCommonCV) != winShowLimits_->RememberedCommonCV())
+        SaveData();
 }
 
 // Every click of the dialog is previewed on the current analyte; on OK the list is rebuilt.
@@ -829,8 +854,8 @@ void TWinMain::ClickOnDateBand(Qt::MouseButton button, Qt::KeyboardModifiers mod
     const int index = view_.First + k;
     if (modifiers == Qt::NoModifier)
         SetDateInterval(index, index, index);
-    else if (modifiers == Qt::ShiftModifier && intervalAnchor_ >= 0)
-        SetDateInterval(std::min(intervalAnchor_, index), std::max(intervalAnchor_, index), intervalAnchor_);
+    else if (modifiers == Qt::ShiftModifier && intervalAnchor_ >= 0) // min/max by value: GCC 12 -O3 warns on the references
+        SetDateInterval(std::min({intervalAnchor_, index}), std::max({intervalAnchor_, index}), intervalAnchor_);
     else
         return;
     RedrawPlots();
@@ -873,8 +898,67 @@ void TWinMain::ScrollOnePoint(int delta) {
     scrollBar_->setValue(view_.First);
 }
 
+bool TWinMain::ChartKey(int key, Qt::KeyboardModifiers modifiers) {
+    if (pageTag_ != 1 || !current_ || current_->Count() == 0) return false;
+    const int step = key == Qt::Key_Left ? -1 : key == Qt::Key_Right ? 1 : 0;
+    if (step == 0) return false;
+    const bool extend = modifiers == Qt::ShiftModifier && intervalAnchor_ >= 0;
+    // The first key picks the newest point shown; then the end away from the anchor moves.
+    int index = view_.Last;
+    if (intervalAnchor_ >= 0) {
+        const int end = view_.IntervalFrom == intervalAnchor_ ? view_.IntervalTo : view_.IntervalFrom;
+        index = std::clamp(end + step, 0, current_->Count() - 1);
+    }
+    if (extend)
+        SetDateInterval(std::min(intervalAnchor_, index), std::max(intervalAnchor_, index), intervalAnchor_);
+    else
+        SetDateInterval(index, index, index);
+    if (index < view_.First) ScrollOnePoint(index - view_.First);
+    if (index > view_.Last) ScrollOnePoint(index - view_.Last);
+    RedrawPlots();
+    RefreshLockStatistics();
+    return true;
+}
+
+// The table opens at once: the press that completes the double-click comes after it has closed
+// and then only clears the selection.
 void TWinMain::ChartDoubleClick() {
-    // The data table that a double-click on a selected point opens comes with its own window.
+    if (view_.SelectedPoint < 0) return;
+    doubleClickFlag_ = true;
+    DataTableClick();
+}
+
+// ---- Data table and chart printing ----
+
+TWinShowData& TWinMain::WinShowData() {
+    if (!winShowData_) winShowData_ = new TWinShowData(this);
+    return *winShowData_;
+}
+
+TWinPrnCharts& TWinMain::WinPrnCharts() {
+    if (!winPrnCharts_) winPrnCharts_ = new TWinPrnCharts(this);
+    return *winPrnCharts_;
+}
+
+void TWinMain::DataTableClick() {
+    if (!current_) {
+        ShowError(QStringLiteral("No analyte."));
+        return;
+    }
+    TWinShowData& table = WinShowData();
+    if (table.Execute(*current_, view_.SelectedPoint) != QDialog::Accepted) return;
+    if (table.HandedBackPoint()) LoadPointForCorrection(table.HandedBackPoint());
+    AfterSeriesChanged();
+    // What the operator confirmed is on disk at once.
+    if (table.SeriesChanged() || table.HandedBackPoint()) SaveData();
+}
+
+void TWinMain::PrintChartsClick() {
+    if (!current_ || current_->Count() == 0) {
+        ShowError(QStringLiteral("Nothing to print"));
+        return;
+    }
+    WinPrnCharts().Execute(*current_, Materials);
 }
 
 void TWinMain::SetDateInterval(int from, int to, int anchor) {
@@ -917,6 +1001,7 @@ void TWinMain::SwitchPage(int tag) {
         RepaintChart();
     }
     if (tag == 0) {
+        pbox_->setFocusPolicy(Qt::NoFocus);
         pageTag_ = 0;
         pageControl_->setCurrentWidget(tabSheetEnter_);
         ClearDateIntervalAndRedraw();
@@ -928,6 +1013,7 @@ void TWinMain::SwitchPage(int tag) {
     limitsSnapshot_ = TLimitsSnapshot::Of(*current_);
     pageTag_ = tag;
     pageControl_->setCurrentIndex(tag);
+    pbox_->setFocusPolicy(tag == 1 ? Qt::StrongFocus : Qt::NoFocus);
     SpecialPage(tag)->Initialise();
 }
 
@@ -1073,6 +1159,52 @@ void TWinMain::ArchivesClick() {
     }
     if (!winArchives_) winArchives_ = new TWinArchives(this);
     if (winArchives_->Execute(*current_)) SaveData();
+}
+
+// Runs sent to the queue are written to the queue file like any queue change; runs put into the
+// series are on disk at once, like an accepted run.
+void TWinMain::RandomClick() {
+    if (!current_) {
+        ShowError(QStringLiteral("No analyte"));
+        return;
+    }
+    if (!winRandom_) winRandom_ = new TWinRandom(this);
+    if (!winRandom_->Execute(*current_)) return;
+    if (winRandom_->ToQueue()) {
+        AfterQueueEdit();
+        return;
+    }
+    if (pageTag_ != 0) {
+        pageControl_->setCurrentWidget(tabSheetEnter_);
+        pageTag_ = 0;
+    }
+    ClearDateInterval();
+    view_.SelectedPoint = winRandom_->LastAdded();
+    RecomputeChartWindow();
+    RepaintChart();
+    SaveData();
+}
+
+// The operator being typed on the Enter page stays while the list under it is renewed.
+void TWinMain::OperatorsClick() {
+    if (!winEmployees_) winEmployees_ = new TWinEmployees(this);
+    if (!EditOperators(*winEmployees_)) return;
+    const QString typed = cbOperator_->currentText();
+    FillOperatorList();
+    cbOperator_->setEditText(typed);
+}
+
+// A reminder that is no longer due stops blinking at once.
+void TWinMain::OptionsClick() {
+    if (!winOptions_) winOptions_ = new TWinOptions(this);
+    if (!winOptions_->Execute()) return;
+    if (BackupDue()) {
+        ApplyBackupReminder();
+    } else {
+        timerBackUp_->stop();
+        shapeBackUp_->SetColour(Lime);
+    }
+    SaveSettings();
 }
 
 // ---- Entry of a run ----
@@ -1276,13 +1408,7 @@ void TWinMain::PasteClick() {
         return;
     }
     LeaveSpecialPage(); // pasted points would move those a page's snapshot refers to
-    try {
-        WinImport().FillFromClipboard(*current_);
-        if (WinImport().Execute(*current_)) AfterImport();
-    } catch (const EAbortSilently&) {
-    } catch (const std::exception&) {
-        ShowError(QStringLiteral("Bad clipboard format"));
-    }
+    RunImportDialog([this](TWinImport& dialog) { dialog.FillFromClipboard(*current_); }, QStringLiteral("Bad clipboard format"));
 }
 
 void TWinMain::ImportClick() {
@@ -1300,13 +1426,8 @@ void TWinMain::ImportTextFile(const QString& file) {
         ShowError(QStringLiteral("No analyte to import data"));
         return;
     }
-    try {
-        WinImport().FillFromText(ReadImportFile(file), *current_);
-        if (WinImport().Execute(*current_)) AfterImport();
-    } catch (const EAbortSilently&) {
-    } catch (const std::exception&) {
-        ShowError(QStringLiteral("Bad file format"));
-    }
+    RunImportDialog([this, &file](TWinImport& dialog) { dialog.FillFromText(ReadImportFile(file), *current_); },
+                    QStringLiteral("Bad file format"));
 }
 
 void TWinMain::ImportLegacyFile(const QString& file) {
@@ -1323,10 +1444,17 @@ void TWinMain::ImportLegacyFile(const QString& file) {
     if (failed) ShowError(QStringLiteral("Cannot read data"));
 }
 
-// What the operator confirmed is on disk at once.
-void TWinMain::AfterImport() {
-    AfterSeriesChanged();
-    SaveData();
+// The runs the operator added are shown and on disk at once.
+void TWinMain::RunImportDialog(const std::function<void(TWinImport&)>& fill, const QString& failure) {
+    try {
+        fill(WinImport());
+        if (!WinImport().Execute(*current_)) return;
+        AfterSeriesChanged();
+        SaveData();
+    } catch (const EAbortSilently&) {
+    } catch (const std::exception&) {
+        ShowError(failure);
+    }
 }
 
 } // namespace tervanix

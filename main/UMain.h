@@ -38,6 +38,9 @@ class TExchangeFiles;
 class TWinAbout;
 class TWinImport;
 class TWinArchives;
+class TWinEmployees;
+class TWinOptions;
+class TWinRandom;
 class TWinNewPsw;
 class TWinAnimCopyFic;
 class TWinComment;
@@ -48,6 +51,8 @@ class TWinShowLimits;
 class TWinDefAnalytes;
 class TWinDefSerum;
 class TWinSerumByAnal;
+class TWinShowData;
+class TWinPrnCharts;
 
 // The paint box of the charts: paints and reports the mouse through the window's handlers.
 class TChartPaintBox : public QWidget {
@@ -57,12 +62,14 @@ public:
     std::function<void(Qt::MouseButton, Qt::KeyboardModifiers, QPoint)> OnMouseDown;
     std::function<void(Qt::MouseButtons, Qt::KeyboardModifiers, QPoint)> OnMouseMove;
     std::function<void()> OnDoubleClick;
+    std::function<bool(int key, Qt::KeyboardModifiers)> OnKey; // true: the key was used
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 // A small coloured shape drawn on a speed button; clicks go through to the button.
@@ -149,6 +156,12 @@ public:
     // Archives, random generator, operators and backup options.
     void ArchivesClick();
     TWinArchives* WinArchives() const { return winArchives_; }
+    void RandomClick();
+    TWinRandom* WinRandom() const { return winRandom_; }
+    void OperatorsClick();
+    TWinEmployees* WinEmployees() const { return winEmployees_; }
+    void OptionsClick();
+    TWinOptions* WinOptions() const { return winOptions_; }
 
     // Queue.
     void RecallQueuedRun();
@@ -166,6 +179,9 @@ public:
     // Mouse on the chart, in paint box coordinates.
     void ChartMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
     void ChartMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint pos);
+    // On the Lock page the arrows choose the date interval as clicks do, Shift+arrows extend it
+    // from its anchor: the way for the keyboard and screen readers. True when the key was used.
+    bool ChartKey(int key, Qt::KeyboardModifiers modifiers);
     void ChartDoubleClick();
 
     // Runs the start-up checks of the screen at the first showing (on by default).
@@ -242,6 +258,13 @@ public:
     QAction* MnuAnalytes() const { return mnuAnalytes_; }
     QAction* MnuControlMaterials() const { return mnuControlMaterials_; }
     QToolButton* BtAffectation() const { return btAffectation_; }
+    // ---- Data table and chart printing ----
+    void DataTableClick();
+    void PrintChartsClick();
+    QToolButton* BtData() const { return btData_; }
+    QToolButton* BtPrnGraph() const { return btPrnGraph_; }
+    TWinShowData& WinShowData();
+    TWinPrnCharts& WinPrnCharts();
 
 signals:
     // The window changed the queue (recall, requeue, clear): the queue file is to be rewritten.
@@ -377,12 +400,9 @@ private:
     // Exchange.
     void ImportTextFile(const QString& file);
     void ImportLegacyFile(const QString& file);
-    void AfterImport();
+    void RunImportDialog(const std::function<void(TWinImport&)>& fill, const QString& failure);
     TWinImport* winImport_ = nullptr;
     std::unique_ptr<TExchangeFiles> exchangeFiles_;
-    // Archives, random generator, operators and backup options.
-    QToolButton* btArchives_ = nullptr;
-    TWinArchives* winArchives_ = nullptr;
 
     // Reference data.
     void AfterReferenceDataOK();
@@ -392,6 +412,18 @@ private:
     QAction* mnuAnalytes_ = nullptr;
     QAction* mnuControlMaterials_ = nullptr;
     QToolButton* btAffectation_ = nullptr;
+    // Archives, random generator, operators and backup options.
+    QToolButton* btArchives_ = nullptr;
+    TWinArchives* winArchives_ = nullptr;
+    TWinRandom* winRandom_ = nullptr;
+    TWinEmployees* winEmployees_ = nullptr;
+    TWinOptions* winOptions_ = nullptr;
+
+    // ---- Data table and chart printing ----
+    QToolButton* btData_ = nullptr;
+    QToolButton* btPrnGraph_ = nullptr;
+    TWinShowData* winShowData_ = nullptr;
+    TWinPrnCharts* winPrnCharts_ = nullptr;
 };
 
 } // namespace tervanix

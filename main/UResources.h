@@ -13,9 +13,8 @@ namespace tervanix {
 // "PUCEROUGE", "PUCEVERTE", "PUCEJAUNE" (11 x 11 dots) and "CROIXROUGE" (12 x 12 cross) have a
 // transparent background; "COMMENT" (11 x 12) is opaque; "CLE" is the key of the password lock.
 QPixmap ResourceBitmap(const QString& name);
-
-// The mark of a level's status: green dot in control, yellow dot at an alert, red dot at an action,
-// red cross when discarded; a null pixmap for a level without value.
+// The mark of a level status: green dot in control, yellow for an alert, red for an action, red
+// cross for a discarded value; none for a level without value.
 QPixmap StatusBitmap(std::uint8_t status);
 
 // "TRAYICON1" (the server's notification icon) and "TRAYICON2" (its blinking state: runs wait in

@@ -45,18 +45,22 @@ TTabbedList::TTabbedList(QWidget* parent, std::vector<int> tabStops, const QColo
     setItemDelegate(new TTabbedLineDelegate(this, tabStops_, selectedBackground));
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setUniformItemSizes(true);
+    // The fields stand at fixed stops: a line never needs scrolling sideways.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
 void AddTabHeadings(QWidget* parent, const QRect& listGeometry, const TTabbedList& list, const QStringList& headings) {
     // The list's frame and the text margin come before the first character.
+    // A heading wider than its column pushes the next one right rather than being cut.
     const int x0 = listGeometry.left() + list.frameWidth() + TextLeft;
+    int nextFree = x0;
     for (int i = 0; i < headings.size(); ++i) {
-        const int left = x0 + (i == 0 ? 0 : list.TabStops()[static_cast<std::size_t>(i - 1)]);
-        const int right = i < static_cast<int>(list.TabStops().size())
-                              ? x0 + list.TabStops()[static_cast<std::size_t>(i)]
-                              : listGeometry.right();
+        const int stop = x0 + (i == 0 ? 0 : list.TabStops()[static_cast<std::size_t>(i - 1)]);
         auto* heading = new QLabel(headings[i], parent);
-        heading->setGeometry(left, listGeometry.top() - 16, std::max(right - left, 20), 14);
+        const int left = std::max(stop, nextFree);
+        const int width = heading->fontMetrics().horizontalAdvance(headings[i]) + 2;
+        heading->setGeometry(left, listGeometry.top() - 16, width, 14);
+        nextFree = left + width + 4;
     }
 }
 

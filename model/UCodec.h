@@ -51,6 +51,8 @@ private:
 class ByteReader {
 public:
     explicit ByteReader(std::string_view bytes) : data_(bytes) {}
+    // The reader keeps a view: a temporary string would be gone before the first read.
+    explicit ByteReader(std::string&&) = delete;
     std::uint8_t U8();
     std::int32_t I32();
     std::uint32_t U32();

@@ -105,10 +105,10 @@ void TAnalyte::ComputeStats(int level, int first, int last, TLevelStats& s) cons
     sums.Finish(s);
 }
 
-// AllPoints of the first Levels levels in one walk over the series: a long history is read from
-// memory once, and the sums of each level keep their own order.
 namespace {
-// Three named sums rather than an array, so that the compiler keeps every one in registers.
+// AllPoints of the first Levels levels in one walk over the series: a long history is read from
+// memory once, and the sums of each level keep their own order. Three named sums rather than an
+// array, so that the compiler keeps every one in registers.
 template <int Levels>
 void WholeSeriesStats(const std::vector<TQCPoint*>& points, std::array<TLevelStats, MaxLevels>& out) {
     TLevelSums first, second, third;

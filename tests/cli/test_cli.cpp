@@ -222,6 +222,8 @@ TEST_F(Cli, ExportWritesWhatTheProgramWritesInTheSameLocale) {
         const bool utf8 = c.Environment.find("UTF-8") != std::string::npos;
         EXPECT_EQ(r.Out, utf8 ? AnsiToUtf8(text) : text) << c.Environment;
     }
+}
+
 TEST_F(Cli, ImportReadsTheExportedTextAndAddsAsTheDialogDoes) {
     const std::string data = WriteRuleAnalyte();
     const std::string before = ReadFile(data);

@@ -5,6 +5,7 @@
 #include <regex>
 
 #include "cli/CliPrintSupport.h"
+#include "model/UArchive.h"
 #include "model/UCodec.h"
 #include "model/UDataLoadSave.h"
 #include "support/AnalyteBuilders.h"
@@ -101,6 +102,32 @@ TEST_F(CliPrint, ChartsOfChosenLevelsWithStatistics) {
                                       "2", "--out", Path("d.pdf")});
     EXPECT_EQ(missing.Code, 0);
     EXPECT_NE(missing.Err.find("Level 2 has no value in the range"), std::string::npos) << missing.Err;
+}
+
+TEST_F(CliPrint, ArchiveAsTheBrowserPrintsIt) {
+    // Level 2 of the runs, archived by the program's own archiving (dates as this process writes them).
+    TListAnalytes analytes;
+    DecodeDataFile(ReadFile(WriteData()), Materials, analytes);
+    analytes[0].RecomputeAll();
+    ArchiveLevel(analytes[0], 1);
+    ASSERT_EQ(Print({"archive", Path("QC000001.qca"), "--out", Path("a.pdf")}).Code, 0) << ReadFile(Path("stderr"));
+    const std::string text = PdfText("a.pdf");
+    for (const char* expected : {"Archived data for Glucose", "Patho ()\nFrom 02/03/2026 to 04/03/2026\n",
+                                 "Date Time Result Operator Comment\n", "Discarded AB\n", "Recalibrated\n",
+                                 "Mean 11.250 mmol/L\n", "- Page 1/1 - Archived data for Glucose - Printed on "})
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n---\n" << text;
+
+    WriteFile(Path("QC000002.qca"), "Glucose\r\nmmol/L\r\n");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+        {{"archive", Path("QC000002.qca"), "--out", Path("b.pdf")}, "Damaged archive file"},
+        {{"archive", Path("QC000009.qca"), "--out", Path("b.pdf")}, "Cannot read archive"},
+        {{"archive", Path("QC000001.qca"), "--stats", "--out", Path("b.pdf")}, "takes no --from"},
+    };
+    for (const auto& [args, message] : refused) {
+        EXPECT_NE(Print(args).Code, 0) << message;
+        EXPECT_NE(ReadFile(Path("stderr")).find(message), std::string::npos) << ReadFile(Path("stderr"));
+        EXPECT_FALSE(std::filesystem::exists(Path("b.pdf")));
+    }
 }
 
 // Every refusal leaves no file behind and says why.

@@ -8,6 +8,7 @@
 #include "model/UArchive.h"
 #include "model/UCodec.h"
 #include "model/UDataLoadSave.h"
+#include "model/UFormat.h"
 #include "model/UGlobals.h"
 #include "model/URandom.h"
 #include "model/USettingsFile.h"
@@ -135,5 +136,8 @@ int main(int argc, char** argv) {
 
     Write(dir / "version2" / "two", Version2File());
     Write(dir / "archive" / "glucose", ArchiveText(*Analytes.FindByName("Glucose"), 0, Materials));
+    SetLocale(TLocaleFormats{});
+    Write(dir / "importtext" / "copied", Analytes[0].CopyToText() + std::string(1, '\0'));
+    Write(dir / "importtext" / "spreadsheet", "\xEF\xBB\xBF" "Date\tTime\tQC1\n08/12/2026\t10:30\t4.5\t\t7\n9/12/26\t2:00 PM\t4,6\n");
     return 0;
 }

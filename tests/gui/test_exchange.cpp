@@ -227,6 +227,14 @@ TEST_F(ExchangeTest, ImportTakesTextFilesToTheDialogAndRefusesOthers) {
     answer_ = Path(QStringLiteral("absent.txt"));
     window_->ImportClick();
     EXPECT_EQ(messages.Last().Text, QStringLiteral("Bad file format"));
+    QFile huge(Path(QStringLiteral("huge.txt"))); // sparse: refused by its size before it is read
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(MaxImportTextBytes) + 1));
+    huge.close();
+    answer_ = huge.fileName();
+    const std::size_t said = messages.Recorded().size();
+    window_->ImportClick();
+    EXPECT_EQ(messages.Recorded().size(), said + 1);
+    EXPECT_EQ(messages.Last().Text, QStringLiteral("Bad file format"));
     EXPECT_EQ(urea.Count(), 2);
 }
 
@@ -253,6 +261,8 @@ TEST_F(ExchangeTest, ImportOfAVersion2FileAppendsItsAnalytesWhateverTheCaseOfIts
     window_->ImportClick();
     EXPECT_EQ(messages.Last().Text, QStringLiteral("Cannot read data"));
     EXPECT_EQ(Analytes.Count(), 1);
+    EXPECT_TRUE(IsLegacyFileName(QStringLiteral("/x/OLD.sav")));
+    EXPECT_FALSE(IsLegacyFileName(QStringLiteral("/x/update"))); // no extension: a text
 }
 
 TEST_F(ExchangeTest, TheImportDialogIsLockedByThePassword) {

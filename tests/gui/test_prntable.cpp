@@ -1,4 +1,7 @@
+#include <QDir>
+#include <QFile>
 #include <QFontMetrics>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include "charts/UPrnTable.h"
@@ -224,6 +227,36 @@ TEST_F(PrintTableTest, MarkedCellsHeadingLinesAndArchiveStamp) {
     bool crossed = false;
     for (int dy = -2; dy <= 2; ++dy) crossed = crossed || page.pixelColor(x, yDiagonal + dy) == QColor(Qt::black);
     EXPECT_TRUE(crossed);
+}
+
+} // namespace
+} // namespace tervanix
+
+namespace tervanix {
+namespace {
+
+// A job that fails while drawing leaves neither a file nor a temporary one, and keeps the
+// previous file.
+TEST(WritePdfAtomic, AFailedJobLeavesThePreviousFile) {
+    QTemporaryDir folder;
+    const std::string path = folder.filePath(QStringLiteral("report.pdf")).toStdString();
+    const TPrintJob good{QStringLiteral("T"), QPageLayout::Portrait,
+                         [](TPrintPages& p) { PrintTable(p, QStringLiteral("T"), {}, {}, false, {}, 1); }};
+    WritePdfAtomic(path, good);
+    const QByteArray before = [&] {
+        QFile f(QString::fromStdString(path));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    ASSERT_TRUE(before.startsWith("%PDF"));
+    const TPrintJob failing{QStringLiteral("T"), QPageLayout::Portrait, [](TPrintPages& p) {
+                                p.NewPage();
+                                throw EQCError("The printer refused a new page: printing was stopped.");
+                            }};
+    EXPECT_THROW(WritePdfAtomic(path, failing), EQCError);
+    QFile after(QString::fromStdString(path));
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), before);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("report.pdf")});
 }
 
 } // namespace

@@ -173,6 +173,23 @@ TEST_F(SpecialPagesTest, PartialStatisticsFollowTheDragAlongTheDateBand) {
     EXPECT_EQ(window_->LockPage()->PanelFirstDate()->text(), QString());
 }
 
+// Without a mouse: arrows pick a point of the date band, Shift+arrows stretch the interval.
+TEST_F(SpecialPagesTest, TheDateIntervalIsChosenWithTheArrowKeysToo) {
+    Open(window_->MnuLockLimits());
+    EXPECT_EQ(window_->PBox()->focusPolicy(), Qt::StrongFocus);
+    EXPECT_TRUE(window_->ChartKey(Qt::Key_Left, Qt::NoModifier)); // first key: the newest point
+    EXPECT_EQ(window_->View().IntervalFrom, 9);
+    window_->ChartKey(Qt::Key_Left, Qt::NoModifier);
+    for (int i = 0; i < 3; ++i)
+        window_->ChartKey(Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_EQ(window_->View().IntervalFrom, 5);
+    EXPECT_EQ(window_->View().IntervalTo, 8);
+    EXPECT_EQ(window_->LockPage()->GrilleLock()->item(0, 3)->text(), QStringLiteral("4"));
+    Press(window_->LockPage()->BtCancel());
+    EXPECT_FALSE(window_->ChartKey(Qt::Key_Left, Qt::NoModifier)); // the Enter page has no interval
+    EXPECT_EQ(window_->PBox()->focusPolicy(), Qt::NoFocus);
+}
+
 TEST_F(SpecialPagesTest, FixAcceptsWhatReadsRightAndRefusesTheRestUnchanged) {
     struct TCase {
         const char* Target;

@@ -1,6 +1,7 @@
 // The limits view with its common-CV switch, the statistical risks dialog with its live preview,
 // and the daily QC summary.
 #include <QAction>
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -9,6 +10,8 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include "charts/UDailyQC.h"
@@ -19,6 +22,7 @@
 #include "gui/PrintHarness.h"
 #include "main/UMain.h"
 #include "model/UClock.h"
+#include "model/UDataLoadSave.h"
 #include "model/UDateTime.h"
 #include "model/UFileStore.h"
 #include "model/UGlobals.h"
@@ -331,6 +335,9 @@ TEST_F(DailyTest, TheDayRunsAnalyteByAnalyteNewestFirstWithinTheDayBounds) {
     EXPECT_EQ(window.LB()->count(), 0);
     Click(window.BtToday());
     EXPECT_EQ(window.LB()->count(), 3);
+    // Enter closes the window wherever the focus is, as Escape does.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_FALSE(window.isVisible());
 }
 
 TEST_F(DailyTest, PrintsTheDayAsAnArchiveDocumentAndClosesOnlyWhenPrinted) {
@@ -372,7 +379,7 @@ TEST_F(DailyTest, PrintsTheDayAsAnArchiveDocumentAndClosesOnlyWhenPrinted) {
 
 // ---- The commands of the main window ----
 
-TEST_F(ViewsTest, MainWindowCommandsOpenTheViewsAndSaveTheRisksOnOK) {
+TEST_F(ViewsTest, MainWindowCommandsWriteWhatOKConfirmsAtOnce) {
     TWinMain main;
     main.LimitsClick();
     ASSERT_FALSE(messages_.Recorded().empty());
@@ -396,6 +403,23 @@ TEST_F(ViewsTest, MainWindowCommandsOpenTheViewsAndSaveTheRisksOnOK) {
     TOperatorList operators;
     DecodeSettingsFile(*bytes, onDisk, operators);
     EXPECT_EQ(onDisk.ActionRisk, 2);
+
+    // A common-CV switch kept with OK is on disk at once; one left with Cancel changes nothing.
+    for (const bool keep : {false, true}) {
+        test::WhenModalOpens([keep](QWidget* modal) {
+            auto* limits = qobject_cast<TWinShowLimits*>(modal);
+            ASSERT_NE(limits, nullptr);
+            Click(limits->CBCommonCV());
+            Click(keep ? limits->BtOK() : limits->BtCancel());
+        });
+        main.LimitsClick();
+        EXPECT_EQ(a.HasOption(aoCommonCV), keep);
+        EXPECT_EQ(std::filesystem::exists(BasePath + ".qcf"), keep);
+    }
+    TListSerum storedMaterials;
+    TListAnalytes stored;
+    DecodeDataFile(*ReadWholeFile(BasePath + ".qcf"), storedMaterials, stored);
+    EXPECT_TRUE(stored[0].HasOption(aoCommonCV));
 
     auto* risks = main.findChild<QAction*>(QStringLiteral("MnuRisks"));
     ASSERT_NE(risks, nullptr);

@@ -47,9 +47,10 @@ TEST(ByteReader, RefusesToReadPastTheEnd) {
     w.Raw("abc");
     ByteReader r(w.bytes());
     EXPECT_THROW(r.Counted(), EReadError); // length 5 with 3 bytes left
-    ByteReader neg(std::string("\xFF\xFF\xFF\xFF", 4));
+    const std::string negative("\xFF\xFF\xFF\xFF", 4), tooMany("\x00\x00\x00\x10", 4);
+    ByteReader neg(negative);
     EXPECT_THROW(neg.Counted(), EReadError);
-    ByteReader huge(std::string("\x00\x00\x00\x10", 4));
+    ByteReader huge(tooMany);
     EXPECT_THROW(huge.Count(44), EReadError);
 }
 

@@ -1,0 +1,23 @@
+#include "main/UFormParts.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace tervanix {
+
+QPushButton* MakeButton(QWidget* parent, const QString& caption, const char* name, const QRect& geometry) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(geometry);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QLabel* MakeCaption(QWidget* parent, const QString& text, const QRect& geometry, QWidget* buddy) {
+    auto* label = new QLabel(text, parent);
+    label->setGeometry(geometry);
+    if (buddy) label->setBuddy(buddy);
+    return label;
+}
+
+} // namespace tervanix

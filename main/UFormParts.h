@@ -1,0 +1,20 @@
+// The small parts every dialog is built of, placed at fixed pixel positions.
+#pragma once
+
+#include <QRect>
+#include <QString>
+
+class QLabel;
+class QPushButton;
+class QWidget;
+
+namespace tervanix {
+
+// A push button that is no default button unless made one (Enter belongs to the dialog's OK).
+QPushButton* MakeButton(QWidget* parent, const QString& caption, const char* name, const QRect& geometry);
+
+// A caption label; with a buddy its accelerator focuses that control, and screen readers name the
+// control by it.
+QLabel* MakeCaption(QWidget* parent, const QString& text, const QRect& geometry, QWidget* buddy = nullptr);
+
+} // namespace tervanix
