@@ -16,6 +16,7 @@ QPushButton* MakeKeyButton(QWidget* parent) {
     button->setCheckable(true);
     button->setIcon(ResourceBitmap(QStringLiteral("CLE")));
     button->setIconSize(QSize(24, 24));
+    button->setAccessibleName(QStringLiteral("Password key"));
     return button;
 }
 

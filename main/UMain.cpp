@@ -37,11 +37,14 @@
 #include "dialogs/UOptions.h"
 #include "dialogs/UAnimCopyFic.h"
 #include "dialogs/UArchives.h"
+#include "dialogs/UDefAnalytes.h"
+#include "dialogs/UDefSerum.h"
 #include "dialogs/UImport.h"
 #include "dialogs/UMotPass.h"
 #include "dialogs/UNewPsw.h"
 #include "dialogs/URandom.h"
 #include "dialogs/URisks.h"
+#include "dialogs/USerumByAnal.h"
 #include "dialogs/USetUp.h"
 #include "dialogs/UShowData.h"
 #include "dialogs/UWinComment.h"
@@ -358,6 +361,9 @@ void TWinMain::CreateEnterPage(QWidget* page) {
         if (selected.size() == 1) lbAnalytes_->setCurrentItem(selected.front());
     });
 
+    connect(lbAnalytes_, &QListWidget::itemDoubleClicked, this,
+            AfterAction(this, [this] { AnalytesClick(); }));
+
     QWidget::setTabOrder(datePicker_, timePicker_);
     QWidget::setTabOrder(timePicker_, levelRows_[0].Edit);
     QWidget::setTabOrder(levelRows_[0].Edit, levelRows_[1].Edit);
@@ -411,6 +417,10 @@ void TWinMain::CreateBottomBar(QWidget* client) {
                                QStringLiteral("Printing control charts"));
     connect(btPrnGraph_, &QToolButton::clicked, this,
             AfterAction(this, [this] { PrintChartsClick(); }));
+    btAffectation_ = AddBarButton(bsAffectation, QStringLiteral("Assign &lots"), "BtAffectation",
+                                  QStringLiteral("Change QC material or lot number"));
+    connect(btAffectation_, &QToolButton::clicked, this,
+            AfterAction(this, [this] { AssignLotsClick(); }));
     btBackup_ = AddBarButton(bsBackup, QStringLiteral("Bac&kup"), "BtBackup", QStringLiteral("Backup on diskette"));
     shapeBackUp_ = new TIndicatorShape(TIndicatorShape::TForm::Rectangle, btBackup_);
     shapeBackUp_->setObjectName(QStringLiteral("ShapeBackUp"));
@@ -463,6 +473,10 @@ void TWinMain::CreateFileMenu(QMenu& menu) {
 }
 
 void TWinMain::CreateParametersMenu(QMenu& menu) {
+    mnuAnalytes_ = AddMenuItem(menu, QStringLiteral("&Analytes"), "MnuAnalytes",
+                               AfterAction(this, [this] { AnalytesClick(); }));
+    mnuControlMaterials_ = AddMenuItem(menu, QStringLiteral("&Control materials"), "MnuControlMaterials",
+                                       AfterAction(this, [this] { ControlMaterialsClick(); }));
     AddMenuItem(menu, QStringLiteral("&Operators"), "MnuOperators", AfterAction(this, [this] { OperatorsClick(); }));
 }
 
@@ -497,6 +511,41 @@ void TWinMain::CreateHelpMenu(QMenu& menu) {
                 AfterAction(this, [] { OpenUserManual(); }));
     mnuAbout_ = AddMenuItem(menu, QStringLiteral("&About"), "MnuAbout",
                             AfterAction(this, [this] { About().ExecFromMenu(); }));
+}
+
+// ---- Reference data ----
+
+// A special page's snapshot refers to points that these dialogs may erase: the page is left first.
+void TWinMain::AnalytesClick() {
+    LeaveSpecialPage();
+    if (!winDefAnalytes_) winDefAnalytes_ = new TWinDefAnalytes(this);
+    if (winDefAnalytes_->exec() != QDialog::Accepted) return;
+    if (Analytes.IndexOf(current_) < 0) current_ = nullptr; // the current analyte was deleted
+    if (current_) current_->RecomputeAll();
+    AfterReferenceDataOK();
+}
+
+void TWinMain::ControlMaterialsClick() {
+    LeaveSpecialPage();
+    if (!winDefSerum_) winDefSerum_ = new TWinDefSerum(this);
+    if (winDefSerum_->exec() == QDialog::Accepted) AfterReferenceDataOK();
+}
+
+void TWinMain::AssignLotsClick() {
+    if (!current_) {
+        ShowError(QStringLiteral("No analyte."));
+        return;
+    }
+    LeaveSpecialPage();
+    if (!winSerumByAnal_) winSerumByAnal_ = new TWinSerumByAnal(this);
+    if (winSerumByAnal_->Execute(*current_) == QDialog::Accepted) AfterReferenceDataOK();
+}
+
+// What the operator confirmed is on disk at once; a failed write keeps it for the exit save.
+void TWinMain::AfterReferenceDataOK() {
+    RebuildAnalyteList();
+    RepaintChart();
+    SaveData();
 }
 
 // The password dialog is kept for the whole run; the settings file is written on OK.

@@ -48,6 +48,9 @@ class TWinValidCQ;
 class TWinDailyQC;
 class TWinRisks;
 class TWinShowLimits;
+class TWinDefAnalytes;
+class TWinDefSerum;
+class TWinSerumByAnal;
 class TWinShowData;
 class TWinPrnCharts;
 
@@ -247,6 +250,14 @@ public:
     void LimitsClick();
     void RisksClick();
 
+    // Reference data: analytes, control materials and their assignment to levels. After an OK the
+    // list is rebuilt, the chart repainted and the data file written at once.
+    void AnalytesClick();
+    void ControlMaterialsClick();
+    void AssignLotsClick();
+    QAction* MnuAnalytes() const { return mnuAnalytes_; }
+    QAction* MnuControlMaterials() const { return mnuControlMaterials_; }
+    QToolButton* BtAffectation() const { return btAffectation_; }
     // ---- Data table and chart printing ----
     void DataTableClick();
     void PrintChartsClick();
@@ -392,6 +403,15 @@ private:
     void RunImportDialog(const std::function<void(TWinImport&)>& fill, const QString& failure);
     TWinImport* winImport_ = nullptr;
     std::unique_ptr<TExchangeFiles> exchangeFiles_;
+
+    // Reference data.
+    void AfterReferenceDataOK();
+    TWinDefAnalytes* winDefAnalytes_ = nullptr;
+    TWinDefSerum* winDefSerum_ = nullptr;
+    TWinSerumByAnal* winSerumByAnal_ = nullptr;
+    QAction* mnuAnalytes_ = nullptr;
+    QAction* mnuControlMaterials_ = nullptr;
+    QToolButton* btAffectation_ = nullptr;
     // Archives, random generator, operators and backup options.
     QToolButton* btArchives_ = nullptr;
     TWinArchives* winArchives_ = nullptr;

@@ -12,6 +12,7 @@ QMessageBox::Icon IconOf(TMsgType type) {
     case TMsgType::Error: return QMessageBox::Critical;
     case TMsgType::Information: return QMessageBox::Information;
     case TMsgType::Confirmation: return QMessageBox::Question;
+    case TMsgType::Warning: return QMessageBox::Warning;
     }
     return QMessageBox::NoIcon;
 }
@@ -23,6 +24,7 @@ QString MessageCaption(TMsgType type) {
     case TMsgType::Error: return QStringLiteral("Error");
     case TMsgType::Information: return QStringLiteral("Information");
     case TMsgType::Confirmation: return QStringLiteral("Confirm");
+    case TMsgType::Warning: return QStringLiteral("Warning");
     }
     return {};
 }
@@ -63,6 +65,8 @@ IMessageService* SetMessageService(IMessageService* service) {
 void ShowError(const QString& text) { Messages().Show(text, TMsgType::Error, TMsgButtons::OK); }
 
 void ShowInformation(const QString& text) { Messages().Show(text, TMsgType::Information, TMsgButtons::OK); }
+
+void ShowWarning(const QString& text) { Messages().Show(text, TMsgType::Warning, TMsgButtons::OK); }
 
 bool Confirm(const QString& text) {
     return Messages().Show(text, TMsgType::Confirmation, TMsgButtons::OKCancel) == TMsgButton::OK;

@@ -14,7 +14,7 @@ public:
     const char* what() const noexcept override { return "operation aborted"; }
 };
 
-enum class TMsgType { Error, Information, Confirmation };
+enum class TMsgType { Error, Information, Confirmation, Warning };
 enum class TMsgButtons { OK, OKCancel, RetryCancel };
 enum class TMsgButton { OK, Cancel, Retry };
 
@@ -32,7 +32,7 @@ public:
     TMsgButton Show(const QString& text, TMsgType type, TMsgButtons buttons) override;
 };
 
-// Caption of a box of this type: "Error", "Information" or "Confirm".
+// Caption of a box of this type: "Error", "Information", "Confirm" or "Warning".
 QString MessageCaption(TMsgType type);
 // The text with "\r\n", "\n\r" and lone "\r" turned into line breaks.
 QString MessageLines(const QString& text);
@@ -44,6 +44,8 @@ IMessageService* SetMessageService(IMessageService* service);
 
 void ShowError(const QString& text);
 void ShowInformation(const QString& text);
+// A refusal that tells the operator what to do instead, with OK.
+void ShowWarning(const QString& text);
 // OK and Cancel; only OK means yes.
 bool Confirm(const QString& text);
 // An error box with Retry and Cancel; true for Retry.

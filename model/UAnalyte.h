@@ -66,6 +66,11 @@ public:
     void ClassifyPoint(TQCPoint& point) const;
     void ClassifyAll();
     bool HasOption(TAnalyteOptions bit) const { return (Options & bit) != 0; }
+    // A level holds data while one current point has a value on it, used or discarded.
+    bool LevelHoldsData(int level) const {
+        const TLevelStats& s = AllPoints[static_cast<std::size_t>(level)];
+        return s.N + s.DiscardedCount > 0;
+    }
 
     // Random series (demonstration data, random generator). Returns the index of the last run stored.
     int GenerateRandomPoints(int count, const TLevelTriple& means, const TLevelTriple& cvs, TDateTime start);

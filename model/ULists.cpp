@@ -34,6 +34,12 @@ const TMaterial& TListSerum::AddMaterial(std::string_view name, std::string_view
     return *items_.insert(pos, m);
 }
 
+void TListSerum::Resort() {
+    std::stable_sort(items_.begin(), items_.end(), [](const TMaterial& a, const TMaterial& b) {
+        return UpperAscii(a.Name.str() + a.Lot.str()) < UpperAscii(b.Name.str() + b.Lot.str());
+    });
+}
+
 int TListSerum::IndexOfId(std::int32_t id) const {
     const auto it = std::find_if(items_.begin(), items_.end(), [id](const TMaterial& m) { return m.Id == id; });
     return it == items_.end() ? -1 : static_cast<int>(it - items_.begin());

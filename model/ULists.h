@@ -48,6 +48,9 @@ public:
     TMaterial& operator[](int i) { return items_[static_cast<std::size_t>(i)]; }
     const std::vector<TMaterial>& Items() const { return items_; }
     void Delete(int index) { items_.erase(items_.begin() + index); }
+    // Puts the list back in the order of its keys after names or lots were changed in place
+    // (equal keys keep their order).
+    void Resort();
     void Clear() { items_.clear(); }
     // Appends a record read from a file in stored order; the reader sets NextId.
     void AppendStored(const TMaterial& m) { items_.push_back(m); }

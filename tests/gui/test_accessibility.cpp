@@ -25,9 +25,12 @@
 #include "dialogs/UAbout.h"
 #include "dialogs/UAnimCopyFic.h"
 #include "dialogs/UArchives.h"
+#include "dialogs/UDefAnalytes.h"
+#include "dialogs/UDefSerum.h"
 #include "dialogs/UMotPass.h"
 #include "dialogs/UNewPsw.h"
 #include "dialogs/URisks.h"
+#include "dialogs/USerumByAnal.h"
 #include "dialogs/USetUp.h"
 #include "dialogs/UShowArchive.h"
 #include "dialogs/UWinComment.h"
@@ -99,6 +102,9 @@ std::vector<std::pair<const char*, TWindowFactory>> Windows() {
         {"print data", [] { return std::unique_ptr<QWidget>(new TWinPrnData()); }},
         {"risks", [] { return std::unique_ptr<QWidget>(new TWinRisks([] {})); }},
         {"control limits", [] { return std::unique_ptr<QWidget>(new TWinShowLimits([] {})); }},
+        {"analytes", [] { return std::unique_ptr<QWidget>(new TWinDefAnalytes()); }},
+        {"control materials", [] { return std::unique_ptr<QWidget>(new TWinDefSerum()); }},
+        {"assignment of materials", [] { return std::unique_ptr<QWidget>(new TWinSerumByAnal()); }},
     };
 }
 
