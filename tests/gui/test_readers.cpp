@@ -112,7 +112,7 @@ TEST_F(Readers, IntegerBoundsAreInclusiveAndMaximumIsTestedFirst) {
 TEST_F(Readers, IntegersMustBeWholeAndFitThirtyTwoBits) {
     for (const char* typed : {"12a", "4.5", "2147483648", ""})
         EXPECT_EQ(Refusal(QString::fromLatin1(typed), Between(0, 10)),
-                  "'" + std::string(typed) + "' is not a valid integer value");
+                  std::string("'").append(typed).append("' is not a valid integer value"));
     edit_->setText(QStringLiteral("-2147483648"));
     EXPECT_EQ(ReadIntegerField(edit_, INT32_MIN, INT32_MAX), INT32_MIN);
 }
