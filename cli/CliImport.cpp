@@ -1,6 +1,9 @@
 // import: runs from a tab-separated text (a spreadsheet's or the export's) into an analyte of a
 // data file, read as the program's import dialog reads them and added as its Add does.
+#include <QFileInfo>
+#include <QLockFile>
 #include <iostream>
+#include <memory>
 
 #include "cli/CliCommands.h"
 #include "cli/CliJson.h"
@@ -50,12 +53,23 @@ void WriteRuns(const std::vector<TImportRun>& runs) {
     std::cout << j.str() << '\n';
 }
 
+// The program holds "<data file without extension>.lck" while it works on a data folder and
+// writes its data file at exit: runs added behind its back would be overwritten then.
+std::unique_ptr<QLockFile> LockDataFile(const std::string& dataPath) {
+    const QFileInfo file(QString::fromLocal8Bit(dataPath.c_str()));
+    auto lock = std::make_unique<QLockFile>(file.absolutePath() + u'/' + file.completeBaseName() + QStringLiteral(".lck"));
+    if (!lock->tryLock(0))
+        throw EFailure("The program is working on " + dataPath + ": close it, then import again");
+    return lock;
+}
+
 } // namespace
 
 int RunImport(const TArgs& args) {
     const TImportRequest request = ParseImport(args);
     const std::string& dataPath = request.Positionals[0];
     UseSettings(request.SettingsPath);
+    const std::unique_ptr<QLockFile> lock = request.DryRun ? nullptr : LockDataFile(dataPath);
     TDataSet data;
     ReadDataSet(dataPath, data);
     TAnalyte& analyte = FindAnalyte(data, request.Positionals[1], dataPath);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QLocale>
+#include <QLockFile>
 #include <QString>
 #include <cmath>
 #include <cstdlib>
@@ -242,6 +243,16 @@ TEST_F(Cli, ImportReadsTheExportedTextAndAddsAsTheDialogDoes) {
         r = Run(args);
         EXPECT_EQ(r.Code, 1);
         EXPECT_NE(r.Err.find(message), std::string::npos) << r.Err;
+        EXPECT_EQ(ReadFile(data), before);
+    }
+
+    // Not behind the back of a program working on the same data file: its exit would undo the import.
+    {
+        QLockFile program(QString::fromStdString(Path("rules.lck")));
+        ASSERT_TRUE(program.tryLock(0));
+        r = Run({"import", data, "Test", Path("runs.txt")});
+        EXPECT_EQ(r.Code, 1);
+        EXPECT_NE(r.Err.find("The program is working on"), std::string::npos) << r.Err;
         EXPECT_EQ(ReadFile(data), before);
     }
 
