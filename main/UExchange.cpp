@@ -108,8 +108,8 @@ std::string ReadImportFile(const QString& path) {
     return std::move(*bytes);
 }
 
-void OpenUserManual() {
-    const QString manual = ProgramFolder() + QStringLiteral("UserManual.htm");
+void OpenUserManual(const QString& documentsFolder) {
+    const QString manual = QDir::cleanPath(documentsFolder + QStringLiteral("/UserManual.htm"));
     const QUrl url = QUrl::fromLocalFile(manual);
     // The desktop's opener starts a browser even for a missing file and only then fails.
     const bool opened = QFileInfo::exists(manual) && (UrlOpener() ? UrlOpener()(url) : QDesktopServices::openUrl(url));

@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+#include "intake/UProgramPlaces.h"
+
 class QWidget;
 
 namespace tervanix {
@@ -50,8 +52,9 @@ bool IsLegacyFileName(const QString& path);
 // A text file's bytes for the import dialog; EQCError("Bad file format") when it cannot be read.
 std::string ReadImportFile(const QString& path);
 
-// Opens ProgramDir + "UserManual.htm" in the desktop's browser, or says it cannot.
-void OpenUserManual();
+// Opens "UserManual.htm" of the documents folder (beside the program, or the installed share
+// folder) in the desktop's browser, or says it cannot.
+void OpenUserManual(const QString& documentsFolder = DocumentsFolder());
 // Replaces the desktop's opening of a document (tests); returns the previous one.
 using TUrlOpener = std::function<bool(const QUrl&)>;
 TUrlOpener SetUrlOpener(TUrlOpener opener);

@@ -285,14 +285,14 @@ TEST_F(ExchangeTest, UserManualOpensInTheBrowserOrSaysItCannot) {
         opened = url;
         return true;
     });
-    OpenUserManual();
+    OpenUserManual(QString::fromStdString(ProgramDir));
     EXPECT_EQ(messages.Last().Text, QStringLiteral("Impossible to open the user manual")); // no manual there
     WriteFileAtomic(ProgramDir + "UserManual.htm", "<html></html>", "");
-    OpenUserManual();
+    OpenUserManual(QString::fromStdString(ProgramDir));
     EXPECT_EQ(opened, QUrl::fromLocalFile(QString::fromStdString(ProgramDir + "UserManual.htm")));
     EXPECT_EQ(messages.Recorded().size(), 1u);
     SetUrlOpener([](const QUrl&) { return false; });
-    OpenUserManual();
+    OpenUserManual(QString::fromStdString(ProgramDir));
     EXPECT_EQ(messages.Recorded().size(), 2u);
     SetUrlOpener(previous);
 }
