@@ -340,7 +340,8 @@ TWinPrnCharts::TWinPrnCharts(QWidget* parent)
 
 void TWinPrnCharts::FormCreate() {
     for (int level = 0; level < MaxLevels; ++level) {
-        auto* box = new QCheckBox(this);
+        // Named before an analyte gives it its material's name, for screen readers.
+        auto* box = new QCheckBox(QStringLiteral("Level %1").arg(level + 1), this);
         box->setObjectName(QStringLiteral("LevelBox%1").arg(level + 1));
         box->setGeometry(30, 140 + 24 * level, 160, 17);
         levelBoxes_[static_cast<std::size_t>(level)] = box;

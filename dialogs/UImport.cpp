@@ -89,7 +89,8 @@ TWinImport::TWinImport(QWidget* parent) : QDialog(parent) {
     lb_->setItemDelegate(new TImportLineDelegate(lb_));
     lb_->setModel(lines_);
 
-    btAdd_ = MakeButton(this, QString(), "BtAdd", QRect(8, 294, 250, 25));
+    // Captioned with the analyte's name at each opening.
+    btAdd_ = MakeButton(this, QStringLiteral("&Add the QC data"), "BtAdd", QRect(8, 294, 250, 25));
     bitBtn1_ = MakeButton(this, QStringLiteral("Cancel"), "BitBtn1", QRect(270, 294, 75, 25));
     btCle_ = MakeKeyButton(this);
     btCle_->setGeometry(360, 290, 32, 32);

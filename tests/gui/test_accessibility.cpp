@@ -20,6 +20,7 @@
 #include <memory>
 
 #include "charts/UDailyQC.h"
+#include "charts/UPrnCharts.h"
 #include "charts/UPrnData.h"
 #include "charts/UShowLimits.h"
 #include "dialogs/UAbout.h"
@@ -27,12 +28,17 @@
 #include "dialogs/UArchives.h"
 #include "dialogs/UDefAnalytes.h"
 #include "dialogs/UDefSerum.h"
+#include "dialogs/UEmployees.h"
+#include "dialogs/UImport.h"
 #include "dialogs/UMotPass.h"
 #include "dialogs/UNewPsw.h"
+#include "dialogs/UOptions.h"
+#include "dialogs/URandom.h"
 #include "dialogs/URisks.h"
 #include "dialogs/USerumByAnal.h"
 #include "dialogs/USetUp.h"
 #include "dialogs/UShowArchive.h"
+#include "dialogs/UShowData.h"
 #include "dialogs/UWinComment.h"
 #include "main/UAccessible.h"
 #include "main/UMain.h"
@@ -105,6 +111,12 @@ std::vector<std::pair<const char*, TWindowFactory>> Windows() {
         {"analytes", [] { return std::unique_ptr<QWidget>(new TWinDefAnalytes()); }},
         {"control materials", [] { return std::unique_ptr<QWidget>(new TWinDefSerum()); }},
         {"assignment of materials", [] { return std::unique_ptr<QWidget>(new TWinSerumByAnal()); }},
+        {"import", [] { return std::unique_ptr<QWidget>(new TWinImport()); }},
+        {"data table", [] { return std::unique_ptr<QWidget>(new TWinShowData()); }},
+        {"print charts", [] { return std::unique_ptr<QWidget>(new TWinPrnCharts()); }},
+        {"random generator", [] { return std::unique_ptr<QWidget>(new TWinRandom()); }},
+        {"operators", [] { return std::unique_ptr<QWidget>(new TWinEmployees()); }},
+        {"backup options", [] { return std::unique_ptr<QWidget>(new TWinOptions()); }},
     };
 }
 
