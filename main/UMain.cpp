@@ -945,6 +945,7 @@ void TWinMain::DataTableClick() {
         ShowError(QStringLiteral("No analyte."));
         return;
     }
+    LeaveSpecialPage();
     TWinShowData& table = WinShowData();
     if (table.Execute(*current_, view_.SelectedPoint) != QDialog::Accepted) return;
     if (table.HandedBackPoint()) LoadPointForCorrection(table.HandedBackPoint());

@@ -187,6 +187,21 @@ TEST_F(DataCommands, MessagesWithoutAnalyteOrPoints) {
     EXPECT_EQ(boxes_.Last().Text, QStringLiteral("Nothing to print"));
 }
 
+// The table shows the series as stored: a special page is left as with its Cancel first.
+TEST_F(DataCommands, DataTableLeavesASpecialPageAsWithCancel) {
+    TAnalyte& a = Analytes.Add(std::make_unique<TAnalyte>("Urea", "mmol/L", 1, 1, false));
+    for (int i = 1; i <= 3; ++i) a.AddPoint(MakeRun(100 + i, {float(i)}));
+    a.RecomputeAll();
+    window_->RebuildAnalyteList();
+    window_->SwitchPage(2);
+    ASSERT_EQ(window_->PageTag(), 2);
+    a.LimitsMode[0] = lmFixed; // as an unconfirmed edit of the Fix page would
+    test::WhenModalOpens([](QWidget* modal) { modal->close(); });
+    window_->DataTableClick();
+    EXPECT_EQ(window_->PageTag(), 0);
+    EXPECT_EQ(a.LimitsMode[0], lmMobile);
+}
+
 TEST_F(DataCommands, DoubleClickOnAPointEditsItAndLeavesNothingSelected) {
     TAnalyte& a = Analytes.Add(std::make_unique<TAnalyte>("Urea", "mmol/L", 1, 1, false));
     for (int i = 1; i <= 3; ++i) a.AddPoint(MakeRun(100 + i, {float(i)}, i == 2 ? "Late" : "", "OP"));
