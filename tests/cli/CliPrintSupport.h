@@ -10,6 +10,21 @@
 
 namespace tervanix::test {
 
+// Blanks of a PDF text's layout reduced to one and dropped around line ends, so that checks read
+// like the printed rows. (Plain code: GCC 12 warns falsely inside <regex> in sanitizer builds.)
+inline std::string SqueezeBlanks(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == ' ' || c == '\t') {
+            if (!out.empty() && out.back() != ' ' && out.back() != '\n') out += ' ';
+            continue;
+        }
+        if (c == '\n' && !out.empty() && out.back() == ' ') out.pop_back();
+        out += c;
+    }
+    return out;
+}
+
 struct TCliResult {
     int Code = -1;
     std::string Err;

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <regex>
 
 #include "cli/CliPrintSupport.h"
 #include "model/UArchive.h"
@@ -15,18 +14,13 @@ using namespace tervanix::test;
 
 namespace {
 
-// Blanks of the PDF text's layout reduced to one, so that the checks read like the rows.
-std::string Squeeze(const std::string& text) {
-    return std::regex_replace(std::regex_replace(text, std::regex("[ \t]+"), " "), std::regex(" ?\n ?"), "\n");
-}
-
 class CliPrint : public FileTest {
 protected:
     TCliResult Print(std::vector<std::string> args, const std::string& env = "LC_ALL=C.UTF-8 QT_QPA_PLATFORM=") {
         args.insert(args.begin(), "print");
         return RunTool(TERVANIX_CLI_PATH, args, env, Path("stderr"));
     }
-    std::string PdfText(const std::string& name) { return Squeeze(PdfFileText(Path(name), Path(name + ".txt"))); }
+    std::string PdfText(const std::string& name) { return SqueezeBlanks(PdfFileText(Path(name), Path(name + ".txt"))); }
 
     // Glucose, two levels: two runs on 2026-03-02 (one high action on level 1, level 2 discarded),
     // one on 03-04 with a comment, one on 03-09 without level 2.
