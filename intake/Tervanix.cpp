@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QFont>
-#include <QIcon>
 #include <QFontDatabase>
+#include <QIcon>
 #include <QSocketNotifier>
 #include <QTextStream>
 #include <csignal>
@@ -19,13 +19,11 @@
 #include "intake/UQCServer.h"
 #include "intake/UQueueSaver.h"
 #include "intake/URegistration.h"
-#include "main/UAnsi.h"
 #include "main/UMain.h"
 #include "main/UMessages.h"
 #include "main/UResources.h"
 #include "main/USystemLocale.h"
 #include "model/UDataLoadSave.h"
-#include "model/UFormat.h"
 #include "model/UGlobals.h"
 #include "model/URandom.h"
 #include "model/USettingsFile.h"
