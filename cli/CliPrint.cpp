@@ -107,4 +107,17 @@ void WritePrintout(const std::string& path, const TPrintJob& job) {
     }
 }
 
+TRunsToPrint ReadRunsToPrint(const TPrintRequest& request, TDataSet& data) {
+    ExpectPositionals(request.Positionals, 2);
+    RequireDateRange(request);
+    const std::string& path = request.Positionals[0];
+    RefuseOverwrite(request.Out, path);
+    UseSettings(request.SettingsPath);
+    ReadDataSet(path, data);
+    const TAnalyte& analyte = FindAnalyte(data, request.Positionals[1], path);
+    const TPointRange range = PointsInDateRange(analyte, *request.From, *request.To);
+    if (range.Count() == 0) throw EFailure("Nothing to print");
+    return {analyte, range};
+}
+
 } // namespace tervanix::cli

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "charts/UPrintJob.h"
+#include "charts/UPrnData.h"
 #include "cli/CliCommon.h"
 #include "model/UTypes.h"
 
@@ -37,6 +38,15 @@ TPrintRequest ParsePrintArgs(const TArgs& args, const TKindOption& kindOption = 
 void RequireDateRange(const TPrintRequest& request);
 // A calendar date written YYYY-MM-DD.
 TDateTime ParseDay(const std::string& text, const std::string& option);
+
+// The analyte and its runs of the requested days, for the kinds that print a date range: the
+// request's positionals are FILE.qcf ANALYTE; "Nothing to print" when the range holds no run.
+// `data` keeps the file's contents alive while the analyte is printed.
+struct TRunsToPrint {
+    const TAnalyte& Analyte;
+    TPointRange Range;
+};
+TRunsToPrint ReadRunsToPrint(const TPrintRequest& request, TDataSet& data);
 
 // The GUI side, headless: the offscreen platform unless the environment names one, and the
 // environment's locale for dates and numbers (as export writes them). Keep it while printing.

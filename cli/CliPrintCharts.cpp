@@ -42,16 +42,8 @@ int RunPrintCharts(const TArgs& args) {
         else return false;
         return true;
     });
-    ExpectPositionals(request.Positionals, 2);
-    RequireDateRange(request);
-    const std::string& path = request.Positionals[0];
-    RefuseOverwrite(request.Out, path);
-    UseSettings(request.SettingsPath);
     TDataSet data;
-    ReadDataSet(path, data);
-    const TAnalyte& analyte = FindAnalyte(data, request.Positionals[1], path);
-    const TPointRange range = PointsInDateRange(analyte, *request.From, *request.To);
-    if (range.Count() == 0) throw EFailure("Nothing to print");
+    const auto [analyte, range] = ReadRunsToPrint(request, data);
     TChartPrintOptions options;
     options.Levels = levels.value_or(TLevelChoice{true, true, true});
     options.Colour = Settings.PrintInColour != 0 && !blackAndWhite;
