@@ -333,7 +333,7 @@ TWinPrnCharts::TWinPrnCharts(QWidget* parent)
     connect(range_.DatePicker1, &QDateEdit::dateChanged, this, [this] { CountNbPoints(); });
     connect(range_.DatePicker2, &QDateEdit::dateChanged, this, [this] { CountNbPoints(); });
     // The colour choice is the program's setting at once, whether or not anything is printed.
-    connect(cbColor_, &QCheckBox::clicked, this, [this](bool checked) { Settings.PrintInColour = checked ? 1 : 0; });
+    connect(cbColor_, &QCheckBox::clicked, this, [](bool checked) { Settings.PrintInColour = checked ? 1 : 0; });
     connect(btPrint_, &QPushButton::clicked, this,
             [this] { QMetaObject::invokeMethod(this, [this] { BtPrintClick(); }, Qt::QueuedConnection); });
 }
