@@ -145,7 +145,7 @@ TEST_F(ArchivesTest, ShowsAndPrintsTheArchiveOfTheFocusedLine) {
         EXPECT_TRUE(list.contains(QStringLiteral("Begin End Name Lot Mean CV Number"))) << list.join('\n').toStdString();
         EXPECT_TRUE(list.contains(QStringLiteral("01/02/2026 28/02/2026 Seronorm L42 2.345 3.1 2")));
         w.LBArchi()->setCurrentRow(0);
-        test::WhenModalOpens([&printer](QWidget* modal) {
+        test::WhenModalOpens([](QWidget* modal) {
             auto* show = qobject_cast<TWinShowArchive*>(modal);
             ASSERT_NE(show, nullptr);
             EXPECT_EQ(show->windowTitle(), QStringLiteral("Archived data for Calcium"));
