@@ -10,6 +10,7 @@
 #include <QTextOption>
 
 #include "charts/UPrnTable.h"
+#include "main/UDateTimeEdits.h"
 #include "main/UAnsi.h"
 #include "main/UMessages.h"
 #include "main/UColors.h"
@@ -24,7 +25,6 @@ namespace tervanix {
 namespace {
 
 constexpr int ItemHeight = 16;
-const QColor LightCyan(192, 255, 255);
 // The statuses of the three levels of a list item, for its marks.
 constexpr int StatusRole = Qt::UserRole;
 
@@ -39,7 +39,7 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         const QRect r = option.rect;
         painter->save();
-        painter->fillRect(r, index.row() % 2 ? LightCyan : clWhite);
+        painter->fillRect(r, AlternateLineColour(index.row()));
         painter->setPen(clBlack);
         painter->setFont(option.font);
         QTextOption layout(Qt::AlignLeft | Qt::AlignTop);
@@ -81,11 +81,6 @@ QPushButton* MakeButton(QWidget* parent, const QString& caption, const char* nam
     button->setObjectName(QString::fromLatin1(name));
     button->setGeometry(47, top, 75, 25);
     return button;
-}
-
-QDate ToQDate(TDateTime dt) {
-    const TDateParts d = DecodeDate(dt);
-    return QDate(d.Year, d.Month, d.Day);
 }
 
 } // namespace
@@ -210,8 +205,7 @@ void TWinDailyQC::CreateCalendarAndButtons() {
 }
 
 TDateTime TWinDailyQC::Day() const {
-    const QDate d = calendar_->selectedDate();
-    return EncodeDate(d.year(), d.month(), d.day());
+    return DateTimeOf(calendar_->selectedDate());
 }
 
 void TWinDailyQC::FillDayList() {
@@ -240,7 +234,7 @@ void TWinDailyQC::BtPrnClick() {
 void TWinDailyQC::BtTodayClick() {
     {
         const QSignalBlocker quiet(calendar_);
-        calendar_->setSelectedDate(ToQDate(Today()));
+        calendar_->setSelectedDate(QDateOf(Today()));
     }
     FillDayList();
     calendar_->setFocus();

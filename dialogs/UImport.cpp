@@ -10,6 +10,7 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 
+#include "main/UColors.h"
 #include "main/UAnsi.h"
 #include "main/UKeyLock.h"
 #include "main/UMessages.h"
@@ -21,7 +22,6 @@ constexpr int TabStop = 80;
 constexpr int LineHeight = 16;
 // Reading shows its progress from this size on; smaller texts are read in a blink.
 constexpr std::size_t ProgressFromBytes = std::size_t(4) << 20;
-const QColor LightCyan(0xC0, 0xFF, 0xFF);
 
 // Each field of a display line at its tab stop, black on alternating white and light cyan.
 class TImportLineDelegate : public QStyledItemDelegate {
@@ -31,7 +31,7 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         const bool selected = option.state & QStyle::State_Selected;
         painter->fillRect(option.rect, selected ? option.palette.highlight().color()
-                                                : index.row() % 2 ? LightCyan : QColor(Qt::white));
+                                                : AlternateLineColour(index.row()));
         painter->setPen(selected ? option.palette.highlightedText().color() : QColor(Qt::black));
         const QStringList fields = index.data().toString().split(QLatin1Char('\t'));
         for (int i = 0; i < fields.size(); ++i) {

@@ -27,7 +27,6 @@ constexpr int ClientHeight = 440;
 constexpr int ListTop = 24;
 constexpr int ListHeight = 340;
 constexpr int LevelColumnWidth = 60;
-const QColor OddLineColour(192, 255, 255); // light cyan
 
 QString Text(const std::string& bytes) { return FromAnsi(bytes); }
 
@@ -101,7 +100,7 @@ void TDataLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     const QRect r = option.rect;
     const bool selected = option.state & QStyle::State_Selected;
     painter->save();
-    painter->fillRect(r, selected ? clNavy : index.row() % 2 ? OddLineColour : clWhite);
+    painter->fillRect(r, selected ? clNavy : AlternateLineColour(index.row()));
     painter->setPen(selected ? clWhite : clBlack);
     painter->setFont(option.font);
     const QStringList fields = index.data().toString().split(QLatin1Char('\t'));

@@ -28,6 +28,10 @@ inline const QColor clSkyBlue{0xA6, 0xCA, 0xF0};
 inline const QColor clCream{0xFF, 0xFB, 0xF0};
 inline const QColor clMedGray{0xA0, 0xA0, 0xA4};
 
+// Every other line of the program's lists, from the second one on (FFFFC0 in blue-green-red order).
+inline const QColor clLightCyan{0xC0, 0xFF, 0xFF};
+inline const QColor& AlternateLineColour(int row) { return row % 2 ? clLightCyan : clWhite; }
+
 // The face of dialogs and buttons, as the desktop paints it.
 inline const QColor clBtnFace{0xF0, 0xF0, 0xF0};
 

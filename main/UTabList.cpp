@@ -12,8 +12,6 @@
 namespace tervanix {
 namespace {
 
-// Colour value FFFFC0 in blue-green-red order.
-const QColor LightCyan(0xC0, 0xFF, 0xFF);
 constexpr int LineHeight = 16;
 constexpr int TextLeft = 2;
 
@@ -29,11 +27,7 @@ QSize TTabListDelegate::sizeHint(const QStyleOptionViewItem& option, const QMode
 void TTabListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
     const QRect r = option.rect;
     const bool selected = option.state & QStyle::State_Selected;
-    QColor background = option.palette.color(QPalette::Base);
-    if (selected)
-        background = clNavy;
-    else if (index.row() % 2 == 1)
-        background = LightCyan;
+    const QColor& background = selected ? clNavy : AlternateLineColour(index.row());
     painter->save();
     painter->fillRect(r, background);
     painter->setPen(selected ? clWhite : option.palette.color(QPalette::Text));

@@ -5,6 +5,8 @@
 #include <QStyledItemDelegate>
 #include <QTextOption>
 
+#include "main/UColors.h"
+
 namespace tervanix {
 namespace {
 
@@ -21,7 +23,7 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         const bool selected = option.state.testFlag(QStyle::State_Selected);
         painter->save();
-        painter->fillRect(option.rect, selected ? selected_ : index.row() % 2 ? clLightCyan : QColor(Qt::white));
+        painter->fillRect(option.rect, selected ? selected_ : AlternateLineColour(index.row()));
         painter->setPen(selected ? Qt::white : Qt::black);
         painter->setFont(option.font);
         const QRectF text = QRectF(option.rect).adjusted(TextLeft, 1, 0, 0);

@@ -10,9 +10,6 @@
 
 namespace tervanix {
 
-// Light cyan of the alternate lines (hexadecimal FFFFC0 in blue-green-red order).
-inline const QColor clLightCyan{0xC0, 0xFF, 0xFF};
-
 class TTabbedList : public QListWidget {
 public:
     // Tab stops in pixels from the start of the text; selected lines get the given background and
