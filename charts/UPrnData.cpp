@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "main/UDateTimeEdits.h"
 #include "main/UAnsi.h"
 #include "main/UColors.h"
 #include "main/UMessages.h"
@@ -142,25 +143,13 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, QPoint at, const char* n
     return label;
 }
 
-QDateEdit* MakeDatePicker(QWidget* parent, const QRect& geometry, const char* name, QLabel* caption) {
-    auto* picker = new QDateEdit(parent);
-    picker->setObjectName(QString::fromLatin1(name));
-    picker->setGeometry(geometry);
-    picker->setCalendarPopup(true);
-    picker->setDisplayFormat(QString::fromStdString(Locale().ShortDateFormat));
-    picker->setMinimumDate(QDate(1900, 1, 1)); // day numbers stay positive
+QDateEdit* MakeCaptionedDatePicker(QWidget* parent, const QRect& geometry, const char* name, QLabel* caption) {
+    QDateEdit* picker = MakeDatePicker(parent, name, geometry);
     caption->setBuddy(picker);
     return picker;
 }
 
 } // namespace
-
-QDate DateOf(TDateTime dt) {
-    const TDateParts d = DecodeDate(dt);
-    return QDate(d.Year, d.Month, d.Day);
-}
-
-TDateTime DayOf(const QDate& date) { return EncodeDate(date.year(), date.month(), date.day()); }
 
 QLabel* MakeCountPanel(QWidget* parent, const QRect& geometry, const char* name, const QString& accessibleName) {
     auto* panel = new QLabel(parent);
@@ -195,17 +184,17 @@ TPrintButtons MakePrintButtons(QDialog* dialog, int panelHeight) {
 TDateRangeControls::TDateRangeControls(QWidget* parent, const QString& countCaption, const TLayout& layout) {
     MakeLabel(parent, countCaption, layout.CountLabel, "Label1");
     CountPanel = MakeCountPanel(parent, layout.CountPanel, "PanelNbLines", countCaption);
-    DatePicker1 = MakeDatePicker(parent, layout.FirstPicker, "DatePicker1",
+    DatePicker1 = MakeCaptionedDatePicker(parent, layout.FirstPicker, "DatePicker1",
                                  MakeLabel(parent, QStringLiteral("&First date"), layout.FirstLabel, "Label2"));
-    DatePicker2 = MakeDatePicker(parent, layout.LastPicker, "DatePicker2",
+    DatePicker2 = MakeCaptionedDatePicker(parent, layout.LastPicker, "DatePicker2",
                                  MakeLabel(parent, QStringLiteral("&Last date"), layout.LastLabel, "Label3"));
 }
 
 void TDateRangeControls::ShowSeries(const TAnalyte& analyte) {
     if (analyte.Count() > 0) {
         // The first date is set after the last, so that a picker's range never refuses it.
-        DatePicker2->setDate(DateOf(analyte.Point(analyte.Count() - 1).DateTime));
-        DatePicker1->setDate(DateOf(analyte.Point(0).DateTime));
+        DatePicker2->setDate(QDateOf(analyte.Point(analyte.Count() - 1).DateTime));
+        DatePicker1->setDate(QDateOf(analyte.Point(0).DateTime));
     }
     DatePicker1->setFocus();
 }
@@ -216,7 +205,7 @@ void TDateRangeControls::TakeTypedDates() {
 }
 
 TPointRange TDateRangeControls::Range(const TAnalyte& analyte) const {
-    return PointsInDateRange(analyte, DayOf(DatePicker1->date()), DayOf(DatePicker2->date()));
+    return PointsInDateRange(analyte, DateTimeOf(DatePicker1->date()), DateTimeOf(DatePicker2->date()));
 }
 
 void TDateRangeControls::ShowCount(int count) { CountPanel->setText(QString::number(count)); }

@@ -72,9 +72,6 @@ public:
     QDateEdit* DatePicker2 = nullptr;
 };
 
-QDate DateOf(TDateTime dt);
-TDateTime DayOf(const QDate& date);
-
 // The data printing dialog, opened by the data table for its analyte.
 class TWinPrnData : public QDialog {
     Q_OBJECT

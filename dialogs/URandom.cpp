@@ -9,6 +9,7 @@
 #include <cfloat>
 #include <cmath>
 
+#include "main/UDateTimeEdits.h"
 #include "main/UAnsi.h"
 #include "main/UColors.h"
 #include "main/UEditGrid.h"
@@ -38,21 +39,11 @@ TWinRandom::TWinRandom(QWidget* parent) : QDialog(parent) {
     editNumber_->setGeometry(200, 12, 60, 21);
     MakeCaption(this, QStringLiteral("&Number of QC points"), QRect(16, 16, 180, 14), editNumber_);
 
-    datePicker_ = new QDateEdit(this);
-    datePicker_->setObjectName(QStringLiteral("DatePicker"));
-    datePicker_->setGeometry(16, 60, 110, 21);
-    datePicker_->setCalendarPopup(true);
-    datePicker_->setDisplayFormat(QString::fromStdString(Locale().ShortDateFormat));
-    datePicker_->setMinimumDate(QDate(1900, 1, 1)); // day numbers stay positive
-    const TDateParts today = DecodeDate(Today());
-    datePicker_->setDate(QDate(today.Year, today.Month, today.Day));
+    datePicker_ = MakeDatePicker(this, "DatePicker", QRect(16, 60, 110, 21));
+    datePicker_->setDate(QDateOf(Today()));
     MakeCaption(this, QStringLiteral("&First date"), QRect(16, 44, 110, 14), datePicker_);
-    timePicker_ = new QTimeEdit(this);
-    timePicker_->setObjectName(QStringLiteral("TimePicker"));
-    timePicker_->setGeometry(200, 60, 90, 21);
-    timePicker_->setDisplayFormat(QString::fromStdString(Locale().LongTimeFormat));
-    const TTimeParts now = DecodeTime(Now());
-    timePicker_->setTime(QTime(now.Hour, now.Minute, now.Second));
+    timePicker_ = MakeTimePicker(this, "TimePicker", QRect(200, 60, 90, 21));
+    timePicker_->setTime(QTimeOf(Now()));
     MakeCaption(this, QStringLiteral("QC &time"), QRect(200, 44, 90, 14), timePicker_);
 
     grille_ = new TEditGrid(3, 2, this);
@@ -145,9 +136,7 @@ void TWinRandom::ReadGrid(TLevelTriple& means, TLevelTriple& cvs) {
 }
 
 TDateTime TWinRandom::Start() const {
-    const QDate d = datePicker_->date();
-    const QTime t = timePicker_->time();
-    return EncodeDate(d.year(), d.month(), d.day()) + EncodeTime(t.hour(), t.minute(), t.second(), 0);
+    return DateTimeOf(datePicker_->date(), timePicker_->time());
 }
 
 void TWinRandom::BtOKClick() {

@@ -1,3 +1,4 @@
+#include "main/UDateTimeEdits.h"
 #include "main/UMain.h"
 
 #include <QAction>
@@ -85,16 +86,6 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, QRect geometry, const ch
     label->setGeometry(geometry);
     if (name) label->setObjectName(QString::fromLatin1(name));
     return label;
-}
-
-QDate ToQDate(TDateTime dt) {
-    const TDateParts d = DecodeDate(dt);
-    return QDate(d.Year, d.Month, d.Day);
-}
-
-QTime ToQTime(TDateTime dt) {
-    const TTimeParts t = DecodeTime(dt);
-    return QTime(t.Hour, t.Minute, t.Second);
 }
 
 } // namespace
@@ -298,19 +289,11 @@ void TWinMain::CreateEnterPage(QWidget* page) {
     headline->setPalette(red);
 
     auto* lblDate = MakeLabel(page, QStringLiteral("&Date"), QRect(5, 24, 60, 14));
-    datePicker_ = new QDateEdit(page);
-    datePicker_->setObjectName(QStringLiteral("DatePicker"));
-    datePicker_->setGeometry(5, 40, 94, 21);
-    datePicker_->setCalendarPopup(true);
-    datePicker_->setDisplayFormat(QString::fromStdString(Locale().ShortDateFormat));
-    datePicker_->setMinimumDate(QDate(1900, 1, 1)); // day numbers stay positive
+    datePicker_ = MakeDatePicker(page, "DatePicker", QRect(5, 40, 94, 21));
     lblDate->setBuddy(datePicker_);
 
     auto* lblTime = MakeLabel(page, QStringLiteral("&Time"), QRect(103, 24, 60, 14));
-    timePicker_ = new QTimeEdit(page);
-    timePicker_->setObjectName(QStringLiteral("TimePicker"));
-    timePicker_->setGeometry(103, 40, 80, 21);
-    timePicker_->setDisplayFormat(QString::fromStdString(Locale().LongTimeFormat));
+    timePicker_ = MakeTimePicker(page, "TimePicker", QRect(103, 40, 80, 21));
     lblTime->setBuddy(timePicker_);
 
     for (int level = 0; level < MaxLevels; ++level) CreateLevelRow(page, level);
@@ -1212,8 +1195,8 @@ void TWinMain::OptionsClick() {
 
 void TWinMain::ClearEntryFields() {
     for (TLevelRow& row : levelRows_) row.Edit->clear();
-    datePicker_->setDate(ToQDate(Today()));
-    timePicker_->setTime(ToQTime(Now()));
+    datePicker_->setDate(QDateOf(Today()));
+    timePicker_->setTime(QTimeOf(Now()));
     editComment_->clear();
     cbOperator_->setEditText(QString());
 }
@@ -1235,9 +1218,7 @@ TResu TWinMain::ReadEnteredRun() {
     run.AnalyteName = current_->Name.str();
     run.Comment = ToAnsi(editComment_->text().trimmed());
     run.Operator = ToAnsi(cbOperator_->currentText().trimmed());
-    const QDate d = datePicker_->date();
-    const QTime t = timePicker_->time();
-    run.DateTime = EncodeDate(d.year(), d.month(), d.day()) + EncodeTime(t.hour(), t.minute(), t.second(), 0);
+    run.DateTime = DateTimeOf(datePicker_->date(), timePicker_->time());
     bool anyValue = false;
     for (int level = 0; level < current_->LevelCount && level < MaxLevels; ++level) {
         run.Levels[static_cast<std::size_t>(level)] = ReadLevelResult(LevelEdit(level));
@@ -1308,8 +1289,8 @@ void TWinMain::LoadPointForCorrection(const TQCPoint* point) {
     const int index = current_->IndexOf(point);
     if (index < 0) return;
     const TQCPoint& p = current_->Point(index);
-    datePicker_->setDate(ToQDate(p.DateTime));
-    timePicker_->setTime(ToQTime(p.DateTime));
+    datePicker_->setDate(QDateOf(p.DateTime));
+    timePicker_->setTime(QTimeOf(p.DateTime));
     cbOperator_->setEditText(Text(p.Operator.str()));
     for (int level = 0; level < current_->LevelCount && level < MaxLevels; ++level) {
         const TLevelResult& r = p.Levels[static_cast<std::size_t>(level)];
