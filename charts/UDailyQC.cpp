@@ -10,10 +10,10 @@
 #include <QTextOption>
 
 #include "charts/UPrnTable.h"
-#include "main/UDateTimeEdits.h"
 #include "main/UAnsi.h"
-#include "main/UMessages.h"
 #include "main/UColors.h"
+#include "main/UDateTimeEdits.h"
+#include "main/UMessages.h"
 #include "main/UResources.h"
 #include "model/UAnalyte.h"
 #include "model/UClock.h"

@@ -6,9 +6,9 @@
 #include <QPushButton>
 #include <algorithm>
 
-#include "main/UDateTimeEdits.h"
 #include "main/UAnsi.h"
 #include "main/UColors.h"
+#include "main/UDateTimeEdits.h"
 #include "main/UMessages.h"
 #include "model/UAnalyte.h"
 #include "model/UDateTime.h"

@@ -10,8 +10,8 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 
-#include "main/UColors.h"
 #include "main/UAnsi.h"
+#include "main/UColors.h"
 #include "main/UKeyLock.h"
 #include "main/UMessages.h"
 

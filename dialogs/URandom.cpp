@@ -9,9 +9,9 @@
 #include <cfloat>
 #include <cmath>
 
-#include "main/UDateTimeEdits.h"
 #include "main/UAnsi.h"
 #include "main/UColors.h"
+#include "main/UDateTimeEdits.h"
 #include "main/UEditGrid.h"
 #include "main/UFormParts.h"
 #include "main/UMessages.h"
