@@ -29,30 +29,15 @@
 #include <utility>
 #include <vector>
 
-#include "charts/UDailyQC.h"
-#include "charts/UPrnCharts.h"
-#include "charts/UShowLimits.h"
 #include "dialogs/UAbout.h"
 #include "dialogs/UAnimCopyFic.h"
-#include "dialogs/UArchives.h"
-#include "dialogs/UDefAnalytes.h"
-#include "dialogs/UDefSerum.h"
-#include "dialogs/UEmployees.h"
-#include "dialogs/UImport.h"
 #include "dialogs/UMotPass.h"
-#include "dialogs/UNewPsw.h"
-#include "dialogs/UOptions.h"
-#include "dialogs/URandom.h"
-#include "dialogs/URisks.h"
-#include "dialogs/USerumByAnal.h"
-#include "dialogs/USetUp.h"
-#include "dialogs/UShowData.h"
 #include "dialogs/UWinComment.h"
 #include "main/UAccessible.h"
 #include "main/UAnsi.h"
 #include "main/UBackupUi.h"
+#include "main/UColors.h"
 #include "main/UDateTimeEdits.h"
-#include "main/UDriveMap.h"
 #include "main/UExchange.h"
 #include "main/UMessages.h"
 #include "main/UReaders.h"
@@ -67,19 +52,13 @@
 #include "model/UFormat.h"
 #include "model/UGlobals.h"
 #include "model/USettingsFile.h"
-#include "model/UWestgard.h"
 
 namespace tervanix {
 namespace {
 
 constexpr int ClientWidth = 792;
 constexpr int ClientHeight = 526;
-const QColor Lime(0, 255, 0);
-const QColor Red(255, 0, 0);
-const QColor Navy(0, 0, 128);
-const QColor Yellow(255, 255, 0);
 
-QString Text(const std::string& bytes) { return FromAnsi(bytes); }
 
 QLabel* MakeLabel(QWidget* parent, const QString& text, QRect geometry, const char* name = nullptr) {
     auto* label = new QLabel(text, parent);
@@ -121,7 +100,7 @@ void TChartPaintBox::mouseDoubleClickEvent(QMouseEvent* event) {
     mousePressEvent(event);
 }
 
-TIndicatorShape::TIndicatorShape(TForm form, QWidget* button) : QWidget(button), form_(form), colour_(Lime) {
+TIndicatorShape::TIndicatorShape(TForm form, QWidget* button) : QWidget(button), form_(form), colour_(clLime) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
@@ -254,8 +233,8 @@ void TWinMain::CreatePageControl(QWidget* client) {
     panelNomAnal_->setAlignment(Qt::AlignCenter);
     panelNomAnal_->setAutoFillBackground(true);
     QPalette pal = panelNomAnal_->palette();
-    pal.setColor(QPalette::Window, Navy);
-    pal.setColor(QPalette::WindowText, Yellow);
+    pal.setColor(QPalette::Window, clNavy);
+    pal.setColor(QPalette::WindowText, clYellow);
     panelNomAnal_->setPalette(pal);
     QFont bold = panelNomAnal_->font();
     bold.setBold(true);
@@ -285,7 +264,7 @@ void TWinMain::CreateEnterPage(QWidget* page) {
     bold.setBold(true);
     headline->setFont(bold);
     QPalette red = headline->palette();
-    red.setColor(QPalette::WindowText, Red);
+    red.setColor(QPalette::WindowText, clRed);
     headline->setPalette(red);
 
     auto* lblDate = MakeLabel(page, QStringLiteral("&Date"), QRect(5, 24, 60, 14));
@@ -496,83 +475,6 @@ void TWinMain::CreateHelpMenu(QMenu& menu) {
                             AfterAction(this, [this] { About().ExecFromMenu(); }));
 }
 
-// ---- Reference data ----
-
-// A special page's snapshot refers to points that these dialogs may erase: the page is left first.
-void TWinMain::AnalytesClick() {
-    LeaveSpecialPage();
-    if (!winDefAnalytes_) winDefAnalytes_ = new TWinDefAnalytes(this);
-    if (winDefAnalytes_->exec() != QDialog::Accepted) return;
-    if (Analytes.IndexOf(current_) < 0) current_ = nullptr; // the current analyte was deleted
-    if (current_) current_->RecomputeAll();
-    AfterReferenceDataOK();
-}
-
-void TWinMain::ControlMaterialsClick() {
-    LeaveSpecialPage();
-    if (!winDefSerum_) winDefSerum_ = new TWinDefSerum(this);
-    if (winDefSerum_->exec() == QDialog::Accepted) AfterReferenceDataOK();
-}
-
-void TWinMain::AssignLotsClick() {
-    if (!current_) {
-        ShowError(QStringLiteral("No analyte."));
-        return;
-    }
-    LeaveSpecialPage();
-    if (!winSerumByAnal_) winSerumByAnal_ = new TWinSerumByAnal(this);
-    if (winSerumByAnal_->Execute(*current_) == QDialog::Accepted) AfterReferenceDataOK();
-}
-
-// What the operator confirmed is on disk at once; a failed write keeps it for the exit save.
-void TWinMain::AfterReferenceDataOK() {
-    RebuildAnalyteList();
-    RepaintChart();
-    SaveData();
-}
-
-// The password dialog is kept for the whole run; the settings file is written on OK.
-void TWinMain::PasswordClick() {
-    if (!winNewPsw_) winNewPsw_ = new TWinNewPsw(this);
-    ChangePassword(*winNewPsw_);
-}
-
-// A fresh setup dialog each time, released when it closes.
-void TWinMain::ShortCutsClick() {
-    TWinSetUp setUp(this);
-    setUp.exec();
-}
-
-void TWinMain::DailyClick() {
-    if (!winDailyQC_) winDailyQC_ = new TWinDailyQC(this);
-    winDailyQC_->exec();
-}
-
-void TWinMain::LimitsClick() {
-    if (!current_) {
-        ShowError(QStringLiteral("No analyte."));
-        return;
-    }
-    if (!winShowLimits_) winShowLimits_ = new TWinShowLimits([this] { RepaintChart(); }, this);
-    // A common-CV choice kept with OK is written at once, as an accepted run is.
-    if (winShowLimits_->Execute(*current_) == QDialog::Accepted &&
-        current_->HasOption(aoCommonCV) != winShowLimits_->RememberedCommonCV())
-        SaveData();
-}
-
-// Every click of the dialog is previewed on the current analyte; on OK the list is rebuilt.
-void TWinMain::RisksClick() {
-    if (!winRisks_) winRisks_ = new TWinRisks([this] { if (current_) current_->RecomputeAll(); RepaintChart(); }, this);
-    if (!ChangeRisks(*winRisks_)) return;
-    if (current_) current_->RecomputeAll();
-    RebuildAnalyteList();
-}
-
-TWinAbout& TWinMain::About() {
-    if (!winAbout_) winAbout_ = new TWinAbout(this);
-    return *winAbout_;
-}
-
 void TWinMain::CreateTimers() {
     timerBtFifo_ = new QTimer(this);
     timerBtFifo_->setObjectName(QStringLiteral("TimerBtFifo"));
@@ -696,7 +598,7 @@ void TWinMain::RebuildAnalyteList() {
         if (row < 0) row = 0;
         {
             const QSignalBlocker quiet(lbAnalytes_);
-            for (int i = 0; i < Analytes.Count(); ++i) lbAnalytes_->addItem(Text(Analytes[i].Name.str()));
+            for (int i = 0; i < Analytes.Count(); ++i) lbAnalytes_->addItem(FromAnsi(Analytes[i].Name.str()));
             lbAnalytes_->setCurrentRow(row);
         }
         SelectAnalyte(row);
@@ -723,7 +625,7 @@ void TWinMain::SelectAnalyte(int row) {
     current_ = &Analytes[row];
     view_.SelectedPoint = -1;
     RecomputeChartWindow();
-    panelNomAnal_->setText(Text(current_->Name.str()));
+    panelNomAnal_->setText(FromAnsi(current_->Name.str()));
     ShowLevelRows();
     ClearEntryFields();
     RepaintChart();
@@ -735,9 +637,9 @@ void TWinMain::ShowLevelRows() {
         const bool shown = current_ && level < current_->LevelCount;
         if (shown) {
             const TMaterial& m = Materials.FindById(current_->MaterialId[static_cast<std::size_t>(level)]);
-            row.Material->setText(Text(m.Name.str()));
+            row.Material->setText(FromAnsi(m.Name.str()));
             row.Edit->setAccessibleName(row.Material->text());
-            row.Unit->setText(Text(current_->UnitName.str()));
+            row.Unit->setText(FromAnsi(current_->UnitName.str()));
         }
         row.Material->setVisible(shown);
         row.Edit->setVisible(shown);
@@ -757,8 +659,8 @@ void TWinMain::RecomputeChartWindow() {
         const QSignalBlocker quiet(scrollBar_);
         scrollBar_->setRange(0, window_.ScrollMax);
         scrollBar_->setValue(window_.First);
-        panelDateDeb_->setText(Text(FormatDate(current_->Point(0).DateTime)));
-        panelDateFin_->setText(Text(FormatDate(current_->Point(current_->Count() - 1).DateTime)));
+        panelDateDeb_->setText(FromAnsi(FormatDate(current_->Point(0).DateTime)));
+        panelDateFin_->setText(FromAnsi(FormatDate(current_->Point(current_->Count() - 1).DateTime)));
     }
     scrollBar_->setVisible(window_.Scrollable);
     panelDateDeb_->setVisible(window_.Scrollable);
@@ -911,40 +813,6 @@ void TWinMain::ChartDoubleClick() {
     DataTableClick();
 }
 
-// ---- Data table and chart printing ----
-
-TWinShowData& TWinMain::WinShowData() {
-    if (!winShowData_) winShowData_ = new TWinShowData(this);
-    return *winShowData_;
-}
-
-TWinPrnCharts& TWinMain::WinPrnCharts() {
-    if (!winPrnCharts_) winPrnCharts_ = new TWinPrnCharts(this);
-    return *winPrnCharts_;
-}
-
-void TWinMain::DataTableClick() {
-    if (!current_) {
-        ShowError(QStringLiteral("No analyte."));
-        return;
-    }
-    LeaveSpecialPage();
-    TWinShowData& table = WinShowData();
-    if (table.Execute(*current_, view_.SelectedPoint) != QDialog::Accepted) return;
-    if (table.HandedBackPoint()) LoadPointForCorrection(table.HandedBackPoint());
-    AfterSeriesChanged();
-    // What the operator confirmed is on disk at once.
-    if (table.SeriesChanged() || table.HandedBackPoint()) SaveData();
-}
-
-void TWinMain::PrintChartsClick() {
-    if (!current_ || current_->Count() == 0) {
-        ShowError(QStringLiteral("Nothing to print"));
-        return;
-    }
-    WinPrnCharts().Execute(*current_, Materials);
-}
-
 void TWinMain::SetDateInterval(int from, int to, int anchor) {
     view_.IntervalFrom = from;
     view_.IntervalTo = to;
@@ -1035,15 +903,15 @@ void TWinMain::ShowCommentPopup(int k, int y) {
     const int index = view_.First + k;
     const TQCPoint& point = current_->Point(index);
     winComment_->Clear();
-    winComment_->SetCaption(Text(FormatDate(point.DateTime) + " " + FormatTime(point.DateTime)));
+    winComment_->SetCaption(FromAnsi(FormatDate(point.DateTime) + " " + FormatTime(point.DateTime)));
     for (int level = 0; level < current_->LevelCount && level < MaxLevels; ++level) {
         const TLevelResult& r = point.Levels[static_cast<std::size_t>(level)];
         const QString value =
-            r.Status == qsNoValue ? QStringLiteral("absent") : Text(FormatFixed(r.Value, 15, current_->Decimals));
+            r.Status == qsNoValue ? QStringLiteral("absent") : FromAnsi(FormatFixed(r.Value, 15, current_->Decimals));
         winComment_->AddLine(LevelMaterial(level)->text() + QStringLiteral(" = ") + value, StatusBitmap(r.Status));
     }
-    if (point.CommentId >= 0) winComment_->AddLine(Text(current_->CommentText(point.CommentId)));
-    if (!point.Operator.empty()) winComment_->AddLine(QStringLiteral("Operator = ") + Text(point.Operator.str()));
+    if (point.CommentId >= 0) winComment_->AddLine(FromAnsi(current_->CommentText(point.CommentId)));
+    if (!point.Operator.empty()) winComment_->AddLine(QStringLiteral("Operator = ") + FromAnsi(point.Operator.str()));
     const QPoint origin = pbox_->mapToGlobal(QPoint(0, 0));
     winComment_->ShowAt(QPoint(origin.x() + 15 * k + 45, origin.y() + y - 20));
 }
@@ -1060,7 +928,7 @@ void TWinMain::RefreshQueueIndicator() {
         if (!timerBtFifo_->isActive()) timerBtFifo_->start();
     } else {
         timerBtFifo_->stop();
-        shapeFifo_->SetColour(Lime);
+        shapeFifo_->SetColour(clLime);
         SetTrayIcon(QStringLiteral("TRAYICON1"));
     }
 }
@@ -1072,8 +940,8 @@ void TWinMain::AfterQueueEdit() {
 
 void TWinMain::TimerBtFifoTick() {
     const QColor face = palette().color(QPalette::Button);
-    shapeFifo_->SetColour(shapeFifo_->Colour() == Red ? face : Red);
-    SetTrayIcon(shapeFifo_->Colour() == Red ? QStringLiteral("TRAYICON2") : QStringLiteral("TRAYICON1"));
+    shapeFifo_->SetColour(shapeFifo_->Colour() == clRed ? face : clRed);
+    SetTrayIcon(shapeFifo_->Colour() == clRed ? QStringLiteral("TRAYICON2") : QStringLiteral("TRAYICON1"));
 }
 
 void TWinMain::ApplyBackupReminder() {
@@ -1082,361 +950,7 @@ void TWinMain::ApplyBackupReminder() {
 
 void TWinMain::TimerBackUpTick() {
     const QColor face = palette().color(QPalette::Button);
-    shapeBackUp_->SetColour(shapeBackUp_->Colour() == Red ? face : Red);
-}
-
-// ---- Backup and restore ----
-
-void TWinMain::SetDriveMap(std::unique_ptr<IDriveMap> drives) { drives_ = std::move(drives); }
-
-namespace {
-
-// The command runs under the hourglass; a failure shows its own message.
-template <typename Command>
-bool RunBackupCommand(Command command) {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    bool done = false;
-    try {
-        command();
-        done = true;
-    } catch (const std::exception& e) {
-        QApplication::restoreOverrideCursor();
-        ShowError(FromAnsi(e.what()));
-        return false;
-    }
-    QApplication::restoreOverrideCursor();
-    return done;
-}
-
-} // namespace
-
-void TWinMain::BackupClick() {
-    if (!drives_) drives_ = std::make_unique<TVolumeDriveMap>();
-    if (!winAnimCopyFic_) winAnimCopyFic_ = new TWinAnimCopyFic(this);
-    TQtBackupUi ui(*winAnimCopyFic_);
-    if (!RunBackupCommand([&] { BackupToDiskette(ui, *drives_); })) return;
-    timerBackUp_->stop();
-    shapeBackUp_->SetColour(Lime);
-}
-
-void TWinMain::RestoreClick() {
-    LeaveSpecialPage();
-    if (!drives_) drives_ = std::make_unique<TVolumeDriveMap>();
-    if (!winAnimCopyFic_) winAnimCopyFic_ = new TWinAnimCopyFic(this);
-    TQtBackupUi ui(*winAnimCopyFic_);
-    // The analytes in memory are replaced: the current one is found again by its name.
-    const std::string currentName = current_ ? current_->Name.str() : std::string();
-    if (!RunBackupCommand([&] { RestoreFromDiskette(ui, *drives_); })) return;
-    current_ = Analytes.FindByName(currentName);
-    RebuildAnalyteList();
-    ShowInformation(QStringLiteral("Restore OK"));
-}
-
-// ---- Archives, random generator, operators and backup options ----
-
-// Deleted archives leave the analyte's list at once on disk too, so that a later archive that
-// takes a freed number is never listed for this analyte.
-void TWinMain::ArchivesClick() {
-    if (!current_) {
-        ShowError(QStringLiteral("No analyte."));
-        return;
-    }
-    if (!winArchives_) winArchives_ = new TWinArchives(this);
-    if (winArchives_->Execute(*current_)) SaveData();
-}
-
-// Runs sent to the queue are written to the queue file like any queue change; runs put into the
-// series are on disk at once, like an accepted run.
-void TWinMain::RandomClick() {
-    if (!current_) {
-        ShowError(QStringLiteral("No analyte"));
-        return;
-    }
-    if (!winRandom_) winRandom_ = new TWinRandom(this);
-    if (!winRandom_->Execute(*current_)) return;
-    if (winRandom_->ToQueue()) {
-        AfterQueueEdit();
-        return;
-    }
-    if (pageTag_ != 0) {
-        pageControl_->setCurrentWidget(tabSheetEnter_);
-        pageTag_ = 0;
-    }
-    ClearDateInterval();
-    view_.SelectedPoint = winRandom_->LastAdded();
-    RecomputeChartWindow();
-    RepaintChart();
-    SaveData();
-}
-
-// The operator being typed on the Enter page stays while the list under it is renewed.
-void TWinMain::OperatorsClick() {
-    if (!winEmployees_) winEmployees_ = new TWinEmployees(this);
-    if (!EditOperators(*winEmployees_)) return;
-    const QString typed = cbOperator_->currentText();
-    FillOperatorList();
-    cbOperator_->setEditText(typed);
-}
-
-// A reminder that is no longer due stops blinking at once.
-void TWinMain::OptionsClick() {
-    if (!winOptions_) winOptions_ = new TWinOptions(this);
-    if (!winOptions_->Execute()) return;
-    if (BackupDue()) {
-        ApplyBackupReminder();
-    } else {
-        timerBackUp_->stop();
-        shapeBackUp_->SetColour(Lime);
-    }
-    SaveSettings();
-}
-
-// ---- Entry of a run ----
-
-void TWinMain::ClearEntryFields() {
-    for (TLevelRow& row : levelRows_) row.Edit->clear();
-    datePicker_->setDate(QDateOf(Today()));
-    timePicker_->setTime(QTimeOf(Now()));
-    editComment_->clear();
-    cbOperator_->setEditText(QString());
-}
-
-void TWinMain::ClearClick() {
-    ClearEntryFields();
-    levelRows_[0].Edit->setFocus();
-}
-
-void TWinMain::FillOperatorList() {
-    cbOperator_->clear();
-    for (const std::string& code : Operators.Items()) cbOperator_->addItem(Text(code));
-    cbOperator_->setEditText(QString());
-}
-
-TResu TWinMain::ReadEnteredRun() {
-    TResu run;
-    run.StandaloneFlag = 1;
-    run.AnalyteName = current_->Name.str();
-    run.Comment = ToAnsi(editComment_->text().trimmed());
-    run.Operator = ToAnsi(cbOperator_->currentText().trimmed());
-    run.DateTime = DateTimeOf(datePicker_->date(), timePicker_->time());
-    bool anyValue = false;
-    for (int level = 0; level < current_->LevelCount && level < MaxLevels; ++level) {
-        run.Levels[static_cast<std::size_t>(level)] = ReadLevelResult(LevelEdit(level));
-        anyValue = anyValue || run.Levels[static_cast<std::size_t>(level)].Status != qsNoValue;
-    }
-    if (!anyValue) {
-        ShowError(QStringLiteral("No data"));
-        datePicker_->setFocus();
-        throw EAbortSilently();
-    }
-    return run;
-}
-
-void TWinMain::SubmitRun() {
-    if (!current_) {
-        ShowError(QStringLiteral("No analyte."));
-        return;
-    }
-    levelRows_[0].Edit->setFocus();
-    QApplication::processEvents(); // an edit in progress is finished first
-    try {
-        TResu run = ReadEnteredRun();
-        if (!ValidateAndStore(*current_, run)) {
-            Queue.Push(std::move(run));
-            AfterQueueEdit();
-        }
-        ClearEntryFields();
-        ApplyBackupReminder();
-    } catch (const EAbortSilently&) {
-    } catch (const std::exception& e) {
-        ShowError(QString::fromLocal8Bit(e.what()));
-    }
-}
-
-bool TWinMain::ValidateAndStore(TAnalyte& analyte, TResu& run) {
-    ClassifyRun(analyte, run);
-    bool accepted = false;
-    if (validation_) {
-        accepted = validation_(analyte, run);
-    } else {
-        if (!winValidCQ_) winValidCQ_ = new TWinValidCQ(this);
-        accepted = winValidCQ_->Execute(analyte, run);
-    }
-    if (accepted) StoreRun(analyte, run);
-    return accepted;
-}
-
-void TWinMain::StoreRun(TAnalyte& analyte, const TResu& run) {
-    const int index = analyte.AddPoint(run);
-    analyte.RecomputeAll();
-    if (&analyte == current_) view_.SelectedPoint = index;
-    RecomputeChartWindow();
-    RepaintChart();
-    SaveData();
-}
-
-void TWinMain::SaveData() {
-    // The run stays in the series when the file cannot be written: it is saved again at exit.
-    try {
-        SaveDataFile(BasePath + ".qcf");
-    } catch (const std::exception& e) {
-        ShowError(QString::fromLocal8Bit(e.what()));
-    }
-}
-
-void TWinMain::LoadPointForCorrection(const TQCPoint* point) {
-    if (!current_) return;
-    const int index = current_->IndexOf(point);
-    if (index < 0) return;
-    const TQCPoint& p = current_->Point(index);
-    datePicker_->setDate(QDateOf(p.DateTime));
-    timePicker_->setTime(QTimeOf(p.DateTime));
-    cbOperator_->setEditText(Text(p.Operator.str()));
-    for (int level = 0; level < current_->LevelCount && level < MaxLevels; ++level) {
-        const TLevelResult& r = p.Levels[static_cast<std::size_t>(level)];
-        LevelEdit(level)->setText(r.Status == qsNoValue ? QString() : Text(FormatFixed(r.Value, 8, current_->Decimals)));
-    }
-    editComment_->setText(p.CommentId >= 0 ? Text(current_->CommentText(p.CommentId)) : QString());
-    current_->DeletePoint(index);
-}
-
-// ---- Queue ----
-
-TAnalyte& TWinMain::AnalyteForQueuedRun(const TResu& run, bool& changed) {
-    TAnalyte* analyte = Analytes.FindByName(run.AnalyteName);
-    if (!analyte) {
-        analyte = &Analytes.Add(std::make_unique<TAnalyte>(run.AnalyteName, "mmol/L", 2, 3, false));
-        changed = true;
-    }
-    if (run.Levels[2].Status != qsNoValue && analyte->LevelCount < 3) {
-        analyte->SetLevelCount(3);
-        changed = true;
-    } else if (run.Levels[1].Status != qsNoValue && analyte->LevelCount == 1) {
-        analyte->SetLevelCount(2);
-        changed = true;
-    }
-    return *analyte;
-}
-
-void TWinMain::RecallQueuedRun() {
-    LeaveSpecialPage(); // a stored run moves the points that a page's snapshot refers to
-    if (Queue.Count() == 0) {
-        ShowError(QStringLiteral("Nothing in the queue"));
-        ApplyBackupReminder();
-        return;
-    }
-    std::optional<TResu> popped = Queue.Pop();
-    AfterQueueEdit();
-    TResu run = std::move(*popped);
-    bool handled = false;
-    try {
-        bool changed = false;
-        TAnalyte& analyte = AnalyteForQueuedRun(run, changed);
-        if (&analyte != current_) {
-            current_ = &analyte;
-            changed = true;
-        }
-        if (changed) RebuildAnalyteList();
-        const bool stored = ValidateAndStore(analyte, run);
-        handled = true;
-        if (stored) {
-            ClearEntryFields();
-        } else {
-            Queue.Push(std::move(run));
-            AfterQueueEdit();
-        }
-    } catch (const std::exception& e) {
-        // A run that was neither stored nor handed back would be lost: it goes back in the queue.
-        if (!handled) {
-            Queue.Push(std::move(run));
-            AfterQueueEdit();
-        }
-        ShowError(QString::fromLocal8Bit(e.what()));
-    }
-    ApplyBackupReminder();
-}
-
-void TWinMain::ClearQueue() {
-    if (Queue.Count() == 0) {
-        ShowError(QStringLiteral("Nothing in the queue."));
-        return;
-    }
-    if (!Settings.Password.empty() && !AskPassword(this)) return;
-    if (!Confirm(QStringLiteral("Erase ") + QString::number(Queue.Count()) +
-                 QStringLiteral(" control points in the queue ?")))
-        return;
-    Queue.Clear();
-    AfterQueueEdit();
-}
-
-} // namespace tervanix
-
-// ---- Exchange: Copy, Paste, Export, Import ----
-
-namespace tervanix {
-
-TWinImport& TWinMain::WinImport() {
-    if (!winImport_) winImport_ = new TWinImport(this);
-    return *winImport_;
-}
-
-void TWinMain::CopyClick() { CopySeries(current_); }
-
-void TWinMain::ExportClick() { ExportSeries(current_, *exchangeFiles_, this); }
-
-void TWinMain::PasteClick() {
-    if (Analytes.Count() == 0 || !current_) {
-        ShowError(QStringLiteral("No analyte. Cannot paste"));
-        return;
-    }
-    LeaveSpecialPage(); // pasted points would move those a page's snapshot refers to
-    RunImportDialog([this](TWinImport& dialog) { dialog.FillFromClipboard(*current_); }, QStringLiteral("Bad clipboard format"));
-}
-
-void TWinMain::ImportClick() {
-    LeaveSpecialPage();
-    const QString file = exchangeFiles_->AskImportName(this);
-    if (file.isEmpty()) return;
-    if (IsLegacyFileName(file))
-        ImportLegacyFile(file);
-    else
-        ImportTextFile(file);
-}
-
-void TWinMain::ImportTextFile(const QString& file) {
-    if (Analytes.Count() == 0 || !current_) {
-        ShowError(QStringLiteral("No analyte to import data"));
-        return;
-    }
-    RunImportDialog([this, &file](TWinImport& dialog) { dialog.FillFromText(ReadImportFile(file), *current_); },
-                    QStringLiteral("Bad file format"));
-}
-
-void TWinMain::ImportLegacyFile(const QString& file) {
-    const int before = Analytes.Count();
-    bool failed = false;
-    try {
-        ImportVersion2File(QFile::encodeName(file).toStdString());
-    } catch (const std::exception&) {
-        failed = true;
-    }
-    // Analytes read whole before a fault stay in the list: they are shown and kept on disk.
-    RebuildAnalyteList();
-    if (Analytes.Count() != before) SaveData();
-    if (failed) ShowError(QStringLiteral("Cannot read data"));
-}
-
-// The runs the operator added are shown and on disk at once.
-void TWinMain::RunImportDialog(const std::function<void(TWinImport&)>& fill, const QString& failure) {
-    try {
-        fill(WinImport());
-        if (!WinImport().Execute(*current_)) return;
-        AfterSeriesChanged();
-        SaveData();
-    } catch (const EAbortSilently&) {
-    } catch (const std::exception&) {
-        ShowError(failure);
-    }
+    shapeBackUp_->SetColour(shapeBackUp_->Colour() == clRed ? face : clRed);
 }
 
 } // namespace tervanix
