@@ -9,6 +9,7 @@
 #include "charts/UPrnTable.h"
 #include "main/UAnsi.h"
 #include "main/UKeyLock.h"
+#include "main/ULaboratory.h"
 #include "model/UAnalyte.h"
 #include "model/UFormat.h"
 #include "model/UGlobals.h"
@@ -96,8 +97,7 @@ TPrintJob LimitsPrintJob(const TAnalyte& analyte, const TListSerum& materials) {
     return job;
 }
 
-TWinShowLimits::TWinShowLimits(std::function<void()> chartChanged, QWidget* parent)
-    : QDialog(parent), chartChanged_(std::move(chartChanged)) {
+TWinShowLimits::TWinShowLimits(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("WinShowLimits"));
     CreateGrid();
     CreatePanel();
@@ -210,18 +210,17 @@ void TWinShowLimits::CBCommonCVClick(bool checked) { SetCommonCV(checked); }
 
 void TWinShowLimits::SetCommonCV(bool on) {
     if (!analyte_) return;
-    if (on)
-        analyte_->Options |= aoCommonCV;
-    else
-        analyte_->Options &= static_cast<TAnalyteOptions>(~aoCommonCV);
-    analyte_->RecomputeAll();
-    if (chartChanged_) chartChanged_();
+    Laboratory().SetCommonCV(*analyte_, on, false);
     FillGrid();
 }
 
 void TWinShowLimits::done(int result) {
     // Leaving any way but OK takes the switch back, limits and chart included.
-    if (result != QDialog::Accepted && analyte_ && analyte_->HasOption(aoCommonCV) != rememberedCommonCV_) {
+    const bool changed = analyte_ && analyte_->HasOption(aoCommonCV) != rememberedCommonCV_;
+    if (changed && result == QDialog::Accepted) {
+        // A choice kept with OK is written at once, as an accepted run is.
+        Laboratory().SetCommonCV(*analyte_, analyte_->HasOption(aoCommonCV), true);
+    } else if (changed) {
         SetCommonCV(rememberedCommonCV_);
         cbCommonCV_->setChecked(rememberedCommonCV_);
     }

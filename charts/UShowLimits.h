@@ -35,8 +35,8 @@ TPrintJob LimitsPrintJob(const TAnalyte& analyte, const TListSerum& materials);
 class TWinShowLimits : public QDialog {
     Q_OBJECT
 public:
-    // `chartChanged` repaints the main window's chart after the limits changed.
-    explicit TWinShowLimits(std::function<void()> chartChanged, QWidget* parent = nullptr);
+    // The common-CV switch changes the analyte through the laboratory, which tells the chart.
+    explicit TWinShowLimits(QWidget* parent = nullptr);
 
     // Shows the analyte's limits modally; the result of the dialog.
     int Execute(TAnalyte& analyte);
@@ -69,7 +69,6 @@ private:
     void CBCommonCVClick(bool checked);
     void SetCommonCV(bool on);
 
-    std::function<void()> chartChanged_;
     TAnalyte* analyte_ = nullptr;
     bool rememberedCommonCV_ = false;
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "model/UGlobals.h"
+#include "main/ULaboratory.h"
 
 namespace tervanix {
 namespace {
@@ -100,7 +101,7 @@ int TWinAbout::ExecFromMenu() {
 
 void TWinAbout::done(int result) {
     // However the box is closed (OK, Escape), the operator's choice counts.
-    if (atStart_ && checkBoxAvertir_->isChecked()) Settings.ShowAboutAtStart = 0;
+    if (atStart_ && checkBoxAvertir_->isChecked()) Laboratory().EditSettings([] { Settings.ShowAboutAtStart = 0; });
     atStart_ = false;
     QDialog::done(result);
 }

@@ -11,6 +11,7 @@
 #include "main/UKeyLock.h"
 #include "main/UMessages.h"
 #include "main/UTabbedList.h"
+#include "main/ULaboratory.h"
 #include "model/UAnalyte.h"
 
 namespace tervanix {
@@ -116,7 +117,11 @@ void TWinArchives::UndoClick() {
 // A file that cannot be deleted keeps its archive in the list, and the operator is told.
 bool TWinArchives::DeletePending() {
     if (pending_.empty()) return false;
-    for (const std::string& path : DeleteArchives(*analyte_, pending_))
+    // The deleted archives leave the analyte's list on disk at once, so that a later archive that
+    // takes a freed number is never listed for this analyte.
+    std::vector<std::string> kept;
+    Laboratory().EditSeries(*analyte_, [&] { kept = DeleteArchives(*analyte_, pending_); });
+    for (const std::string& path : kept)
         ShowError(QStringLiteral("Cannot delete file \"") + QString::fromStdString(path) + QStringLiteral("\""));
     return true;
 }

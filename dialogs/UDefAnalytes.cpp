@@ -17,6 +17,8 @@
 #include "main/UKeyLock.h"
 #include "main/UMessages.h"
 #include "main/UTabList.h"
+#include "main/UCommandRunner.h"
+#include "main/ULaboratory.h"
 #include "model/UArchive.h"
 #include "model/UGlobals.h"
 
@@ -149,10 +151,10 @@ void TWinDefAnalytes::CreateButtons() {
     btOK_ = MakeButton(this, QStringLiteral("OK"), "BtOK", QRect(x, 311, w, 25));
     btDefaire_ = MakeButton(this, QStringLiteral("&Undo"), "BtDefaire", QRect(x, 341, w, 25));
     btCancel_ = MakeButton(this, QStringLiteral("Cancel"), "BtCancel", QRect(x, 371, w, 25));
-    connect(btOK_, &QPushButton::clicked, this, [this] {
-        ApplyWorkingCopy();
+    connect(btOK_, &QPushButton::clicked, this, Command([this] {
+        Laboratory().EditReferenceData([this] { ApplyWorkingCopy(); });
         accept();
-    });
+    }));
     connect(btDefaire_, &QPushButton::clicked, this, &TWinDefAnalytes::UndoClick);
     connect(btCancel_, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -364,14 +366,11 @@ void TWinDefAnalytes::ApplyWorkingCopy() {
         }
         std::unique_ptr<TAnalyte> a = std::move(found->second);
         held.erase(found);
-        const bool limitsChange = a->LevelCount != line.Levels || a->HasOption(aoCommonCV) != line.CommonCV;
         a->Name = ToAnsi(line.Name);
         a->UnitName = ToAnsi(line.Unit);
         a->Decimals = line.Decimals;
         a->SetLevelCount(line.Levels);
         a->Options = static_cast<TAnalyteOptions>(line.CommonCV ? (a->Options | aoCommonCV) : (a->Options & ~aoCommonCV));
-        // Limits follow the new levels and CV method at once, not at the next run.
-        if (limitsChange) a->RecomputeAll();
         Analytes.Add(std::move(a));
     }
     for (TAnalyte* gone : deleted_) {

@@ -15,6 +15,8 @@
 #include "main/UMessages.h"
 #include "main/UResources.h"
 #include "main/UTabList.h"
+#include "main/UCommandRunner.h"
+#include "main/ULaboratory.h"
 #include "model/UArchive.h"
 #include "model/UGlobals.h"
 
@@ -116,10 +118,10 @@ void TWinDefSerum::CreateListPanel() {
     btOK_ = MakeButton(this, QStringLiteral("OK"), "BtOK", QRect(x, 225, w, 25));
     btDefaire_ = MakeButton(this, QStringLiteral("&Undo"), "BtDefaire", QRect(x, 255, w, 25));
     bitBtn1_ = MakeButton(this, QStringLiteral("Cancel"), "BitBtn1", QRect(x, 285, w, 25));
-    connect(btOK_, &QPushButton::clicked, this, [this] {
-        ApplyWorkingCopy();
+    connect(btOK_, &QPushButton::clicked, this, Command([this] {
+        Laboratory().EditReferenceData([this] { ApplyWorkingCopy(); });
         accept();
-    });
+    }));
     connect(btDefaire_, &QPushButton::clicked, this, &TWinDefSerum::UndoClick);
     connect(bitBtn1_, &QPushButton::clicked, this, &QDialog::reject);
 }

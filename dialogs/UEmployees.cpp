@@ -7,8 +7,8 @@
 #include "main/UEditGrid.h"
 #include "main/UFormParts.h"
 #include "main/UMessages.h"
+#include "main/ULaboratory.h"
 #include "model/UGlobals.h"
-#include "model/USettingsFile.h"
 
 namespace tervanix {
 namespace {
@@ -78,16 +78,14 @@ void TWinEmployees::BtOKClick() {
         reject();
         return;
     }
-    Operators.Clear();
-    for (int row = 0; row < grid_->rowCount(); ++row)
-        if (const QString code = grid_->CellText(row, 1); !code.isEmpty()) Operators.Add(ToAnsi(code));
+    Laboratory().EditSettings([this] {
+        Operators.Clear();
+        for (int row = 0; row < grid_->rowCount(); ++row)
+            if (const QString code = grid_->CellText(row, 1); !code.isEmpty()) Operators.Add(ToAnsi(code));
+    });
     accept();
 }
 
-bool EditOperators(TWinEmployees& window) {
-    if (!window.Execute()) return false;
-    SaveSettings();
-    return true;
-}
+bool EditOperators(TWinEmployees& window) { return window.Execute(); }
 
 } // namespace tervanix

@@ -14,6 +14,7 @@
 #include "main/UColors.h"
 #include "main/UKeyLock.h"
 #include "main/UMessages.h"
+#include "main/ULaboratory.h"
 
 namespace tervanix {
 namespace {
@@ -162,7 +163,7 @@ void TWinImport::BtAddClick() {
         reject();
         return;
     }
-    AddImportedRuns(*analyte_, runs_);
+    Laboratory().EditSeries(*analyte_, [this] { AddImportedRuns(*analyte_, runs_); });
     accept();
 }
 

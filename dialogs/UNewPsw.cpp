@@ -5,8 +5,8 @@
 #include <QPushButton>
 
 #include "dialogs/UMotPass.h"
+#include "main/ULaboratory.h"
 #include "model/UGlobals.h"
-#include "model/USettingsFile.h"
 
 namespace tervanix {
 namespace {
@@ -78,15 +78,10 @@ void TWinNewPsw::BtOKClick() {
         SelectAndFocus(editNewPsw_);
         return;
     }
-    Settings.Password = newPassword;
+    Laboratory().EditSettings([&] { Settings.Password = newPassword; });
     accept();
 }
 
-bool ChangePassword(TWinNewPsw& window) {
-    if (window.exec() != QDialog::Accepted)
-        return false;
-    SaveSettings();
-    return true;
-}
+bool ChangePassword(TWinNewPsw& window) { return window.exec() == QDialog::Accepted; }
 
 } // namespace tervanix

@@ -8,6 +8,8 @@
 #include "main/UFormParts.h"
 #include "main/UMessages.h"
 #include "main/UReaders.h"
+#include "main/UCommandRunner.h"
+#include "main/ULaboratory.h"
 #include "model/UGlobals.h"
 
 namespace tervanix {
@@ -43,7 +45,7 @@ TWinOptions::TWinOptions(QWidget* parent) : QDialog(parent) {
     btOK_->setDefault(true);
     btCancel_ = MakeButton(this, QStringLiteral("Cancel"), "BtCancel", QRect(130, 120, 80, 25));
     btUndo_ = MakeButton(this, QStringLiteral("&Undo"), "BtUndo", QRect(220, 120, 80, 25));
-    connect(btOK_, &QPushButton::clicked, this, &TWinOptions::BtOKClick);
+    connect(btOK_, &QPushButton::clicked, this, Command([this] { BtOKClick(); }));
     connect(btCancel_, &QPushButton::clicked, this, &QDialog::reject);
     connect(btUndo_, &QPushButton::clicked, this, [this] {
         ShowStored();
@@ -72,13 +74,12 @@ void TWinOptions::ShowStored() {
 }
 
 void TWinOptions::BtOKClick() {
-    try {
-        const int days = ReadIntegerField(editDelay_, 1, MaxIntervalDays);
+    const int days = ReadIntegerField(editDelay_, 1, MaxIntervalDays);
+    Laboratory().EditSettings([&] {
         Settings.BackupIntervalDays = days;
         Settings.BackupDrive = cbDrive_->currentData().toChar().toUpper().toLatin1();
-        accept();
-    } catch (const EAbortSilently&) {
-    }
+    });
+    accept();
 }
 
 } // namespace tervanix

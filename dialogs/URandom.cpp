@@ -16,6 +16,8 @@
 #include "main/UFormParts.h"
 #include "main/UMessages.h"
 #include "main/UReaders.h"
+#include "main/UCommandRunner.h"
+#include "main/ULaboratory.h"
 #include "model/UClock.h"
 #include "model/UDateTime.h"
 #include "model/UFormat.h"
@@ -62,7 +64,7 @@ TWinRandom::TWinRandom(QWidget* parent) : QDialog(parent) {
     btOK_ = MakeButton(this, QStringLiteral("OK"), "BtOK", QRect(90, 262, 80, 25));
     btOK_->setDefault(true);
     btCancel_ = MakeButton(this, QStringLiteral("Cancel"), "BtCancel", QRect(190, 262, 80, 25));
-    connect(btOK_, &QPushButton::clicked, this, &TWinRandom::BtOKClick);
+    connect(btOK_, &QPushButton::clicked, this, Command([this] { BtOKClick(); }));
     connect(btCancel_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -141,13 +143,10 @@ TDateTime TWinRandom::Start() const {
 
 void TWinRandom::BtOKClick() {
     grille_->FinishEditing();
-    try {
-        const int count = ReadIntegerField(editNumber_, 1, MaxRuns);
-        TLevelTriple means{}, cvs{};
-        ReadGrid(means, cvs);
-        if (Generate(count, means, cvs)) accept();
-    } catch (const EAbortSilently&) {
-    }
+    const int count = ReadIntegerField(editNumber_, 1, MaxRuns);
+    TLevelTriple means{}, cvs{};
+    ReadGrid(means, cvs);
+    if (Generate(count, means, cvs)) accept();
 }
 
 // Cancel in the confirmation leaves the dialog open with nothing generated.
@@ -157,12 +156,14 @@ bool TWinRandom::Generate(int count, const TLevelTriple& means, const TLevelTrip
                          FromAnsi(FormatDate(start));
     if (ToQueue()) {
         if (!Confirm(text + QStringLiteral("\rAdd the new random points in the fifo."))) return false;
-        for (int k = 0; k < count; ++k) Queue.Push(analyte_->MakeRandomEntry(means, cvs, start + k));
+        std::vector<TResu> runs;
+        for (int k = 0; k < count; ++k) runs.push_back(analyte_->MakeRandomEntry(means, cvs, start + k));
+        Laboratory().QueueRuns(std::move(runs));
         return true;
     }
     if (analyte_->Count() > 0 && !Confirm(text + QStringLiteral("\rAdd the new random points to the previous ones.")))
         return false;
-    lastAdded_ = analyte_->GenerateRandomPoints(count, means, cvs, start);
+    Laboratory().EditSeries(*analyte_, [&] { lastAdded_ = analyte_->GenerateRandomPoints(count, means, cvs, start); });
     return true;
 }
 

@@ -7,8 +7,8 @@
 #include <QRadioButton>
 
 #include "main/UKeyLock.h"
+#include "main/ULaboratory.h"
 #include "model/UGlobals.h"
-#include "model/USettingsFile.h"
 
 namespace tervanix {
 namespace {
@@ -25,7 +25,7 @@ QPushButton* MakeButton(const QString& caption, const char* name, QRect geometry
 
 } // namespace
 
-TWinRisks::TWinRisks(std::function<void()> preview, QWidget* parent) : QDialog(parent), preview_(std::move(preview)) {
+TWinRisks::TWinRisks(std::function<TAnalyte*()> shown, QWidget* parent) : QDialog(parent), shown_(std::move(shown)) {
     setObjectName(QStringLiteral("WinRisks"));
     setWindowTitle(QStringLiteral("Tervanix : Statistical parameters"));
     setFixedSize(470, 214);
@@ -108,9 +108,7 @@ void TWinRisks::SelectPresentItems() {
 }
 
 void TWinRisks::SetRisks(TRiskIndex alert, TRiskIndex action) {
-    Settings.AlertRisk = alert;
-    Settings.ActionRisk = action;
-    if (Analytes.Count() > 0 && preview_) preview_();
+    Laboratory().PreviewRisks(Analytes.Count() > 0 && shown_ ? shown_() : nullptr, alert, action);
 }
 
 void TWinRisks::BtUndoClick() {
@@ -127,7 +125,7 @@ void TWinRisks::done(int result) {
 
 bool ChangeRisks(TWinRisks& window) {
     if (window.exec() != QDialog::Accepted) return false;
-    SaveSettings();
+    Laboratory().ChangeRisks(Settings.AlertRisk, Settings.ActionRisk);
     return true;
 }
 

@@ -16,13 +16,15 @@ class QRadioButton;
 
 namespace tervanix {
 
+class TAnalyte;
 class TKeyLock;
 
 class TWinRisks : public QDialog {
     Q_OBJECT
 public:
-    // `preview` recomputes the current analyte's limits and redraws its chart (when one exists).
-    explicit TWinRisks(std::function<void()> preview, QWidget* parent = nullptr);
+    // Each choice is previewed on the analyte `shown` gives (the main window's current one, or
+    // none), through the laboratory, which tells the chart.
+    explicit TWinRisks(std::function<TAnalyte*()> shown, QWidget* parent = nullptr);
 
     // The risks as they were when the window was shown.
     TRiskIndex RememberedAlert() const { return rememberedAlert_; }
@@ -51,7 +53,7 @@ private:
     void SetRisks(TRiskIndex alert, TRiskIndex action);
     void BtUndoClick();
 
-    std::function<void()> preview_;
+    std::function<TAnalyte*()> shown_;
     TRiskIndex rememberedAlert_ = 0;
     TRiskIndex rememberedAction_ = 4;
 
@@ -67,8 +69,8 @@ private:
     TKeyLock* lock_;
 };
 
-// The "Statistical risks" command: runs the dialog modally; on OK the settings file is written at
-// once. True on OK.
+// The "Statistical risks" command: runs the dialog modally; on OK every analyte's limits follow and
+// the settings file is written at once. True on OK.
 bool ChangeRisks(TWinRisks& window);
 
 } // namespace tervanix

@@ -16,6 +16,7 @@
 #include "main/UKeyLock.h"
 #include "main/UMessages.h"
 #include "main/UTabList.h"
+#include "main/ULaboratory.h"
 #include "model/UArchive.h"
 #include "model/UGlobals.h"
 
@@ -166,7 +167,7 @@ void TWinSerumByAnal::ChangeAssignmentClick() {
     if (ChangedLevels() == 0)
         ShowInformation(QStringLiteral("Nothing Changed"));
     else
-        analyte_->MaterialId = working_;
+        Laboratory().EditReferenceData([this] { analyte_->MaterialId = working_; });
     accept();
 }
 
@@ -188,7 +189,7 @@ void TWinSerumByAnal::EraseClick() {
                     FromAnsi(former.Lot.view()) + u')';
     }
     QStringList failures;
-    if (Confirm(question)) {
+    if (Confirm(question)) Laboratory().EditReferenceData([&] {
         const TWaitCursor wait;
         for (int i = 0; i < levels; ++i) {
             const auto l = static_cast<std::size_t>(i);
@@ -201,7 +202,7 @@ void TWinSerumByAnal::EraseClick() {
                 failures << QString::fromLocal8Bit(e.what());
             }
         }
-    }
+    });
     for (const QString& failure : failures) ShowError(failure);
     accept();
 }

@@ -14,6 +14,7 @@
 
 #include "intake/UProgramPlaces.h"
 #include "main/UAccessible.h"
+#include "main/UCommandRunner.h"
 #include "main/UMessages.h"
 #include "model/UFileStore.h"
 #include "model/UTypes.h"

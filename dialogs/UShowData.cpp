@@ -14,6 +14,7 @@
 #include "main/UKeyLock.h"
 #include "main/UMessages.h"
 #include "main/UResources.h"
+#include "main/ULaboratory.h"
 #include "model/UAnalyte.h"
 #include "model/UDateTime.h"
 #include "model/UFormat.h"
@@ -263,8 +264,10 @@ void TWinShowData::DeleteAll() {
 void TWinShowData::Undo() { Activate(); }
 
 void TWinShowData::CarryOutDeletions() {
-    for (int position : pending_)
-        if (position >= 0 && position < analyte_->Count()) analyte_->DeletePoint(position);
+    if (!pending_.empty()) Laboratory().EditSeries(*analyte_, [this] {
+        for (int position : pending_)
+            if (position >= 0 && position < analyte_->Count()) analyte_->DeletePoint(position);
+    });
     deleted_ = deleted_ || !pending_.empty();
     pending_.clear();
 }

@@ -19,6 +19,7 @@
 #include "intake/UQCServer.h"
 #include "intake/UQueueSaver.h"
 #include "intake/URegistration.h"
+#include "main/ULaboratory.h"
 #include "main/UMain.h"
 #include "main/UMessages.h"
 #include "main/UResources.h"
@@ -48,14 +49,7 @@ void CheckResources() {
 
 // The data file, or the demonstration data on a first start; a file that cannot be read is said.
 void LoadData() {
-    try {
-        LoadDataFile(BasePath + ".qcf");
-    } catch (const std::exception&) {
-        if (FirstRun)
-            CreateDefaultData();
-        else
-            ShowError(QStringLiteral("Cannot read data"));
-    }
+    if (!Laboratory().LoadData()) ShowError(QStringLiteral("Cannot read data"));
 }
 
 // Everything before the windows: seed, folders, mode, settings, resources, queue, data.
@@ -167,7 +161,7 @@ int RunWindows(QApplication& app, const TStartOptions& options, TDataFolderLock&
     TWinMain window;
     TQCServer server(window);
     server.SetStore([&saver] { return saver.SaveNow(); });
-    QObject::connect(&window, &TWinMain::QueueEdited, &saver, &TQueueSaver::QueueChanged);
+    QObject::connect(&Laboratory(), &TLaboratory::QueueChanged, &saver, &TQueueSaver::QueueChanged);
     ServeClients(app, server, window, options);
     server.Publish();
     // No window closing during the start ends the program.

@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 
 #include "main/UAnsi.h"
+#include "main/ULaboratory.h"
 #include "model/UFormat.h"
 #include "model/UGlobals.h"
 
@@ -232,7 +233,7 @@ int TQCServer::Add(double DateTime, const QString& Analyte, const QString& Level
     TResu run;
     const TAddValue value = MakeQueueEntry(delivered, run);
     if (value != avAccepted) return value;
-    Queue.Push(std::move(run));
+    Laboratory().QueueRun(std::move(run));
     host_.QueueChanged();
     emit QueueChanged();
     if (calledFromDBus() && store_) {

@@ -1,8 +1,6 @@
 #include "main/UAccessible.h"
 
-#include <QTimer>
 #include <QWidget>
-#include <utility>
 
 namespace tervanix {
 
@@ -23,14 +21,6 @@ QString AccessibleCaption(const QString& caption) {
 
 void SetAccessibleCaption(QWidget* control, const QString& caption) {
     control->setAccessibleName(AccessibleCaption(caption));
-}
-
-void OpenAfterAction(QObject* context, std::function<void()> open) {
-    QTimer::singleShot(0, context, std::move(open));
-}
-
-std::function<void()> AfterAction(QObject* context, std::function<void()> command) {
-    return [context, command = std::move(command)] { OpenAfterAction(context, command); };
 }
 
 } // namespace tervanix

@@ -34,11 +34,13 @@
 #include "dialogs/UMotPass.h"
 #include "dialogs/UWinComment.h"
 #include "main/UAccessible.h"
+#include "main/UCommandRunner.h"
 #include "main/UAnsi.h"
 #include "main/UBackupUi.h"
 #include "main/UColors.h"
 #include "main/UDateTimeEdits.h"
 #include "main/UExchange.h"
+#include "main/ULaboratory.h"
 #include "main/UMessages.h"
 #include "main/UReaders.h"
 #include "main/UResources.h"
@@ -155,6 +157,44 @@ TWinMain::TWinMain(QWidget* parent) : QMainWindow(parent), exchangeFiles_(std::m
     setFixedSize(sizeHint());
     if (Embedded) CreateTrayIcon();
     RefreshQueueIndicator();
+    ConnectLaboratory();
+}
+
+void TWinMain::ConnectLaboratory() {
+    TLaboratory& lab = Laboratory();
+    connect(&lab, &TLaboratory::SeriesChanged, this, &TWinMain::OnSeriesChanged);
+    connect(&lab, &TLaboratory::ReferenceDataChanged, this, [this] {
+        if (Analytes.IndexOf(current_) < 0) current_ = nullptr; // the current analyte is gone
+        RebuildAnalyteList();
+    });
+    connect(&lab, &TLaboratory::QueueChanged, this, &TWinMain::RefreshQueueIndicator);
+    connect(&lab, &TLaboratory::SettingsChanged, this, &TWinMain::OnSettingsChanged);
+}
+
+// A series that gained or lost points gets a new chart window; a change of limits only repaints,
+// so that the part of the series the operator scrolled to stays in view.
+void TWinMain::OnSeriesChanged(TAnalyte* analyte) {
+    if (!current_ || analyte != current_) return;
+    if (current_->Count() != shownCount_) {
+        if (view_.SelectedPoint >= current_->Count()) view_.SelectedPoint = -1;
+        ClearDateInterval();
+        RecomputeChartWindow();
+    }
+    RepaintChart();
+}
+
+// The operator being typed on the Enter page stays while the list under it is renewed; a backup
+// reminder that is no longer due stops blinking at once.
+void TWinMain::OnSettingsChanged() {
+    const QString typed = cbOperator_->currentText();
+    FillOperatorList();
+    cbOperator_->setEditText(typed);
+    if (BackupDue()) {
+        ApplyBackupReminder();
+    } else {
+        timerBackUp_->stop();
+        shapeBackUp_->SetColour(clLime);
+    }
 }
 
 TWinMain::~TWinMain() {
@@ -207,7 +247,7 @@ void TWinMain::CreateChartPanel(QWidget* client) {
     pbox_->OnPaint = [this](QPainter& p) { PaintChartArea(p); };
     pbox_->OnMouseDown = [this](Qt::MouseButton b, Qt::KeyboardModifiers m, QPoint pos) { ChartMouseDown(b, m, pos); };
     pbox_->OnMouseMove = [this](Qt::MouseButtons b, Qt::KeyboardModifiers m, QPoint pos) { ChartMouseMove(b, m, pos); };
-    pbox_->OnDoubleClick = [this] { ChartDoubleClick(); };
+    pbox_->OnDoubleClick = Command([this] { ChartDoubleClick(); });
     pbox_->OnKey = [this](int key, Qt::KeyboardModifiers m) { return ChartKey(key, m); };
 
     auto makeDatePanel = [this](const char* name, int left) {
@@ -306,7 +346,7 @@ void TWinMain::CreateEnterPage(QWidget* page) {
     btRAZ_->setObjectName(QStringLiteral("BtRAZEntryFields"));
     btRAZ_->setGeometry(97, 230, 86, 25);
     btRAZ_->setFocusPolicy(Qt::ClickFocus);
-    connect(btRAZ_, &QPushButton::clicked, this, [this] { ClearClick(); });
+    connect(btRAZ_, &QPushButton::clicked, this, Command([this] { ClearClick(); }));
 
     auto* lblAnalytes = MakeLabel(page, QStringLiteral("Anal&ytes"), QRect(5, 264, 80, 14));
     lbAnalytes_ = new QListWidget(page);
@@ -315,7 +355,7 @@ void TWinMain::CreateEnterPage(QWidget* page) {
     lblAnalytes->setBuddy(lbAnalytes_);
     SetAccessibleCaption(lbAnalytes_, lblAnalytes->text());
     connect(lbAnalytes_, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0) SelectAnalyte(row);
+        if (row >= 0) RunCommand([this, row] { SelectAnalyte(row); });
     });
     // An assistive client selects a line without moving the current row: the selection leads.
     connect(lbAnalytes_, &QListWidget::itemSelectionChanged, this, [this] {
@@ -488,11 +528,11 @@ void TWinMain::CreateTimers() {
 
 void TWinMain::CreateKeys() {
     auto* altF4 = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this);
-    connect(altF4, &QShortcut::activated, this, [this] { close(); });
+    connect(altF4, &QShortcut::activated, this, Command([this] { close(); }));
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, [this] {
+    connect(escape, &QShortcut::activated, this, Command([this] {
         if (Embedded) HideMain();
-    });
+    }));
 }
 
 void TWinMain::SetValidation(TValidation validation) { validation_ = std::move(validation); }
@@ -648,6 +688,7 @@ void TWinMain::ShowLevelRows() {
 }
 
 void TWinMain::RecomputeChartWindow() {
+    shownCount_ = current_ ? current_->Count() : 0;
     if (!current_) {
         window_ = TChartWindow();
     } else {
@@ -699,7 +740,6 @@ void TWinMain::PaintChartArea(QPainter& painter) {
 }
 
 void TWinMain::AfterSeriesChanged() {
-    if (current_) current_->RecomputeAll();
     view_.SelectedPoint = -1;
     RecomputeChartWindow();
     RepaintChart();
@@ -876,10 +916,10 @@ void TWinMain::LeaveSpecialPage() {
 }
 
 void TWinMain::RestoreLimitsSnapshot() {
-    if (!current_) return;
-    limitsSnapshot_.RestoreInto(*current_);
-    RepaintChart();
+    if (current_) Laboratory().RestoreLimits(*current_, limitsSnapshot_);
 }
+
+QString TWinMain::LevelCaption(int level) const { return LevelMaterial(level)->text(); }
 
 void TWinMain::ClearSelectedPoint() {
     if (view_.SelectedPoint < 0) return;
@@ -931,11 +971,6 @@ void TWinMain::RefreshQueueIndicator() {
         shapeFifo_->SetColour(clLime);
         SetTrayIcon(QStringLiteral("TRAYICON1"));
     }
-}
-
-void TWinMain::AfterQueueEdit() {
-    RefreshQueueIndicator();
-    emit QueueEdited();
 }
 
 void TWinMain::TimerBtFifoTick() {

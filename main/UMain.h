@@ -12,6 +12,7 @@
 #include "charts/UDrawChart.h"
 #include "intake/UQCServer.h"
 #include "main/UChartWindow.h"
+#include "main/ULaboratory.h"
 #include "main/USpecialPages.h"
 #include "model/UTypes.h"
 
@@ -94,7 +95,7 @@ QString ScreenCheckMessage(double dotsPerInch, int screenWidth);
 // In embedded mode (started by an automation client) the window starts hidden, sits in the
 // notification area while a tray exists, hides on Escape and on closing, and shows on a click on
 // the icon or by a client's Show.
-class TWinMain : public QMainWindow, public IServerHost {
+class TWinMain : public QMainWindow, public IServerHost, public ISpecialPageHost {
     Q_OBJECT
 public:
     // Answers the validation of a run: true on OK (the run then holds its final statuses).
@@ -112,9 +113,8 @@ public:
     void RecomputeChartWindow();
     void RepaintChart();
     void RedrawPlots();
-    // After a command changed the current series: limits recomputed, no point selected, window and
-    // chart renewed.
-    void AfterSeriesChanged();
+    // After a command changed the current series: no point selected, window and chart renewed.
+    void AfterSeriesChanged() override;
 
     // The automation server's side (IServerHost).
     void ShowMain() override;
@@ -190,9 +190,9 @@ public:
     void PlaceOnScreen();
 
     // State.
-    TAnalyte* CurrentAnalyte() const { return current_; }
+    TAnalyte* CurrentAnalyte() const override { return current_; }
     int SelectedPoint() const { return view_.SelectedPoint; }
-    const TChartView& View() const { return view_; }
+    const TChartView& View() const override { return view_; }
     const TChartWindow& Window() const { return window_; }
     int PageTag() const { return pageTag_; }
     bool ForcedClose() const { return forcedClose_; }
@@ -229,15 +229,14 @@ public:
     // ---- Lock, fix and erase pages (main/USpecialPages) ----
     // Shows the page of the tag (0 Enter, 1 Lock, 2 Fix, 3 Erase/archive); opening a special page
     // from the Enter page asks for the password when one is set.
-    void SwitchPage(int tag);
+    void SwitchPage(int tag) override;
     // Cancel of a special page: its limits snapshot back into the analyte, then the Enter page.
-    void LeaveSpecialPage();
+    void LeaveSpecialPage() override;
     void RestoreLimitsSnapshot();
-    void ClearSelectedPoint(); // repaints when a point was selected
-    void ClearDateIntervalAndRedraw();
-    void SetEraseMark(int level, bool marked);
-    // Writes the data file; a failure says so and the change waits in memory for the exit save.
-    void SaveData();
+    void ClearSelectedPoint() override; // repaints when a point was selected
+    void ClearDateIntervalAndRedraw() override;
+    void SetEraseMark(int level, bool marked) override;
+    QString LevelCaption(int level) const override;
     TLockPage* LockPage() const { return lockPage_; }
     TFixPage* FixPage() const { return fixPage_; }
     TErasePage* ErasePage() const { return erasePage_; }
@@ -265,10 +264,6 @@ public:
     QToolButton* BtPrnGraph() const { return btPrnGraph_; }
     TWinShowData& WinShowData();
     TWinPrnCharts& WinPrnCharts();
-
-signals:
-    // The window changed the queue (recall, requeue, clear): the queue file is to be rewritten.
-    void QueueEdited();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -322,19 +317,22 @@ private:
     void TimerBtFifoTick();
     void CreateTrayIcon();
     void SetTrayIcon(const QString& name);
-    void AfterQueueEdit();
     void TimerBackUpTick();
 
     // The road of a run: classified, validated, then stored or queued. True when stored.
     bool ValidateAndStore(TAnalyte& analyte, TResu& run);
     void StoreRun(TAnalyte& analyte, const TResu& run);
     TResu ReadEnteredRun();
-    TAnalyte& AnalyteForQueuedRun(const TResu& run, bool& changed);
+    // What the laboratory's changes mean for the window.
+    void ConnectLaboratory();
+    void OnSeriesChanged(TAnalyte* analyte);
+    void OnSettingsChanged();
 
     // Window state.
     TAnalyte* current_ = nullptr;
     TChartView view_;
     TChartWindow window_;
+    int shownCount_ = 0; // the points of the current series when the chart window was computed
     int intervalAnchor_ = -1;
     int pageTag_ = 0;
     bool doubleClickFlag_ = false;

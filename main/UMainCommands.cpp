@@ -29,13 +29,13 @@
 #include "main/UColors.h"
 #include "main/UDriveMap.h"
 #include "main/UExchange.h"
+#include "main/ULaboratory.h"
 #include "main/UMain.h"
 #include "main/UMessages.h"
 #include "model/UAnalyte.h"
 #include "model/UBackup.h"
 #include "model/UCompatibilityMorvelle.h"
 #include "model/UGlobals.h"
-#include "model/USettingsFile.h"
 
 namespace tervanix {
 
@@ -45,16 +45,13 @@ namespace tervanix {
 void TWinMain::AnalytesClick() {
     LeaveSpecialPage();
     if (!winDefAnalytes_) winDefAnalytes_ = new TWinDefAnalytes(this);
-    if (winDefAnalytes_->exec() != QDialog::Accepted) return;
-    if (Analytes.IndexOf(current_) < 0) current_ = nullptr; // the current analyte was deleted
-    if (current_) current_->RecomputeAll();
-    AfterReferenceDataOK();
+    winDefAnalytes_->exec();
 }
 
 void TWinMain::ControlMaterialsClick() {
     LeaveSpecialPage();
     if (!winDefSerum_) winDefSerum_ = new TWinDefSerum(this);
-    if (winDefSerum_->exec() == QDialog::Accepted) AfterReferenceDataOK();
+    winDefSerum_->exec();
 }
 
 void TWinMain::AssignLotsClick() {
@@ -64,14 +61,7 @@ void TWinMain::AssignLotsClick() {
     }
     LeaveSpecialPage();
     if (!winSerumByAnal_) winSerumByAnal_ = new TWinSerumByAnal(this);
-    if (winSerumByAnal_->Execute(*current_) == QDialog::Accepted) AfterReferenceDataOK();
-}
-
-// What the operator confirmed is on disk at once; a failed write keeps it for the exit save.
-void TWinMain::AfterReferenceDataOK() {
-    RebuildAnalyteList();
-    RepaintChart();
-    SaveData();
+    winSerumByAnal_->Execute(*current_);
 }
 
 // The password dialog is kept for the whole run; the settings file is written on OK.
@@ -96,19 +86,14 @@ void TWinMain::LimitsClick() {
         ShowError(QStringLiteral("No analyte."));
         return;
     }
-    if (!winShowLimits_) winShowLimits_ = new TWinShowLimits([this] { RepaintChart(); }, this);
-    // A common-CV choice kept with OK is written at once, as an accepted run is.
-    if (winShowLimits_->Execute(*current_) == QDialog::Accepted &&
-        current_->HasOption(aoCommonCV) != winShowLimits_->RememberedCommonCV())
-        SaveData();
+    if (!winShowLimits_) winShowLimits_ = new TWinShowLimits(this);
+    winShowLimits_->Execute(*current_);
 }
 
-// Every click of the dialog is previewed on the current analyte; on OK the list is rebuilt.
+// Every click of the dialog is previewed on the current analyte; on OK every analyte follows.
 void TWinMain::RisksClick() {
-    if (!winRisks_) winRisks_ = new TWinRisks([this] { if (current_) current_->RecomputeAll(); RepaintChart(); }, this);
-    if (!ChangeRisks(*winRisks_)) return;
-    if (current_) current_->RecomputeAll();
-    RebuildAnalyteList();
+    if (!winRisks_) winRisks_ = new TWinRisks([this] { return current_; }, this);
+    ChangeRisks(*winRisks_);
 }
 
 TWinAbout& TWinMain::About() {
@@ -138,8 +123,6 @@ void TWinMain::DataTableClick() {
     if (table.Execute(*current_, view_.SelectedPoint) != QDialog::Accepted) return;
     if (table.HandedBackPoint()) LoadPointForCorrection(table.HandedBackPoint());
     AfterSeriesChanged();
-    // What the operator confirmed is on disk at once.
-    if (table.SeriesChanged() || table.HandedBackPoint()) SaveData();
 }
 
 void TWinMain::PrintChartsClick() {
@@ -156,21 +139,12 @@ void TWinMain::SetDriveMap(std::unique_ptr<IDriveMap> drives) { drives_ = std::m
 
 namespace {
 
-// The command runs under the hourglass; a failure shows its own message.
+// The command runs under the hourglass; a failure goes on to the command runner, which says it.
 template <typename Command>
-bool RunBackupCommand(Command command) {
+void RunUnderHourglass(Command command) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    bool done = false;
-    try {
-        command();
-        done = true;
-    } catch (const std::exception& e) {
-        QApplication::restoreOverrideCursor();
-        ShowError(FromAnsi(e.what()));
-        return false;
-    }
+    command();
     QApplication::restoreOverrideCursor();
-    return done;
 }
 
 } // namespace
@@ -179,7 +153,7 @@ void TWinMain::BackupClick() {
     if (!drives_) drives_ = std::make_unique<TVolumeDriveMap>();
     if (!winAnimCopyFic_) winAnimCopyFic_ = new TWinAnimCopyFic(this);
     TQtBackupUi ui(*winAnimCopyFic_);
-    if (!RunBackupCommand([&] { BackupToDiskette(ui, *drives_); })) return;
+    RunUnderHourglass([&] { BackupToDiskette(ui, *drives_); });
     timerBackUp_->stop();
     shapeBackUp_->SetColour(clLime);
 }
@@ -191,9 +165,10 @@ void TWinMain::RestoreClick() {
     TQtBackupUi ui(*winAnimCopyFic_);
     // The analytes in memory are replaced: the current one is found again by its name.
     const std::string currentName = current_ ? current_->Name.str() : std::string();
-    if (!RunBackupCommand([&] { RestoreFromDiskette(ui, *drives_); })) return;
-    current_ = Analytes.FindByName(currentName);
-    RebuildAnalyteList();
+    Laboratory().EditReferenceData([&] {
+        RunUnderHourglass([&] { RestoreFromDiskette(ui, *drives_); });
+        current_ = Analytes.FindByName(currentName);
+    });
     ShowInformation(QStringLiteral("Restore OK"));
 }
 
@@ -207,7 +182,7 @@ void TWinMain::ArchivesClick() {
         return;
     }
     if (!winArchives_) winArchives_ = new TWinArchives(this);
-    if (winArchives_->Execute(*current_)) SaveData();
+    winArchives_->Execute(*current_);
 }
 
 // Runs sent to the queue are written to the queue file like any queue change; runs put into the
@@ -218,11 +193,7 @@ void TWinMain::RandomClick() {
         return;
     }
     if (!winRandom_) winRandom_ = new TWinRandom(this);
-    if (!winRandom_->Execute(*current_)) return;
-    if (winRandom_->ToQueue()) {
-        AfterQueueEdit();
-        return;
-    }
+    if (!winRandom_->Execute(*current_) || winRandom_->ToQueue()) return;
     if (pageTag_ != 0) {
         pageControl_->setCurrentWidget(tabSheetEnter_);
         pageTag_ = 0;
@@ -231,29 +202,16 @@ void TWinMain::RandomClick() {
     view_.SelectedPoint = winRandom_->LastAdded();
     RecomputeChartWindow();
     RepaintChart();
-    SaveData();
 }
 
-// The operator being typed on the Enter page stays while the list under it is renewed.
 void TWinMain::OperatorsClick() {
     if (!winEmployees_) winEmployees_ = new TWinEmployees(this);
-    if (!EditOperators(*winEmployees_)) return;
-    const QString typed = cbOperator_->currentText();
-    FillOperatorList();
-    cbOperator_->setEditText(typed);
+    EditOperators(*winEmployees_);
 }
 
-// A reminder that is no longer due stops blinking at once.
 void TWinMain::OptionsClick() {
     if (!winOptions_) winOptions_ = new TWinOptions(this);
-    if (!winOptions_->Execute()) return;
-    if (BackupDue()) {
-        ApplyBackupReminder();
-    } else {
-        timerBackUp_->stop();
-        shapeBackUp_->SetColour(clLime);
-    }
-    SaveSettings();
+    winOptions_->Execute();
 }
 
 // ---- Exchange: Copy, Paste, Export, Import ----
@@ -296,16 +254,15 @@ void TWinMain::ImportTextFile(const QString& file) {
 }
 
 void TWinMain::ImportLegacyFile(const QString& file) {
-    const int before = Analytes.Count();
     bool failed = false;
-    try {
-        ImportVersion2File(QFile::encodeName(file).toStdString());
-    } catch (const std::exception&) {
-        failed = true;
-    }
     // Analytes read whole before a fault stay in the list: they are shown and kept on disk.
-    RebuildAnalyteList();
-    if (Analytes.Count() != before) SaveData();
+    Laboratory().EditReferenceData([&] {
+        try {
+            ImportVersion2File(QFile::encodeName(file).toStdString());
+        } catch (const std::exception&) {
+            failed = true;
+        }
+    });
     if (failed) ShowError(QStringLiteral("Cannot read data"));
 }
 
@@ -313,13 +270,13 @@ void TWinMain::ImportLegacyFile(const QString& file) {
 void TWinMain::RunImportDialog(const std::function<void(TWinImport&)>& fill, const QString& failure) {
     try {
         fill(WinImport());
-        if (!WinImport().Execute(*current_)) return;
-        AfterSeriesChanged();
-        SaveData();
     } catch (const EAbortSilently&) {
+        throw;
     } catch (const std::exception&) {
-        ShowError(failure);
+        ShowError(failure); // a text that cannot be read is said as the kind of text it is
+        return;
     }
+    if (WinImport().Execute(*current_)) AfterSeriesChanged();
 }
 
 } // namespace tervanix

@@ -9,13 +9,13 @@
 #include "dialogs/UMotPass.h"
 #include "main/UAnsi.h"
 #include "main/UDateTimeEdits.h"
+#include "main/ULaboratory.h"
 #include "main/UMain.h"
 #include "main/UMessages.h"
 #include "main/UReaders.h"
 #include "main/UValidCQ.h"
 #include "model/UAnalyte.h"
 #include "model/UClock.h"
-#include "model/UDataLoadSave.h"
 #include "model/UFormat.h"
 #include "model/UGlobals.h"
 
@@ -69,18 +69,10 @@ void TWinMain::SubmitRun() {
     }
     levelRows_[0].Edit->setFocus();
     QApplication::processEvents(); // an edit in progress is finished first
-    try {
-        TResu run = ReadEnteredRun();
-        if (!ValidateAndStore(*current_, run)) {
-            Queue.Push(std::move(run));
-            AfterQueueEdit();
-        }
-        ClearEntryFields();
-        ApplyBackupReminder();
-    } catch (const EAbortSilently&) {
-    } catch (const std::exception& e) {
-        ShowError(QString::fromLocal8Bit(e.what()));
-    }
+    TResu run = ReadEnteredRun();
+    if (!ValidateAndStore(*current_, run)) Laboratory().QueueRun(std::move(run));
+    ClearEntryFields();
+    ApplyBackupReminder();
 }
 
 bool TWinMain::ValidateAndStore(TAnalyte& analyte, TResu& run) {
@@ -97,21 +89,12 @@ bool TWinMain::ValidateAndStore(TAnalyte& analyte, TResu& run) {
 }
 
 void TWinMain::StoreRun(TAnalyte& analyte, const TResu& run) {
-    const int index = analyte.AddPoint(run);
-    analyte.RecomputeAll();
-    if (&analyte == current_) view_.SelectedPoint = index;
+    const int index = Laboratory().StoreRun(analyte, run);
+    // The stored run is the one shown selected.
+    if (&analyte != current_) return;
+    view_.SelectedPoint = index;
     RecomputeChartWindow();
     RepaintChart();
-    SaveData();
-}
-
-void TWinMain::SaveData() {
-    // The run stays in the series when the file cannot be written: it is saved again at exit.
-    try {
-        SaveDataFile(BasePath + ".qcf");
-    } catch (const std::exception& e) {
-        ShowError(QString::fromLocal8Bit(e.what()));
-    }
 }
 
 void TWinMain::LoadPointForCorrection(const TQCPoint* point) {
@@ -127,26 +110,10 @@ void TWinMain::LoadPointForCorrection(const TQCPoint* point) {
         LevelEdit(level)->setText(r.Status == qsNoValue ? QString() : FromAnsi(FormatFixed(r.Value, 8, current_->Decimals)));
     }
     editComment_->setText(p.CommentId >= 0 ? FromAnsi(current_->CommentText(p.CommentId)) : QString());
-    current_->DeletePoint(index);
+    Laboratory().TakeForCorrection(*current_, index);
 }
 
 // ---- Queue ----
-
-TAnalyte& TWinMain::AnalyteForQueuedRun(const TResu& run, bool& changed) {
-    TAnalyte* analyte = Analytes.FindByName(run.AnalyteName);
-    if (!analyte) {
-        analyte = &Analytes.Add(std::make_unique<TAnalyte>(run.AnalyteName, "mmol/L", 2, 3, false));
-        changed = true;
-    }
-    if (run.Levels[2].Status != qsNoValue && analyte->LevelCount < 3) {
-        analyte->SetLevelCount(3);
-        changed = true;
-    } else if (run.Levels[1].Status != qsNoValue && analyte->LevelCount == 1) {
-        analyte->SetLevelCount(2);
-        changed = true;
-    }
-    return *analyte;
-}
 
 void TWinMain::RecallQueuedRun() {
     LeaveSpecialPage(); // a stored run moves the points that a page's snapshot refers to
@@ -155,33 +122,24 @@ void TWinMain::RecallQueuedRun() {
         ApplyBackupReminder();
         return;
     }
-    std::optional<TResu> popped = Queue.Pop();
-    AfterQueueEdit();
-    TResu run = std::move(*popped);
+    TResu run = std::move(*Laboratory().RecallQueuedRun());
     bool handled = false;
     try {
-        bool changed = false;
-        TAnalyte& analyte = AnalyteForQueuedRun(run, changed);
+        TAnalyte& analyte = Laboratory().AnalyteForQueuedRun(run);
         if (&analyte != current_) {
             current_ = &analyte;
-            changed = true;
+            RebuildAnalyteList();
         }
-        if (changed) RebuildAnalyteList();
         const bool stored = ValidateAndStore(analyte, run);
         handled = true;
-        if (stored) {
+        if (stored)
             ClearEntryFields();
-        } else {
-            Queue.Push(std::move(run));
-            AfterQueueEdit();
-        }
-    } catch (const std::exception& e) {
+        else
+            Laboratory().QueueRun(std::move(run));
+    } catch (...) {
         // A run that was neither stored nor handed back would be lost: it goes back in the queue.
-        if (!handled) {
-            Queue.Push(std::move(run));
-            AfterQueueEdit();
-        }
-        ShowError(QString::fromLocal8Bit(e.what()));
+        if (!handled) Laboratory().QueueRun(std::move(run));
+        throw;
     }
     ApplyBackupReminder();
 }
@@ -195,8 +153,7 @@ void TWinMain::ClearQueue() {
     if (!Confirm(QStringLiteral("Erase ") + QString::number(Queue.Count()) +
                  QStringLiteral(" control points in the queue ?")))
         return;
-    Queue.Clear();
-    AfterQueueEdit();
+    Laboratory().ClearQueue();
 }
 
 } // namespace tervanix

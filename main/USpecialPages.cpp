@@ -8,15 +8,16 @@
 #include <QTableWidget>
 #include <utility>
 
+#include "charts/UDrawChart.h"
 #include "main/UAccessible.h"
+#include "main/UCommandRunner.h"
 #include "main/UAnsi.h"
 #include "main/UColors.h"
-#include "main/UMain.h"
+#include "main/ULaboratory.h"
 #include "main/UMessages.h"
 #include "main/UReaders.h"
 #include "main/USpecialComponents.h"
 #include "model/UAnalyte.h"
-#include "model/UArchive.h"
 #include "model/UFormat.h"
 
 namespace tervanix {
@@ -31,22 +32,9 @@ QString PointDate(const TAnalyte& analyte, int index) {
 
 } // namespace
 
-// ---- Limits snapshot ----
-
-TLimitsSnapshot TLimitsSnapshot::Of(const TAnalyte& analyte) {
-    return {analyte.LimitsMode, analyte.LockFirst, analyte.LockLast, analyte.Current};
-}
-
-void TLimitsSnapshot::RestoreInto(TAnalyte& analyte) const {
-    analyte.LimitsMode = LimitsMode;
-    analyte.LockFirst = LockFirst;
-    analyte.LockLast = LockLast;
-    analyte.Current = Current;
-}
-
 // ---- Frame shared by the pages ----
 
-TSpecialPage::TSpecialPage(TWinMain& window, int tag, const TNames& names, const QString& headline)
+TSpecialPage::TSpecialPage(ISpecialPageHost& window, int tag, const TNames& names, const QString& headline)
     : window_(window), tag_(tag) {
     setObjectName(QString::fromLatin1(names.Page));
     QLabel* title = AddCaption(headline, 4);
@@ -79,7 +67,7 @@ TSpecialPage::TSpecialPage(TWinMain& window, int tag, const TNames& names, const
 
 void TSpecialPage::OKClick() {
     window_.SwitchPage(0);
-    if (edited_) window_.SaveData();
+    if (edited_ && Analyte()) Laboratory().ConfirmLimits(*Analyte());
     edited_ = false;
 }
 
@@ -99,7 +87,7 @@ bool TSpecialPage::CaptionLevelBox(QGroupBox* box, int level, int levels) const 
 }
 
 QString TSpecialPage::MaterialName(int level) const {
-    return window_.LevelMaterial(level)->text();
+    return window_.LevelCaption(level);
 }
 
 QLabel* TSpecialPage::AddCaption(const QString& text, int top) {
@@ -115,7 +103,7 @@ void TSpecialPage::OnClick(QPushButton* button, std::function<void()> command) {
 
 // ---- Lock page ----
 
-TLockPage::TLockPage(TWinMain& window)
+TLockPage::TLockPage(ISpecialPageHost& window)
     : TSpecialPage(window, 1, {"TabSheetLock", "BtOKLock", "BtUndoLock", "BtCancelLock"},
                    QStringLiteral("Locking control limits")) {
     AddCaption(QStringLiteral("From"), 30);
@@ -250,21 +238,7 @@ void TLockPage::LockClick(int level) {
         BtOK()->setFocus();
         return;
     }
-    // The whole level is kept, limits included: a level that was fixed gets its own values back.
-    const auto mode = a->LimitsMode[l];
-    const auto first = a->LockFirst[l];
-    const auto last = a->LockLast[l];
-    const TLevelStats current = a->Current[l];
-    a->LockFirst[l] = view.IntervalFrom;
-    a->LockLast[l] = view.IntervalTo;
-    a->LimitsMode[l] = lmLocked;
-    a->RecomputeAll();
-    if (a->LimitsMode[l] == lmMobile) {
-        a->LimitsMode[l] = mode;
-        a->LockFirst[l] = first;
-        a->LockLast[l] = last;
-        a->Current[l] = current;
-        a->RecomputeAll();
+    if (!Laboratory().LockLevel(*a, level, view.IntervalFrom, view.IntervalTo)) {
         ShowError(QStringLiteral("Not enough QC points in the dates interval for ") + MaterialName(level));
         BtOK()->setFocus();
         return;
@@ -273,27 +247,22 @@ void TLockPage::LockClick(int level) {
                          QStringLiteral(" to ") + PointDate(*a, a->LockLast[l]));
     Box(level)->BtUnLock->setEnabled(true);
     edited_ = true;
-    window_.RepaintChart();
     BtOK()->setFocus();
 }
 
 void TLockPage::UnLockClick(int level) {
     TAnalyte* a = Analyte();
     if (!a) return;
-    const auto l = static_cast<std::size_t>(level);
-    a->LockFirst[l] = a->LockLast[l] = -1;
-    a->LimitsMode[l] = lmMobile;
-    a->RecomputeAll();
+    Laboratory().UnlockLevel(*a, level);
     Box(level)->SetState(QStringLiteral("Mobile limits"));
     Box(level)->BtUnLock->setEnabled(false);
     edited_ = true;
-    window_.RepaintChart();
     BtOK()->setFocus();
 }
 
 // ---- Fix page ----
 
-TFixPage::TFixPage(TWinMain& window)
+TFixPage::TFixPage(ISpecialPageHost& window)
     : TSpecialPage(window, 2, {"TabSheetFix", "BtOKFix", "BtUndoFix", "BtCancelFix"},
                    QStringLiteral("Fixing control limits")) {
     for (int level = 0; level < MaxLevels; ++level) {
@@ -333,39 +302,26 @@ void TFixPage::FixClick(int level) {
     TAnalyte* a = Analyte();
     if (!a) return;
     TGBFixedParam* box = Box(level);
-    long double target = 0, warning = 0, action = 0;
-    try {
-        target = ReadExtendedField(box->EditTarget, false);
-        warning = ReadExtendedField(box->EditWarning, true);
-        action = ReadExtendedField(box->EditAction, true);
-    } catch (const EAbortSilently&) {
-        return; // the reader has said why and selected the edit
-    }
+    const long double target = ReadExtendedField(box->EditTarget, false);
+    const long double warning = ReadExtendedField(box->EditWarning, true);
+    const long double action = ReadExtendedField(box->EditAction, true);
     if (action < warning) {
         ShowError(QStringLiteral("Action < Warning"));
         BtOK()->setFocus();
         return;
     }
-    TLevelStats& c = a->Current[static_cast<std::size_t>(level)];
-    c.Mean = target;
-    c.AlertHalfWidth = warning;
-    c.ActionHalfWidth = action;
-    a->LimitsMode[static_cast<std::size_t>(level)] = lmFixed;
+    Laboratory().FixLevel(*a, level, target, warning, action);
     box->BtUnfix->setEnabled(true);
-    a->RecomputeAll();
     edited_ = true;
-    window_.RepaintChart();
     BtOK()->setFocus();
 }
 
 void TFixPage::UnfixClick(int level) {
     TAnalyte* a = Analyte();
     if (!a) return;
-    a->LimitsMode[static_cast<std::size_t>(level)] = lmMobile;
+    Laboratory().UnfixLevel(*a, level);
     Box(level)->BtUnfix->setEnabled(false);
-    a->RecomputeAll();
     edited_ = true;
-    window_.RepaintChart();
     BtOK()->setFocus();
 }
 
@@ -381,7 +337,7 @@ bool HasValues(const TAnalyte& a, int level) {
 }
 } // namespace
 
-TErasePage::TErasePage(TWinMain& window)
+TErasePage::TErasePage(ISpecialPageHost& window)
     : TSpecialPage(window, 3, {"TabSheetArchi", "BtOKErase", nullptr, "BtCancelArchi"},
                    QStringLiteral("Erasing QC levels")) {
     for (int level = 0; level < MaxLevels; ++level) {
@@ -435,23 +391,10 @@ void TErasePage::OKClick() {
     if (!Confirm(QStringLiteral("You are going to erase/archive the data of ") + QString::number(count) +
                  QStringLiteral(" QC level(s) for ") + FromAnsi(a->Name.str()) + QStringLiteral("\r")))
         return;
-    // Each level is written to its archive file before it is erased; a level that cannot be
-    // archived stays, and the levels erased before it are saved all the same.
-    QString failure;
-    int erased = 0;
-    for (int level = 0; level < a->LevelCount && level < MaxLevels && failure.isEmpty(); ++level) {
-        if (!marks[static_cast<std::size_t>(level)]) continue;
-        try {
-            ArchiveLevel(*a, level);
-            ++erased;
-        } catch (const std::exception& e) {
-            failure = FromAnsi(e.what());
-        }
-    }
+    const QString failure = Laboratory().ArchiveLevels(*a, marks);
     window_.AfterSeriesChanged();
     window_.SwitchPage(0);
     if (!failure.isEmpty()) ShowError(failure);
-    if (erased > 0) window_.SaveData();
 }
 
 } // namespace tervanix

@@ -21,17 +21,27 @@ class TAnalyte;
 class TGBArchivage;
 class TGBFixedParam;
 class TGBLockedParam;
-class TWinMain;
 
-// The limits of the three levels as they were when a special page was opened.
-struct TLimitsSnapshot {
-    std::array<std::uint8_t, MaxLevels> LimitsMode{};
-    std::array<std::int32_t, MaxLevels> LockFirst{};
-    std::array<std::int32_t, MaxLevels> LockLast{};
-    std::array<TLevelStats, MaxLevels> Current{};
+struct TChartView;
 
-    static TLimitsSnapshot Of(const TAnalyte& analyte);
-    void RestoreInto(TAnalyte& analyte) const;
+// What a special page needs of the main window: the analyte and chart it works on, and the page
+// switching. The limits themselves change through the laboratory.
+class ISpecialPageHost {
+public:
+    virtual ~ISpecialPageHost() = default;
+    virtual TAnalyte* CurrentAnalyte() const = 0;
+    virtual const TChartView& View() const = 0;
+    // The material label of a level on the Enter page.
+    virtual QString LevelCaption(int level) const = 0;
+    // 0 is the Enter page; the page's tag opens it again with the limits of its opening.
+    virtual void SwitchPage(int tag) = 0;
+    // Cancel: the limits of the page's opening come back, then the Enter page.
+    virtual void LeaveSpecialPage() = 0;
+    virtual void ClearSelectedPoint() = 0;
+    virtual void ClearDateIntervalAndRedraw() = 0;
+    virtual void SetEraseMark(int level, bool marked) = 0;
+    // The series lost points: no point selected, chart window renewed.
+    virtual void AfterSeriesChanged() = 0;
 };
 
 // Headline and the OK, Undo (not on every page) and Cancel buttons, shared by the three pages.
@@ -44,7 +54,7 @@ public:
         const char* Undo; // nullptr: the page has no Undo
         const char* Cancel;
     };
-    TSpecialPage(TWinMain& window, int tag, const TNames& names, const QString& headline);
+    TSpecialPage(ISpecialPageHost& window, int tag, const TNames& names, const QString& headline);
 
     // Run by the window each time it switches to the page, after the limits snapshot.
     virtual void Initialise() = 0;
@@ -64,7 +74,7 @@ protected:
     // The button's command runs once the click has returned (its boxes are modal).
     void OnClick(QPushButton* button, std::function<void()> command);
 
-    TWinMain& window_;
+    ISpecialPageHost& window_;
     bool edited_ = false; // the limits were changed since the page was opened
 
 private:
@@ -77,7 +87,7 @@ private:
 class TLockPage : public TSpecialPage {
     Q_OBJECT
 public:
-    explicit TLockPage(TWinMain& window);
+    explicit TLockPage(ISpecialPageHost& window);
     void Initialise() override;
     // The dates and partial statistics of the chart's date interval.
     void RefreshStatistics();
@@ -103,7 +113,7 @@ private:
 class TFixPage : public TSpecialPage {
     Q_OBJECT
 public:
-    explicit TFixPage(TWinMain& window);
+    explicit TFixPage(ISpecialPageHost& window);
     void Initialise() override;
     void FixClick(int level);
     void UnfixClick(int level);
@@ -117,7 +127,7 @@ private:
 class TErasePage : public TSpecialPage {
     Q_OBJECT
 public:
-    explicit TErasePage(TWinMain& window);
+    explicit TErasePage(ISpecialPageHost& window);
     void Initialise() override;
     void ArchiClick(int level);
 

@@ -14,6 +14,7 @@
 #include "dialogs/UAnimCopyFic.h"
 #include "gui/GuiHarness.h"
 #include "main/UColors.h"
+#include "main/UCommandRunner.h"
 #include "main/UMain.h"
 #include "model/UBackup.h"
 #include "model/UClock.h"
@@ -92,7 +93,7 @@ TEST_F(BackupCommandTest, BackupWritesTheCopyKeepsTheOldOneAndStopsTheReminder) 
     EXPECT_EQ(window_->ShapeBackUp()->Colour(), clLime);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
-    window_->BackupClick();
+    RunCommand([this] { window_->BackupClick(); });
     EXPECT_TRUE(QFile::exists(OnDiskette("Tervanix.Sav")));
     EXPECT_TRUE(QFile::exists(OnDiskette("Tervanix.Old")));
 }
@@ -103,7 +104,7 @@ TEST_F(BackupCommandTest, NoDisketteAsksRetryOrCancelAndCancelChangesNothing) {
     window_->SetDriveMap(std::move(drives));
     messages_.Answer(TMsgButton::Retry);
     messages_.Answer(TMsgButton::Cancel);
-    window_->BackupClick();
+    RunCommand([this] { window_->BackupClick(); });
     ASSERT_EQ(messages_.Recorded().size(), 3u);
     EXPECT_EQ(messages_.Recorded()[0].Text, QStringLiteral("No diskette in drive A"));
     EXPECT_EQ(messages_.Recorded()[0].Buttons, TMsgButtons::RetryCancel);
@@ -116,7 +117,7 @@ TEST_F(BackupCommandTest, NoDisketteAsksRetryOrCancelAndCancelChangesNothing) {
 }
 
 TEST_F(BackupCommandTest, RestoreBringsTheCopyBackAndKeepsTheCurrentAnalyteByName) {
-    window_->BackupClick();
+    RunCommand([this] { window_->BackupClick(); });
     AddAnalyte("Calcium");
     window_->LBAnalytes()->setCurrentRow(0);
     window_->SelectAnalyte(0);
@@ -132,7 +133,7 @@ TEST_F(BackupCommandTest, RestoreBringsTheCopyBackAndKeepsTheCurrentAnalyteByNam
 }
 
 TEST_F(BackupCommandTest, RestoreWithoutACopyOrFromADamagedOneKeepsTheData) {
-    window_->RestoreClick();
+    RunCommand([this] { window_->RestoreClick(); });
     EXPECT_EQ(messages_.Last().Text, QStringLiteral("No backup file to restore"));
     {
         QFile damaged(OnDiskette("Tervanix.Sav"));
@@ -140,7 +141,7 @@ TEST_F(BackupCommandTest, RestoreWithoutACopyOrFromADamagedOneKeepsTheData) {
         damaged.write("not a data file");
     }
     TAnalyte* before = window_->CurrentAnalyte();
-    window_->RestoreClick();
+    RunCommand([this] { window_->RestoreClick(); });
     EXPECT_EQ(messages_.Last().Text, QStringLiteral("Impossible to restore"));
     EXPECT_EQ(Analytes.Count(), 1);
     EXPECT_EQ(window_->CurrentAnalyte(), before);

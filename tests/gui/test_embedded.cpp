@@ -136,7 +136,7 @@ TEST_F(ServerWindowTest, NotificationIconBlinksWithTheQueueIndicator) {
 
 TEST_F(ServerWindowTest, EveryQueueChangeOfTheWindowIsSignalledForTheQueueFile) {
     TWinMain& window = Make(false);
-    QSignalSpy edited(&window, &TWinMain::QueueEdited);
+    QSignalSpy edited(&Laboratory(), &TLaboratory::QueueChanged);
     window.ClearQueue(); // empty: nothing changes
     EXPECT_EQ(edited.count(), 0);
     Queue.Push(MakeRun(45366, {1.0f}));

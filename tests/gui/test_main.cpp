@@ -24,6 +24,7 @@
 #include "dialogs/UWinComment.h"
 #include "gui/GuiHarness.h"
 #include "main/UChartWindow.h"
+#include "main/UCommandRunner.h"
 #include "main/UMain.h"
 #include "model/UClock.h"
 #include "model/UDataLoadSave.h"
@@ -206,7 +207,7 @@ TEST_F(MainWindowTest, SubmitOnOkStoresSortedSelectsAndSavesAtOnce) {
     window_->EditComment()->setText(QStringLiteral(" new lot "));
     window_->CBOperator()->setEditText(QStringLiteral("AB"));
     Type(QStringLiteral("12,5"), QString(), QStringLiteral("3.5"));
-    window_->SubmitRun();
+    RunCommand([this] { window_->SubmitRun(); });
 
     ASSERT_EQ(validated_.size(), 1u);
     ASSERT_EQ(a.Count(), 101);
@@ -239,7 +240,7 @@ TEST_F(MainWindowTest, SubmitOnCancelQueuesTheRunAndKeepsTheSeries) {
     window_->RefreshQueueIndicator();
     answer_ = false;
     Type(QStringLiteral("7"));
-    window_->SubmitRun();
+    RunCommand([this] { window_->SubmitRun(); });
     EXPECT_EQ(a.Count(), 10);
     EXPECT_FALSE(FileExists(DataFile()));
     ASSERT_EQ(Queue.Count(), 2);
@@ -255,12 +256,12 @@ TEST_F(MainWindowTest, SubmitOnCancelQueuesTheRunAndKeepsTheSeries) {
 TEST_F(MainWindowTest, ReadingErrorsAndNoDataChangeNothingAndKeepTheFields) {
     TAnalyte& a = AddAnalyte("Glucose", 2, 3);
     Type(QStringLiteral("12.5"), QStringLiteral("abc"));
-    window_->SubmitRun();
+    RunCommand([this] { window_->SubmitRun(); });
     EXPECT_EQ(messages_.Last().Text, QStringLiteral("Incorrect floating number"));
     EXPECT_EQ(window_->LevelEdit(1)->text(), QStringLiteral("abc"));
 
     Type(QString(), QString(), QStringLiteral("9")); // level 3 is not one of this analyte's
-    window_->SubmitRun();
+    RunCommand([this] { window_->SubmitRun(); });
     EXPECT_EQ(messages_.Last().Text, QStringLiteral("No data"));
     EXPECT_TRUE(validated_.empty());
     EXPECT_EQ(a.Count(), 3);
@@ -271,7 +272,7 @@ TEST_F(MainWindowTest, ReadingErrorsAndNoDataChangeNothingAndKeepTheFields) {
 TEST_F(MainWindowTest, ARunOfAOneLevelAnalyteIgnoresTheHiddenRows) {
     TAnalyte& a = AddAnalyte("Albumin", 1, 3);
     Type(QStringLiteral("40"), QStringLiteral("41"), QStringLiteral("42"));
-    window_->SubmitRun();
+    RunCommand([this] { window_->SubmitRun(); });
     ASSERT_EQ(a.Count(), 4);
     EXPECT_EQ(a.Point(3).Levels[1].Status, qsNoValue);
     EXPECT_EQ(a.Point(3).Levels[2].Status, qsNoValue);
@@ -282,11 +283,11 @@ TEST_F(MainWindowTest, BackupReminderStartsOnTheDayTheIntervalIsReached) {
     Settings.BackupIntervalDays = 7;
     Settings.LastBackup = Day - 6;
     Type(QStringLiteral("5"));
-    window_->SubmitRun();
+    RunCommand([this] { window_->SubmitRun(); });
     EXPECT_FALSE(window_->TimerBackUp()->isActive());
     Settings.LastBackup = Day - 7;
     Type(QStringLiteral("5"));
-    window_->SubmitRun();
+    RunCommand([this] { window_->SubmitRun(); });
     EXPECT_TRUE(window_->TimerBackUp()->isActive());
 }
 
@@ -429,7 +430,7 @@ TEST_F(MainWindowTest, APointLoadedForCorrectionLeavesTheSeries) {
     EXPECT_EQ(window_->DatePicker()->date(), QDate(2024, 3, 14));
     EXPECT_EQ(window_->SelectedPoint(), -1);
     // Submitting again puts it back.
-    window_->SubmitRun();
+    RunCommand([this] { window_->SubmitRun(); });
     EXPECT_EQ(a.Count(), 5);
 }
 

@@ -105,7 +105,7 @@ TEST_F(RandomTest, RunsGoIntoTheSeriesOneADayOnMobileLimits) {
 }
 
 TEST_F(RandomTest, RunsGoIntoTheQueueAndTheQueueFileIsRewritten) {
-    QSignalSpy edited(main_.get(), &TWinMain::QueueEdited);
+    QSignalSpy edited(&Laboratory(), &TLaboratory::QueueChanged);
     Run([](TWinRandom& w) {
         Fill(w, QStringLiteral("3"), {"", "", "5.5", "2"}); // level 2 only
         w.RBFifo()->setChecked(true);

@@ -1,0 +1,107 @@
+// The one door through which the laboratory's QC record changes in the program: runs, limits,
+// reference data, the queue and the settings. Each change is made here, the limits it touches are
+// recomputed, what the operator confirmed is written at once, and the windows hear what changed
+// and redraw from that; no window recomputes or saves by itself.
+//
+// The records themselves stay the program's global state (Analytes, Materials, Queue, Operators,
+// Settings) that the core's files and queries work on; this object is their only writer. It is a
+// QObject for its signals and holds no widget.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "model/UTypes.h"
+
+namespace tervanix {
+
+class TAnalyte;
+
+// The limits of the three levels of one analyte as they were before a page began to change them.
+struct TLimitsSnapshot {
+    std::array<std::uint8_t, MaxLevels> LimitsMode{};
+    std::array<std::int32_t, MaxLevels> LockFirst{};
+    std::array<std::int32_t, MaxLevels> LockLast{};
+    std::array<TLevelStats, MaxLevels> Current{};
+
+    static TLimitsSnapshot Of(const TAnalyte& analyte);
+    void RestoreInto(TAnalyte& analyte) const;
+};
+
+class TLaboratory : public QObject {
+    Q_OBJECT
+public:
+    using TEdit = std::function<void()>;
+
+    // ---- Files ----
+    // The data file, or the demonstration data on a first start; false when the file could not be
+    // read (the lists are then empty and the caller says so).
+    bool LoadData();
+    // The data file now. A failed write says "Cannot save data" and keeps the change in memory for
+    // the exit save; false then.
+    bool SaveData();
+
+    // ---- The road of a run ----
+    // A validated run into its series by date: limits recomputed, file written. The run's index.
+    int StoreRun(TAnalyte& analyte, const TResu& run);
+    // A run to the tail of the queue (Cancel of the validation, a bus client, the random generator).
+    void QueueRun(TResu run);
+    void QueueRuns(std::vector<TResu> runs);
+    // The oldest queued run, out of the queue; nothing when it is empty.
+    std::optional<TResu> RecallQueuedRun();
+    void ClearQueue();
+    // The analyte of a queued run, created (or given more levels) when the run needs it.
+    TAnalyte& AnalyteForQueuedRun(const TResu& run);
+    // A stored run taken out of its series to be corrected on the Enter page.
+    void TakeForCorrection(TAnalyte& analyte, int index);
+
+    // ---- Series edited by a window (data table, import, paste, random runs, archives) ----
+    // Runs the edit, recomputes the analyte's limits, writes the file and signals.
+    void EditSeries(TAnalyte& analyte, const TEdit& edit);
+
+    // ---- Limits on the Lock and Fix pages: shown at once, written on the page's OK ----
+    // False when the interval holds too few values for the level: nothing changed then.
+    bool LockLevel(TAnalyte& analyte, int level, int from, int to);
+    void UnlockLevel(TAnalyte& analyte, int level);
+    void FixLevel(TAnalyte& analyte, int level, long double target, long double warning, long double action);
+    void UnfixLevel(TAnalyte& analyte, int level);
+    // OK of a page: the limits shown are kept and written.
+    void ConfirmLimits(TAnalyte& analyte);
+    // Cancel or Undo of a page: the limits of its opening come back.
+    void RestoreLimits(TAnalyte& analyte, const TLimitsSnapshot& snapshot);
+    // The marked levels written to their archive files and erased; a level that cannot be archived
+    // stays and ends the erasing. The failure's text, empty when every marked level went.
+    QString ArchiveLevels(TAnalyte& analyte, const std::array<bool, MaxLevels>& marks);
+    // Common CV of the limits view: previewed while the view is open, written when confirmed.
+    void SetCommonCV(TAnalyte& analyte, bool on, bool confirmed);
+    // The statistical risks: previewed on the analyte shown while the dialog is open, applied to
+    // every analyte and written with the settings on OK.
+    void PreviewRisks(TAnalyte* shown, std::uint8_t alert, std::uint8_t action);
+    void ChangeRisks(std::uint8_t alert, std::uint8_t action);
+
+    // ---- Reference data (analytes, materials, assignments, restore, legacy import) ----
+    // Runs the edit; every analyte's limits recomputed, the file written, the windows told.
+    void EditReferenceData(const TEdit& edit);
+
+    // ---- Settings (operators, options, password, start-up box) ----
+    // Runs the edit and writes the settings file.
+    void EditSettings(const TEdit& edit);
+
+signals:
+    // The points or limits of one analyte changed.
+    void SeriesChanged(tervanix::TAnalyte* analyte);
+    // Analytes were added, removed, renamed or replaced, or materials and assignments changed.
+    void ReferenceDataChanged();
+    void QueueChanged();
+    void SettingsChanged();
+};
+
+// The program's laboratory.
+TLaboratory& Laboratory();
+
+} // namespace tervanix
