@@ -283,27 +283,33 @@ void TChartPainter::DrawSelectedPoint(int level, int first, int last, int select
 }
 
 // The statistics of the whole series, not of the limits in use.
+TLevelLegend LevelLegend(const TAnalyte& analyte, int level) {
+    const auto l = static_cast<std::size_t>(level);
+    const TLevelStats& all = analyte.AllPoints[l];
+    TLevelLegend legend;
+    legend.Mode = Text(LimitsModeName(analyte.LimitsMode[l]));
+    if (all.N > 0)
+        legend.Mean = Text("m = " + FormatFixed(all.Mean, 8, analyte.Decimals + 1) + " ") + FromAnsi(analyte.UnitName.str());
+    if (all.Status == 0) legend.CV = Text("CV = " + FormatFixed(all.CV, 6, 1) + " %");
+    legend.N = Text("N = " + FormatInt(all.N));
+    legend.CommonCV = analyte.LimitsMode[l] != lmFixed && analyte.HasOption(aoCommonCV);
+    return legend;
+}
+
 void TChartPainter::DrawLevelLegend(int level) {
     if (level < 0 || level >= MaxLevels) return;
-    const auto l = static_cast<std::size_t>(level);
-    const TLevelStats& all = analyte_.AllPoints[l];
+    const TLevelLegend legend = LevelLegend(analyte_, level);
     int y = top_ + LegendTopOffset;
-    DrawTextCell(canvas_, LegendLeft, y, THAlign::Left, Text(LimitsModeName(analyte_.LimitsMode[l])), Qt::white,
-                 clGreen);
+    DrawTextCell(canvas_, LegendLeft, y, THAlign::Left, legend.Mode, Qt::white, clGreen);
     y += 3 * lineHeight_ / 2;
-    if (all.N > 0) {
-        DrawBlackText(canvas_, LegendLeft, y, THAlign::Left,
-                      Text("m = " + FormatFixed(all.Mean, 8, analyte_.Decimals + 1) + " ") +
-                          FromAnsi(analyte_.UnitName.str()));
+    for (const QString& line : {legend.Mean, legend.CV}) {
+        if (line.isEmpty()) continue;
+        DrawBlackText(canvas_, LegendLeft, y, THAlign::Left, line);
         y += lineHeight_;
     }
-    if (all.Status == 0) {
-        DrawBlackText(canvas_, LegendLeft, y, THAlign::Left, Text("CV = " + FormatFixed(all.CV, 6, 1) + " %"));
-        y += lineHeight_;
-    }
-    DrawBlackText(canvas_, LegendLeft, y, THAlign::Left, Text("N = " + FormatInt(all.N)));
+    DrawBlackText(canvas_, LegendLeft, y, THAlign::Left, legend.N);
     y += 3 * lineHeight_ / 2;
-    if (analyte_.LimitsMode[l] != lmFixed && analyte_.HasOption(aoCommonCV)) {
+    if (legend.CommonCV) {
         QFont font = canvas_.font();
         font.setUnderline(true);
         canvas_.setFont(font);
@@ -377,7 +383,25 @@ void RedrawChartWindow(QPainter& canvas, QRect area, const TAnalyte& analyte, co
 
 namespace tervanix {
 
-QString ChartDescription(const TAnalyte& analyte, const TChartView& view) {
+namespace {
+
+// "QC1 Lyphocheck 1: Locked limits, m = 3.00 mmol/L, CV = 2.9 %, N = 44": what the legend shows,
+// with the level's material, so that N and the CV can be read without seeing the chart.
+QString DescribeLevel(const TAnalyte& analyte, int level, const TListSerum& materials) {
+    const TMaterial& material = materials.FindById(analyte.MaterialId[static_cast<std::size_t>(level)]);
+    const TLevelLegend legend = LevelLegend(analyte, level);
+    QStringList parts{legend.Mode};
+    for (const QString& line : {legend.Mean, legend.CV, legend.N})
+        if (!line.isEmpty()) parts << line.simplified();
+    if (legend.CommonCV) parts << QStringLiteral("Common CV");
+    QString text = QStringLiteral("QC%1 ").arg(level + 1);
+    if (!material.Name.empty()) text += FromAnsi(material.Name.str()) + QStringLiteral(": ");
+    return text + parts.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+QString ChartDescription(const TAnalyte& analyte, const TChartView& view, const TListSerum& materials) {
     const auto date = [&analyte](int index) { return FromAnsi(FormatDate(analyte.Point(index).DateTime)); };
     QString text = FromAnsi(analyte.Name.str()) + QStringLiteral(": ");
     if (view.Last < view.First) return text + QStringLiteral("no QC point");
@@ -387,9 +411,7 @@ QString ChartDescription(const TAnalyte& analyte, const TChartView& view) {
                 .arg(analyte.Count())
                 .arg(date(view.First), date(view.Last));
     for (int level = 0; level < analyte.LevelCount && level < MaxLevels; ++level) {
-        text += QStringLiteral("; QC%1 %2")
-                    .arg(level + 1)
-                    .arg(QString::fromLatin1(LimitsModeName(analyte.LimitsMode[level])));
+        text += QStringLiteral("; ") + DescribeLevel(analyte, level, materials);
         if (view.EraseMarks[static_cast<std::size_t>(level)]) text += QStringLiteral(", to be erased");
     }
     if (view.IntervalFrom >= 0 && view.IntervalTo < analyte.Count())

@@ -124,12 +124,25 @@ private:
     int charWidth_ = 5;
 };
 
+class TListSerum;
+
 // The whole chart area of the paint box `area` (filled white first): every level's plot and legend,
 // the date band and the comment marks.
 void PaintAnalyteCharts(QPainter& canvas, QRect area, const TAnalyte& analyte, const TChartView& view);
-// What the charts show, in words, for screen readers: analyte, points and dates in view, limit mode
-// of each level, erase marks, date interval and selected point.
-QString ChartDescription(const TAnalyte& analyte, const TChartView& view);
+// The legend beside one level's plot: the limits mode and the statistics of the whole series.
+// Mean and CV are empty where the legend leaves them out.
+struct TLevelLegend {
+    QString Mode;
+    QString Mean;
+    QString CV;
+    QString N;
+    bool CommonCV = false;
+};
+TLevelLegend LevelLegend(const TAnalyte& analyte, int level);
+
+// What the charts show, in words, for screen readers: analyte, points and dates in view, each
+// level's material and legend, erase marks, date interval and selected point.
+QString ChartDescription(const TAnalyte& analyte, const TChartView& view, const TListSerum& materials);
 // After scrolling or selecting a point: clears ChartWindowRect() and redraws the plots without their
 // legends, the date band and the comment marks. `area` is the paint box as for PaintAnalyteCharts.
 void RedrawChartWindow(QPainter& canvas, QRect area, const TAnalyte& analyte, const TChartView& view);

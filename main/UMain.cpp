@@ -729,7 +729,7 @@ void TWinMain::RedrawPlots() {
 }
 
 void TWinMain::DescribeChart() {
-    pbox_->setAccessibleDescription(current_ ? ChartDescription(*current_, view_) : QString());
+    pbox_->setAccessibleDescription(current_ ? ChartDescription(*current_, view_, Materials) : QString());
 }
 
 void TWinMain::PaintChartArea(QPainter& painter) {

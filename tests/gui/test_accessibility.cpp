@@ -44,6 +44,7 @@
 #include "main/UMain.h"
 #include "main/UValidCQ.h"
 #include "model/UGlobals.h"
+#include "charts/UDrawChart.h"
 #include "support/AnalyteBuilders.h"
 
 namespace tervanix {
@@ -136,7 +137,6 @@ TEST(Accessibility, EveryControlOfEveryWindowHasAName) {
     Analytes.FreeAll();
     SetProgramDir(savedDir);
 }
-
 } // namespace
 } // namespace tervanix
 
@@ -177,6 +177,26 @@ TEST(Accessibility, GaugeDescriptionTellsWhichRulesFired) {
     view.Rejected = true;
     EXPECT_EQ(GaugeDescription(QStringLiteral("Lyphocheck 1"), view),
               QStringLiteral("Lyphocheck 1: Discarded"));
+}
+
+// A person who cannot see the chart reads N and the CV of every level as the legend shows them.
+TEST(Accessibility, ChartDescriptionReadsEachLevelsLegend) {
+    TListSerum materials;
+    const std::int32_t first = materials.AddMaterial("Lyphocheck 1", "111").Id;
+    const std::int32_t second = materials.AddMaterial("Lyphocheck 2", "222").Id;
+    TAnalyte glucose("Glucose", "mmol/L", 2, 2, true);
+    glucose.MaterialId = {first, second, 0};
+    test::AddSeries(glucose, {2.9f, 3.0f, 3.1f});
+    glucose.LimitsMode[1] = lmFixed;
+    glucose.RecomputeAll();
+    TChartView view;
+    view.First = 0;
+    view.Last = 2;
+    const QString text = ChartDescription(glucose, view, materials);
+    EXPECT_TRUE(text.contains(
+        QStringLiteral("; QC1 Lyphocheck 1: Mobile limits, m = 3.000 mmol/L, CV = 3.3 %, N = 3, Common CV;")))
+        << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("; QC2 Lyphocheck 2: Fixed limits, N = 0"))) << text.toStdString();
 }
 
 } // namespace
