@@ -9,16 +9,13 @@
 #include <QStyledItemDelegate>
 #include <QTextOption>
 
-#include "charts/UPrnTable.h"
-#include "main/UAnsi.h"
+#include "charts/UPrintService.h"
 #include "main/UColors.h"
 #include "main/UDateTimeEdits.h"
 #include "main/UMessages.h"
 #include "main/UResources.h"
 #include "model/UAnalyte.h"
 #include "model/UClock.h"
-#include "model/UDateTime.h"
-#include "model/UFormat.h"
 #include "model/UGlobals.h"
 
 namespace tervanix {
@@ -27,8 +24,6 @@ namespace {
 constexpr int ItemHeight = 16;
 // The statuses of the three levels of a list item, for its marks.
 constexpr int StatusRole = Qt::UserRole;
-
-QString Ansi(const std::string& bytes) { return FromAnsi(bytes); }
 
 // Each item is drawn as on the sheet: alternate light cyan and white lines, columns at fixed tab
 // stops, and a status mark just left of each level's value.
@@ -84,59 +79,6 @@ QPushButton* MakeButton(QWidget* parent, const QString& caption, const char* nam
 }
 
 } // namespace
-
-std::vector<TDayRun> CollectDayRuns(const TListAnalytes& analytes, TDateTime day) {
-    std::vector<TDayRun> runs;
-    for (int a = 0; a < analytes.Count(); ++a) {
-        const TAnalyte& analyte = analytes[a];
-        // The series is in date order: walk back from the newest run past the later days, then
-        // take the day's runs until an earlier one.
-        int i = analyte.Count() - 1;
-        while (i >= 0 && analyte.Point(i).DateTime >= day + 1) --i;
-        for (; i >= 0 && analyte.Point(i).DateTime >= day; --i) runs.push_back({&analyte, &analyte.Point(i)});
-    }
-    return runs;
-}
-
-QString DayRunValue(const TDayRun& run, int level) {
-    const TLevelResult& r = run.Point->Levels[static_cast<std::size_t>(level)];
-    if (level >= run.Analyte->LevelCount || r.Status == qsNoValue) return QString();
-    return Ansi(FormatFixed(r.Value, 8, run.Analyte->Decimals));
-}
-
-QString DayRunText(const TDayRun& run) {
-    const QChar tab(u'\t');
-    QString text = Ansi(run.Analyte->Name.str()) + tab + Ansi(FormatTime(run.Point->DateTime));
-    for (int level = 0; level < MaxLevels; ++level) text += tab + DayRunValue(run, level);
-    text += tab + Ansi(run.Point->Operator.str()) + tab;
-    if (run.Point->CommentId != -1) text += Ansi(run.Analyte->CommentText(run.Point->CommentId));
-    return text;
-}
-
-TPrintJob DailyPrintJob(const std::vector<TDayRun>& runs, TDateTime day) {
-    std::vector<TTableCell> cells;
-    for (const char* heading : {"Analytes", "Time", "QC1", "QC2", "QC3", "Operator", "Comment"})
-        cells.push_back({QString::fromLatin1(heading), csShaded});
-    for (const TDayRun& run : runs) {
-        const TQCPoint& p = *run.Point;
-        cells.push_back({Ansi(run.Analyte->Name.str())});
-        cells.push_back({Ansi(FormatTime(p.DateTime))});
-        for (int level = 0; level < MaxLevels; ++level) {
-            const bool shown = level < run.Analyte->LevelCount;
-            cells.push_back({DayRunValue(run, level),
-                             shown ? StatusCellStyle(p.Levels[static_cast<std::size_t>(level)].Status) : csPlain});
-        }
-        cells.push_back({Ansi(p.Operator.str())});
-        cells.push_back({p.CommentId == -1 ? QString() : Ansi(run.Analyte->CommentText(p.CommentId))});
-    }
-    TPrintJob job;
-    job.Title = QStringLiteral("Cumulative daily QC : ") + Ansi(FormatDate(day));
-    job.Orientation = QPageLayout::Portrait;
-    job.Draw = [title = job.Title, cells = std::move(cells)](TPrintPages& pages) {
-        PrintTable(pages, title, {QString(), QString()}, cells, true, {17, 11, 12, 12, 12, 9, 24}, 7);
-    };
-    return job;
-}
 
 TWinDailyQC::TWinDailyQC(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("WinDailyQC"));

@@ -7,7 +7,8 @@
 #include <QString>
 #include <vector>
 
-#include "charts/UPrintJob.h"
+#include "charts/UDailyQCPages.h"
+#include "model/USeriesQueries.h"
 #include "model/UTypes.h"
 
 class QCalendarWidget;
@@ -17,29 +18,6 @@ class QPushButton;
 class QWidget;
 
 namespace tervanix {
-
-class TAnalyte;
-class TListAnalytes;
-
-// One run of the day and the analyte it belongs to.
-struct TDayRun {
-    const TAnalyte* Analyte = nullptr;
-    const TQCPoint* Point = nullptr;
-};
-
-// The runs dated on the day that starts at `day` (00:00), in the order of the analyte list and,
-// within an analyte, newest first.
-std::vector<TDayRun> CollectDayRuns(const TListAnalytes& analytes, TDateTime day);
-
-// The list line of a run: analyte, time, three values, operator, comment, TAB-separated.
-QString DayRunText(const TDayRun& run);
-
-// The text of a level's value: the analyte's decimals; empty without a value or beyond the levels.
-QString DayRunValue(const TDayRun& run, int level);
-
-// The cumulative daily QC sheet of the runs of a day, marked as an archive document: one row per
-// run, each value in the cell style of its status.
-TPrintJob DailyPrintJob(const std::vector<TDayRun>& runs, TDateTime day);
 
 class TWinDailyQC : public QDialog {
     Q_OBJECT

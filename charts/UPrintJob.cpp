@@ -1,25 +1,17 @@
 #include "charts/UPrintJob.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <algorithm>
 #include <cmath>
 
-#include "main/UMessages.h"
 #include "model/UFileStore.h"
 #include "model/UTypes.h"
 
 namespace tervanix {
-namespace {
 
-IPrintService* installed = nullptr;
-
-// Draws the job on a painter begun on the device; a failure ends the painter before it travels on.
 void DrawJob(QPagedPaintDevice& device, QPainter& painter, const TPrintJob& job) {
     TDevicePages pages(device, painter);
     try {
@@ -30,45 +22,6 @@ void DrawJob(QPagedPaintDevice& device, QPainter& painter, const TPrintJob& job)
     }
     painter.end();
 }
-
-TPrintOutcome PrintOnPrinter(QPrinter& printer, const TPrintJob& job) {
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        ShowError(QStringLiteral("The printer %1 cannot print.").arg(printer.printerName()));
-        return TPrintOutcome::Failed;
-    }
-    try {
-        DrawJob(printer, painter, job);
-    } catch (const std::exception& e) {
-        // Nothing half-printed goes to the printer: the spooled pages are thrown away.
-        printer.abort();
-        ShowError(QString::fromLocal8Bit(e.what()));
-        return TPrintOutcome::Failed;
-    }
-    if (printer.printerState() == QPrinter::Error) {
-        ShowError(QStringLiteral("The printer %1 reported an error.").arg(printer.printerName()));
-        return TPrintOutcome::Failed;
-    }
-    return TPrintOutcome::Printed;
-}
-
-TPrintOutcome PrintToPdfFile(const QPrinter& printer, TPrintJob job) {
-    const QString path = printer.outputFileName();
-    if (path.isEmpty()) {
-        ShowError(QStringLiteral("No file name was given for the PDF file."));
-        return TPrintOutcome::Failed;
-    }
-    job.Orientation = printer.pageLayout().orientation();
-    try {
-        WritePdfAtomic(QFile::encodeName(path).toStdString(), job, printer.pageLayout().pageSize());
-    } catch (const std::exception& e) {
-        ShowError(QString::fromLocal8Bit(e.what()));
-        return TPrintOutcome::Failed;
-    }
-    return TPrintOutcome::Printed;
-}
-
-} // namespace
 
 int TPrintPages::PageWidth() { return Canvas().device()->width(); }
 int TPrintPages::PageHeight() { return Canvas().device()->height(); }
@@ -109,30 +62,5 @@ void WritePdfAtomic(const std::string& path, const TPrintJob& job, const QPageSi
     WriteFileAtomic(path, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())),
                     "Cannot write the PDF file " + path);
 }
-
-TPrintOutcome TDialogPrintService::Print(QWidget* parent, const TPrintJob& job) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(job.Title);
-    printer.setPageOrientation(job.Orientation);
-    printer.setPageMargins(PrintMarginsMm(), QPageLayout::Millimeter);
-    QPrintDialog dialog(&printer, parent);
-    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
-    if (dialog.exec() != QDialog::Accepted) return TPrintOutcome::Cancelled;
-    if (printer.outputFormat() == QPrinter::PdfFormat) return PrintToPdfFile(printer, job);
-    return PrintOnPrinter(printer, job);
-}
-
-IPrintService& PrintService() {
-    static TDialogPrintService dialog;
-    return installed ? *installed : dialog;
-}
-
-IPrintService* SetPrintService(IPrintService* service) {
-    IPrintService* previous = installed;
-    installed = service;
-    return previous;
-}
-
-TPrintOutcome PrintJob(QWidget* parent, const TPrintJob& job) { return PrintService().Print(parent, job); }
 
 } // namespace tervanix

@@ -1,6 +1,6 @@
-// Print jobs: what a print routine draws on, and where its pages go. Every print routine draws on
-// a TPrintPages, so the printer chosen in the print dialog, a PDF file written by tervanix-cli and a
-// test's pages all come from the same drawing code.
+// Print jobs: what a print routine draws on, and the PDF pages of a job. Every print routine draws
+// on a TPrintPages, so the printer chosen in the print dialog (charts/UPrintService.h), a PDF file
+// written by tervanix-cli and a test's pages all come from the same drawing code.
 #pragma once
 
 #include <QByteArray>
@@ -14,7 +14,6 @@
 class QPagedPaintDevice;
 class QPaintDevice;
 class QPainter;
-class QWidget;
 
 namespace tervanix {
 
@@ -55,33 +54,14 @@ struct TPrintJob {
 constexpr int PdfResolution = 300;
 QMarginsF PrintMarginsMm();
 
+// Draws the job on a painter begun on the device (a printer or a PDF writer); the painter is ended
+// afterwards, also when drawing fails (the exception then travels on).
+void DrawJob(QPagedPaintDevice& device, QPainter& painter, const TPrintJob& job);
+
 // The job's pages as a PDF document in memory (A4 unless told). Throws EQCError when drawing fails.
 QByteArray RenderPdf(const TPrintJob& job, const QPageSize& pageSize = QPageSize(QPageSize::A4));
 // The same written to a file through the house's atomic write: a failure leaves no file behind and
 // keeps a previous one. Throws EQCError("Cannot write the PDF file PATH").
 void WritePdfAtomic(const std::string& path, const TPrintJob& job, const QPageSize& pageSize = QPageSize(QPageSize::A4));
-
-enum class TPrintOutcome { Printed, Cancelled, Failed };
-
-// Where the windows send their print jobs: the platform's print dialog unless a test installed
-// another service.
-class IPrintService {
-public:
-    virtual ~IPrintService() = default;
-    virtual TPrintOutcome Print(QWidget* parent, const TPrintJob& job) = 0;
-};
-
-// The print dialog lists the printers of the system (none is no error) and always "Print to File
-// (PDF)"; a PDF file is written atomically, a printer that fails has its job aborted. Failures
-// are shown as error messages and reported as Failed.
-class TDialogPrintService final : public IPrintService {
-public:
-    TPrintOutcome Print(QWidget* parent, const TPrintJob& job) override;
-};
-
-IPrintService& PrintService();
-// Installs a service (not owned; nullptr restores the dialog) and returns the previous one.
-IPrintService* SetPrintService(IPrintService* service);
-TPrintOutcome PrintJob(QWidget* parent, const TPrintJob& job);
 
 } // namespace tervanix

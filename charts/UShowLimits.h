@@ -9,7 +9,8 @@
 #include <functional>
 #include <vector>
 
-#include "charts/UPrintJob.h"
+#include "charts/UPrintService.h"
+#include "charts/UShowLimitsPages.h"
 
 class QCheckBox;
 class QPushButton;
@@ -21,16 +22,6 @@ namespace tervanix {
 class TAnalyte;
 class TKeyLock;
 class TListSerum;
-
-constexpr int LimitsTableRows = 10;
-
-// The texts of the table, row by row: column 0 holds the row labels, column L + 1 level L; the
-// materials and lots come from `materials`.
-std::vector<QStringList> LimitsTableTexts(const TAnalyte& analyte, const TListSerum& materials);
-
-// The printed limits table, "QC limits for " + the analyte's name: the same texts, the labels of
-// row 0 and column 0 on grey.
-TPrintJob LimitsPrintJob(const TAnalyte& analyte, const TListSerum& materials);
 
 class TWinShowLimits : public QDialog {
     Q_OBJECT

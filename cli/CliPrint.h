@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "charts/UPrintJob.h"
-#include "charts/UPrnData.h"
+#include "charts/UPrnDataPages.h"
 #include "cli/CliCommon.h"
 #include "model/UTypes.h"
 

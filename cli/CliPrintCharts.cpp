@@ -2,7 +2,7 @@
 #include <QGuiApplication>
 #include <iostream>
 
-#include "charts/UPrnCharts.h"
+#include "charts/UPrnChartsPages.h"
 #include "cli/CliPrint.h"
 #include "model/UAnalyte.h"
 #include "model/UGlobals.h"

@@ -1,7 +1,7 @@
 // print data: the table of the runs of one analyte, as the data printing dialog prints it.
 #include <QGuiApplication>
 
-#include "charts/UPrnData.h"
+#include "charts/UPrnDataPages.h"
 #include "cli/CliPrint.h"
 
 namespace tervanix::cli {

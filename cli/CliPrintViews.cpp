@@ -3,8 +3,8 @@
 #include <QGuiApplication>
 #include <optional>
 
-#include "charts/UDailyQC.h"
-#include "charts/UShowLimits.h"
+#include "charts/UDailyQCPages.h"
+#include "charts/UShowLimitsPages.h"
 #include "cli/CliPrint.h"
 
 namespace tervanix::cli {

@@ -3,6 +3,7 @@
 #include <QPushButton>
 #include <memory>
 
+#include "charts/UPrintService.h"
 #include "charts/UPrnArchive.h"
 #include "dialogs/UShowArchive.h"
 #include "main/UAnsi.h"

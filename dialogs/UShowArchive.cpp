@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "charts/UPrintService.h"
 #include "charts/UPrnArchive.h"
 #include "main/UAnsi.h"
 #include "main/UFormParts.h"

@@ -12,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-#include "charts/UPrintJob.h"
+#include "charts/UPrintService.h"
 
 namespace tervanix::test {
 

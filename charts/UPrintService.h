@@ -1,0 +1,34 @@
+// Where the windows send their print jobs: the platform's print dialog (a printer of the system or
+// a PDF file), or the service a test installed.
+#pragma once
+
+#include "charts/UPrintJob.h"
+
+class QWidget;
+
+namespace tervanix {
+
+enum class TPrintOutcome { Printed, Cancelled, Failed };
+
+// Where the windows send their print jobs: the platform's print dialog unless a test installed
+// another service.
+class IPrintService {
+public:
+    virtual ~IPrintService() = default;
+    virtual TPrintOutcome Print(QWidget* parent, const TPrintJob& job) = 0;
+};
+
+// The print dialog lists the printers of the system (none is no error) and always "Print to File
+// (PDF)"; a PDF file is written atomically, a printer that fails has its job aborted. Failures
+// are shown as error messages and reported as Failed.
+class TDialogPrintService final : public IPrintService {
+public:
+    TPrintOutcome Print(QWidget* parent, const TPrintJob& job) override;
+};
+
+IPrintService& PrintService();
+// Installs a service (not owned; nullptr restores the dialog) and returns the previous one.
+IPrintService* SetPrintService(IPrintService* service);
+TPrintOutcome PrintJob(QWidget* parent, const TPrintJob& job);
+
+} // namespace tervanix
