@@ -288,6 +288,7 @@ TEST_F(Scenario, ARunCancelledAtValidationWaitsInTheQueueFile) {
     Start();
     EnterRun({QStringLiteral("5.0"), QStringLiteral("30"), QStringLiteral("15.0")}, Validate({"BtCancel"}));
     EXPECT_EQ(Find<QToolButton>("BtFifo")->text(), QStringLiteral("&Queue : 1"));
+    EXPECT_TRUE(Find<QTimer>("TimerBtFifo")->isActive()); // the queue button blinks
     ExpectQueueFileHolds(1);
     ExpectEverywhere([](const TListSerum&, const TListAnalytes& analytes) { EXPECT_EQ(analytes[0].Count(), Runs); });
     ASSERT_EQ(Queue.Count(), 1);
