@@ -16,6 +16,7 @@
 #include <deque>
 #include <gtest/gtest.h>
 #include <memory>
+#include <stdexcept>
 
 #include "dialogs/UShowData.h"
 #include "gui/GuiHarness.h"
@@ -158,10 +159,11 @@ protected:
     std::string DataFile() const { return BasePath + ".qcf"; }
     std::string QueueFile() const { return BasePath + ".fif"; }
 
+    // The control of that name in the main window (or in `in`); a missing one fails the test.
     template <typename T>
     T* Find(const char* name, QWidget* in = nullptr) const {
         T* found = (in ? in : window_.get())->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
+        if (!found) throw std::runtime_error(std::string("no control named ") + name);
         return found;
     }
 
