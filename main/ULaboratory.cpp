@@ -39,11 +39,7 @@ bool TLaboratory::LoadData() {
         LoadDataFile(BasePath + ".qcf");
     } catch (const std::exception&) {
         read = FirstRun;
-        if (FirstRun) {
-            CreateDefaultData();
-            // The demonstration's discarded run must not count in the limits shown at once.
-            for (int i = 0; i < Analytes.Count(); ++i) Analytes[i].RecomputeAll();
-        }
+        if (FirstRun) CreateDefaultData();
     }
     emit ReferenceDataChanged();
     emit QueueChanged();

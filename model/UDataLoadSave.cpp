@@ -249,6 +249,7 @@ void CreateDefaultData() {
     const float wrongValues[MaxLevels] = {0.6f, 1.0f, 3.5f};
     for (int level = 0; level < MaxLevels; ++level) wrong.Levels[level] = {wrongValues[level], qsDiscarded, {}};
     wrong.CommentId = glucose.Comments.Add("Wrong calibrator");
+    glucose.RecomputeAll(); // N and the CV of the whole series leave the discarded run out
     glucose.Point(35).CommentId = glucose.Comments.Add("New reagent");
     for (int k = 1; k <= 5; ++k) Queue.Push(glucose.MakeRandomEntry(glucoseMeans, glucoseCVs, today + k + 0.375));
 

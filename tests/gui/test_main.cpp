@@ -234,25 +234,6 @@ TEST_F(MainWindowTest, SubmitOnOkStoresSortedSelectsAndSavesAtOnce) {
     EXPECT_EQ(window_->DatePicker()->date(), QDate(2024, 3, 15));
 }
 
-TEST_F(MainWindowTest, SubmitOnCancelQueuesTheRunAndKeepsTheSeries) {
-    TAnalyte& a = AddAnalyte("Glucose", 3, 10);
-    Queue.Push(MakeRun(Day, {1.0f}));
-    window_->RefreshQueueIndicator();
-    answer_ = false;
-    Type(QStringLiteral("7"));
-    RunCommand([this] { window_->SubmitRun(); });
-    EXPECT_EQ(a.Count(), 10);
-    EXPECT_FALSE(FileExists(DataFile()));
-    ASSERT_EQ(Queue.Count(), 2);
-    const TResu& tail = Queue.Entries().back();
-    EXPECT_EQ(tail.AnalyteName, "Glucose");
-    EXPECT_FLOAT_EQ(tail.Levels[0].Value, 7.0f);
-    EXPECT_EQ(tail.StandaloneFlag, 1);
-    EXPECT_EQ(window_->BtFifo()->text(), QStringLiteral("&Queue : 2"));
-    EXPECT_TRUE(window_->TimerBtFifo()->isActive());
-    EXPECT_TRUE(window_->LevelEdit(0)->text().isEmpty());
-}
-
 TEST_F(MainWindowTest, ReadingErrorsAndNoDataChangeNothingAndKeepTheFields) {
     TAnalyte& a = AddAnalyte("Glucose", 2, 3);
     Type(QStringLiteral("12.5"), QStringLiteral("abc"));

@@ -253,6 +253,8 @@ TEST_F(DataFile, DemonstrationDataSet) {
         EXPECT_EQ(glucose.LockLast[l], 25);
         EXPECT_EQ(glucose.Current[l].Status, 0);
         EXPECT_EQ(glucose.Point(30).Levels[l].Status, qsDiscarded);
+        EXPECT_EQ(glucose.AllPoints[l].N, 44);
+        EXPECT_EQ(glucose.AllPoints[l].DiscardedCount, 1);
     }
     EXPECT_EQ(glucose.Point(30).Levels[0].Value, 0.6f);
     EXPECT_EQ(glucose.Point(30).Levels[1].Value, 1.0f);

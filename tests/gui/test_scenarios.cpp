@@ -1,0 +1,460 @@
+// A laboratory's day through the real windows: a run typed and validated, the queue recalled,
+// limits locked, runs deleted, reference data edited, a text imported, the first start. Each
+// scenario checks the program's lists, the data and queue files, and the lists after a restart.
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <deque>
+#include <gtest/gtest.h>
+#include <memory>
+#include <stdexcept>
+
+#include "dialogs/UShowData.h"
+#include "gui/GuiHarness.h"
+#include "intake/UQueueSaver.h"
+#include "main/UMain.h"
+#include "main/UValidCQ.h"
+#include "model/UClock.h"
+#include "model/UDataLoadSave.h"
+#include "model/UFileStore.h"
+#include "model/UGlobals.h"
+#include "support/AnalyteBuilders.h"
+
+namespace tervanix {
+namespace {
+
+using test::Click;
+using test::MakeRun;
+using test::TypeText;
+
+using TScript = std::function<void(QWidget* modal)>;
+using TCheck = std::function<void(const TListSerum& materials, const TListAnalytes& analytes)>;
+
+// The modal windows of one command, answered in turn by their scripts.
+struct TAnswers {
+    std::deque<TScript> Scripts;
+    bool Done() const { return Scripts.empty(); }
+};
+
+void AnswerNext(const std::shared_ptr<TAnswers>& answers) {
+    if (answers->Done()) return;
+    test::WhenModalOpens([answers](QWidget* modal) {
+        const TScript script = std::move(answers->Scripts.front());
+        answers->Scripts.pop_front();
+        script(modal);
+        // A script stopped by a failed assertion must not leave the test waiting on its window.
+        if (testing::Test::HasFatalFailure() && modal->isVisible()) modal->close();
+        AnswerNext(answers); // the next window is looked for once this one is answered
+    });
+}
+
+// Presses the button of that name in the window, as a screen reader's user would.
+void PressIn(QWidget* window, const char* name) {
+    auto* button = window->findChild<QAbstractButton*>(QString::fromLatin1(name));
+    ASSERT_NE(button, nullptr) << name;
+    Click(button);
+}
+
+// Clears the field of that name and types the text.
+void FillIn(QWidget* window, const char* name, const QString& text) {
+    auto* field = window->findChild<QLineEdit*>(QString::fromLatin1(name));
+    ASSERT_NE(field, nullptr) << name;
+    field->clear();
+    TypeText(field, text);
+}
+
+// Makes the line of that text current in the list of that name.
+void SelectIn(QWidget* window, const char* list, const QString& line) {
+    auto* lines = window->findChild<QListWidget*>(QString::fromLatin1(list));
+    ASSERT_NE(lines, nullptr) << list;
+    const auto found = lines->findItems(line, Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1) << line.toStdString();
+    lines->setCurrentItem(found[0]);
+}
+
+class Scenario : public testing::Test {
+protected:
+    static constexpr int Day = 45366; // 2024-03-15
+    static constexpr int Runs = 20;
+
+    void SetUp() override {
+        ASSERT_TRUE(folder_.isValid());
+        savedSettings_ = Settings;
+        savedProgramDir_ = ProgramDir;
+        SetProgramDir(folder_.path().toStdString());
+        SetClock([] { return TDateTime(Day) + 10.5 / 24; });
+        Settings = DefaultSettings();
+        Settings.LastBackup = Day;
+        Settings.ShowAboutAtStart = 0;
+        ClearLists();
+    }
+
+    void TearDown() override {
+        window_.reset();
+        saver_.reset();
+        ClearLists();
+        FirstRun = false;
+        Settings = savedSettings_;
+        SetProgramDir(savedProgramDir_);
+        SetClock(nullptr);
+    }
+
+    static void ClearLists() {
+        Analytes.FreeAll();
+        Materials.Clear();
+        Queue.Clear();
+    }
+
+    // The folder of a laboratory that has run Glucose on three materials for 20 days, in control.
+    void WriteGlucoseFolder(const std::vector<TResu>& queued = {}) {
+        TAnalyte& a = Analytes.Add(std::make_unique<TAnalyte>("Glucose", "mmol/L", 2, 3, false));
+        for (int level = 0; level < 3; ++level)
+            a.MaterialId[static_cast<std::size_t>(level)] =
+                Materials.AddMaterial("Lyphocheck " + std::to_string(level + 1), std::to_string(level + 1)).Id;
+        const float spread[] = {5.0f, 5.3f, 4.8f, 5.1f, 4.9f, 5.4f, 5.2f, 4.7f, 5.0f, 5.1f};
+        for (int i = 0; i < Runs; ++i) {
+            const float v = spread[i % 10];
+            a.AddPoint(MakeRun(Day - Runs + i, {v, 2 * v, 3 * v}));
+        }
+        a.RecomputeAll();
+        SaveDataFile(DataFile());
+        for (const TResu& run : queued) Queue.Push(run);
+        Queue.Save(QueueFile());
+        ClearLists();
+    }
+
+    // As the program starts: the queue and data files read (the demonstration data on a first
+    // start without one), the main window shown, the queue file kept in step with the window.
+    void Start() {
+        ClearLists();
+        Queue.Load(QueueFile());
+        Laboratory().LoadData();
+        saver_ = std::make_unique<TQueueSaver>(QueueFile());
+        window_ = std::make_unique<TWinMain>();
+        QObject::connect(&Laboratory(), &TLaboratory::QueueChanged, saver_.get(), &TQueueSaver::QueueChanged);
+        test::ShowActive(window_.get());
+    }
+
+    // The program objects end without the exit save, as at a power cut: only what is on disk
+    // comes back.
+    void Restart() {
+        window_.reset();
+        saver_.reset();
+        Start();
+    }
+
+    std::string DataFile() const { return BasePath + ".qcf"; }
+    std::string QueueFile() const { return BasePath + ".fif"; }
+
+    // The control of that name in the main window (or in `in`); a missing one fails the test.
+    template <typename T>
+    T* Find(const char* name, QWidget* in = nullptr) const {
+        T* found = (in ? in : window_.get())->findChild<T*>(QString::fromLatin1(name));
+        if (!found) throw std::runtime_error(std::string("no control named ") + name);
+        return found;
+    }
+
+    // Runs the command (a click, a menu item), answers its modal windows in turn, and returns
+    // once the command has run to its end.
+    void Operate(const std::function<void()>& command, std::deque<TScript> scripts = {}) {
+        auto answers = std::make_shared<TAnswers>(TAnswers{std::move(scripts)});
+        AnswerNext(answers);
+        auto ended = std::make_shared<bool>(false);
+        command();
+        QTimer::singleShot(0, [ended] { *ended = true; }); // after the command posted by the click
+        ASSERT_TRUE(QTest::qWaitFor([&] { return *ended && answers->Done() && !QApplication::activeModalWidget(); }, 10000));
+    }
+    void Press(const char* button, std::deque<TScript> scripts = {}) {
+        Operate([&] { PressIn(window_.get(), button); }, std::move(scripts));
+    }
+    void Menu(const char* item, std::deque<TScript> scripts) {
+        Operate([&] { Find<QAction>(item)->trigger(); }, std::move(scripts));
+    }
+
+    // The queue file as the next start reads it.
+    int QueuedInFile() const {
+        TFifo onDisk;
+        onDisk.Load(QueueFile());
+        return onDisk.Count();
+    }
+    // The queue file is written shortly after a change: waits for it to hold `count` runs.
+    void ExpectQueueFileHolds(int count) const {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QueuedInFile() == count; }, 10000)) << QueuedInFile();
+    }
+
+    // The check on the program's lists, on the data file, and on the lists after a restart.
+    void ExpectEverywhere(const TCheck& check) {
+        {
+            SCOPED_TRACE("in memory");
+            check(Materials, Analytes);
+        }
+        {
+            SCOPED_TRACE("in the data file");
+            const auto bytes = ReadWholeFile(DataFile());
+            ASSERT_TRUE(bytes);
+            TListSerum materials;
+            TListAnalytes analytes;
+            DecodeDataFile(*bytes, materials, analytes);
+            check(materials, analytes);
+        }
+        Restart();
+        SCOPED_TRACE("after a restart");
+        check(Materials, Analytes);
+    }
+
+    // Every level's statistics and limits are those its series gives now.
+    static void ExpectStatisticsUpToDate(const TListAnalytes& analytes) {
+        for (int i = 0; i < analytes.Count(); ++i) {
+            const TAnalyte& a = analytes[i];
+            const auto fresh = a.Clone();
+            fresh->RecomputeAll();
+            for (int l = 0; l < a.LevelCount; ++l) {
+                SCOPED_TRACE(a.Name.str() + " QC" + std::to_string(l + 1));
+                EXPECT_EQ(a.AllPoints[l].N, fresh->AllPoints[l].N);
+                EXPECT_EQ(a.AllPoints[l].Mean, fresh->AllPoints[l].Mean);
+                EXPECT_EQ(a.Current[l].N, fresh->Current[l].N);
+                EXPECT_EQ(a.Current[l].Mean, fresh->Current[l].Mean);
+                EXPECT_EQ(a.Current[l].ActionHalfWidth, fresh->Current[l].ActionHalfWidth);
+            }
+        }
+    }
+
+    // Types a run on the Enter page and presses its OK; the validation dialog gets the script.
+    void EnterRun(const QStringList& levels, const TScript& validation) {
+        for (int level = 0; level < levels.size(); ++level)
+            TypeText(Find<QLineEdit>(qPrintable(QStringLiteral("EditLevel%1").arg(level + 1))), levels[level]);
+        TypeText(Find<QLineEdit>("EditComment"), QStringLiteral("Lamp changed"));
+        Press("BtOKEnter", {validation});
+    }
+
+    QTemporaryDir folder_;
+    TSettings savedSettings_;
+    std::string savedProgramDir_;
+    test::TScriptedMessages messages_; // every box answered OK
+    test::TLocaleScope locale_{'.'};
+    std::unique_ptr<TQueueSaver> saver_;
+    std::unique_ptr<TWinMain> window_;
+};
+
+// The validation dialog's buttons, found as a screen reader finds them.
+TScript Validate(std::vector<const char*> buttons) {
+    return [buttons](QWidget* modal) {
+        ASSERT_NE(qobject_cast<TWinValidCQ*>(modal), nullptr);
+        for (const char* name : buttons) PressIn(modal, name);
+    };
+}
+
+TEST_F(Scenario, ARunRejectedOnLevel2IsStoredDiscardedThereAndLeavesItsLimits) {
+    WriteGlucoseFolder();
+    Start();
+    EnterRun({QStringLiteral("5.0"), QStringLiteral("30"), QStringLiteral("15.0")}, [](QWidget* modal) {
+        auto* reject = modal->findChild<QPushButton*>(QStringLiteral("BtReject2"));
+        ASSERT_NE(reject, nullptr);
+        EXPECT_EQ(reject->text(), QStringLiteral("Reject QC2"));
+        Click(reject);
+        EXPECT_EQ(reject->text(), QStringLiteral("Retrieve QC2"));
+        Validate({"BtOK"})(modal);
+    });
+    EXPECT_TRUE(Find<QLineEdit>("EditLevel2")->text().isEmpty()); // ready for the next run
+    EXPECT_EQ(QueuedInFile(), 0);
+    ExpectEverywhere([](const TListSerum&, const TListAnalytes& analytes) {
+        const TAnalyte& a = analytes[0];
+        ASSERT_EQ(a.Count(), Runs + 1);
+        const TQCPoint& stored = a.Point(Runs);
+        EXPECT_EQ(stored.Levels[0].Status, qsInControl);
+        EXPECT_EQ(stored.Levels[1].Status, qsDiscarded);
+        EXPECT_EQ(stored.Levels[1].Value, 30.0f);
+        EXPECT_EQ(a.CommentText(stored.CommentId), "Lamp changed");
+        EXPECT_EQ(a.AllPoints[0].N, Runs + 1);
+        EXPECT_EQ(a.AllPoints[1].N, Runs);
+        EXPECT_EQ(a.Current[1].N, Runs);
+        ExpectStatisticsUpToDate(analytes);
+    });
+}
+
+TEST_F(Scenario, ARunCancelledAtValidationWaitsInTheQueueFile) {
+    WriteGlucoseFolder();
+    Start();
+    EnterRun({QStringLiteral("5.0"), QStringLiteral("30"), QStringLiteral("15.0")}, Validate({"BtCancel"}));
+    EXPECT_EQ(Find<QToolButton>("BtFifo")->text(), QStringLiteral("&Queue : 1"));
+    EXPECT_TRUE(Find<QTimer>("TimerBtFifo")->isActive()); // the queue button blinks
+    ExpectQueueFileHolds(1);
+    ExpectEverywhere([](const TListSerum&, const TListAnalytes& analytes) { EXPECT_EQ(analytes[0].Count(), Runs); });
+    ASSERT_EQ(Queue.Count(), 1);
+    EXPECT_EQ(Queue.Entries().front().AnalyteName, "Glucose");
+    EXPECT_EQ(Queue.Entries().front().Levels[1].Value, 30.0f);
+}
+
+TEST_F(Scenario, ARecalledRunLeavesTheQueueFileForTheSeries) {
+    std::vector<TResu> queued;
+    for (float v : {5.1f, 5.2f}) {
+        queued.push_back(MakeRun(Day, {v, 2 * v, 3 * v}));
+        queued.back().AnalyteName = "Glucose";
+        queued.back().StandaloneFlag = 1; // a whole run, as a client sends it
+    }
+    WriteGlucoseFolder(queued);
+    Start();
+    EXPECT_EQ(Find<QToolButton>("BtFifo")->text(), QStringLiteral("&Queue : 2"));
+    Press("BtFifo", {Validate({"BtOK"})});
+    ExpectQueueFileHolds(1);
+    ExpectEverywhere([](const TListSerum&, const TListAnalytes& analytes) {
+        ASSERT_EQ(analytes[0].Count(), Runs + 1);
+        EXPECT_EQ(analytes[0].Point(Runs).Levels[0].Value, 5.1f); // the head of the queue
+        ExpectStatisticsUpToDate(analytes);
+    });
+    EXPECT_EQ(Queue.Count(), 1);
+    EXPECT_EQ(Find<QToolButton>("BtFifo")->text(), QStringLiteral("&Queue : 1"));
+}
+
+TEST_F(Scenario, LimitsLockedOnADateRangeChosenWithTheKeyboardComeBackAfterARestart) {
+    WriteGlucoseFolder();
+    Start();
+    Menu("MnuLockLimits", {});
+    ASSERT_TRUE(Find<QWidget>("TabSheetLock")->isVisible());
+    QWidget* chart = Find<QWidget>("PBox");
+    QTest::keyClick(chart, Qt::Key_Left); // the newest run
+    for (int i = 0; i < 5; ++i) QTest::keyClick(chart, Qt::Key_Left);
+    for (int i = 0; i < 9; ++i) QTest::keyClick(chart, Qt::Key_Left, Qt::ShiftModifier);
+    for (const char* box : {"GBLockedParam1", "GBLockedParam2", "GBLockedParam3"})
+        Operate([&] { PressIn(Find<QWidget>(box), "BtLock"); });
+    Press("BtOKLock");
+    EXPECT_TRUE(Find<QWidget>("TabSheetEnter")->isVisible());
+    const std::array<TLevelStats, MaxLevels> locked = Analytes[0].Current;
+    ExpectEverywhere([&locked](const TListSerum&, const TListAnalytes& analytes) {
+        const TAnalyte& a = analytes[0];
+        for (int l = 0; l < 3; ++l) {
+            SCOPED_TRACE(l);
+            EXPECT_EQ(a.LimitsMode[l], lmLocked);
+            EXPECT_EQ(a.LockFirst[l], 5);
+            EXPECT_EQ(a.LockLast[l], 14);
+            EXPECT_EQ(a.Current[l].N, 10);
+            EXPECT_EQ(a.Current[l].Mean, locked[l].Mean);
+            EXPECT_EQ(a.Current[l].ActionHalfWidth, locked[l].ActionHalfWidth);
+        }
+    });
+}
+
+TEST_F(Scenario, ARunDeletedInTheDataTableLeavesTheFileAndTheLimits) {
+    WriteGlucoseFolder();
+    Start();
+    const TDateTime deleted = Analytes[0].Point(3).DateTime;
+    Press("BtData", {[](QWidget* modal) {
+              ASSERT_NE(qobject_cast<TWinShowData*>(modal), nullptr);
+              auto* lines = modal->findChild<QListView*>(QStringLiteral("LB"));
+              ASSERT_NE(lines, nullptr);
+              lines->setCurrentIndex(lines->model()->index(3, 0));
+              PressIn(modal, "BtDelete");
+              PressIn(modal, "BtOK"); // the deletion confirmed in its box
+          }});
+    ExpectEverywhere([deleted](const TListSerum&, const TListAnalytes& analytes) {
+        const TAnalyte& a = analytes[0];
+        ASSERT_EQ(a.Count(), Runs - 1);
+        for (int i = 0; i < a.Count(); ++i) EXPECT_NE(a.Point(i).DateTime, deleted);
+        EXPECT_EQ(a.Current[0].N, Runs - 1);
+        ExpectStatisticsUpToDate(analytes);
+    });
+}
+
+TEST_F(Scenario, RenamedAnalyteNewLotAndAssignmentAreKept) {
+    WriteGlucoseFolder();
+    Start();
+    Menu("MnuAnalytes", {[](QWidget* modal) {
+             EXPECT_EQ(modal->windowTitle(), QStringLiteral("Definition of analytes"));
+             SelectIn(modal, "LBox", QStringLiteral("Glucose\t3\tmmol/L\t2\tNo"));
+             FillIn(modal, "EditNom", QStringLiteral("Glycaemia"));
+             PressIn(modal, "BtCorriger");
+             PressIn(modal, "BtOK");
+         }});
+    Menu("MnuControlMaterials", {[](QWidget* modal) {
+             EXPECT_EQ(modal->windowTitle(), QStringLiteral("Definition of control materials"));
+             SelectIn(modal, "LBSerum", QStringLiteral("Lyphocheck 2\t2"));
+             FillIn(modal, "EditLot", QStringLiteral("B7"));
+             PressIn(modal, "BtReplace");
+             PressIn(modal, "BtOK");
+         }});
+    Press("BtAffectation", {[](QWidget* modal) {
+              SelectIn(modal, "LBSerum", QStringLiteral("Lyphocheck 3\t3"));
+              PressIn(modal, "ArrowLevel1");
+              PressIn(modal, "BitBtn1");
+          }});
+    ExpectEverywhere([](const TListSerum& materials, const TListAnalytes& analytes) {
+        ASSERT_EQ(analytes.Count(), 1);
+        const TAnalyte& a = analytes[0];
+        EXPECT_EQ(a.Name.str(), "Glycaemia");
+        EXPECT_EQ(a.Count(), Runs);
+        EXPECT_EQ(materials.FindById(a.MaterialId[1]).Lot.str(), "B7");
+        EXPECT_EQ(a.MaterialId[0], a.MaterialId[2]);
+        EXPECT_EQ(materials.FindById(a.MaterialId[0]).Name.str(), "Lyphocheck 3");
+    });
+    EXPECT_EQ(Find<QListWidget>("LBAnalytes")->item(0)->text(), QStringLiteral("Glycaemia"));
+}
+
+TEST_F(Scenario, ImportedTextRunsJoinTheSeries) {
+    WriteGlucoseFolder();
+    const std::string text = "Date\tTime\tQC1\tQC2\tQC3\r\n"
+                             "15/03/2024\t08:00\t5.1\t10.2\t15.3\r\n"
+                             "15/03/2024\t09:00\t4.9\t9.8\t14.7\r\n";
+    const QString file = folder_.filePath(QStringLiteral("runs.txt"));
+    WriteFileAtomic(file.toStdString(), text, "");
+    Start();
+    Menu("MnuImport", {[file](QWidget* modal) {
+                           auto* chooser = qobject_cast<QFileDialog*>(modal);
+                           ASSERT_NE(chooser, nullptr);
+                           auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                           ASSERT_NE(name, nullptr);
+                           name->setText(file);
+                           static_cast<QDialog*>(chooser)->accept(); // its Open button
+                       },
+                       [](QWidget* modal) {
+                           EXPECT_EQ(modal->windowTitle(), QStringLiteral("Imported file contents"));
+                           PressIn(modal, "BtAdd");
+                       }});
+    ExpectEverywhere([](const TListSerum&, const TListAnalytes& analytes) {
+        const TAnalyte& a = analytes[0];
+        ASSERT_EQ(a.Count(), Runs + 2);
+        EXPECT_EQ(a.Point(Runs).Levels[2].Value, 15.3f);
+        EXPECT_EQ(a.Point(Runs + 1).Levels[0].Value, 4.9f);
+        ExpectStatisticsUpToDate(analytes);
+    });
+}
+
+// What the chart's legend shows as N for every level, analyte after analyte, read as a screen
+// reader reads it: from the chart's accessible description.
+QStringList LegendNs(TWinMain& window) {
+    auto* list = window.findChild<QListWidget*>(QStringLiteral("LBAnalytes"));
+    auto* chart = window.findChild<QWidget*>(QStringLiteral("PBox"));
+    static const QRegularExpression n(QStringLiteral("N = \\d+"));
+    QStringList ns;
+    for (int row = 0; list && chart && row < list->count(); ++row) {
+        list->setCurrentRow(row);
+        for (auto match = n.globalMatch(chart->accessibleDescription()); match.hasNext();) ns << match.next().captured();
+    }
+    return ns;
+}
+
+TEST_F(Scenario, FirstStartShowsTheNThatTheFileGives) {
+    FirstRun = true;
+    Start();
+    ASSERT_EQ(Analytes.Count(), 3);
+    const std::string shown = LegendNs(*window_).join(QStringLiteral(", ")).toStdString();
+    // Glucose: run 30 discarded on every level; Calcium; Albumin.
+    EXPECT_EQ(shown, "N = 44, N = 44, N = 44, N = 25, N = 25, N = 50");
+    window_.reset();
+    SaveDataFile(DataFile()); // the exit save
+    FirstRun = false;
+    Restart();
+    EXPECT_EQ(LegendNs(*window_).join(QStringLiteral(", ")).toStdString(), shown);
+}
+
+} // namespace
+} // namespace tervanix
