@@ -1,14 +1,58 @@
 #include <QAbstractButton>
 #include <QMessageBox>
+#include <QTest>
+#include <functional>
+#include <stdexcept>
 #include <gtest/gtest.h>
 
 #include "gui/GuiHarness.h"
+#include "main/UCommandRunner.h"
 #include "main/UMessages.h"
+#include "model/UTypes.h"
 
 namespace tervanix {
 namespace {
 
 using test::TScriptedMessages;
+
+// No failure of a command reaches the event loop: a refused input says nothing more, a QC error
+// shows its message, anything else is named in an error box; the program goes on.
+TEST(Commands, EveryFailureBecomesItsMessage) {
+    const struct {
+        std::function<void()> Command;
+        QString Shown; // empty: no box
+    } cases[] = {
+        {[] {}, QString()},
+        {[] { throw EAbortSilently(); }, QString()},
+        {[] { throw EQCError("Cannot save data"); }, QStringLiteral("Cannot save data")},
+        {[] { throw std::runtime_error("vector::at"); }, UnexpectedFailureText("vector::at")},
+        {[] { throw 42; }, UnexpectedFailureText("unknown")},
+    };
+    for (const auto& c : cases) {
+        TScriptedMessages messages;
+        RunCommand(c.Command);
+        ASSERT_EQ(messages.Recorded().size(), c.Shown.isEmpty() ? 0u : 1u) << c.Shown.toStdString();
+        if (!c.Shown.isEmpty()) {
+            EXPECT_EQ(messages.Last().Text, c.Shown);
+            EXPECT_EQ(messages.Last().Type, TMsgType::Error);
+        }
+    }
+}
+
+// Menu items and buttons run their command after the action has returned, through the runner too.
+TEST(Commands, ACommandRunAfterTheActionIsCaughtAsWell) {
+    TScriptedMessages messages;
+    QObject context;
+    bool ran = false;
+    AfterAction(&context, [&ran] {
+        ran = true;
+        throw std::out_of_range("index");
+    })();
+    EXPECT_FALSE(ran); // not while the action is being answered
+    ASSERT_TRUE(QTest::qWaitFor([&ran] { return ran; }, 30000));
+    ASSERT_EQ(messages.Recorded().size(), 1u);
+    EXPECT_EQ(messages.Last().Text, UnexpectedFailureText("index"));
+}
 
 TEST(Messages, ConvenienceFunctionsUseTheTypesAndButtons) {
     TScriptedMessages boxes;
