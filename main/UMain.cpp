@@ -6,17 +6,14 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
-#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
-#include <QScrollBar>
 #include <QShortcut>
 #include <QSystemTrayIcon>
 #include <QTabBar>
@@ -24,7 +21,6 @@
 #include <QTimeEdit>
 #include <QTimer>
 #include <QToolButton>
-#include <algorithm>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -32,7 +28,6 @@
 #include "dialogs/UAbout.h"
 #include "dialogs/UAnimCopyFic.h"
 #include "dialogs/UMotPass.h"
-#include "dialogs/UWinComment.h"
 #include "main/UAccessible.h"
 #include "main/UCommandRunner.h"
 #include "main/UAnsi.h"
@@ -50,8 +45,6 @@
 #include "model/UClock.h"
 #include "model/UCompatibilityMorvelle.h"
 #include "model/UDataLoadSave.h"
-#include "model/UDateTime.h"
-#include "model/UFormat.h"
 #include "model/UGlobals.h"
 #include "model/USettingsFile.h"
 
@@ -71,36 +64,7 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, QRect geometry, const ch
 
 } // namespace
 
-// ---- Paint box and indicator shapes ----
-
-TChartPaintBox::TChartPaintBox(QWidget* parent) : QWidget(parent) {
-    setAutoFillBackground(false);
-    setAttribute(Qt::WA_OpaquePaintEvent);
-}
-
-void TChartPaintBox::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    if (OnPaint) OnPaint(painter);
-}
-
-void TChartPaintBox::mousePressEvent(QMouseEvent* event) {
-    if (OnMouseDown) OnMouseDown(event->button(), event->modifiers(), event->position().toPoint());
-}
-
-void TChartPaintBox::mouseMoveEvent(QMouseEvent* event) {
-    if (OnMouseMove) OnMouseMove(event->buttons(), event->modifiers(), event->position().toPoint());
-}
-
-void TChartPaintBox::keyPressEvent(QKeyEvent* event) {
-    if (!OnKey || !OnKey(event->key(), event->modifiers())) QWidget::keyPressEvent(event);
-}
-
-void TChartPaintBox::mouseDoubleClickEvent(QMouseEvent* event) {
-    // The double-click comes first, then the press that completes it, as the operator expects
-    // from a double-click that opened a window.
-    if (OnDoubleClick) OnDoubleClick();
-    mousePressEvent(event);
-}
+// ---- Indicator shapes ----
 
 TIndicatorShape::TIndicatorShape(TForm form, QWidget* button) : QWidget(button), form_(form), colour_(clLime) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -147,7 +111,6 @@ TWinMain::TWinMain(QWidget* parent) : QMainWindow(parent), exchangeFiles_(std::m
     CreateMenus();
     CreateTimers();
     CreateKeys();
-    winComment_ = new TWinComment(this);
     FillOperatorList();
     ClearEntryFields();
     // Single border, no maximising: the layout is drawn at fixed pixel positions.
@@ -174,13 +137,7 @@ void TWinMain::ConnectLaboratory() {
 // A series that gained or lost points gets a new chart window; a change of limits only repaints,
 // so that the part of the series the operator scrolled to stays in view.
 void TWinMain::OnSeriesChanged(TAnalyte* analyte) {
-    if (!current_ || analyte != current_) return;
-    if (current_->Count() != shownCount_) {
-        if (view_.SelectedPoint >= current_->Count()) view_.SelectedPoint = -1;
-        ClearDateInterval();
-        RecomputeChartWindow();
-    }
-    RepaintChart();
+    if (current_ && analyte == current_) chart_->FollowSeries();
 }
 
 // The operator being typed on the Enter page stays while the list under it is renewed; a backup
@@ -231,41 +188,14 @@ void TWinMain::CreateCommandWindows() {
 }
 
 void TWinMain::CreateChartPanel(QWidget* client) {
-    panelPBox_ = new QWidget(client);
-    panelPBox_->setObjectName(QStringLiteral("PanelPBox"));
-    panelPBox_->setGeometry(0, 0, 602, 482);
-    panelPBox_->setAutoFillBackground(true);
-    QPalette white = panelPBox_->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    panelPBox_->setPalette(white);
+    chart_ = new TChartPanel(client);
+    chart_->OnOpenSelectedPoint = [this] { DataTableClick(); };
+    chart_->OnIntervalChanged = [this] { OnChartIntervalChanged(); };
+    chart_->LevelCaption = [this](int level) { return LevelCaption(level); };
+}
 
-    pbox_ = new TChartPaintBox(panelPBox_);
-    pbox_->setObjectName(QStringLiteral("PBox"));
-    pbox_->setGeometry(1, 1, 600, 454);
-    pbox_->setMouseTracking(true);
-    pbox_->setAccessibleName(QStringLiteral("Charts"));
-    pbox_->OnPaint = [this](QPainter& p) { PaintChartArea(p); };
-    pbox_->OnMouseDown = [this](Qt::MouseButton b, Qt::KeyboardModifiers m, QPoint pos) { ChartMouseDown(b, m, pos); };
-    pbox_->OnMouseMove = [this](Qt::MouseButtons b, Qt::KeyboardModifiers m, QPoint pos) { ChartMouseMove(b, m, pos); };
-    pbox_->OnDoubleClick = Command([this] { ChartDoubleClick(); });
-    pbox_->OnKey = [this](int key, Qt::KeyboardModifiers m) { return ChartKey(key, m); };
-
-    auto makeDatePanel = [this](const char* name, int left) {
-        auto* panel = MakeLabel(panelPBox_, QString(), QRect(left, 457, 78, 22), name);
-        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        panel->setAlignment(Qt::AlignCenter);
-        panel->hide();
-        return panel;
-    };
-    panelDateDeb_ = makeDatePanel("PanelDateDeb", 2);
-    panelDateFin_ = makeDatePanel("PanelDateFin", 522);
-    scrollBar_ = new QScrollBar(Qt::Horizontal, panelPBox_);
-    scrollBar_->setObjectName(QStringLiteral("ScrollBar"));
-    scrollBar_->setGeometry(82, 458, 438, 20);
-    scrollBar_->setPageStep(20);
-    scrollBar_->setAccessibleName(QStringLiteral("Points shown"));
-    scrollBar_->hide();
-    connect(scrollBar_, &QScrollBar::valueChanged, this, [this](int position) { ScrollBarChange(position); });
+void TWinMain::OnChartIntervalChanged() {
+    if (pageTag_ == 1) lockPage_->RefreshStatistics();
 }
 
 void TWinMain::CreatePageControl(QWidget* client) {
@@ -557,7 +487,7 @@ void TWinMain::BecomeUserProgram() {
 }
 
 void TWinMain::HideMain() {
-    HideCommentPopup();
+    chart_->HideCommentPopup();
     hide();
 }
 
@@ -599,8 +529,6 @@ void TWinMain::showEvent(QShowEvent* event) {
 
 void TWinMain::EveryShowing() {
     RebuildAnalyteList();
-    view_.EraseMarks = {};
-    doubleClickFlag_ = false;
     ApplyBackupReminder();
     exchangeFiles_->Reset();
     RefreshQueueIndicator();
@@ -613,7 +541,7 @@ void TWinMain::closeEvent(QCloseEvent* event) {
         return;
     }
     if (forcedClose_ || Confirm(QStringLiteral("Exit Tervanix"))) {
-        HideCommentPopup();
+        chart_->HideCommentPopup();
         event->accept();
     } else {
         event->ignore();
@@ -625,8 +553,9 @@ void TWinMain::closeEvent(QCloseEvent* event) {
 void TWinMain::RebuildAnalyteList() {
     pageControl_->setCurrentWidget(tabSheetEnter_);
     pageTag_ = 0;
-    view_.EraseMarks = {}; // they live only on the Erase/archive page
-    ClearDateInterval();
+    chart_->SetClicks(TChartPanel::TClicks::Points);
+    chart_->ClearEraseMarks(); // they live only on the Erase/archive page
+    chart_->ClearDateInterval();
     {
         const QSignalBlocker quiet(lbAnalytes_);
         lbAnalytes_->clear();
@@ -649,26 +578,21 @@ void TWinMain::RebuildAnalyteList() {
 void TWinMain::ClearAnalyteSelection() {
     panelNomAnal_->clear();
     current_ = nullptr;
-    view_.SelectedPoint = -1;
     for (TLevelRow& row : levelRows_) {
         row.Material->hide();
         row.Edit->hide();
         row.Unit->hide();
     }
-    RecomputeChartWindow();
-    RepaintChart();
+    chart_->SetAnalyte(nullptr);
 }
 
 void TWinMain::SelectAnalyte(int row) {
     if (row < 0 || row >= Analytes.Count()) return;
-    HideCommentPopup();
     current_ = &Analytes[row];
-    view_.SelectedPoint = -1;
-    RecomputeChartWindow();
     panelNomAnal_->setText(FromAnsi(current_->Name.str()));
     ShowLevelRows();
     ClearEntryFields();
-    RepaintChart();
+    chart_->SetAnalyte(current_);
 }
 
 void TWinMain::ShowLevelRows() {
@@ -687,183 +611,11 @@ void TWinMain::ShowLevelRows() {
     }
 }
 
-void TWinMain::RecomputeChartWindow() {
-    shownCount_ = current_ ? current_->Count() : 0;
-    if (!current_) {
-        window_ = TChartWindow();
-    } else {
-        window_ = ComputeChartWindow(current_->Count(), view_.SelectedPoint);
-    }
-    view_.First = window_.First;
-    view_.Last = window_.Last;
-    if (window_.Scrollable) {
-        const QSignalBlocker quiet(scrollBar_);
-        scrollBar_->setRange(0, window_.ScrollMax);
-        scrollBar_->setValue(window_.First);
-        panelDateDeb_->setText(FromAnsi(FormatDate(current_->Point(0).DateTime)));
-        panelDateFin_->setText(FromAnsi(FormatDate(current_->Point(current_->Count() - 1).DateTime)));
-    }
-    scrollBar_->setVisible(window_.Scrollable);
-    panelDateDeb_->setVisible(window_.Scrollable);
-    panelDateFin_->setVisible(window_.Scrollable);
-}
+void TWinMain::RecomputeChartWindow() { chart_->RecomputeWindow(); }
 
-void TWinMain::ScrollBarChange(int position) {
-    if (position == view_.First) return;
-    HideCommentPopup();
-    view_.First = position;
-    view_.Last = position + ChartWindowSize - 1;
-    window_.First = view_.First;
-    window_.Last = view_.Last;
-    RedrawPlots();
-}
+void TWinMain::RepaintChart() { chart_->Repaint(); }
 
-void TWinMain::RepaintChart() {
-    DescribeChart();
-    pbox_->update();
-}
-
-void TWinMain::RedrawPlots() {
-    DescribeChart();
-    pbox_->update(ChartWindowRect());
-}
-
-void TWinMain::DescribeChart() {
-    pbox_->setAccessibleDescription(current_ ? ChartDescription(*current_, view_, Materials) : QString());
-}
-
-void TWinMain::PaintChartArea(QPainter& painter) {
-    if (current_)
-        PaintAnalyteCharts(painter, pbox_->rect(), *current_, view_);
-    else
-        painter.fillRect(pbox_->rect(), Qt::white);
-}
-
-void TWinMain::AfterSeriesChanged() {
-    view_.SelectedPoint = -1;
-    RecomputeChartWindow();
-    RepaintChart();
-}
-
-// ---- Mouse on the chart ----
-
-void TWinMain::ChartMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos) {
-    HideCommentPopup();
-    if (!current_) return;
-    if (doubleClickFlag_) {
-        doubleClickFlag_ = false;
-        view_.SelectedPoint = -1;
-        RedrawPlots();
-        return;
-    }
-    const int k = ClickColumn(pos.x());
-    if (!ColumnHoldsPoint(k, view_.First, current_->Count())) {
-        ClickOutsidePoints();
-        return;
-    }
-    const int levels = current_->LevelCount;
-    if (pageTag_ == 1 && pos.y() > DateBandY(levels))
-        ClickOnDateBand(button, modifiers, k);
-    else if (pageTag_ == 0 && pos.y() > PlotsTop(levels) - 17 && pos.y() < DateBandY(levels))
-        ClickOnPoint(button, k, pos.y());
-}
-
-void TWinMain::ClickOnPoint(Qt::MouseButton button, int k, int y) {
-    view_.SelectedPoint = view_.First + k;
-    RedrawPlots();
-    if (button == Qt::RightButton) ShowCommentPopup(k, y);
-}
-
-void TWinMain::ClickOnDateBand(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int k) {
-    if (button != Qt::LeftButton) return;
-    const int index = view_.First + k;
-    if (modifiers == Qt::NoModifier)
-        SetDateInterval(index, index, index);
-    else if (modifiers == Qt::ShiftModifier && intervalAnchor_ >= 0) // min/max by value: GCC 12 -O3 warns on the references
-        SetDateInterval(std::min({intervalAnchor_, index}), std::max({intervalAnchor_, index}), intervalAnchor_);
-    else
-        return;
-    RedrawPlots();
-    RefreshLockStatistics();
-}
-
-void TWinMain::ClickOutsidePoints() {
-    if (view_.SelectedPoint >= 0) {
-        view_.SelectedPoint = -1;
-        RedrawPlots();
-    } else if (view_.IntervalFrom >= 0 || intervalAnchor_ >= 0) {
-        ClearDateInterval();
-        RedrawPlots();
-        RefreshLockStatistics();
-    }
-}
-
-void TWinMain::ChartMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint pos) {
-    if (!current_ || buttons != Qt::LeftButton || modifiers != Qt::NoModifier || intervalAnchor_ < 0) return;
-    if (pos.y() <= DateBandY(current_->LevelCount)) return;
-    const int k = DragColumn(pos.x(), view_.First, view_.Last);
-    switch (DragActionAt(pos.x(), current_->Count(), view_.First, window_.ScrollMax)) {
-    case TDragAction::SetInterval: break;
-    case TDragAction::ScrollBack: ScrollOnePoint(-1); break;
-    case TDragAction::ScrollForward: ScrollOnePoint(+1); break;
-    case TDragAction::None: RefreshLockStatistics(); return;
-    }
-    const int index = view_.First + k;
-    SetDateInterval(std::min(intervalAnchor_, index), std::max(intervalAnchor_, index), intervalAnchor_);
-    RedrawPlots();
-    RefreshLockStatistics();
-}
-
-void TWinMain::ScrollOnePoint(int delta) {
-    view_.First += delta;
-    view_.Last = view_.First + ChartWindowSize - 1;
-    window_.First = view_.First;
-    window_.Last = view_.Last;
-    const QSignalBlocker quiet(scrollBar_);
-    scrollBar_->setValue(view_.First);
-}
-
-bool TWinMain::ChartKey(int key, Qt::KeyboardModifiers modifiers) {
-    if (pageTag_ != 1 || !current_ || current_->Count() == 0) return false;
-    const int step = key == Qt::Key_Left ? -1 : key == Qt::Key_Right ? 1 : 0;
-    if (step == 0) return false;
-    const bool extend = modifiers == Qt::ShiftModifier && intervalAnchor_ >= 0;
-    // The first key picks the newest point shown; then the end away from the anchor moves.
-    int index = view_.Last;
-    if (intervalAnchor_ >= 0) {
-        const int end = view_.IntervalFrom == intervalAnchor_ ? view_.IntervalTo : view_.IntervalFrom;
-        index = std::clamp(end + step, 0, current_->Count() - 1);
-    }
-    if (extend)
-        SetDateInterval(std::min(intervalAnchor_, index), std::max(intervalAnchor_, index), intervalAnchor_);
-    else
-        SetDateInterval(index, index, index);
-    if (index < view_.First) ScrollOnePoint(index - view_.First);
-    if (index > view_.Last) ScrollOnePoint(index - view_.Last);
-    RedrawPlots();
-    RefreshLockStatistics();
-    return true;
-}
-
-// The table opens at once: the press that completes the double-click comes after it has closed
-// and then only clears the selection.
-void TWinMain::ChartDoubleClick() {
-    if (view_.SelectedPoint < 0) return;
-    doubleClickFlag_ = true;
-    DataTableClick();
-}
-
-void TWinMain::SetDateInterval(int from, int to, int anchor) {
-    view_.IntervalFrom = from;
-    view_.IntervalTo = to;
-    intervalAnchor_ = anchor;
-}
-
-void TWinMain::ClearDateInterval() { SetDateInterval(-1, -1, -1); }
-
-void TWinMain::RefreshLockStatistics() {
-    if (pageTag_ == 1) lockPage_->RefreshStatistics();
-}
+void TWinMain::AfterSeriesChanged() { chart_->SelectPoint(-1); }
 
 // ---- Lock, fix and erase pages ----
 
@@ -889,11 +641,11 @@ TSpecialPage* TWinMain::SpecialPage(int tag) const {
 
 void TWinMain::SwitchPage(int tag) {
     if (pageTag_ == 3) {
-        view_.EraseMarks = {};
+        chart_->ClearEraseMarks();
         RepaintChart();
     }
     if (tag == 0) {
-        pbox_->setFocusPolicy(Qt::NoFocus);
+        chart_->SetClicks(TChartPanel::TClicks::Points);
         pageTag_ = 0;
         pageControl_->setCurrentWidget(tabSheetEnter_);
         ClearDateIntervalAndRedraw();
@@ -905,7 +657,7 @@ void TWinMain::SwitchPage(int tag) {
     limitsSnapshot_ = TLimitsSnapshot::Of(*current_);
     pageTag_ = tag;
     pageControl_->setCurrentIndex(tag);
-    pbox_->setFocusPolicy(tag == 1 ? Qt::StrongFocus : Qt::NoFocus);
+    chart_->SetClicks(tag == 1 ? TChartPanel::TClicks::DateInterval : TChartPanel::TClicks::Nothing);
     SpecialPage(tag)->Initialise();
 }
 
@@ -921,44 +673,11 @@ void TWinMain::RestoreLimitsSnapshot() {
 
 QString TWinMain::LevelCaption(int level) const { return LevelMaterial(level)->text(); }
 
-void TWinMain::ClearSelectedPoint() {
-    if (view_.SelectedPoint < 0) return;
-    view_.SelectedPoint = -1;
-    RedrawPlots();
-}
+void TWinMain::ClearSelectedPoint() { chart_->ClearSelectedPoint(); }
 
-void TWinMain::ClearDateIntervalAndRedraw() {
-    ClearDateInterval();
-    RedrawPlots();
-}
+void TWinMain::ClearDateIntervalAndRedraw() { chart_->ClearDateIntervalAndRedraw(); }
 
-void TWinMain::SetEraseMark(int level, bool marked) {
-    view_.EraseMarks[static_cast<std::size_t>(level)] = marked;
-    RepaintChart();
-}
-
-// ---- Comment pop-up ----
-
-void TWinMain::ShowCommentPopup(int k, int y) {
-    const int index = view_.First + k;
-    const TQCPoint& point = current_->Point(index);
-    winComment_->Clear();
-    winComment_->SetCaption(FromAnsi(FormatDate(point.DateTime) + " " + FormatTime(point.DateTime)));
-    for (int level = 0; level < current_->LevelCount && level < MaxLevels; ++level) {
-        const TLevelResult& r = point.Levels[static_cast<std::size_t>(level)];
-        const QString value =
-            r.Status == qsNoValue ? QStringLiteral("absent") : FromAnsi(FormatFixed(r.Value, 15, current_->Decimals));
-        winComment_->AddLine(LevelMaterial(level)->text() + QStringLiteral(" = ") + value, StatusBitmap(r.Status));
-    }
-    if (point.CommentId >= 0) winComment_->AddLine(FromAnsi(current_->CommentText(point.CommentId)));
-    if (!point.Operator.empty()) winComment_->AddLine(QStringLiteral("Operator = ") + FromAnsi(point.Operator.str()));
-    const QPoint origin = pbox_->mapToGlobal(QPoint(0, 0));
-    winComment_->ShowAt(QPoint(origin.x() + 15 * k + 45, origin.y() + y - 20));
-}
-
-void TWinMain::HideCommentPopup() {
-    if (winComment_ && winComment_->isVisible()) winComment_->hide();
-}
+void TWinMain::SetEraseMark(int level, bool marked) { chart_->SetEraseMark(level, marked); }
 
 // ---- Indicators ----
 

@@ -11,6 +11,7 @@
 
 #include "charts/UDrawChart.h"
 #include "intake/UQCServer.h"
+#include "main/UChartPanel.h"
 #include "main/UChartWindow.h"
 #include "main/ULaboratory.h"
 #include "main/USpecialPages.h"
@@ -55,24 +56,6 @@ class TWinSerumByAnal;
 class TWinShowData;
 class TWinPrnCharts;
 
-// The paint box of the charts: paints and reports the mouse through the window's handlers.
-class TChartPaintBox : public QWidget {
-public:
-    explicit TChartPaintBox(QWidget* parent);
-    std::function<void(QPainter&)> OnPaint;
-    std::function<void(Qt::MouseButton, Qt::KeyboardModifiers, QPoint)> OnMouseDown;
-    std::function<void(Qt::MouseButtons, Qt::KeyboardModifiers, QPoint)> OnMouseMove;
-    std::function<void()> OnDoubleClick;
-    std::function<bool(int key, Qt::KeyboardModifiers)> OnKey; // true: the key was used
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-};
-
 // A small coloured shape drawn on a speed button; clicks go through to the button.
 class TIndicatorShape : public QWidget {
 public:
@@ -112,7 +95,6 @@ public:
     void SelectAnalyte(int row);
     void RecomputeChartWindow();
     void RepaintChart();
-    void RedrawPlots();
     // After a command changed the current series: no point selected, window and chart renewed.
     void AfterSeriesChanged() override;
 
@@ -176,13 +158,17 @@ public:
     TWinImport& WinImport();
     TExchangeFiles& ExchangeFiles() { return *exchangeFiles_; }
 
-    // Mouse on the chart, in paint box coordinates.
-    void ChartMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
-    void ChartMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint pos);
-    // On the Lock page the arrows choose the date interval as clicks do, Shift+arrows extend it
-    // from its anchor: the way for the keyboard and screen readers. True when the key was used.
-    bool ChartKey(int key, Qt::KeyboardModifiers modifiers);
-    void ChartDoubleClick();
+    // The chart panel: the charts, their window of points, the selection and the date interval.
+    TChartPanel& Chart() const { return *chart_; }
+    // Mouse and keys on the chart, in paint box coordinates (see TChartPanel).
+    void ChartMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos) {
+        chart_->MouseDown(button, modifiers, pos);
+    }
+    void ChartMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint pos) {
+        chart_->MouseMove(buttons, modifiers, pos);
+    }
+    bool ChartKey(int key, Qt::KeyboardModifiers modifiers) { return chart_->Key(key, modifiers); }
+    void ChartDoubleClick() { chart_->DoubleClick(); }
 
     // Runs the start-up checks of the screen at the first showing (on by default).
     void SetScreenChecks(bool on) { screenChecks_ = on; }
@@ -191,17 +177,17 @@ public:
 
     // State.
     TAnalyte* CurrentAnalyte() const override { return current_; }
-    int SelectedPoint() const { return view_.SelectedPoint; }
-    const TChartView& View() const override { return view_; }
-    const TChartWindow& Window() const { return window_; }
+    int SelectedPoint() const { return chart_->View().SelectedPoint; }
+    const TChartView& View() const override { return chart_->View(); }
+    const TChartWindow& Window() const { return chart_->Window(); }
     int PageTag() const { return pageTag_; }
     bool ForcedClose() const { return forcedClose_; }
 
     // Controls.
-    TChartPaintBox* PBox() const { return pbox_; }
-    QScrollBar* ScrollBar() const { return scrollBar_; }
-    QLabel* PanelDateDeb() const { return panelDateDeb_; }
-    QLabel* PanelDateFin() const { return panelDateFin_; }
+    TChartPaintBox* PBox() const { return chart_->PBox(); }
+    QScrollBar* ScrollBar() const { return chart_->ScrollBar(); }
+    QLabel* PanelDateDeb() const { return chart_->PanelDateDeb(); }
+    QLabel* PanelDateFin() const { return chart_->PanelDateFin(); }
     QLabel* PanelNomAnal() const { return panelNomAnal_; }
     QTabWidget* PageControl() const { return pageControl_; }
     QDateEdit* DatePicker() const { return datePicker_; }
@@ -224,7 +210,7 @@ public:
     QTimer* TimerBackUp() const { return timerBackUp_; }
     QAction* MnuClearFifo() const { return mnuClearFifo_; }
     QAction* MnuAbout() const { return mnuAbout_; }
-    TWinComment* WinComment() const { return winComment_; }
+    TWinComment* WinComment() const { return chart_->WinComment(); }
 
     // ---- Lock, fix and erase pages (main/USpecialPages) ----
     // Shows the page of the tag (0 Enter, 1 Lock, 2 Fix, 3 Erase/archive); opening a special page
@@ -277,6 +263,7 @@ private:
     };
 
     void CreateChartPanel(QWidget* client);
+    void OnChartIntervalChanged();
     void CreatePageControl(QWidget* client);
     void CreateEnterPage(QWidget* page);
     void CreateLevelRow(QWidget* page, int level);
@@ -302,18 +289,6 @@ private:
     void ClearAnalyteSelection();
     void ShowLevelRows();
     void FillOperatorList();
-    void ScrollBarChange(int position);
-    void SetDateInterval(int from, int to, int anchor);
-    void ClearDateInterval();
-    void ClickOnPoint(Qt::MouseButton button, int k, int y);
-    void ClickOnDateBand(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int k);
-    void ClickOutsidePoints();
-    void ScrollOnePoint(int delta);
-    void RefreshLockStatistics();
-    void ShowCommentPopup(int k, int y);
-    void HideCommentPopup();
-    void PaintChartArea(QPainter& painter);
-    void DescribeChart();
     void TimerBtFifoTick();
     void CreateTrayIcon();
     void SetTrayIcon(const QString& name);
@@ -330,12 +305,7 @@ private:
 
     // Window state.
     TAnalyte* current_ = nullptr;
-    TChartView view_;
-    TChartWindow window_;
-    int shownCount_ = 0; // the points of the current series when the chart window was computed
-    int intervalAnchor_ = -1;
     int pageTag_ = 0;
-    bool doubleClickFlag_ = false;
     bool forcedClose_ = false;
     bool screenChecks_ = true;
     bool firstShowing_ = true;
@@ -343,11 +313,7 @@ private:
 
     // Controls.
     QWidget* panel1_ = nullptr;
-    QWidget* panelPBox_ = nullptr;
-    TChartPaintBox* pbox_ = nullptr;
-    QLabel* panelDateDeb_ = nullptr;
-    QScrollBar* scrollBar_ = nullptr;
-    QLabel* panelDateFin_ = nullptr;
+    TChartPanel* chart_ = nullptr;
     QLabel* panelNomAnal_ = nullptr;
     QTabWidget* pageControl_ = nullptr;
     QWidget* tabSheetEnter_ = nullptr;
@@ -371,7 +337,6 @@ private:
     QTimer* timerBackUp_ = nullptr;
     QAction* mnuClearFifo_ = nullptr;
     QAction* mnuAbout_ = nullptr;
-    TWinComment* winComment_ = nullptr;
     TWinValidCQ* winValidCQ_ = nullptr;
     TWinAbout* winAbout_ = nullptr;
     TWinNewPsw* winNewPsw_ = nullptr;

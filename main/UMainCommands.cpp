@@ -120,7 +120,7 @@ void TWinMain::DataTableClick() {
     }
     LeaveSpecialPage();
     TWinShowData& table = WinShowData();
-    if (table.Execute(*current_, view_.SelectedPoint) != QDialog::Accepted) return;
+    if (table.Execute(*current_, SelectedPoint()) != QDialog::Accepted) return;
     if (table.HandedBackPoint()) LoadPointForCorrection(table.HandedBackPoint());
     AfterSeriesChanged();
 }
@@ -198,10 +198,8 @@ void TWinMain::RandomClick() {
         pageControl_->setCurrentWidget(tabSheetEnter_);
         pageTag_ = 0;
     }
-    ClearDateInterval();
-    view_.SelectedPoint = winRandom_->LastAdded();
-    RecomputeChartWindow();
-    RepaintChart();
+    chart_->ClearDateInterval();
+    chart_->SelectPoint(winRandom_->LastAdded());
 }
 
 void TWinMain::OperatorsClick() {

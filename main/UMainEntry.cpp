@@ -91,10 +91,7 @@ bool TWinMain::ValidateAndStore(TAnalyte& analyte, TResu& run) {
 void TWinMain::StoreRun(TAnalyte& analyte, const TResu& run) {
     const int index = Laboratory().StoreRun(analyte, run);
     // The stored run is the one shown selected.
-    if (&analyte != current_) return;
-    view_.SelectedPoint = index;
-    RecomputeChartWindow();
-    RepaintChart();
+    if (&analyte == current_) chart_->SelectPoint(index);
 }
 
 void TWinMain::LoadPointForCorrection(const TQCPoint* point) {
