@@ -3,13 +3,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
-#include <QDateEdit>
 #include <QFile>
 #include <QKeySequence>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
@@ -22,8 +18,6 @@
 #include <QTimer>
 #include <QToolButton>
 #include <cmath>
-#include <utility>
-#include <vector>
 
 #include "dialogs/UAbout.h"
 #include "dialogs/UAnimCopyFic.h"
@@ -33,18 +27,12 @@
 #include "main/UAnsi.h"
 #include "main/UBackupUi.h"
 #include "main/UColors.h"
-#include "main/UDateTimeEdits.h"
 #include "main/UExchange.h"
 #include "main/ULaboratory.h"
 #include "main/UMessages.h"
-#include "main/UReaders.h"
 #include "main/UResources.h"
 #include "main/UValidCQ.h"
 #include "model/UAnalyte.h"
-#include "model/UBackup.h"
-#include "model/UClock.h"
-#include "model/UCompatibilityMorvelle.h"
-#include "model/UDataLoadSave.h"
 #include "model/UGlobals.h"
 #include "model/USettingsFile.h"
 
@@ -111,7 +99,7 @@ TWinMain::TWinMain(QWidget* parent) : QMainWindow(parent), exchangeFiles_(std::m
     CreateMenus();
     CreateTimers();
     CreateKeys();
-    FillOperatorList();
+    entryPage_->FillOperators(false);
     ClearEntryFields();
     // Single border, no maximising: the layout is drawn at fixed pixel positions.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -143,9 +131,7 @@ void TWinMain::OnSeriesChanged(TAnalyte* analyte) {
 // The operator being typed on the Enter page stays while the list under it is renewed; a backup
 // reminder that is no longer due stops blinking at once.
 void TWinMain::OnSettingsChanged() {
-    const QString typed = cbOperator_->currentText();
-    FillOperatorList();
-    cbOperator_->setEditText(typed);
+    entryPage_->FillOperators(true);
     if (BackupDue()) {
         ApplyBackupReminder();
     } else {
@@ -214,10 +200,7 @@ void TWinMain::CreatePageControl(QWidget* client) {
     pageControl_->setObjectName(QStringLiteral("PageControl"));
     pageControl_->setGeometry(601, 26, 191, 456);
     pageControl_->tabBar()->hide();
-    tabSheetEnter_ = new QWidget();
-    tabSheetEnter_->setObjectName(QStringLiteral("TabSheetEnter"));
-    pageControl_->addTab(tabSheetEnter_, QStringLiteral("Enter"));
-    CreateEnterPage(tabSheetEnter_);
+    CreateEnterPage();
     // The tab index of each page is its tag.
     lockPage_ = new TLockPage(*this);
     fixPage_ = new TFixPage(*this);
@@ -227,95 +210,13 @@ void TWinMain::CreatePageControl(QWidget* client) {
         pageControl_->addTab(page, page->objectName());
 }
 
-void TWinMain::CreateEnterPage(QWidget* page) {
-    auto* headline = MakeLabel(page, QStringLiteral("Entry of QC points"), QRect(0, 4, 185, 16), "LblEnterTitle");
-    headline->setAlignment(Qt::AlignCenter);
-    QFont bold = headline->font();
-    bold.setBold(true);
-    headline->setFont(bold);
-    QPalette red = headline->palette();
-    red.setColor(QPalette::WindowText, clRed);
-    headline->setPalette(red);
-
-    auto* lblDate = MakeLabel(page, QStringLiteral("&Date"), QRect(5, 24, 60, 14));
-    datePicker_ = MakeDatePicker(page, "DatePicker", QRect(5, 40, 94, 21));
-    lblDate->setBuddy(datePicker_);
-
-    auto* lblTime = MakeLabel(page, QStringLiteral("&Time"), QRect(103, 24, 60, 14));
-    timePicker_ = MakeTimePicker(page, "TimePicker", QRect(103, 40, 80, 21));
-    lblTime->setBuddy(timePicker_);
-
-    for (int level = 0; level < MaxLevels; ++level) CreateLevelRow(page, level);
-
-    auto* lblOperator = MakeLabel(page, QStringLiteral("&Operator"), QRect(5, 158, 60, 14));
-    cbOperator_ = new QComboBox(page);
-    cbOperator_->setObjectName(QStringLiteral("CBOperator"));
-    cbOperator_->setEditable(true);
-    cbOperator_->setInsertPolicy(QComboBox::NoInsert);
-    cbOperator_->lineEdit()->setMaxLength(4);
-    cbOperator_->lineEdit()->setAccessibleName(QStringLiteral("Operator")); // its typing field too
-    cbOperator_->setGeometry(85, 155, 70, 21);
-    lblOperator->setBuddy(cbOperator_);
-
-    auto* lblComment = MakeLabel(page, QStringLiteral("Co&mment"), QRect(5, 184, 60, 14));
-    auto* commentIcon = new QLabel(page);
-    commentIcon->setPixmap(ResourceBitmap(QStringLiteral("COMMENT")));
-    commentIcon->setGeometry(68, 184, 12, 12);
-    editComment_ = new QLineEdit(page);
-    editComment_->setObjectName(QStringLiteral("EditComment"));
-    editComment_->setMaxLength(20);
-    editComment_->setGeometry(5, 200, 178, 21);
-    lblComment->setBuddy(editComment_);
-
-    btOKEnter_ = new QPushButton(QStringLiteral("OK"), page);
-    btOKEnter_->setObjectName(QStringLiteral("BtOKEnter"));
-    btOKEnter_->setGeometry(5, 230, 86, 25);
-    btOKEnter_->setFocusPolicy(Qt::ClickFocus);
-    connect(btOKEnter_, &QPushButton::clicked, this, AfterAction(this, [this] { SubmitRun(); }));
-    btRAZ_ = new QPushButton(QStringLiteral("Cl&ear"), page);
-    btRAZ_->setObjectName(QStringLiteral("BtRAZEntryFields"));
-    btRAZ_->setGeometry(97, 230, 86, 25);
-    btRAZ_->setFocusPolicy(Qt::ClickFocus);
-    connect(btRAZ_, &QPushButton::clicked, this, Command([this] { ClearClick(); }));
-
-    auto* lblAnalytes = MakeLabel(page, QStringLiteral("Anal&ytes"), QRect(5, 264, 80, 14));
-    lbAnalytes_ = new QListWidget(page);
-    lbAnalytes_->setObjectName(QStringLiteral("LBAnalytes"));
-    lbAnalytes_->setGeometry(5, 280, 178, 166);
-    lblAnalytes->setBuddy(lbAnalytes_);
-    SetAccessibleCaption(lbAnalytes_, lblAnalytes->text());
-    connect(lbAnalytes_, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0) RunCommand([this, row] { SelectAnalyte(row); });
-    });
-    // An assistive client selects a line without moving the current row: the selection leads.
-    connect(lbAnalytes_, &QListWidget::itemSelectionChanged, this, [this] {
-        const QList<QListWidgetItem*> selected = lbAnalytes_->selectedItems();
-        if (selected.size() == 1) lbAnalytes_->setCurrentItem(selected.front());
-    });
-
-    connect(lbAnalytes_, &QListWidget::itemDoubleClicked, this,
-            AfterAction(this, [this] { AnalytesClick(); }));
-
-    QWidget::setTabOrder(datePicker_, timePicker_);
-    QWidget::setTabOrder(timePicker_, levelRows_[0].Edit);
-    QWidget::setTabOrder(levelRows_[0].Edit, levelRows_[1].Edit);
-    QWidget::setTabOrder(levelRows_[1].Edit, levelRows_[2].Edit);
-    QWidget::setTabOrder(levelRows_[2].Edit, cbOperator_);
-    QWidget::setTabOrder(cbOperator_, editComment_);
-    QWidget::setTabOrder(editComment_, lbAnalytes_);
-}
-
-void TWinMain::CreateLevelRow(QWidget* page, int level) {
-    TLevelRow& row = levelRows_[static_cast<std::size_t>(level)];
-    const QString n = QString::number(level + 1);
-    row.Material = MakeLabel(page, QString(), QRect(5, 28 * level + 70, 72, 16));
-    row.Material->setObjectName(QStringLiteral("LblMaterial") + n);
-    row.Edit = new QLineEdit(page);
-    row.Edit->setObjectName(QStringLiteral("EditLevel") + n);
-    row.Edit->setAccessibleName(QStringLiteral("QC") + n); // the material's name once an analyte is shown
-    row.Edit->setGeometry(85, 28 * level + 67, 50, 21);
-    row.Unit = MakeLabel(page, QString(), QRect(138, 28 * level + 70, 47, 16));
-    row.Unit->setObjectName(QStringLiteral("LblUnit") + n);
+void TWinMain::CreateEnterPage() {
+    entryPage_ = new TEntryPage();
+    pageControl_->addTab(entryPage_, QStringLiteral("Enter"));
+    entryPage_->OnSubmit = [this] { SubmitRun(); };
+    entryPage_->OnClear = [this] { ClearClick(); };
+    entryPage_->OnAnalyteChosen = [this](int row) { SelectAnalyte(row); };
+    entryPage_->OnAnalyteDoubleClicked = [this] { AnalytesClick(); };
 }
 
 // The bottom bar's speed buttons, left to right. A command gets its place here whether or not its
@@ -551,38 +452,26 @@ void TWinMain::closeEvent(QCloseEvent* event) {
 // ---- Analyte list and chart window ----
 
 void TWinMain::RebuildAnalyteList() {
-    pageControl_->setCurrentWidget(tabSheetEnter_);
+    pageControl_->setCurrentWidget(entryPage_);
     pageTag_ = 0;
     chart_->SetClicks(TChartPanel::TClicks::Points);
     chart_->ClearEraseMarks(); // they live only on the Erase/archive page
     chart_->ClearDateInterval();
-    {
-        const QSignalBlocker quiet(lbAnalytes_);
-        lbAnalytes_->clear();
-    }
     if (Analytes.Count() == 0) {
+        entryPage_->ShowAnalytes(-1);
         ClearAnalyteSelection();
     } else {
-        int row = Analytes.IndexOf(current_);
-        if (row < 0) row = 0;
-        {
-            const QSignalBlocker quiet(lbAnalytes_);
-            for (int i = 0; i < Analytes.Count(); ++i) lbAnalytes_->addItem(FromAnsi(Analytes[i].Name.str()));
-            lbAnalytes_->setCurrentRow(row);
-        }
+        const int row = std::max(Analytes.IndexOf(current_), 0);
+        entryPage_->ShowAnalytes(row);
         SelectAnalyte(row);
     }
-    datePicker_->setFocus();
+    DatePicker()->setFocus();
 }
 
 void TWinMain::ClearAnalyteSelection() {
     panelNomAnal_->clear();
     current_ = nullptr;
-    for (TLevelRow& row : levelRows_) {
-        row.Material->hide();
-        row.Edit->hide();
-        row.Unit->hide();
-    }
+    entryPage_->ShowLevels(nullptr);
     chart_->SetAnalyte(nullptr);
 }
 
@@ -590,25 +479,9 @@ void TWinMain::SelectAnalyte(int row) {
     if (row < 0 || row >= Analytes.Count()) return;
     current_ = &Analytes[row];
     panelNomAnal_->setText(FromAnsi(current_->Name.str()));
-    ShowLevelRows();
+    entryPage_->ShowLevels(current_);
     ClearEntryFields();
     chart_->SetAnalyte(current_);
-}
-
-void TWinMain::ShowLevelRows() {
-    for (int level = 0; level < MaxLevels; ++level) {
-        TLevelRow& row = levelRows_[static_cast<std::size_t>(level)];
-        const bool shown = current_ && level < current_->LevelCount;
-        if (shown) {
-            const TMaterial& m = Materials.FindById(current_->MaterialId[static_cast<std::size_t>(level)]);
-            row.Material->setText(FromAnsi(m.Name.str()));
-            row.Edit->setAccessibleName(row.Material->text());
-            row.Unit->setText(FromAnsi(current_->UnitName.str()));
-        }
-        row.Material->setVisible(shown);
-        row.Edit->setVisible(shown);
-        row.Unit->setVisible(shown);
-    }
 }
 
 void TWinMain::RecomputeChartWindow() { chart_->RecomputeWindow(); }
@@ -647,7 +520,7 @@ void TWinMain::SwitchPage(int tag) {
     if (tag == 0) {
         chart_->SetClicks(TChartPanel::TClicks::Points);
         pageTag_ = 0;
-        pageControl_->setCurrentWidget(tabSheetEnter_);
+        pageControl_->setCurrentWidget(entryPage_);
         ClearDateIntervalAndRedraw();
         return;
     }

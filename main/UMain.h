@@ -13,6 +13,7 @@
 #include "intake/UQCServer.h"
 #include "main/UChartPanel.h"
 #include "main/UChartWindow.h"
+#include "main/UEntryPage.h"
 #include "main/ULaboratory.h"
 #include "main/USpecialPages.h"
 #include "model/UTypes.h"
@@ -190,16 +191,17 @@ public:
     QLabel* PanelDateFin() const { return chart_->PanelDateFin(); }
     QLabel* PanelNomAnal() const { return panelNomAnal_; }
     QTabWidget* PageControl() const { return pageControl_; }
-    QDateEdit* DatePicker() const { return datePicker_; }
-    QTimeEdit* TimePicker() const { return timePicker_; }
-    QLineEdit* LevelEdit(int level) const { return levelRows_[static_cast<std::size_t>(level)].Edit; }
-    QLabel* LevelMaterial(int level) const { return levelRows_[static_cast<std::size_t>(level)].Material; }
-    QLabel* LevelUnit(int level) const { return levelRows_[static_cast<std::size_t>(level)].Unit; }
-    QComboBox* CBOperator() const { return cbOperator_; }
-    QLineEdit* EditComment() const { return editComment_; }
-    QPushButton* BtOKEnter() const { return btOKEnter_; }
-    QPushButton* BtRAZEntryFields() const { return btRAZ_; }
-    QListWidget* LBAnalytes() const { return lbAnalytes_; }
+    TEntryPage& EntryPage() const { return *entryPage_; }
+    QDateEdit* DatePicker() const { return entryPage_->DatePicker(); }
+    QTimeEdit* TimePicker() const { return entryPage_->TimePicker(); }
+    QLineEdit* LevelEdit(int level) const { return entryPage_->LevelEdit(level); }
+    QLabel* LevelMaterial(int level) const { return entryPage_->LevelMaterial(level); }
+    QLabel* LevelUnit(int level) const { return entryPage_->LevelUnit(level); }
+    QComboBox* CBOperator() const { return entryPage_->CBOperator(); }
+    QLineEdit* EditComment() const { return entryPage_->EditComment(); }
+    QPushButton* BtOKEnter() const { return entryPage_->BtOKEnter(); }
+    QPushButton* BtRAZEntryFields() const { return entryPage_->BtRAZEntryFields(); }
+    QListWidget* LBAnalytes() const { return entryPage_->LBAnalytes(); }
     QToolButton* BtFifo() const { return btFifo_; }
     TIndicatorShape* ShapeFifo() const { return shapeFifo_; }
     QToolButton* BtExit() const { return btExit_; }
@@ -256,17 +258,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    struct TLevelRow {
-        QLabel* Material = nullptr;
-        QLineEdit* Edit = nullptr;
-        QLabel* Unit = nullptr;
-    };
-
     void CreateChartPanel(QWidget* client);
     void OnChartIntervalChanged();
     void CreatePageControl(QWidget* client);
-    void CreateEnterPage(QWidget* page);
-    void CreateLevelRow(QWidget* page, int level);
+    void CreateEnterPage();
     void CreateBottomBar(QWidget* client);
     void CreateMenus();
     void CreateFileMenu(QMenu& menu);
@@ -287,8 +282,6 @@ private:
     void ShortCutsClick();
     void EveryShowing();
     void ClearAnalyteSelection();
-    void ShowLevelRows();
-    void FillOperatorList();
     void TimerBtFifoTick();
     void CreateTrayIcon();
     void SetTrayIcon(const QString& name);
@@ -297,7 +290,6 @@ private:
     // The road of a run: classified, validated, then stored or queued. True when stored.
     bool ValidateAndStore(TAnalyte& analyte, TResu& run);
     void StoreRun(TAnalyte& analyte, const TResu& run);
-    TResu ReadEnteredRun();
     // What the laboratory's changes mean for the window.
     void ConnectLaboratory();
     void OnSeriesChanged(TAnalyte* analyte);
@@ -316,15 +308,7 @@ private:
     TChartPanel* chart_ = nullptr;
     QLabel* panelNomAnal_ = nullptr;
     QTabWidget* pageControl_ = nullptr;
-    QWidget* tabSheetEnter_ = nullptr;
-    QDateEdit* datePicker_ = nullptr;
-    QTimeEdit* timePicker_ = nullptr;
-    std::array<TLevelRow, MaxLevels> levelRows_{};
-    QComboBox* cbOperator_ = nullptr;
-    QLineEdit* editComment_ = nullptr;
-    QPushButton* btOKEnter_ = nullptr;
-    QPushButton* btRAZ_ = nullptr;
-    QListWidget* lbAnalytes_ = nullptr;
+    TEntryPage* entryPage_ = nullptr;
     QToolButton* btFifo_ = nullptr;
     TIndicatorShape* shapeFifo_ = nullptr;
     QToolButton* btExit_ = nullptr;

@@ -195,7 +195,7 @@ void TWinMain::RandomClick() {
     if (!winRandom_) winRandom_ = new TWinRandom(this);
     if (!winRandom_->Execute(*current_) || winRandom_->ToQueue()) return;
     if (pageTag_ != 0) {
-        pageControl_->setCurrentWidget(tabSheetEnter_);
+        pageControl_->setCurrentWidget(entryPage_);
         pageTag_ = 0;
     }
     chart_->ClearDateInterval();

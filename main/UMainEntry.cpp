@@ -1,65 +1,25 @@
 // The main window's entry of a run, its road through validation into the series or the queue, and
 // the recall and clearing of the queue.
 #include <QApplication>
-#include <QComboBox>
-#include <QDateEdit>
 #include <QLineEdit>
-#include <QTimeEdit>
 
 #include "dialogs/UMotPass.h"
-#include "main/UAnsi.h"
-#include "main/UDateTimeEdits.h"
 #include "main/ULaboratory.h"
 #include "main/UMain.h"
 #include "main/UMessages.h"
-#include "main/UReaders.h"
 #include "main/UValidCQ.h"
 #include "model/UAnalyte.h"
-#include "model/UClock.h"
-#include "model/UFormat.h"
 #include "model/UGlobals.h"
 
 namespace tervanix {
 
 // ---- Entry of a run ----
 
-void TWinMain::ClearEntryFields() {
-    for (TLevelRow& row : levelRows_) row.Edit->clear();
-    datePicker_->setDate(QDateOf(Today()));
-    timePicker_->setTime(QTimeOf(Now()));
-    editComment_->clear();
-    cbOperator_->setEditText(QString());
-}
+void TWinMain::ClearEntryFields() { entryPage_->ClearFields(); }
 
 void TWinMain::ClearClick() {
     ClearEntryFields();
-    levelRows_[0].Edit->setFocus();
-}
-
-void TWinMain::FillOperatorList() {
-    cbOperator_->clear();
-    for (const std::string& code : Operators.Items()) cbOperator_->addItem(FromAnsi(code));
-    cbOperator_->setEditText(QString());
-}
-
-TResu TWinMain::ReadEnteredRun() {
-    TResu run;
-    run.StandaloneFlag = 1;
-    run.AnalyteName = current_->Name.str();
-    run.Comment = ToAnsi(editComment_->text().trimmed());
-    run.Operator = ToAnsi(cbOperator_->currentText().trimmed());
-    run.DateTime = DateTimeOf(datePicker_->date(), timePicker_->time());
-    bool anyValue = false;
-    for (int level = 0; level < current_->LevelCount && level < MaxLevels; ++level) {
-        run.Levels[static_cast<std::size_t>(level)] = ReadLevelResult(LevelEdit(level));
-        anyValue = anyValue || run.Levels[static_cast<std::size_t>(level)].Status != qsNoValue;
-    }
-    if (!anyValue) {
-        ShowError(QStringLiteral("No data"));
-        datePicker_->setFocus();
-        throw EAbortSilently();
-    }
-    return run;
+    LevelEdit(0)->setFocus();
 }
 
 void TWinMain::SubmitRun() {
@@ -67,9 +27,9 @@ void TWinMain::SubmitRun() {
         ShowError(QStringLiteral("No analyte."));
         return;
     }
-    levelRows_[0].Edit->setFocus();
+    LevelEdit(0)->setFocus();
     QApplication::processEvents(); // an edit in progress is finished first
-    TResu run = ReadEnteredRun();
+    TResu run = entryPage_->ReadRun(*current_);
     if (!ValidateAndStore(*current_, run)) Laboratory().QueueRun(std::move(run));
     ClearEntryFields();
     ApplyBackupReminder();
@@ -98,15 +58,7 @@ void TWinMain::LoadPointForCorrection(const TQCPoint* point) {
     if (!current_) return;
     const int index = current_->IndexOf(point);
     if (index < 0) return;
-    const TQCPoint& p = current_->Point(index);
-    datePicker_->setDate(QDateOf(p.DateTime));
-    timePicker_->setTime(QTimeOf(p.DateTime));
-    cbOperator_->setEditText(FromAnsi(p.Operator.str()));
-    for (int level = 0; level < current_->LevelCount && level < MaxLevels; ++level) {
-        const TLevelResult& r = p.Levels[static_cast<std::size_t>(level)];
-        LevelEdit(level)->setText(r.Status == qsNoValue ? QString() : FromAnsi(FormatFixed(r.Value, 8, current_->Decimals)));
-    }
-    editComment_->setText(p.CommentId >= 0 ? FromAnsi(current_->CommentText(p.CommentId)) : QString());
+    entryPage_->ShowRun(current_->Point(index), *current_);
     Laboratory().TakeForCorrection(*current_, index);
 }
 
