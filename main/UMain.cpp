@@ -27,6 +27,7 @@
 #include "main/UAnsi.h"
 #include "main/UBackupUi.h"
 #include "main/UColors.h"
+#include "main/UDriveMap.h"
 #include "main/UExchange.h"
 #include "main/ULaboratory.h"
 #include "main/UMessages.h"
@@ -87,8 +88,9 @@ QString ScreenCheckMessage(double dotsPerInch, int screenWidth) {
 
 // ---- Creation ----
 
-TWinMain::TWinMain(QWidget* parent) : QMainWindow(parent), exchangeFiles_(std::make_unique<TExchangeFiles>()) {
+TWinMain::TWinMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("WinMain"));
+    commands_ = new TMainCommands(*this, this);
     setWindowTitle(QStringLiteral("Tervanix server"));
     auto* client = new QWidget(this);
     client->setFixedSize(ClientWidth, ClientHeight);
@@ -115,7 +117,8 @@ void TWinMain::ConnectLaboratory() {
     TLaboratory& lab = Laboratory();
     connect(&lab, &TLaboratory::SeriesChanged, this, &TWinMain::OnSeriesChanged);
     connect(&lab, &TLaboratory::ReferenceDataChanged, this, [this] {
-        if (Analytes.IndexOf(current_) < 0) current_ = nullptr; // the current analyte is gone
+        // An analyte replaced (a restore) is found again by its name; one deleted is gone.
+        if (Analytes.IndexOf(current_) < 0) current_ = Analytes.FindByName(currentName_);
         RebuildAnalyteList();
     });
     connect(&lab, &TLaboratory::QueueChanged, this, &TWinMain::RefreshQueueIndicator);
@@ -135,9 +138,15 @@ void TWinMain::OnSettingsChanged() {
     if (BackupDue()) {
         ApplyBackupReminder();
     } else {
-        timerBackUp_->stop();
-        shapeBackUp_->SetColour(clLime);
+        BackupDone();
     }
+}
+
+void TWinMain::SetDriveMap(std::unique_ptr<IDriveMap> drives) { commands_->SetDriveMap(std::move(drives)); }
+
+void TWinMain::BackupDone() {
+    timerBackUp_->stop();
+    shapeBackUp_->SetColour(clLime);
 }
 
 TWinMain::~TWinMain() {
@@ -169,8 +178,7 @@ void TWinMain::AdoptSplash(std::unique_ptr<QWidget> splash) { splash_ = std::mov
 // with the window itself.
 void TWinMain::CreateCommandWindows() {
     if (!winValidCQ_) winValidCQ_ = new TWinValidCQ(this);
-    About();
-    if (!winAnimCopyFic_) winAnimCopyFic_ = new TWinAnimCopyFic(this);
+    commands_->CreateWindows();
 }
 
 void TWinMain::CreateChartPanel(QWidget* client) {
@@ -315,11 +323,11 @@ void TWinMain::CreateParametersMenu(QMenu& menu) {
 
 void TWinMain::CreateConfigurationMenu(QMenu& menu) {
     mnuPsw_ = AddMenuItem(menu, QStringLiteral("&Password"), "MnuPsw",
-                          AfterAction(this, [this] { PasswordClick(); }));
+                          AfterAction(this, [this] { commands_->PasswordClick(); }));
     AddMenuItem(menu, QStringLiteral("Statistical &risks"), "MnuRisks", AfterAction(this, [this] { RisksClick(); }));
     AddMenuItem(menu, QStringLiteral("&Backup/restore options"), "MnuOptions", AfterAction(this, [this] { OptionsClick(); }));
     mnuShortCuts_ = AddMenuItem(menu, QStringLiteral("&Shortcuts"), "MnuShortCuts",
-                                AfterAction(this, [this] { ShortCutsClick(); }));
+                                AfterAction(this, [this] { commands_->ShortCutsClick(); }));
 }
 
 void TWinMain::CreateSpecialMenu(QMenu& menu) {
@@ -431,7 +439,7 @@ void TWinMain::showEvent(QShowEvent* event) {
 void TWinMain::EveryShowing() {
     RebuildAnalyteList();
     ApplyBackupReminder();
-    exchangeFiles_->Reset();
+    commands_->ExchangeFiles().Reset();
     RefreshQueueIndicator();
 }
 
@@ -478,6 +486,7 @@ void TWinMain::ClearAnalyteSelection() {
 void TWinMain::SelectAnalyte(int row) {
     if (row < 0 || row >= Analytes.Count()) return;
     current_ = &Analytes[row];
+    currentName_ = current_->Name.str();
     panelNomAnal_->setText(FromAnsi(current_->Name.str()));
     entryPage_->ShowLevels(current_);
     ClearEntryFields();
@@ -489,6 +498,15 @@ void TWinMain::RecomputeChartWindow() { chart_->RecomputeWindow(); }
 void TWinMain::RepaintChart() { chart_->Repaint(); }
 
 void TWinMain::AfterSeriesChanged() { chart_->SelectPoint(-1); }
+
+void TWinMain::ShowStoredRun(int index) {
+    if (pageTag_ != 0) {
+        pageControl_->setCurrentWidget(entryPage_);
+        pageTag_ = 0;
+    }
+    chart_->ClearDateInterval();
+    chart_->SelectPoint(index);
+}
 
 // ---- Lock, fix and erase pages ----
 

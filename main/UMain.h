@@ -14,6 +14,7 @@
 #include "main/UChartPanel.h"
 #include "main/UChartWindow.h"
 #include "main/UEntryPage.h"
+#include "main/UMainCommands.h"
 #include "main/ULaboratory.h"
 #include "main/USpecialPages.h"
 #include "model/UTypes.h"
@@ -79,7 +80,7 @@ QString ScreenCheckMessage(double dotsPerInch, int screenWidth);
 // In embedded mode (started by an automation client) the window starts hidden, sits in the
 // notification area while a tray exists, hides on Escape and on closing, and shows on a click on
 // the icon or by a client's Show.
-class TWinMain : public QMainWindow, public IServerHost, public ISpecialPageHost {
+class TWinMain : public QMainWindow, public IServerHost, public ISpecialPageHost, public ICommandHost {
     Q_OBJECT
 public:
     // Answers the validation of a run: true on OK (the run then holds its final statuses).
@@ -128,36 +129,42 @@ public:
     void ClearEntryFields();
     void ClearClick();
     // Takes a stored point of the current analyte back into the entry fields and out of the series.
-    void LoadPointForCorrection(const TQCPoint* point);
+    void LoadPointForCorrection(const TQCPoint* point) override;
 
-    // Backup of the data file to the backup drive, and its restore.
-    void BackupClick();
-    void RestoreClick();
+    // The commands that open the other windows (TMainCommands), as the menus and buttons run them.
+    TMainCommands& Commands() const { return *commands_; }
+    void BackupClick() { commands_->BackupClick(); }
+    void RestoreClick() { commands_->RestoreClick(); }
     // Replaces the machine's volumes as backup drives (tests).
     void SetDriveMap(std::unique_ptr<IDriveMap> drives);
-
-    // Archives, random generator, operators and backup options.
-    void ArchivesClick();
-    TWinArchives* WinArchives() const { return winArchives_; }
-    void RandomClick();
-    TWinRandom* WinRandom() const { return winRandom_; }
-    void OperatorsClick();
-    TWinEmployees* WinEmployees() const { return winEmployees_; }
-    void OptionsClick();
-    TWinOptions* WinOptions() const { return winOptions_; }
+    void ArchivesClick() { commands_->ArchivesClick(); }
+    TWinArchives* WinArchives() const { return commands_->WinArchives(); }
+    void RandomClick() { commands_->RandomClick(); }
+    TWinRandom* WinRandom() const { return commands_->WinRandom(); }
+    void OperatorsClick() { commands_->OperatorsClick(); }
+    TWinEmployees* WinEmployees() const { return commands_->WinEmployees(); }
+    void OptionsClick() { commands_->OptionsClick(); }
+    TWinOptions* WinOptions() const { return commands_->WinOptions(); }
+    void CopyClick() { commands_->CopyClick(); }
+    void PasteClick() { commands_->PasteClick(); }
+    void ExportClick() { commands_->ExportClick(); }
+    void ImportClick() { commands_->ImportClick(); }
+    TWinImport& WinImport() { return commands_->WinImport(); }
+    TExchangeFiles& ExchangeFiles() { return commands_->ExchangeFiles(); }
+    void DailyClick() { commands_->DailyClick(); }
+    void LimitsClick() { commands_->LimitsClick(); }
+    void RisksClick() { commands_->RisksClick(); }
+    void AnalytesClick() { commands_->AnalytesClick(); }
+    void ControlMaterialsClick() { commands_->ControlMaterialsClick(); }
+    void AssignLotsClick() { commands_->AssignLotsClick(); }
+    void DataTableClick() { commands_->DataTableClick(); }
+    void PrintChartsClick() { commands_->PrintChartsClick(); }
+    TWinShowData& WinShowData() { return commands_->WinShowData(); }
+    TWinPrnCharts& WinPrnCharts() { return commands_->WinPrnCharts(); }
 
     // Queue.
     void RecallQueuedRun();
     void ClearQueue();
-
-    // Exchange: Copy, Paste, Export, Import and the user manual (menu items run them once the
-    // menu has closed).
-    void CopyClick();
-    void PasteClick();
-    void ExportClick();
-    void ImportClick();
-    TWinImport& WinImport();
-    TExchangeFiles& ExchangeFiles() { return *exchangeFiles_; }
 
     // The chart panel: the charts, their window of points, the selection and the date interval.
     TChartPanel& Chart() const { return *chart_; }
@@ -178,7 +185,7 @@ public:
 
     // State.
     TAnalyte* CurrentAnalyte() const override { return current_; }
-    int SelectedPoint() const { return chart_->View().SelectedPoint; }
+    int SelectedPoint() const override { return chart_->View().SelectedPoint; }
     const TChartView& View() const override { return chart_->View(); }
     const TChartWindow& Window() const { return chart_->Window(); }
     int PageTag() const { return pageTag_; }
@@ -231,27 +238,11 @@ public:
     QAction* MnuLockLimits() const { return mnuLockLimits_; }
     QAction* MnuFixLimits() const { return mnuFixLimits_; }
     QAction* Archiving1() const { return archiving1_; }
-    // Limits view, daily QC summary and statistical risks (modal; the buttons and the menu item
-    // open them once their action has returned).
-    void DailyClick();
-    void LimitsClick();
-    void RisksClick();
-
-    // Reference data: analytes, control materials and their assignment to levels. After an OK the
-    // list is rebuilt, the chart repainted and the data file written at once.
-    void AnalytesClick();
-    void ControlMaterialsClick();
-    void AssignLotsClick();
     QAction* MnuAnalytes() const { return mnuAnalytes_; }
     QAction* MnuControlMaterials() const { return mnuControlMaterials_; }
     QToolButton* BtAffectation() const { return btAffectation_; }
-    // ---- Data table and chart printing ----
-    void DataTableClick();
-    void PrintChartsClick();
     QToolButton* BtData() const { return btData_; }
     QToolButton* BtPrnGraph() const { return btPrnGraph_; }
-    TWinShowData& WinShowData();
-    TWinPrnCharts& WinPrnCharts();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -277,9 +268,9 @@ private:
     void CreateKeys();
 
     bool RunStartupChecks();
-    TWinAbout& About();
-    void PasswordClick();
-    void ShortCutsClick();
+    TWinAbout& About() { return commands_->About(); }
+    void ShowStoredRun(int index) override;
+    void BackupDone() override;
     void EveryShowing();
     void ClearAnalyteSelection();
     void TimerBtFifoTick();
@@ -297,6 +288,7 @@ private:
 
     // Window state.
     TAnalyte* current_ = nullptr;
+    std::string currentName_; // to find the current analyte again when the analytes are replaced
     int pageTag_ = 0;
     bool forcedClose_ = false;
     bool screenChecks_ = true;
@@ -315,15 +307,11 @@ private:
     QToolButton* btBackup_ = nullptr;
     TIndicatorShape* shapeBackUp_ = nullptr;
     QAction* disketteRestore_ = nullptr;
-    TWinAnimCopyFic* winAnimCopyFic_ = nullptr;
-    std::unique_ptr<IDriveMap> drives_;
     QTimer* timerBtFifo_ = nullptr;
     QTimer* timerBackUp_ = nullptr;
     QAction* mnuClearFifo_ = nullptr;
     QAction* mnuAbout_ = nullptr;
     TWinValidCQ* winValidCQ_ = nullptr;
-    TWinAbout* winAbout_ = nullptr;
-    TWinNewPsw* winNewPsw_ = nullptr;
     QAction* mnuPsw_ = nullptr;
     QAction* mnuShortCuts_ = nullptr;
     QSystemTrayIcon* trayIcon_ = nullptr;
@@ -340,37 +328,13 @@ private:
     QAction* mnuLockLimits_ = nullptr;
     QAction* mnuFixLimits_ = nullptr;
     QAction* archiving1_ = nullptr;
-    // Limits view, daily QC summary and statistical risks.
-    TWinShowLimits* winShowLimits_ = nullptr;
-    TWinDailyQC* winDailyQC_ = nullptr;
-    TWinRisks* winRisks_ = nullptr;
-    // Exchange.
-    void ImportTextFile(const QString& file);
-    void ImportLegacyFile(const QString& file);
-    void RunImportDialog(const std::function<void(TWinImport&)>& fill, const QString& failure);
-    TWinImport* winImport_ = nullptr;
-    std::unique_ptr<TExchangeFiles> exchangeFiles_;
-
-    // Reference data.
-    void AfterReferenceDataOK();
-    TWinDefAnalytes* winDefAnalytes_ = nullptr;
-    TWinDefSerum* winDefSerum_ = nullptr;
-    TWinSerumByAnal* winSerumByAnal_ = nullptr;
+    TMainCommands* commands_ = nullptr;
     QAction* mnuAnalytes_ = nullptr;
     QAction* mnuControlMaterials_ = nullptr;
     QToolButton* btAffectation_ = nullptr;
-    // Archives, random generator, operators and backup options.
     QToolButton* btArchives_ = nullptr;
-    TWinArchives* winArchives_ = nullptr;
-    TWinRandom* winRandom_ = nullptr;
-    TWinEmployees* winEmployees_ = nullptr;
-    TWinOptions* winOptions_ = nullptr;
-
-    // ---- Data table and chart printing ----
     QToolButton* btData_ = nullptr;
     QToolButton* btPrnGraph_ = nullptr;
-    TWinShowData* winShowData_ = nullptr;
-    TWinPrnCharts* winPrnCharts_ = nullptr;
 };
 
 } // namespace tervanix

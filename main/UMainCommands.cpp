@@ -1,6 +1,5 @@
-// The main window's commands that open the other windows: reference data, the data table and chart
-// printing, the limits view, daily summary and risks, backup and restore, archives, the random
-// generator, operators and options, and the exchange of series as text.
+#include "main/UMainCommands.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
@@ -30,7 +29,6 @@
 #include "main/UDriveMap.h"
 #include "main/UExchange.h"
 #include "main/ULaboratory.h"
-#include "main/UMain.h"
 #include "main/UMessages.h"
 #include "model/UAnalyte.h"
 #include "model/UBackup.h"
@@ -39,103 +37,124 @@
 
 namespace tervanix {
 
+TMainCommands::TMainCommands(ICommandHost& host, QWidget* parent)
+    : QObject(parent), host_(host), parent_(parent), exchangeFiles_(std::make_unique<TExchangeFiles>()) {}
+
+TMainCommands::~TMainCommands() = default;
+
+void TMainCommands::CreateWindows() {
+    About();
+    CopyAnimation();
+}
+
+TAnalyte& TMainCommands::RequireAnalyte(const QString& refusal) {
+    TAnalyte* analyte = host_.CurrentAnalyte();
+    if (!analyte) {
+        ShowError(refusal);
+        throw EAbortSilently();
+    }
+    return *analyte;
+}
+
 // ---- Reference data ----
 
 // A special page's snapshot refers to points that these dialogs may erase: the page is left first.
-void TWinMain::AnalytesClick() {
-    LeaveSpecialPage();
-    if (!winDefAnalytes_) winDefAnalytes_ = new TWinDefAnalytes(this);
+void TMainCommands::AnalytesClick() {
+    host_.LeaveSpecialPage();
+    if (!winDefAnalytes_) winDefAnalytes_ = new TWinDefAnalytes(parent_);
     winDefAnalytes_->exec();
 }
 
-void TWinMain::ControlMaterialsClick() {
-    LeaveSpecialPage();
-    if (!winDefSerum_) winDefSerum_ = new TWinDefSerum(this);
+void TMainCommands::ControlMaterialsClick() {
+    host_.LeaveSpecialPage();
+    if (!winDefSerum_) winDefSerum_ = new TWinDefSerum(parent_);
     winDefSerum_->exec();
 }
 
-void TWinMain::AssignLotsClick() {
-    if (!current_) {
-        ShowError(QStringLiteral("No analyte."));
-        return;
-    }
-    LeaveSpecialPage();
-    if (!winSerumByAnal_) winSerumByAnal_ = new TWinSerumByAnal(this);
-    winSerumByAnal_->Execute(*current_);
+void TMainCommands::AssignLotsClick() {
+    TAnalyte& analyte = RequireAnalyte(QStringLiteral("No analyte."));
+    host_.LeaveSpecialPage();
+    if (!winSerumByAnal_) winSerumByAnal_ = new TWinSerumByAnal(parent_);
+    winSerumByAnal_->Execute(analyte);
 }
 
 // The password dialog is kept for the whole run; the settings file is written on OK.
-void TWinMain::PasswordClick() {
-    if (!winNewPsw_) winNewPsw_ = new TWinNewPsw(this);
+void TMainCommands::PasswordClick() {
+    if (!winNewPsw_) winNewPsw_ = new TWinNewPsw(parent_);
     ChangePassword(*winNewPsw_);
 }
 
 // A fresh setup dialog each time, released when it closes.
-void TWinMain::ShortCutsClick() {
-    TWinSetUp setUp(this);
+void TMainCommands::ShortCutsClick() {
+    TWinSetUp setUp(parent_);
     setUp.exec();
 }
 
-void TWinMain::DailyClick() {
-    if (!winDailyQC_) winDailyQC_ = new TWinDailyQC(this);
+void TMainCommands::DailyClick() {
+    if (!winDailyQC_) winDailyQC_ = new TWinDailyQC(parent_);
     winDailyQC_->exec();
 }
 
-void TWinMain::LimitsClick() {
-    if (!current_) {
-        ShowError(QStringLiteral("No analyte."));
-        return;
-    }
-    if (!winShowLimits_) winShowLimits_ = new TWinShowLimits(this);
-    winShowLimits_->Execute(*current_);
+void TMainCommands::LimitsClick() {
+    TAnalyte& analyte = RequireAnalyte(QStringLiteral("No analyte."));
+    if (!winShowLimits_) winShowLimits_ = new TWinShowLimits(parent_);
+    winShowLimits_->Execute(analyte);
 }
 
 // Every click of the dialog is previewed on the current analyte; on OK every analyte follows.
-void TWinMain::RisksClick() {
-    if (!winRisks_) winRisks_ = new TWinRisks([this] { return current_; }, this);
+void TMainCommands::RisksClick() {
+    if (!winRisks_) winRisks_ = new TWinRisks([this] { return host_.CurrentAnalyte(); }, parent_);
     ChangeRisks(*winRisks_);
 }
 
-TWinAbout& TWinMain::About() {
-    if (!winAbout_) winAbout_ = new TWinAbout(this);
+TWinAbout& TMainCommands::About() {
+    if (!winAbout_) winAbout_ = new TWinAbout(parent_);
     return *winAbout_;
 }
 
 // ---- Data table and chart printing ----
 
-TWinShowData& TWinMain::WinShowData() {
-    if (!winShowData_) winShowData_ = new TWinShowData(this);
+TWinShowData& TMainCommands::WinShowData() {
+    if (!winShowData_) winShowData_ = new TWinShowData(parent_);
     return *winShowData_;
 }
 
-TWinPrnCharts& TWinMain::WinPrnCharts() {
-    if (!winPrnCharts_) winPrnCharts_ = new TWinPrnCharts(this);
+TWinPrnCharts& TMainCommands::WinPrnCharts() {
+    if (!winPrnCharts_) winPrnCharts_ = new TWinPrnCharts(parent_);
     return *winPrnCharts_;
 }
 
-void TWinMain::DataTableClick() {
-    if (!current_) {
-        ShowError(QStringLiteral("No analyte."));
-        return;
-    }
-    LeaveSpecialPage();
+void TMainCommands::DataTableClick() {
+    TAnalyte& analyte = RequireAnalyte(QStringLiteral("No analyte."));
+    host_.LeaveSpecialPage();
     TWinShowData& table = WinShowData();
-    if (table.Execute(*current_, SelectedPoint()) != QDialog::Accepted) return;
-    if (table.HandedBackPoint()) LoadPointForCorrection(table.HandedBackPoint());
-    AfterSeriesChanged();
+    if (table.Execute(analyte, host_.SelectedPoint()) != QDialog::Accepted) return;
+    if (table.HandedBackPoint()) host_.LoadPointForCorrection(table.HandedBackPoint());
+    host_.AfterSeriesChanged();
 }
 
-void TWinMain::PrintChartsClick() {
-    if (!current_ || current_->Count() == 0) {
+void TMainCommands::PrintChartsClick() {
+    TAnalyte* analyte = host_.CurrentAnalyte();
+    if (!analyte || analyte->Count() == 0) {
         ShowError(QStringLiteral("Nothing to print"));
         return;
     }
-    WinPrnCharts().Execute(*current_, Materials);
+    WinPrnCharts().Execute(*analyte, Materials);
 }
 
 // ---- Backup and restore ----
 
-void TWinMain::SetDriveMap(std::unique_ptr<IDriveMap> drives) { drives_ = std::move(drives); }
+void TMainCommands::SetDriveMap(std::unique_ptr<IDriveMap> drives) { drives_ = std::move(drives); }
+
+IDriveMap& TMainCommands::Drives() {
+    if (!drives_) drives_ = std::make_unique<TVolumeDriveMap>();
+    return *drives_;
+}
+
+TWinAnimCopyFic& TMainCommands::CopyAnimation() {
+    if (!winAnimCopyFic_) winAnimCopyFic_ = new TWinAnimCopyFic(parent_);
+    return *winAnimCopyFic_;
+}
 
 namespace {
 
@@ -149,26 +168,17 @@ void RunUnderHourglass(Command command) {
 
 } // namespace
 
-void TWinMain::BackupClick() {
-    if (!drives_) drives_ = std::make_unique<TVolumeDriveMap>();
-    if (!winAnimCopyFic_) winAnimCopyFic_ = new TWinAnimCopyFic(this);
-    TQtBackupUi ui(*winAnimCopyFic_);
-    RunUnderHourglass([&] { BackupToDiskette(ui, *drives_); });
-    timerBackUp_->stop();
-    shapeBackUp_->SetColour(clLime);
+void TMainCommands::BackupClick() {
+    TQtBackupUi ui(CopyAnimation());
+    RunUnderHourglass([&] { BackupToDiskette(ui, Drives()); });
+    host_.BackupDone();
 }
 
-void TWinMain::RestoreClick() {
-    LeaveSpecialPage();
-    if (!drives_) drives_ = std::make_unique<TVolumeDriveMap>();
-    if (!winAnimCopyFic_) winAnimCopyFic_ = new TWinAnimCopyFic(this);
-    TQtBackupUi ui(*winAnimCopyFic_);
-    // The analytes in memory are replaced: the current one is found again by its name.
-    const std::string currentName = current_ ? current_->Name.str() : std::string();
-    Laboratory().EditReferenceData([&] {
-        RunUnderHourglass([&] { RestoreFromDiskette(ui, *drives_); });
-        current_ = Analytes.FindByName(currentName);
-    });
+void TMainCommands::RestoreClick() {
+    host_.LeaveSpecialPage();
+    TQtBackupUi ui(CopyAnimation());
+    // The analytes in memory are replaced: the main window finds the current one again by its name.
+    Laboratory().EditReferenceData([&] { RunUnderHourglass([&] { RestoreFromDiskette(ui, Drives()); }); });
     ShowInformation(QStringLiteral("Restore OK"));
 }
 
@@ -176,65 +186,51 @@ void TWinMain::RestoreClick() {
 
 // Deleted archives leave the analyte's list at once on disk too, so that a later archive that
 // takes a freed number is never listed for this analyte.
-void TWinMain::ArchivesClick() {
-    if (!current_) {
-        ShowError(QStringLiteral("No analyte."));
-        return;
-    }
-    if (!winArchives_) winArchives_ = new TWinArchives(this);
-    winArchives_->Execute(*current_);
+void TMainCommands::ArchivesClick() {
+    TAnalyte& analyte = RequireAnalyte(QStringLiteral("No analyte."));
+    if (!winArchives_) winArchives_ = new TWinArchives(parent_);
+    winArchives_->Execute(analyte);
 }
 
 // Runs sent to the queue are written to the queue file like any queue change; runs put into the
 // series are on disk at once, like an accepted run.
-void TWinMain::RandomClick() {
-    if (!current_) {
-        ShowError(QStringLiteral("No analyte"));
-        return;
-    }
-    if (!winRandom_) winRandom_ = new TWinRandom(this);
-    if (!winRandom_->Execute(*current_) || winRandom_->ToQueue()) return;
-    if (pageTag_ != 0) {
-        pageControl_->setCurrentWidget(entryPage_);
-        pageTag_ = 0;
-    }
-    chart_->ClearDateInterval();
-    chart_->SelectPoint(winRandom_->LastAdded());
+void TMainCommands::RandomClick() {
+    TAnalyte& analyte = RequireAnalyte(QStringLiteral("No analyte"));
+    if (!winRandom_) winRandom_ = new TWinRandom(parent_);
+    if (!winRandom_->Execute(analyte) || winRandom_->ToQueue()) return;
+    host_.ShowStoredRun(winRandom_->LastAdded());
 }
 
-void TWinMain::OperatorsClick() {
-    if (!winEmployees_) winEmployees_ = new TWinEmployees(this);
+void TMainCommands::OperatorsClick() {
+    if (!winEmployees_) winEmployees_ = new TWinEmployees(parent_);
     EditOperators(*winEmployees_);
 }
 
-void TWinMain::OptionsClick() {
-    if (!winOptions_) winOptions_ = new TWinOptions(this);
+void TMainCommands::OptionsClick() {
+    if (!winOptions_) winOptions_ = new TWinOptions(parent_);
     winOptions_->Execute();
 }
 
 // ---- Exchange: Copy, Paste, Export, Import ----
 
-TWinImport& TWinMain::WinImport() {
-    if (!winImport_) winImport_ = new TWinImport(this);
+TWinImport& TMainCommands::WinImport() {
+    if (!winImport_) winImport_ = new TWinImport(parent_);
     return *winImport_;
 }
 
-void TWinMain::CopyClick() { CopySeries(current_); }
+void TMainCommands::CopyClick() { CopySeries(host_.CurrentAnalyte()); }
 
-void TWinMain::ExportClick() { ExportSeries(current_, *exchangeFiles_, this); }
+void TMainCommands::ExportClick() { ExportSeries(host_.CurrentAnalyte(), *exchangeFiles_, parent_); }
 
-void TWinMain::PasteClick() {
-    if (Analytes.Count() == 0 || !current_) {
-        ShowError(QStringLiteral("No analyte. Cannot paste"));
-        return;
-    }
-    LeaveSpecialPage(); // pasted points would move those a page's snapshot refers to
-    RunImportDialog([this](TWinImport& dialog) { dialog.FillFromClipboard(*current_); }, QStringLiteral("Bad clipboard format"));
+void TMainCommands::PasteClick() {
+    TAnalyte& analyte = RequireAnalyte(QStringLiteral("No analyte. Cannot paste"));
+    host_.LeaveSpecialPage(); // pasted points would move those a page's snapshot refers to
+    RunImportDialog([&analyte](TWinImport& dialog) { dialog.FillFromClipboard(analyte); }, QStringLiteral("Bad clipboard format"));
 }
 
-void TWinMain::ImportClick() {
-    LeaveSpecialPage();
-    const QString file = exchangeFiles_->AskImportName(this);
+void TMainCommands::ImportClick() {
+    host_.LeaveSpecialPage();
+    const QString file = exchangeFiles_->AskImportName(parent_);
     if (file.isEmpty()) return;
     if (IsLegacyFileName(file))
         ImportLegacyFile(file);
@@ -242,16 +238,13 @@ void TWinMain::ImportClick() {
         ImportTextFile(file);
 }
 
-void TWinMain::ImportTextFile(const QString& file) {
-    if (Analytes.Count() == 0 || !current_) {
-        ShowError(QStringLiteral("No analyte to import data"));
-        return;
-    }
-    RunImportDialog([this, &file](TWinImport& dialog) { dialog.FillFromText(ReadImportFile(file), *current_); },
+void TMainCommands::ImportTextFile(const QString& file) {
+    TAnalyte& analyte = RequireAnalyte(QStringLiteral("No analyte to import data"));
+    RunImportDialog([&analyte, &file](TWinImport& dialog) { dialog.FillFromText(ReadImportFile(file), analyte); },
                     QStringLiteral("Bad file format"));
 }
 
-void TWinMain::ImportLegacyFile(const QString& file) {
+void TMainCommands::ImportLegacyFile(const QString& file) {
     bool failed = false;
     // Analytes read whole before a fault stay in the list: they are shown and kept on disk.
     Laboratory().EditReferenceData([&] {
@@ -265,7 +258,7 @@ void TWinMain::ImportLegacyFile(const QString& file) {
 }
 
 // The runs the operator added are shown and on disk at once.
-void TWinMain::RunImportDialog(const std::function<void(TWinImport&)>& fill, const QString& failure) {
+void TMainCommands::RunImportDialog(const std::function<void(TWinImport&)>& fill, const QString& failure) {
     try {
         fill(WinImport());
     } catch (const EAbortSilently&) {
@@ -274,7 +267,7 @@ void TWinMain::RunImportDialog(const std::function<void(TWinImport&)>& fill, con
         ShowError(failure); // a text that cannot be read is said as the kind of text it is
         return;
     }
-    if (WinImport().Execute(*current_)) AfterSeriesChanged();
+    if (WinImport().Execute(*host_.CurrentAnalyte())) host_.AfterSeriesChanged();
 }
 
 } // namespace tervanix

@@ -10,6 +10,7 @@
 #include "dialogs/UShowArchive.h"
 #include "gui/GuiHarness.h"
 #include "gui/PrintHarness.h"
+#include "main/UCommandRunner.h"
 #include "main/UMain.h"
 #include "main/UTabbedList.h"
 #include "model/UArchive.h"
@@ -179,7 +180,7 @@ TEST_F(ArchivesTest, MainWindowSavesTheAnalyteAfterDeletingAndNeedsAnAnalyte) {
         Click(main.WinArchives()->BtDelete());
         Click(main.WinArchives()->BtOK());
     });
-    main.ArchivesClick();
+    RunCommand([&] { main.ArchivesClick(); });
     // The data file on disk no longer lists the deleted archive.
     const auto saved = ReadWholeFile(BasePath + ".qcf");
     ASSERT_TRUE(saved);
@@ -190,7 +191,7 @@ TEST_F(ArchivesTest, MainWindowSavesTheAnalyteAfterDeletingAndNeedsAnAnalyte) {
 
     Analytes.FreeAll();
     main.RebuildAnalyteList();
-    main.ArchivesClick();
+    RunCommand([&] { main.ArchivesClick(); });
     EXPECT_EQ(messages_.Last().Text, QStringLiteral("No analyte."));
 }
 

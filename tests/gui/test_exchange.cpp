@@ -12,6 +12,7 @@
 
 #include "dialogs/UImport.h"
 #include "gui/GuiHarness.h"
+#include "main/UCommandRunner.h"
 #include "main/UExchange.h"
 #include "main/UMain.h"
 #include "model/UCodec.h"
@@ -107,13 +108,13 @@ TEST_F(ExchangeTest, CommandsSitInTheirMenus) {
 TEST_F(ExchangeTest, CopyThenPasteGivesTheRunsBack) {
     TScriptedMessages messages;
     TAnalyte& glucose = AddGlucose();
-    window_->CopyClick();
+    RunCommand([&] { window_->CopyClick(); });
     EXPECT_EQ(messages.Last().Text, QStringLiteral("The data for Glucose are now copied in the clipboard.\r"
                                                    "You can paste them in a spreadsheet."));
     EXPECT_EQ(QApplication::clipboard()->text().toStdString(), glucose.CopyToText());
 
     TAnalyte& copy = AddEmpty("Copy");
-    WithImportDialog([&] { window_->PasteClick(); }, [&](TWinImport& dialog) {
+    WithImportDialog([&] { RunCommand([&] { window_->PasteClick(); }); }, [&](TWinImport& dialog) {
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("ClipBoard contents"));
         EXPECT_EQ(dialog.BtAdd()->text(), QStringLiteral("&Add the QC data to Copy"));
         EXPECT_TRUE(dialog.BtAdd()->isEnabled());
@@ -140,29 +141,29 @@ TEST_F(ExchangeTest, PastingIntoASeriesAsksAndPutsItOnMobileLimits) {
     glucose.LimitsMode = {lmFixed, lmMobile, lmMobile};
     QApplication::clipboard()->setText(QStringLiteral("01/02/2026\t10:00:00\t5.1\t9.1\n"));
     messages.Answer(TMsgButton::Cancel);
-    WithImportDialog([&] { window_->PasteClick(); }, [&](TWinImport& dialog) { test::Click(dialog.BtAdd()); });
+    WithImportDialog([&] { RunCommand([&] { window_->PasteClick(); }); }, [&](TWinImport& dialog) { test::Click(dialog.BtAdd()); });
     EXPECT_EQ(messages.Last().Text, QStringLiteral("Add the new QC points to the previous ones\rThe QC mode will be reset to mobile"));
     EXPECT_EQ(glucose.Count(), 2);
     EXPECT_EQ(glucose.LimitsMode[0], lmFixed);
 
-    WithImportDialog([&] { window_->PasteClick(); }, [&](TWinImport& dialog) { test::Click(dialog.BtAdd()); });
+    WithImportDialog([&] { RunCommand([&] { window_->PasteClick(); }); }, [&](TWinImport& dialog) { test::Click(dialog.BtAdd()); });
     EXPECT_EQ(glucose.Count(), 3);
     EXPECT_EQ(glucose.LimitsMode[0], lmMobile);
 }
 
 TEST_F(ExchangeTest, PasteRefusesWhatItCannotUse) {
     TScriptedMessages messages;
-    window_->PasteClick();
+    RunCommand([&] { window_->PasteClick(); });
     EXPECT_EQ(messages.Last().Text, QStringLiteral("No analyte. Cannot paste"));
     TAnalyte& glucose = AddGlucose();
     QApplication::clipboard()->clear();
-    window_->PasteClick();
+    RunCommand([&] { window_->PasteClick(); });
     EXPECT_EQ(messages.Last().Text, QStringLiteral("Bad clipboard format"));
 
     // Runs with values only on a level the analyte does not use: Add changes nothing.
     TAnalyte& oneLevel = AddEmpty("Urea", 1);
     QApplication::clipboard()->setText(QStringLiteral("01/02/2026\t10:00:00\t\t4\r\n"));
-    WithImportDialog([&] { window_->PasteClick(); }, [&](TWinImport& dialog) {
+    WithImportDialog([&] { RunCommand([&] { window_->PasteClick(); }); }, [&](TWinImport& dialog) {
         EXPECT_EQ(dialog.LB()->model()->rowCount(), 1);
         test::Click(dialog.BtAdd());
     });
@@ -173,33 +174,33 @@ TEST_F(ExchangeTest, PasteRefusesWhatItCannotUse) {
 
 TEST_F(ExchangeTest, ExportWritesTheSeriesTextAndReplacesAFileOnlyOnOK) {
     TScriptedMessages messages;
-    window_->ExportClick();
+    RunCommand([&] { window_->ExportClick(); });
     EXPECT_EQ(messages.Last().Text, QStringLiteral("No analyte"));
     TAnalyte& glucose = AddGlucose();
     const std::string expected = glucose.CopyToText() + std::string(1, '\0');
     EXPECT_EQ(expected.substr(0, expected.find('\n') + 1), "09/12/2025\t12:00:00\t5.25\tDiscarded\t\tJD\tRecal\r\n");
 
     answer_ = Path(QStringLiteral("series")); // the default extension is added
-    window_->ExportClick();
+    RunCommand([&] { window_->ExportClick(); });
     EXPECT_EQ(askedIn_, QString::fromStdString(ProgramDir)); // first in the program's folder
     EXPECT_EQ(FileText(QStringLiteral("series.txt")), expected);
 
     WriteFileAtomic(Path(QStringLiteral("old.txt")).toStdString(), std::string(500, 'x'), "");
     answer_ = Path(QStringLiteral("old.txt"));
     messages.Answer(TMsgButton::Cancel);
-    window_->ExportClick();
+    RunCommand([&] { window_->ExportClick(); });
     EXPECT_EQ(messages.Last().Text, QStringLiteral("The file ") + answer_ + QStringLiteral("\ralready exists. Overwrite ?"));
     EXPECT_EQ(FileText(QStringLiteral("old.txt")), std::string(500, 'x'));
-    window_->ExportClick();
+    RunCommand([&] { window_->ExportClick(); });
     EXPECT_EQ(FileText(QStringLiteral("old.txt")), expected); // nothing of the former content is left
 
     answer_ = Path(QStringLiteral("missing/folder/x.txt"));
-    window_->ExportClick();
+    RunCommand([&] { window_->ExportClick(); });
     EXPECT_EQ(messages.Last().Text, QStringLiteral("Cannot write ") + answer_);
     EXPECT_FALSE(QFile::exists(answer_));
     answer_.clear(); // cancelled: nothing said
     const std::size_t said = messages.Recorded().size();
-    window_->ExportClick();
+    RunCommand([&] { window_->ExportClick(); });
     EXPECT_EQ(messages.Recorded().size(), said);
 }
 
@@ -207,11 +208,11 @@ TEST_F(ExchangeTest, ImportTakesTextFilesToTheDialogAndRefusesOthers) {
     TScriptedMessages messages;
     WriteFileAtomic(Path(QStringLiteral("runs.txt")).toStdString(), "Date\tTime\tQC1\n01/02/2026\t10:00\t5.1\n02/02/2026\t\t5.2", "");
     answer_ = Path(QStringLiteral("runs.txt"));
-    window_->ImportClick();
+    RunCommand([&] { window_->ImportClick(); });
     EXPECT_EQ(messages.Last().Text, QStringLiteral("No analyte to import data"));
 
     TAnalyte& urea = AddEmpty("Urea", 1);
-    WithImportDialog([&] { window_->ImportClick(); }, [&](TWinImport& dialog) {
+    WithImportDialog([&] { RunCommand([&] { window_->ImportClick(); }); }, [&](TWinImport& dialog) {
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Imported file contents"));
         EXPECT_EQ(dialog.LB()->model()->index(1, 0).data().toString(), QStringLiteral("02/02/2026\t12:00:00\t5.2\t\t"));
         test::Click(dialog.BitBtn1());
@@ -220,17 +221,17 @@ TEST_F(ExchangeTest, ImportTakesTextFilesToTheDialogAndRefusesOthers) {
 
     WriteFileAtomic(Path(QStringLiteral("picture.txt")).toStdString(), std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16), "");
     answer_ = Path(QStringLiteral("picture.txt"));
-    window_->ImportClick();
+    RunCommand([&] { window_->ImportClick(); });
     EXPECT_EQ(messages.Last().Text, QStringLiteral("Bad file format"));
     answer_ = Path(QStringLiteral("absent.txt"));
-    window_->ImportClick();
+    RunCommand([&] { window_->ImportClick(); });
     EXPECT_EQ(messages.Last().Text, QStringLiteral("Bad file format"));
     QFile huge(Path(QStringLiteral("huge.txt"))); // sparse: refused by its size before it is read
     ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(MaxImportTextBytes) + 1));
     huge.close();
     answer_ = huge.fileName();
     const std::size_t said = messages.Recorded().size();
-    window_->ImportClick();
+    RunCommand([&] { window_->ImportClick(); });
     EXPECT_EQ(messages.Recorded().size(), said + 1);
     EXPECT_EQ(messages.Last().Text, QStringLiteral("Bad file format"));
     EXPECT_EQ(urea.Count(), 0);
@@ -248,7 +249,7 @@ TEST_F(ExchangeTest, ImportOfAVersion2FileAppendsItsAnalytesWhateverTheCaseOfIts
     const std::string tag("\x08" "20\xB5\xFE\x70\x6F\x34\x35", 9);
     WriteFileAtomic(Path(QStringLiteral("old.Dat")).toStdString(), w.bytes() + tag, "");
     answer_ = Path(QStringLiteral("old.Dat"));
-    window_->ImportClick();
+    RunCommand([&] { window_->ImportClick(); });
     EXPECT_TRUE(messages.Recorded().empty());
     ASSERT_EQ(Analytes.Count(), 1);
     EXPECT_EQ(window_->LBAnalytes()->count(), 1);
@@ -256,7 +257,7 @@ TEST_F(ExchangeTest, ImportOfAVersion2FileAppendsItsAnalytesWhateverTheCaseOfIts
 
     WriteFileAtomic(Path(QStringLiteral("bad.SAV")).toStdString(), w.bytes(), "");
     answer_ = Path(QStringLiteral("bad.SAV"));
-    window_->ImportClick();
+    RunCommand([&] { window_->ImportClick(); });
     EXPECT_EQ(messages.Last().Text, QStringLiteral("Cannot read data"));
     EXPECT_EQ(Analytes.Count(), 1);
     EXPECT_TRUE(IsLegacyFileName(QStringLiteral("/x/OLD.sav")));
@@ -268,7 +269,7 @@ TEST_F(ExchangeTest, TheImportDialogIsLockedByThePassword) {
     TScriptedMessages messages;
     AddEmpty("Urea", 1);
     QApplication::clipboard()->setText(QStringLiteral("01/02/2026\t10:00\t5.1"));
-    WithImportDialog([&] { window_->PasteClick(); }, [&](TWinImport& dialog) {
+    WithImportDialog([&] { RunCommand([&] { window_->PasteClick(); }); }, [&](TWinImport& dialog) {
         EXPECT_FALSE(dialog.BtAdd()->isEnabled());
         EXPECT_TRUE(dialog.BtCle()->isVisible());
         EXPECT_FALSE(dialog.LB()->accessibleName().isEmpty());

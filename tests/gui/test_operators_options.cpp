@@ -11,6 +11,7 @@
 #include "dialogs/UOptions.h"
 #include "gui/GuiHarness.h"
 #include "main/UColors.h"
+#include "main/UCommandRunner.h"
 #include "main/UEditGrid.h"
 #include "main/UMain.h"
 #include "model/UClock.h"
@@ -79,7 +80,7 @@ TEST_F(SettingsDialogsTest, OperatorsAreEditedSortedAndSavedAfterConfirmingDelet
         SetCode(w.Grid(), 4, QStringLiteral("AB")); // the same code twice is kept
         Click(w.BtOK());
     });
-    main_->OperatorsClick();
+    RunCommand([&] { main_->OperatorsClick(); });
     EXPECT_EQ(messages_.Last().Text, QStringLiteral("Deletion of :\r\r   JD\r"));
     EXPECT_EQ(Operators.Items(), (std::vector<std::string>{"AB", "AB", "CD", "ZZ"}));
     EXPECT_EQ(SavedOperators(), Operators.Items());
@@ -91,7 +92,7 @@ TEST_F(SettingsDialogsTest, OperatorsAreEditedSortedAndSavedAfterConfirmingDelet
         SetCode(main_->WinEmployees()->Grid(), 0, QString());
         Click(main_->WinEmployees()->BtOK());
     });
-    main_->OperatorsClick();
+    RunCommand([&] { main_->OperatorsClick(); });
     EXPECT_EQ(Operators.Items(), (std::vector<std::string>{"AB", "AB", "CD", "ZZ"}));
 }
 
@@ -165,7 +166,7 @@ TEST_F(SettingsDialogsTest, NewOptionsStopADueReminderAndAreSaved) {
         main_->WinOptions()->EditDelay()->setText(QStringLiteral("30"));
         Click(main_->WinOptions()->BtOK());
     });
-    main_->OptionsClick();
+    RunCommand([&] { main_->OptionsClick(); });
     EXPECT_FALSE(main_->TimerBackUp()->isActive());
     EXPECT_EQ(main_->ShapeBackUp()->Colour(), clLime);
     TSettings saved;
@@ -177,7 +178,7 @@ TEST_F(SettingsDialogsTest, NewOptionsStopADueReminderAndAreSaved) {
         main_->WinOptions()->EditDelay()->setText(QStringLiteral("10"));
         Click(main_->WinOptions()->BtOK());
     });
-    main_->OptionsClick();
+    RunCommand([&] { main_->OptionsClick(); });
     EXPECT_TRUE(main_->TimerBackUp()->isActive()); // ten days since the last backup: due again
 }
 

@@ -12,6 +12,7 @@
 
 #include "dialogs/URandom.h"
 #include "gui/GuiHarness.h"
+#include "main/UCommandRunner.h"
 #include "main/UEditGrid.h"
 #include "main/UMain.h"
 #include "model/UClock.h"
@@ -65,7 +66,7 @@ protected:
     }
     void Run(std::function<void(TWinRandom&)> script) {
         test::WhenModalOpens([this, script](QWidget*) { script(*main_->WinRandom()); });
-        main_->RandomClick();
+        RunCommand([&] { main_->RandomClick(); });
     }
 
     QTemporaryDir dir_;
@@ -161,7 +162,7 @@ TEST_F(RandomTest, BadInputIsRefusedAndNothingIsGenerated) {
 
     Analytes.FreeAll();
     main_->RebuildAnalyteList();
-    main_->RandomClick();
+    RunCommand([&] { main_->RandomClick(); });
     EXPECT_EQ(messages_.Last().Text, QStringLiteral("No analyte"));
 }
 

@@ -22,6 +22,7 @@
 #include "dialogs/UMotPass.h"
 #include "dialogs/USerumByAnal.h"
 #include "gui/GuiHarness.h"
+#include "main/UCommandRunner.h"
 #include "main/UMain.h"
 #include "main/UTabList.h"
 #include "model/UArchive.h"
@@ -574,7 +575,7 @@ protected:
             Click(d->BtAjouter());
             Click(d->BtOK());
         });
-        window_->AnalytesClick();
+        RunCommand([&] { window_->AnalytesClick(); });
     }
     std::unique_ptr<TWinMain> window_;
 };
@@ -582,7 +583,7 @@ protected:
 TEST_F(RefDataCommands, EachOKWritesTheDataFileAtOnce) {
     EXPECT_EQ(window_->MnuAnalytes()->text(), QStringLiteral("&Analytes"));
     EXPECT_EQ(window_->BtAffectation()->toolTip(), QStringLiteral("Change QC material or lot number"));
-    window_->AssignLotsClick();
+    RunCommand([&] { window_->AssignLotsClick(); });
     EXPECT_EQ(boxes_.Last().Text, QStringLiteral("No analyte."));
 
     AddAnalyteByCommand(QStringLiteral("Calcium"));
@@ -595,7 +596,7 @@ TEST_F(RefDataCommands, EachOKWritesTheDataFileAtOnce) {
         Click(d->BtAjouter());
         Click(d->BtOK());
     });
-    window_->ControlMaterialsClick();
+    RunCommand([&] { window_->ControlMaterialsClick(); });
     EXPECT_TRUE(DataFileHas("Lyphochek"));
 
     test::WhenModalOpens([](QWidget* modal) {
@@ -604,7 +605,7 @@ TEST_F(RefDataCommands, EachOKWritesTheDataFileAtOnce) {
         Click(d->Arrow(0));
         Click(d->BitBtn1());
     });
-    window_->AssignLotsClick();
+    RunCommand([&] { window_->AssignLotsClick(); });
     EXPECT_EQ(Analytes[0].MaterialId[0], Materials[0].Id);
     TListSerum materials;
     TListAnalytes analytes;
@@ -631,7 +632,7 @@ TEST_F(RefDataCommands, DeletingTheCurrentAnalyteLeavesTheFirstOneCurrent) {
         Click(d->BtSupprimer());
         Click(d->BtOK());
     });
-    window_->AnalytesClick();
+    RunCommand([&] { window_->AnalytesClick(); });
     ASSERT_EQ(window_->CurrentAnalyte(), &Analytes[0]);
     EXPECT_EQ(window_->PanelNomAnal()->text(), QStringLiteral("Urea"));
 }

@@ -13,6 +13,7 @@
 #include "dialogs/UShowData.h"
 #include "gui/GuiHarness.h"
 #include "gui/PrintHarness.h"
+#include "main/UCommandRunner.h"
 #include "main/UMain.h"
 #include "model/UAnalyte.h"
 #include "model/UClock.h"
@@ -179,11 +180,11 @@ protected:
 TEST_F(DataCommands, MessagesWithoutAnalyteOrPoints) {
     EXPECT_EQ(window_->BtData()->text(), QStringLiteral("Data ta&ble"));
     EXPECT_EQ(window_->BtPrnGraph()->toolTip(), QStringLiteral("Printing control charts"));
-    window_->DataTableClick();
+    RunCommand([&] { window_->DataTableClick(); });
     EXPECT_EQ(boxes_.Last().Text, QStringLiteral("No analyte."));
     Analytes.Add(std::make_unique<TAnalyte>("Urea", "mmol/L", 1, 1, false));
     window_->RebuildAnalyteList();
-    window_->PrintChartsClick();
+    RunCommand([&] { window_->PrintChartsClick(); });
     EXPECT_EQ(boxes_.Last().Text, QStringLiteral("Nothing to print"));
 }
 
@@ -197,7 +198,7 @@ TEST_F(DataCommands, DataTableLeavesASpecialPageAsWithCancel) {
     ASSERT_EQ(window_->PageTag(), 2);
     a.LimitsMode[0] = lmFixed; // as an unconfirmed edit of the Fix page would
     test::WhenModalOpens([](QWidget* modal) { modal->close(); });
-    window_->DataTableClick();
+    RunCommand([&] { window_->DataTableClick(); });
     EXPECT_EQ(window_->PageTag(), 0);
     EXPECT_EQ(a.LimitsMode[0], lmMobile);
 }

@@ -21,6 +21,7 @@
 #include "dialogs/URisks.h"
 #include "gui/GuiHarness.h"
 #include "gui/PrintHarness.h"
+#include "main/UCommandRunner.h"
 #include "main/UMain.h"
 #include "model/UClock.h"
 #include "model/UDataLoadSave.h"
@@ -383,7 +384,7 @@ TEST_F(DailyTest, PrintsTheDayAsAnArchiveDocumentAndClosesOnlyWhenPrinted) {
 
 TEST_F(ViewsTest, MainWindowCommandsWriteWhatOKConfirmsAtOnce) {
     TWinMain main;
-    main.LimitsClick();
+    RunCommand([&] { main.LimitsClick(); });
     ASSERT_FALSE(messages_.Recorded().empty());
     EXPECT_EQ(messages_.Last().Text, QStringLiteral("No analyte."));
 
@@ -396,7 +397,7 @@ TEST_F(ViewsTest, MainWindowCommandsWriteWhatOKConfirmsAtOnce) {
         Click(risks->ActionItem(0));
         Click(risks->BtOK());
     });
-    main.RisksClick();
+    RunCommand([&] { main.RisksClick(); });
     EXPECT_EQ(Settings.ActionRisk, 2);
     EXPECT_LT(a.Current[0].ActionHalfWidth, action);
     const auto bytes = ReadWholeFile(BasePath + ".cfr");
@@ -414,7 +415,7 @@ TEST_F(ViewsTest, MainWindowCommandsWriteWhatOKConfirmsAtOnce) {
             Click(limits->CBCommonCV());
             Click(keep ? limits->BtOK() : limits->BtCancel());
         });
-        main.LimitsClick();
+        RunCommand([&] { main.LimitsClick(); });
         EXPECT_EQ(a.HasOption(aoCommonCV), keep);
         EXPECT_EQ(std::filesystem::exists(BasePath + ".qcf"), keep);
     }
