@@ -66,10 +66,16 @@ name_owned() { # true|false
     gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
         --method org.freedesktop.DBus.NameHasOwner Tervanix.QCserver | grep -q "$1"
 }
-# A program started by a client stays for its idle period after the last call.
-wait_for_name_gone() {
+running() { # pid: not ended, nor ended and not yet reaped
+    local state
+    state=$(sed -E 's/.*\) (.).*/\1/' "/proc/$1/stat" 2>/dev/null) && [ -n "$state" ] && [ "$state" != Z ]
+}
+# Waits until the program that served has ended: its name goes at the start of its exit, the
+# process after its exit save. The bus started it, so it is no child of this shell. A program
+# started by a client stays for its idle period after the last call.
+wait_for_end() { # pid
     local end=$((SECONDS + (IDLE_MS + 999) / 1000 + SAFETY))
-    until name_owned false; do
+    while { [ -n "$1" ] && running "$1"; } || name_owned true; do
         [ $SECONDS -lt $end ] || { fail "the server did not end"; return 1; }
         sleep 0.1
     done
@@ -85,7 +91,7 @@ stop_owner() {
     local pid
     pid=$(owner_pid)
     [ -n "$pid" ] && kill -TERM "$pid"
-    wait_for_name_gone
+    wait_for_end "$pid"
 }
 register() {
     "$1" /REGSERVER
@@ -160,7 +166,7 @@ case_activation() {
     done
     check_eq "200 one-shot calls accepted" 200 "$accepted"
     check_eq "one program served them" 1 "$(grep -c '^Start' "$TERVANIX_HOST_EVENTS")"
-    wait_for_name_gone
+    wait_for_end "$(owner_pid)"
     check_eq "the program ended after its idle period" "Exit 201" "$(tail -1 "$TERVANIX_HOST_EVENTS")"
     check_eq "all runs in the queue file" 201 "$(queue | wc -l)"
     "$HOST" -unregserver
@@ -322,7 +328,7 @@ case_program_activation() {
     done
     check_eq "100 one-shot calls accepted" 100 "$accepted"
     check_eq "one program served them" 1 "$(echo $pids | tr ' ' '\n' | sort -u | wc -l)"
-    wait_for_name_gone
+    wait_for_end "${pids##* }"
     check_eq "the program ended after its idle period and kept every run" "GLU R100" "$(program_queue | tail -101 | sed -n '1p;$p' | cut -f1 | xargs)"
     check_eq "embedded start wrote its settings at exit" yes "$([ -e "$PROGRAM_DIR/Tervanix.cfr" ] && echo yes || echo no)"
     "$PROGRAM" -unregserver
@@ -341,7 +347,7 @@ case_program_takeover() {
     outlast_idle_period $SECONDS
     check_eq "the program stays after its clients and the idle period" "$pid" "$(owner_pid)"
     kill -TERM "$pid"
-    wait_for_name_gone
+    wait_for_end "$pid"
     check_eq "the run is kept" "GLU 1/0" "$(program_queue | tail -1 | cut -f1,4 | xargs)"
 }
 
