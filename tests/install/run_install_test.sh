@@ -30,11 +30,14 @@ export HOME=$stage/home QT_QPA_PLATFORM=offscreen
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 "$root/bin/Tervanix" >/dev/null 2>&1 & pid=$!
 # The session ends it once it has taken over the termination signal (its handler shows among the
-# caught signals of the process), so that it ends through its normal exit. The limit is only a
-# safety net for a busy machine.
+# caught signals of the process), so that it ends through its normal exit. Until the program is
+# loaded the process is still this shell's fork, which catches the signal for its exit trap. The
+# limit is only a safety net for a busy machine.
+program=$(readlink -f "$root/bin/Tervanix")
 catches_term() {
     local caught
-    caught=$(awk '/^SigCgt:/ { print $2 }' "/proc/$pid/status" 2>/dev/null) && [ -n "$caught" ] &&
+    [ "$(readlink "/proc/$pid/exe" 2>/dev/null)" == "$program" ] &&
+        caught=$(awk '/^SigCgt:/ { print $2 }' "/proc/$pid/status" 2>/dev/null) && [ -n "$caught" ] &&
         (( (16#$caught >> 14) & 1 )) # SIGTERM is signal 15
 }
 end=$((SECONDS + 60))
