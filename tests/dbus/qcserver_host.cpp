@@ -2,7 +2,9 @@
 // claims the data folder of its queue file, loads the queue, serves on the session bus, stores
 // each accepted run before answering, ends like the program and writes what happens ("Start",
 // "Serving", "Show", "Hide", "Owned by user", "Shown other", "Exit N"...) to the events file. Environment: TERVANIX_HOST_QUEUE (queue file),
-// TERVANIX_HOST_EVENTS (events file, optional). With --dump FILE it lists a queue file instead.
+// TERVANIX_HOST_EVENTS (events file, optional). With --dump FILE it lists a queue file instead; with
+// --periods it prints the program's idle period and splash time in milliseconds, for the checks
+// that wait them out.
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <csignal>
@@ -11,6 +13,7 @@
 #include <unistd.h>
 
 #include "intake/UDataFolderLock.h"
+#include "intake/ULogoCQ.h"
 #include "intake/UQCServer.h"
 #include "intake/UQueueSaver.h"
 #include "intake/URegistration.h"
@@ -63,6 +66,10 @@ void OnTermination(int) {
 int main(int argc, char** argv) {
     using namespace tervanix;
     if (argc == 3 && std::string(argv[1]) == "--dump") return DumpQueue(argv[2]);
+    if (argc == 2 && std::string(argv[1]) == "--periods") {
+        std::printf("%d %d\n", TQCServer::IdlePeriodMs, TWinLogoCQ::ShowMs);
+        return 0;
+    }
 
     QCoreApplication app(argc, argv);
     const TStartOptions options = ParseStartOptions(app.arguments().mid(1));

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -58,19 +59,19 @@ void TypeText(QLineEdit* edit, const QString& text) { QTest::keyClicks(edit, tex
 QImage Grab(QWidget* widget) { return widget->grab().toImage(); }
 
 void WhenModalOpens(std::function<void(QWidget* modal)> script) {
-    // Polls for at most five seconds: a test whose window never opens fails instead of hanging.
-    constexpr int tries = 500;
+    // Polls until the window is up. The deadline is only a safety net, long enough for a busy
+    // machine: a poll that has given up leaves a later exec() waiting for good.
     struct Poll {
-        static void Next(std::function<void(QWidget*)> script, int triesLeft) {
-            QTimer::singleShot(10, [script = std::move(script), triesLeft]() mutable {
+        static void Next(std::function<void(QWidget*)> script, QDeadlineTimer deadline) {
+            QTimer::singleShot(10, [script = std::move(script), deadline]() mutable {
                 if (QWidget* modal = QApplication::activeModalWidget())
                     script(modal);
-                else if (triesLeft > 0)
-                    Next(std::move(script), triesLeft - 1);
+                else if (!deadline.hasExpired())
+                    Next(std::move(script), deadline);
             });
         }
     };
-    Poll::Next(std::move(script), tries);
+    Poll::Next(std::move(script), QDeadlineTimer(60000));
 }
 
 } // namespace tervanix::test

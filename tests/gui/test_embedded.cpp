@@ -123,7 +123,7 @@ TEST_F(ServerWindowTest, NotificationIconBlinksWithTheQueueIndicator) {
     // Each tick swaps the circle; the icon follows the red state.
     for (int tick = 0; tick < 3; ++tick) {
         const QColor before = window.ShapeFifo()->Colour();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return window.ShapeFifo()->Colour() != before; }, 2000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window.ShapeFifo()->Colour() != before; }, 30000));
         const bool red = window.ShapeFifo()->Colour() == clRed;
         EXPECT_EQ(window.TrayIconName(), red ? QStringLiteral("TRAYICON2") : QStringLiteral("TRAYICON1"));
     }

@@ -100,7 +100,7 @@ TEST_F(ExchangeTest, CommandsSitInTheirMenus) {
     TScriptedMessages messages;
     window_->findChild<QAction*>(QStringLiteral("MnuCopy"))->trigger();
     EXPECT_TRUE(messages.Recorded().empty()); // the box comes once the menu has closed
-    QTest::qWait(20);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.Recorded().empty(); }, 30000));
     ASSERT_EQ(messages.Recorded().size(), 1u);
     EXPECT_EQ(messages.Last().Text, QStringLiteral("Nothing to copy."));
 }

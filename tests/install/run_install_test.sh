@@ -29,10 +29,27 @@ export XDG_DATA_HOME=$stage/home/data XDG_CONFIG_HOME=$stage/home/config XDG_RUN
 export HOME=$stage/home QT_QPA_PLATFORM=offscreen
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 "$root/bin/Tervanix" >/dev/null 2>&1 & pid=$!
-# The data folder is made after the program has taken over the termination signals.
-for _ in $(seq 100); do [ -d "$XDG_DATA_HOME/Tervanix" ] && break; sleep 0.2; done
-sleep 3
-kill -TERM "$pid"; wait "$pid" || true
+# The session ends it once it has taken over the termination signal (its handler shows among the
+# caught signals of the process), so that it ends through its normal exit. Until the program is
+# loaded the process is still this shell's fork, which catches the signal for its exit trap. The
+# limit is only a safety net for a busy machine.
+program=$(readlink -f "$root/bin/Tervanix")
+catches_term() {
+    local caught
+    [ "$(readlink "/proc/$pid/exe" 2>/dev/null)" == "$program" ] &&
+        caught=$(awk '/^SigCgt:/ { print $2 }' "/proc/$pid/status" 2>/dev/null) && [ -n "$caught" ] &&
+        (( (16#$caught >> 14) & 1 )) # SIGTERM is signal 15
+}
+end=$((SECONDS + 60))
+until catches_term; do
+    kill -0 "$pid" 2>/dev/null || { echo "the program ended at its start"; exit 1; }
+    [ $SECONDS -lt $end ] || { echo "the program did not take over the termination signal"; exit 1; }
+    sleep 0.1
+done
+kill -TERM "$pid"
+status=0
+wait "$pid" || status=$?
+[ $status -eq 0 ] || { echo "the program did not end normally (status $status)"; exit 1; }
 [ -s "$XDG_DATA_HOME/Tervanix/Tervanix.qcf" ] || { echo "no data file in the user's data folder"; exit 1; }
 if ls "$root/bin" | grep -qv -e '^Tervanix$' -e '^tervanix-cli$'; then echo "files written beside the installed program"; exit 1; fi
 echo "install: ok"
