@@ -7,6 +7,7 @@
 
 #include "charts/UPrintService.h"
 #include "main/UAnsi.h"
+#include "main/ULaboratory.h"
 #include "main/UMessages.h"
 #include "model/UAnalyte.h"
 #include "model/UGlobals.h"
@@ -42,7 +43,9 @@ TWinPrnCharts::TWinPrnCharts(QWidget* parent)
     connect(range_.DatePicker1, &QDateEdit::dateChanged, this, [this] { CountNbPoints(); });
     connect(range_.DatePicker2, &QDateEdit::dateChanged, this, [this] { CountNbPoints(); });
     // The colour choice is the program's setting at once, whether or not anything is printed.
-    connect(cbColor_, &QCheckBox::clicked, this, [](bool checked) { Settings.PrintInColour = checked ? 1 : 0; });
+    connect(cbColor_, &QCheckBox::clicked, this, [](bool checked) {
+        Laboratory().EditSettings([checked] { Settings.PrintInColour = checked ? 1 : 0; });
+    });
     connect(btPrint_, &QPushButton::clicked, this,
             [this] { QMetaObject::invokeMethod(this, [this] { BtPrintClick(); }, Qt::QueuedConnection); });
 }

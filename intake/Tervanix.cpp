@@ -24,7 +24,6 @@
 #include "main/UMessages.h"
 #include "main/UResources.h"
 #include "main/USystemLocale.h"
-#include "model/UDataLoadSave.h"
 #include "model/UGlobals.h"
 #include "model/URandom.h"
 #include "model/USettingsFile.h"
@@ -67,24 +66,7 @@ void StartUp(const TStartOptions& options) {
     LoadData();
 }
 
-// Each file is written even when the one before failed; each failure is said.
-void ShutDown() {
-    try {
-        SaveDataFile(BasePath + ".qcf");
-    } catch (const std::exception&) {
-        ShowError(QStringLiteral("Cannot save data"));
-    }
-    Analytes.FreeAll();
-    Materials.Clear();
-    try {
-        Queue.Save(BasePath + ".fif");
-    } catch (const std::exception&) {
-        ShowError(QStringLiteral("Unable to save fifo"));
-    }
-    Queue.Clear();
-    SaveSettings();
-    Operators.Clear();
-}
+void ShutDown() { Laboratory().SaveAtExit(); }
 
 // A session that ends (logout, shutdown, kill) stops the program through its normal exit, so that the
 // queue, which lives in memory until then, and the data are written. The signal only wakes the loop.

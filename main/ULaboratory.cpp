@@ -57,6 +57,24 @@ bool TLaboratory::SaveData() {
     }
 }
 
+void TLaboratory::SaveAtExit() {
+    try {
+        SaveDataFile(BasePath + ".qcf");
+    } catch (const std::exception&) {
+        ShowError(QStringLiteral("Cannot save data"));
+    }
+    Analytes.FreeAll();
+    Materials.Clear();
+    try {
+        Queue.Save(BasePath + ".fif");
+    } catch (const std::exception&) {
+        ShowError(QStringLiteral("Unable to save fifo"));
+    }
+    Queue.Clear();
+    SaveSettings();
+    Operators.Clear();
+}
+
 // ---- The road of a run ----
 
 int TLaboratory::StoreRun(TAnalyte& analyte, const TResu& run) {

@@ -45,6 +45,9 @@ public:
     // The data file now. A failed write says "Cannot save data" and keeps the change in memory for
     // the exit save; false then.
     bool SaveData();
+    // At exit: the data, the queue and the settings, in that order, each even when the one before
+    // failed (each failure said); the lists are emptied after their file.
+    void SaveAtExit();
 
     // ---- The road of a run ----
     // A validated run into its series by date: limits recomputed, file written. The run's index.
