@@ -8,9 +8,10 @@
 #include <memory>
 #include <string>
 
+#include "LargeLaboratory.h"
 #include "dialogs/UDefAnalytes.h"
 #include "dialogs/UDefSerum.h"
-#include "LargeLaboratory.h"
+#include "main/ULaboratory.h"
 #include "main/UMessages.h"
 #include "main/UTabList.h"
 #include "model/UDataLoadSave.h"
@@ -63,7 +64,7 @@ void BM_OpenDefAnalytes300(benchmark::State& state) {
 BENCHMARK(BM_OpenDefAnalytes300)->Unit(benchmark::kMillisecond);
 
 // The OK of a lot change on the laboratory that `fill` builds: every series measured on the
-// first material's lot is archived and erased, then the data file is saved.
+// first material's lot is archived and erased, the limits recomputed, then the data file is saved.
 template <typename Fill>
 void LotChangeOK(benchmark::State& state, Fill fill) {
     QTemporaryDir folder;
@@ -82,8 +83,8 @@ void LotChangeOK(benchmark::State& state, Fill fill) {
         dialog.EditLot()->setText(QStringLiteral("L2"));
         dialog.EraseClick();
         state.ResumeTiming();
-        dialog.ApplyWorkingCopy();
-        SaveDataFile(BasePath + ".qcf");
+        // The OK's path: the laboratory applies the edit, recomputes and writes the file.
+        Laboratory().EditReferenceData([&dialog] { dialog.ApplyWorkingCopy(); });
         state.PauseTiming();
         dialog.hide();
         state.ResumeTiming();

@@ -9,8 +9,8 @@
 #include <QStyle>
 #include <algorithm>
 
-#include "model/UGlobals.h"
 #include "main/ULaboratory.h"
+#include "model/UGlobals.h"
 
 namespace tervanix {
 namespace {

@@ -10,9 +10,9 @@
 #include "main/UColors.h"
 #include "main/UFormParts.h"
 #include "main/UKeyLock.h"
+#include "main/ULaboratory.h"
 #include "main/UMessages.h"
 #include "main/UTabbedList.h"
-#include "main/ULaboratory.h"
 #include "model/UAnalyte.h"
 
 namespace tervanix {

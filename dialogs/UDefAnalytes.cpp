@@ -13,12 +13,12 @@
 #include <memory>
 
 #include "main/UAnsi.h"
+#include "main/UCommandRunner.h"
 #include "main/UDialogParts.h"
 #include "main/UKeyLock.h"
+#include "main/ULaboratory.h"
 #include "main/UMessages.h"
 #include "main/UTabList.h"
-#include "main/UCommandRunner.h"
-#include "main/ULaboratory.h"
 #include "model/UArchive.h"
 #include "model/UGlobals.h"
 

@@ -6,8 +6,8 @@
 #include "main/UAnsi.h"
 #include "main/UEditGrid.h"
 #include "main/UFormParts.h"
-#include "main/UMessages.h"
 #include "main/ULaboratory.h"
+#include "main/UMessages.h"
 #include "model/UGlobals.h"
 
 namespace tervanix {

@@ -13,8 +13,8 @@
 #include "main/UAnsi.h"
 #include "main/UColors.h"
 #include "main/UKeyLock.h"
-#include "main/UMessages.h"
 #include "main/ULaboratory.h"
+#include "main/UMessages.h"
 
 namespace tervanix {
 namespace {

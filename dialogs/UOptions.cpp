@@ -5,11 +5,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "main/UCommandRunner.h"
 #include "main/UFormParts.h"
+#include "main/ULaboratory.h"
 #include "main/UMessages.h"
 #include "main/UReaders.h"
-#include "main/UCommandRunner.h"
-#include "main/ULaboratory.h"
 #include "model/UGlobals.h"
 
 namespace tervanix {

@@ -14,9 +14,9 @@
 #include "main/UColors.h"
 #include "main/UDialogParts.h"
 #include "main/UKeyLock.h"
+#include "main/ULaboratory.h"
 #include "main/UMessages.h"
 #include "main/UTabList.h"
-#include "main/ULaboratory.h"
 #include "model/UArchive.h"
 #include "model/UGlobals.h"
 

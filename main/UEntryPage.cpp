@@ -10,7 +10,6 @@
 
 #include "main/UAccessible.h"
 #include "main/UAnsi.h"
-#include "main/UColors.h"
 #include "main/UCommandRunner.h"
 #include "main/UDateTimeEdits.h"
 #include "main/UFormParts.h"
@@ -39,15 +38,8 @@ TEntryPage::TEntryPage(QWidget* parent) : QWidget(parent) {
 }
 
 void TEntryPage::CreateHeadline() {
-    QLabel* headline = MakeCaption(this, QStringLiteral("Entry of QC points"), QRect(0, 4, 185, 16));
+    QLabel* headline = MakePageHeadline(this, QStringLiteral("Entry of QC points"), QRect(0, 4, 185, 16));
     headline->setObjectName(QStringLiteral("LblEnterTitle"));
-    headline->setAlignment(Qt::AlignCenter);
-    QFont bold = headline->font();
-    bold.setBold(true);
-    headline->setFont(bold);
-    QPalette red = headline->palette();
-    red.setColor(QPalette::WindowText, clRed);
-    headline->setPalette(red);
 }
 
 void TEntryPage::CreateLevelRow(int level) {

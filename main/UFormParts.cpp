@@ -3,6 +3,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "main/UColors.h"
+
 namespace tervanix {
 
 QPushButton* MakeButton(QWidget* parent, const QString& caption, const char* name, const QRect& geometry) {
@@ -18,6 +20,18 @@ QLabel* MakeCaption(QWidget* parent, const QString& text, const QRect& geometry,
     label->setGeometry(geometry);
     if (buddy) label->setBuddy(buddy);
     return label;
+}
+
+QLabel* MakePageHeadline(QWidget* parent, const QString& text, const QRect& geometry) {
+    QLabel* headline = MakeCaption(parent, text, geometry);
+    headline->setAlignment(Qt::AlignCenter);
+    QFont bold = headline->font();
+    bold.setBold(true);
+    headline->setFont(bold);
+    QPalette red = headline->palette();
+    red.setColor(QPalette::WindowText, clRed);
+    headline->setPalette(red);
+    return headline;
 }
 
 } // namespace tervanix

@@ -17,4 +17,7 @@ QPushButton* MakeButton(QWidget* parent, const QString& caption, const char* nam
 // control by it.
 QLabel* MakeCaption(QWidget* parent, const QString& text, const QRect& geometry, QWidget* buddy = nullptr);
 
+// The headline of a page of the main window: centred, bold, red.
+QLabel* MakePageHeadline(QWidget* parent, const QString& text, const QRect& geometry);
+
 } // namespace tervanix

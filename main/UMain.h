@@ -14,8 +14,8 @@
 #include "main/UChartPanel.h"
 #include "main/UChartWindow.h"
 #include "main/UEntryPage.h"
-#include "main/UMainCommands.h"
 #include "main/ULaboratory.h"
+#include "main/UMainCommands.h"
 #include "main/USpecialPages.h"
 #include "model/UTypes.h"
 

@@ -10,9 +10,10 @@
 
 #include "charts/UDrawChart.h"
 #include "main/UAccessible.h"
-#include "main/UCommandRunner.h"
 #include "main/UAnsi.h"
 #include "main/UColors.h"
+#include "main/UCommandRunner.h"
+#include "main/UFormParts.h"
 #include "main/ULaboratory.h"
 #include "main/UMessages.h"
 #include "main/UReaders.h"
@@ -37,15 +38,7 @@ QString PointDate(const TAnalyte& analyte, int index) {
 TSpecialPage::TSpecialPage(ISpecialPageHost& window, int tag, const TNames& names, const QString& headline)
     : window_(window), tag_(tag) {
     setObjectName(QString::fromLatin1(names.Page));
-    QLabel* title = AddCaption(headline, 4);
-    title->setAlignment(Qt::AlignCenter);
-    title->resize(PageWidth, 16);
-    QFont bold = title->font();
-    bold.setBold(true);
-    title->setFont(bold);
-    QPalette red = title->palette();
-    red.setColor(QPalette::WindowText, clRed);
-    title->setPalette(red);
+    MakePageHeadline(this, headline, QRect(5, 4, PageWidth, 16));
 
     const int buttons = names.Undo ? 3 : 2;
     const int width = (PageWidth - 4 * (buttons - 1)) / buttons;

@@ -20,6 +20,7 @@
 #include <memory>
 
 #include "charts/UDailyQC.h"
+#include "charts/UDrawChart.h"
 #include "charts/UPrnCharts.h"
 #include "charts/UPrnData.h"
 #include "charts/UShowLimits.h"
@@ -44,7 +45,6 @@
 #include "main/UMain.h"
 #include "main/UValidCQ.h"
 #include "model/UGlobals.h"
-#include "charts/UDrawChart.h"
 #include "support/AnalyteBuilders.h"
 
 namespace tervanix {

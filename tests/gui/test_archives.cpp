@@ -14,9 +14,9 @@
 #include "main/UMain.h"
 #include "main/UTabbedList.h"
 #include "model/UArchive.h"
-#include "model/UGlobals.h"
 #include "model/UDataLoadSave.h"
 #include "model/UFileStore.h"
+#include "model/UGlobals.h"
 
 namespace tervanix {
 namespace {
