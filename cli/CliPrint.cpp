@@ -112,7 +112,7 @@ TRunsToPrint ReadRunsToPrint(const TPrintRequest& request, TDataSet& data) {
     RequireDateRange(request);
     const std::string& path = request.Positionals[0];
     RefuseOverwrite(request.Out, path);
-    UseSettings(request.SettingsPath);
+    UseSettingsFor(path, request.SettingsPath);
     ReadDataSet(path, data);
     const TAnalyte& analyte = FindAnalyte(data, request.Positionals[1], path);
     const TPointRange range = PointsInDateRange(analyte, *request.From, *request.To);

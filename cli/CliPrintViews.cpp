@@ -24,7 +24,7 @@ int RunPrintLimits(const TArgs& args) {
     ExpectPositionals(request.Positionals, 2);
     const std::string& path = request.Positionals[0];
     RefuseOverwrite(request.Out, path);
-    UseSettings(request.SettingsPath);
+    UseSettingsFor(path, request.SettingsPath);
     TDataSet data;
     ReadDataSet(path, data);
     const TAnalyte& analyte = FindAnalyte(data, request.Positionals[1], path);
@@ -45,7 +45,7 @@ int RunPrintDaily(const TArgs& args) {
     if (!day) throw EUsage("Missing --day DATE");
     const std::string& path = request.Positionals[0];
     RefuseOverwrite(request.Out, path);
-    UseSettings(request.SettingsPath);
+    UseSettingsFor(path, request.SettingsPath);
     TDataSet data;
     ReadDataSet(path, data);
     const std::vector<TDayRun> runs = CollectDayRuns(data.Analytes, *day);

@@ -1,6 +1,8 @@
 // tervanix-cli as a laboratory's script sees it: the built tool run on files made by the core.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <QLocale>
 #include <QLockFile>
 #include <QString>
@@ -177,6 +179,29 @@ TEST_F(Cli, RisksComeFromTheGivenSettingsFile) {
     const TRun bad = Run({"dump", data, "--settings", Path("bad.cfr")});
     EXPECT_EQ(bad.Code, 1);
     EXPECT_NE(bad.Err.find("Cannot read settings"), std::string::npos);
+}
+
+// Without --settings every command finds the laboratory's risks where the program keeps them.
+TEST_F(Cli, RisksComeFromTheSettingsFileBesideTheDataFile) {
+    const std::string data = WriteRuleAnalyte();
+    const std::vector<std::vector<std::string>> commands = {{"dump", data},
+                                                            {"westgard", data, "test", "--date-time", "2026-02-01T12:00", "--values", "106.5", "200"}};
+    for (const auto& command : commands) {
+        const TRun byDefault = Run(command);
+        EXPECT_NE(byDefault.Err.find("tervanix-cli: no settings file " + Path("rules.cfr") +
+                                     ": the default risks are used (warning 5 %, action 0.2 %)"),
+                  std::string::npos)
+            << byDefault.Err;
+        std::vector<std::string> explicitly = command;
+        explicitly.insert(explicitly.end(), {"--settings", WriteSettings(2)});
+        const TRun given = Run(explicitly);
+        std::filesystem::copy_file(Path("risks.cfr"), Path("rules.cfr"));
+        const TRun beside = Run(command);
+        std::filesystem::remove(Path("rules.cfr"));
+        EXPECT_EQ(beside.Out, given.Out) << command[0];
+        EXPECT_EQ(beside.Err, "") << command[0];
+        EXPECT_NE(beside.Out, byDefault.Out) << command[0];
+    }
 }
 
 TEST_F(Cli, ExportWritesTheSeriesTextInTheEnvironmentsLocale) {
