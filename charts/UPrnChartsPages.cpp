@@ -123,10 +123,11 @@ int TChartsPrinter::PrintLevelChart(int level, TPointRange band, int y) {
     y += h_;
     SetFont(true);
     const QString title = Text(material.Name.str()) + QStringLiteral(" (") + Text(material.Lot.str()) + QStringLiteral(")");
-    const QRect titleRect(0, y, canvas_.fontMetrics().horizontalAdvance(title), canvas_.fontMetrics().height());
+    const QRect titleRect(0, y, std::min(canvas_.fontMetrics().horizontalAdvance(title), pages_.PageWidth()),
+                          canvas_.fontMetrics().height());
     canvas_.fillRect(titleRect, clSilver);
     canvas_.setPen(Qt::black);
-    canvas_.drawText(titleRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, title);
+    DrawLeftText(canvas_, titleRect, title);
     SetFont(false);
     y += 2 * h_;
     const int top = y, bottom = top + geometry_.PlotHeight;
