@@ -7,6 +7,7 @@
 
 #include "charts/UDrawChart.h"
 #include "charts/UPrnTable.h"
+#include "charts/UShowLimitsPages.h"
 #include "main/UAnsi.h"
 #include "main/UColors.h"
 #include "model/UAnalyte.h"
@@ -109,8 +110,9 @@ int TChartsPrinter::Print(TPointRange range) {
         if (b + 1 < bands.size() && pageHeight - y < (y - bandTop) + 2 * h_) newPage();
     }
     if (options_.Statistics) {
-        // All levels count here, checked or not, as the grid's space was always reckoned.
-        if (pageHeight - y < (analyte_.LevelCount + 1) * rowHeight + 2 * h_) newPage();
+        // All levels count here, checked or not, as the grid's space was always reckoned; the
+        // line under the grid that says what the limits rest on takes two lines more.
+        if (pageHeight - y < (analyte_.LevelCount + 1) * rowHeight + 4 * h_) newPage();
         PrintStatisticsTable(range, y, rowHeight);
     }
     PrintFooter(page);
@@ -243,6 +245,8 @@ void TChartsPrinter::PrintStatisticsTable(TPointRange range, int y, int rowHeigh
         }
     }
     canvas_.setBrush(Qt::white);
+    const int below = y + static_cast<int>(rows.size()) * rowHeight + h_ / 2;
+    DrawLeftText(canvas_, QRect(2 * cw, below, pages_.PageWidth() - 2 * cw, h_), LimitsBasisText(analyte_));
 }
 
 void TChartsPrinter::PrintFooter(int page) {

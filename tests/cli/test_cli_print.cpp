@@ -125,6 +125,8 @@ TEST_F(CliPrint, ChartsOfChosenLevelsWithStatistics) {
     const std::string text = PdfText("c.pdf");
     for (const char* expected : {"Glucose QC charts", "Patho ()", "2 4 9\nMar\n26\n", "Statistics m (mmol/L) C.V. (%) N\n",
                                  "Patho 11.250",
+                                 "\nRisks: warning 5 %, action 0.2 % - QC1 Mobile limits, QC2 Mobile limits - Common "
+                                 "CV method: not used\n",
                                  "- Page 1 - Glucose QC - Printed on "})
         EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n---\n" << text;
     EXPECT_EQ(text.find("Lyo N"), std::string::npos);
