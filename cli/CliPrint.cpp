@@ -107,7 +107,7 @@ void WritePrintout(const std::string& path, const TPrintJob& job) {
     }
 }
 
-TRunsToPrint ReadRunsToPrint(const TPrintRequest& request, TDataSet& data) {
+TRunsToPrint ReadRunsToPrint(const TPrintRequest& request, TDataSet& data, TEmptyRange emptyRange) {
     ExpectPositionals(request.Positionals, 2);
     RequireDateRange(request);
     const std::string& path = request.Positionals[0];
@@ -116,7 +116,8 @@ TRunsToPrint ReadRunsToPrint(const TPrintRequest& request, TDataSet& data) {
     ReadDataSet(path, data);
     const TAnalyte& analyte = FindAnalyte(data, request.Positionals[1], path);
     const TPointRange range = PointsInDateRange(analyte, *request.From, *request.To);
-    if (range.Count() == 0) throw EFailure("Nothing to print");
+    if (analyte.Count() == 0 || (range.Count() == 0 && emptyRange == TEmptyRange::Refused))
+        throw EFailure("Nothing to print");
     return {analyte, range};
 }
 

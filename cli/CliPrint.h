@@ -40,13 +40,15 @@ void RequireDateRange(const TPrintRequest& request);
 TDateTime ParseDay(const std::string& text, const std::string& option);
 
 // The analyte and its runs of the requested days, for the kinds that print a date range: the
-// request's positionals are FILE.qcf ANALYTE; "Nothing to print" when the range holds no run.
+// request's positionals are FILE.qcf ANALYTE. "Nothing to print" when the analyte has no run, and
+// when the range holds none unless `emptyRange` says what the print dialog does: print it empty.
 // `data` keeps the file's contents alive while the analyte is printed.
+enum class TEmptyRange { Refused, Printed };
 struct TRunsToPrint {
     const TAnalyte& Analyte;
     TPointRange Range;
 };
-TRunsToPrint ReadRunsToPrint(const TPrintRequest& request, TDataSet& data);
+TRunsToPrint ReadRunsToPrint(const TPrintRequest& request, TDataSet& data, TEmptyRange emptyRange);
 
 // The GUI side, headless: the offscreen platform unless the environment names one, and the
 // environment's locale for dates and numbers (as export writes them). Keep it while printing.

@@ -135,6 +135,15 @@ TEST_F(CliPrint, ChartsOfChosenLevelsWithStatistics) {
                                       "2", "--out", Path("d.pdf")});
     EXPECT_EQ(missing.Code, 0);
     EXPECT_NE(missing.Err.find("Level 2 has no value in the range"), std::string::npos) << missing.Err;
+
+    // A range without runs prints what the print dialog prints: the empty charts and N = 0.
+    const TCliResult empty = Print({"charts", data, "Glucose", "--from", "2025-01-01", "--to", "2025-01-31", "--stats",
+                                    "--out", Path("e.pdf")});
+    ASSERT_EQ(empty.Code, 0) << empty.Err;
+    EXPECT_NE(empty.Err.find("tervanix-cli: No run in the range: the charts are printed empty"), std::string::npos);
+    const std::string emptyText = PdfText("e.pdf");
+    for (const char* expected : {"Glucose QC charts", "Lyo N (L42)", "Patho ()", "Lyo N 0\n", "Patho 0\n"})
+        EXPECT_NE(emptyText.find(expected), std::string::npos) << expected << "\n---\n" << emptyText;
 }
 
 TEST_F(CliPrint, ArchiveAsTheBrowserPrintsIt) {
