@@ -301,10 +301,12 @@ int PrintCharts(TPrintPages& pages, const TAnalyte& analyte, const TListSerum& m
 
 TPrintJob ChartsJob(const TAnalyte& analyte, const TListSerum& materials, TPointRange range,
                     const TChartPrintOptions& options) {
-    return {QStringLiteral("Printing QC charts"), QPageLayout::Portrait,
-            [&analyte, &materials, range, options](TPrintPages& pages) {
-                PrintCharts(pages, analyte, materials, range, options);
-            }};
+    TPrintJob job;
+    job.Title = QStringLiteral("Printing QC charts");
+    job.Draw = [&analyte, &materials, range, options](TPrintPages& pages) {
+        PrintCharts(pages, analyte, materials, range, options);
+    };
+    return NamedJob(std::move(job), QStringLiteral("QC charts - ") + Text(analyte.Name.str()), Today());
 }
 
 } // namespace tervanix

@@ -3,6 +3,7 @@
 #include "charts/UPrnTable.h"
 #include "main/UAnsi.h"
 #include "model/UAnalyte.h"
+#include "model/UClock.h"
 #include "model/UFormat.h"
 #include "model/UGlobals.h"
 #include "model/UStudent.h"
@@ -92,7 +93,7 @@ TPrintJob LimitsPrintJob(const TAnalyte& analyte, const TListSerum& materials) {
     job.Draw = [title = job.Title, basis = LimitsBasisText(analyte), cells = std::move(cells), widths, columns](TPrintPages& pages) {
         PrintTable(pages, title, {basis, QString()}, cells, false, widths, columns);
     };
-    return job;
+    return NamedJob(std::move(job), QStringLiteral("QC limits - ") + Ansi(analyte.Name.str()), Today());
 }
 
 } // namespace tervanix

@@ -58,7 +58,7 @@ int RunPrintCharts(const TArgs& args) {
     }
     if (range.Count() == 0) std::cerr << "tervanix-cli: No run in the range: the charts are printed empty\n";
     const auto app = StartPrinting();
-    WritePrintout(request.Out, ChartsJob(analyte, data.Materials, range, options));
+    WritePrintout(request, ChartsJob(analyte, data.Materials, range, options));
     return 0;
 }
 

@@ -11,7 +11,7 @@ int RunPrintData(const TArgs& args) {
     TDataSet data;
     const auto [analyte, range] = ReadRunsToPrint(request, data, TEmptyRange::Refused);
     const auto app = StartPrinting();
-    WritePrintout(request.Out, DataTableJob(analyte, data.Materials, range, request.Stats));
+    WritePrintout(request, DataTableJob(analyte, data.Materials, range, request.Stats));
     return 0;
 }
 

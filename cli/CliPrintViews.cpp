@@ -29,7 +29,7 @@ int RunPrintLimits(const TArgs& args) {
     ReadDataSet(path, data);
     const TAnalyte& analyte = FindAnalyte(data, request.Positionals[1], path);
     const auto app = StartPrinting();
-    WritePrintout(request.Out, LimitsPrintJob(analyte, data.Materials));
+    WritePrintout(request, LimitsPrintJob(analyte, data.Materials));
     return 0;
 }
 
@@ -51,7 +51,7 @@ int RunPrintDaily(const TArgs& args) {
     const std::vector<TDayRun> runs = CollectDayRuns(data.Analytes, *day);
     if (runs.empty()) throw EFailure("Nothing to print");
     const auto app = StartPrinting();
-    WritePrintout(request.Out, DailyPrintJob(runs, *day));
+    WritePrintout(request, DailyPrintJob(runs, *day));
     return 0;
 }
 

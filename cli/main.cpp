@@ -38,6 +38,7 @@ constexpr const char* UsageText =
     "  tervanix-cli print limits FILE.qcf ANALYTE [--settings FILE.cfr] --out OUT.pdf\n"
     "  tervanix-cli print daily FILE.qcf --day DATE [--settings FILE.cfr] --out OUT.pdf\n"
     "  tervanix-cli print archive FILE.qca --out OUT.pdf\n"
+    "    Every print kind takes --paper A4|Letter (default: the paper of the locale).\n"
     "    DATE is YYYY-MM-DD; the range may be given in either order.\n"
     "    T is a day number (days since 1899-12-30) or a local time like 2026-12-08T14:30[:00];\n"
     "    an empty value (\"\") means no value for that level.\n";

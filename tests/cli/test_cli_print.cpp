@@ -222,6 +222,25 @@ TEST_F(CliPrint, LongestTextsStayInsideTheMarginsAndTheirCells) {
     }
 }
 
+// The paper of the country unless --paper names one: Letter in the United States, A4 in Germany.
+TEST_F(CliPrint, PaperFollowsTheLocaleUnlessGiven) {
+    const std::string data = WriteData();
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"LC_ALL=en_US.UTF-8"}, "612 x 792"},
+        {{"LC_ALL=de_DE.UTF-8"}, "595 x 842"},
+        {{"LC_ALL=en_US.UTF-8", "--paper", "A4"}, "595 x 842"},
+        {{"LC_ALL=de_DE.UTF-8", "--paper", "letter"}, "612 x 792"},
+    };
+    for (const auto& [envAndOptions, size] : cases) {
+        std::vector<std::string> args = {"limits", data, "Glucose", "--out", Path("p.pdf")};
+        args.insert(args.end(), envAndOptions.begin() + 1, envAndOptions.end());
+        ASSERT_EQ(Print(args, envAndOptions[0] + " QT_QPA_PLATFORM=").Code, 0) << ReadFile(Path("stderr"));
+        ASSERT_EQ(std::system(("pdfinfo " + ShellQuote(Path("p.pdf")) + " >" + ShellQuote(Path("info"))).c_str()), 0);
+        EXPECT_NE(ReadFile(Path("info")).find("Page size:       " + size + " pts"), std::string::npos)
+            << envAndOptions[0] << "\n" << ReadFile(Path("info"));
+    }
+}
+
 // Every refusal leaves no file behind and says why.
 TEST_F(CliPrint, RefusalsLeaveNoFile) {
     const std::string data = WriteData();
@@ -245,6 +264,7 @@ TEST_F(CliPrint, RefusalsLeaveNoFile) {
          "Level 3 does not exist: Glucose has 2 levels"},
         {{"charts", data, "Glucose", "--from", "2026-03-01", "--to", "2026-03-09", "--levels", "1,4", "--out", out}, 2,
          "--levels takes level numbers"},
+        {{"limits", data, "Glucose", "--paper", "B5", "--out", out}, 2, "--paper takes A4 or Letter: B5"},
     };
     const std::string before = ReadFile(data);
     for (const TCase& c : cases) {
