@@ -243,5 +243,8 @@ int main(int argc, char** argv) {
     // The desktop matches the windows to the installed menu entry and its icon.
     QApplication::setDesktopFileName(QStringLiteral("tervanix"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/TERVANIX")));
+    // The print and file dialogs speak the desktop's language, as the rest of the desktop does.
+    const std::unique_ptr<QTranslator> qtTexts = tervanix::QtTranslations(QLocale());
+    if (qtTexts) QApplication::installTranslator(qtTexts.get());
     return tervanix::Run(app);
 }

@@ -1,5 +1,8 @@
 // What a print job offers and honours: the PDF file name and title, the pages of a range, the
 // paper of the country.
+#include <QCoreApplication>
+#include <QFile>
+#include <QLibraryInfo>
 #include <QPrinter>
 #include <QProcess>
 #include <QTemporaryFile>
@@ -9,6 +12,7 @@
 #include "charts/UPrintService.h"
 #include "charts/UPrnTable.h"
 #include "gui/PrintHarness.h"
+#include "main/USystemLocale.h"
 #include "model/UDateTime.h"
 
 namespace tervanix {
@@ -90,6 +94,19 @@ TEST(RenderPdf, APageRangeGivesThosePagesOnlyAndARangeBeyondTheDocumentIsRefused
         EXPECT_EQ(pages, c.Expected) << c.Range.From << "-" << c.Range.To;
     }
     EXPECT_THROW(RenderPdf(job, QPageSize(QPageSize::A4), {4, 5}), EQCError);
+}
+
+// Qt's print and file dialogs follow the desktop's language; without Qt's translations they stay
+// in English.
+TEST(QtTranslations, QtsOwnDialogsSpeakTheDesktopsLanguage) {
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qt_de.qm")))
+        GTEST_SKIP() << "Qt's translations (qt6-translations-l10n) are not installed";
+    const std::unique_ptr<QTranslator> german = QtTranslations(QLocale(QStringLiteral("de_DE")));
+    ASSERT_NE(german, nullptr);
+    ASSERT_TRUE(QCoreApplication::installTranslator(german.get()));
+    const QString print = QCoreApplication::translate("QPrintDialog", "Print");
+    QCoreApplication::removeTranslator(german.get());
+    EXPECT_EQ(print, QStringLiteral("Drucken"));
 }
 
 } // namespace
