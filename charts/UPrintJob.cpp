@@ -52,15 +52,7 @@ public:
     explicit TRecordedPages(const QPaintDevice& model) : model_(model) { StartPage(); }
     QPainter& Canvas() override { return painter_; }
     void NewPage() override {
-        // The drawing goes on with its font, pen and brush, as on a printer's next page.
-        const QFont font = painter_.font();
-        const QPen pen = painter_.pen();
-        const QBrush brush = painter_.brush();
-        painter_.end();
-        StartPage();
-        painter_.setFont(font);
-        painter_.setPen(pen);
-        painter_.setBrush(brush);
+        ContinuePainting(painter_, [this] { StartPage(); });
     }
     std::vector<std::unique_ptr<TPageRecord>> Finish() {
         painter_.end();
@@ -100,6 +92,17 @@ void PlayPages(QPagedPaintDevice& device, QPainter& painter, const TPrintJob& jo
 }
 
 } // namespace
+
+void ContinuePainting(QPainter& painter, const std::function<void()>& startPage) {
+    const QFont font = painter.font();
+    const QPen pen = painter.pen();
+    const QBrush brush = painter.brush();
+    painter.end();
+    startPage();
+    painter.setFont(font);
+    painter.setPen(pen);
+    painter.setBrush(brush);
+}
 
 void DrawJob(QPagedPaintDevice& device, QPainter& painter, const TPrintJob& job, TPageRange range) {
     try {

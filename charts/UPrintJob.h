@@ -31,6 +31,10 @@ public:
     int PageHeight();
 };
 
+// Ends the painter's page and begins it on the next one that `startPage` makes, with the font, pen
+// and brush it had, as a printer's next page goes on.
+void ContinuePainting(QPainter& painter, const std::function<void()>& startPage);
+
 // Pages of a printer or a PDF writer, drawn by a painter already begun on it.
 class TDevicePages final : public TPrintPages {
 public:

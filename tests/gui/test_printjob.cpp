@@ -4,8 +4,6 @@
 #include <QFile>
 #include <QLibraryInfo>
 #include <QPrinter>
-#include <QProcess>
-#include <QTemporaryFile>
 #include <gtest/gtest.h>
 
 #include "charts/UDailyQCPages.h"
@@ -52,14 +50,8 @@ TEST(LocalePaper, LetterInTheUnitedStatesAndCanadaA4Elsewhere) {
 }
 
 QString PdfTitle(const QByteArray& pdf) {
-    QTemporaryFile file;
-    if (!file.open()) return {};
-    file.write(pdf);
-    file.flush();
-    QProcess pdfinfo;
-    pdfinfo.start(QStringLiteral("pdfinfo"), {file.fileName()});
-    if (!pdfinfo.waitForFinished(30000)) return {};
-    for (const QString& line : QString::fromUtf8(pdfinfo.readAllStandardOutput()).split(QLatin1Char('\n')))
+    const QString info = test::PdfToolOutput(pdf, QStringLiteral("pdfinfo"), {QStringLiteral("%file")});
+    for (const QString& line : info.split(QLatin1Char('\n')))
         if (line.startsWith(QLatin1String("Title:"))) return line.mid(6).trimmed();
     return {};
 }
