@@ -12,7 +12,8 @@ cd "$(dirname "$0")"
 BUILD_DIR=${TERVANIX_BUILD_DIR:-build}
 ASAN_BUILD_DIR=${TERVANIX_ASAN_BUILD_DIR:-build-asan}
 PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev fonts-liberation dbus libglib2.0-bin desktop-file-utils dpkg-dev poppler-utils)
+          qt6-base-dev qt6-translations-l10n fonts-liberation dbus libglib2.0-bin desktop-file-utils dpkg-dev
+          poppler-utils)
 
 install_missing() {
     local missing=()

@@ -49,7 +49,7 @@ TPrintJob DailyPrintJob(const std::vector<TDayRun>& runs, TDateTime day) {
     job.Draw = [title = job.Title, cells = std::move(cells)](TPrintPages& pages) {
         PrintTable(pages, title, {QString(), QString()}, cells, true, {17, 11, 12, 12, 12, 9, 24}, 7);
     };
-    return job;
+    return NamedJob(std::move(job), QStringLiteral("Cumulative daily QC"), day);
 }
 
 } // namespace tervanix

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 #include "main/UMessages.h"
 
@@ -33,6 +34,12 @@ TPrintOutcome PrintOnPrinter(QPrinter& printer, const TPrintJob& job) {
     return TPrintOutcome::Printed;
 }
 
+// The pages chosen in the dialog; every page unless a range was chosen.
+TPageRange ChosenPages(const QPrinter& printer) {
+    if (printer.printRange() != QPrinter::PageRange || printer.fromPage() <= 0) return {};
+    return {printer.fromPage(), printer.toPage()};
+}
+
 TPrintOutcome PrintToPdfFile(const QPrinter& printer, TPrintJob job) {
     const QString path = printer.outputFileName();
     if (path.isEmpty()) {
@@ -41,7 +48,7 @@ TPrintOutcome PrintToPdfFile(const QPrinter& printer, TPrintJob job) {
     }
     job.Orientation = printer.pageLayout().orientation();
     try {
-        WritePdfAtomic(QFile::encodeName(path).toStdString(), job, printer.pageLayout().pageSize());
+        WritePdfAtomic(QFile::encodeName(path).toStdString(), job, printer.pageLayout().pageSize(), ChosenPages(printer));
     } catch (const std::exception& e) {
         ShowError(QString::fromLocal8Bit(e.what()));
         return TPrintOutcome::Failed;
@@ -51,13 +58,23 @@ TPrintOutcome PrintToPdfFile(const QPrinter& printer, TPrintJob job) {
 
 } // namespace
 
+void PreparePrinter(QPrinter& printer, const TPrintJob& job) {
+    // The dialog offers the document's name as the PDF file's name: give it one a file can have.
+    QString name = DefaultPdfFileName(job);
+    name.chop(4);
+    printer.setDocName(name);
+    // Without a system printer the paper is the PDF's: that of the country.
+    if (QPrinterInfo::defaultPrinter().isNull()) printer.setPageSize(QPageSize(LocalePaper(QLocale())));
+    printer.setPageOrientation(job.Orientation);
+}
+
 TPrintOutcome TDialogPrintService::Print(QWidget* parent, const TPrintJob& job) {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(job.Title);
-    printer.setPageOrientation(job.Orientation);
+    PreparePrinter(printer, job);
     printer.setPageMargins(PrintMarginsMm(), QPageLayout::Millimeter);
     QPrintDialog dialog(&printer, parent);
-    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize |
+                      QAbstractPrintDialog::PrintPageRange);
     if (dialog.exec() != QDialog::Accepted) return TPrintOutcome::Cancelled;
     if (printer.outputFormat() == QPrinter::PdfFormat) return PrintToPdfFile(printer, job);
     return PrintOnPrinter(printer, job);

@@ -4,6 +4,7 @@
 
 #include "charts/UPrintJob.h"
 
+class QPrinter;
 class QWidget;
 
 namespace tervanix {
@@ -25,6 +26,10 @@ class TDialogPrintService final : public IPrintService {
 public:
     TPrintOutcome Print(QWidget* parent, const TPrintJob& job) override;
 };
+
+// The printer before the dialog opens: the job's document name (the PDF file name offered), the
+// paper of the country when the system has no printer, the job's orientation.
+void PreparePrinter(QPrinter& printer, const TPrintJob& job);
 
 IPrintService& PrintService();
 // Installs a service (not owned; nullptr restores the dialog) and returns the previous one.

@@ -2,6 +2,7 @@
 
 #include "charts/UPrnTable.h"
 #include "main/UAnsi.h"
+#include "model/UClock.h"
 
 namespace tervanix {
 namespace {
@@ -12,15 +13,15 @@ void AddRow(std::vector<TTableCell>& cells, std::initializer_list<QString> texts
     for (const QString& text : texts) cells.push_back({text, style});
 }
 
-TPrintJob TableJob(const QString& title, const QStringList& headingLines, std::vector<TTableCell> cells,
-                   std::vector<int> widths) {
+TPrintJob TableJob(const QString& title, const QString& document, const QStringList& headingLines,
+                   std::vector<TTableCell> cells, std::vector<int> widths) {
     TPrintJob job;
     job.Title = JobTitle;
     job.Orientation = QPageLayout::Portrait;
     job.Draw = [title, headingLines, cells = std::move(cells), widths = std::move(widths)](TPrintPages& pages) {
         PrintTable(pages, title, headingLines, cells, false, widths, static_cast<int>(widths.size()));
     };
-    return job;
+    return NamedJob(std::move(job), document, Today());
 }
 
 } // namespace
@@ -33,7 +34,8 @@ TPrintJob ArchiveListPrintJob(const QString& analyteName, const std::vector<TArc
                {FromAnsi(a.FirstDate), FromAnsi(a.LastDate), FromAnsi(a.Material), FromAnsi(a.Lot), FromAnsi(a.Mean),
                 FromAnsi(a.CV), FromAnsi(a.N)},
                csPlain);
-    return TableJob(QStringLiteral("Archived statistics for ") + analyteName, {}, std::move(cells),
+    return TableJob(QStringLiteral("Archived statistics for ") + analyteName,
+                    QStringLiteral("Archived statistics - ") + analyteName, {}, std::move(cells),
                     {11, 11, 18, 8, 10, 8, 8});
 }
 
@@ -50,7 +52,8 @@ TPrintJob ArchivePrintJob(const QString& analyteName, const TArchiveContent& a) 
     const QStringList headingLines = {FromAnsi(a.Material) + QStringLiteral(" (") + FromAnsi(a.Lot) + QStringLiteral(")"),
                                       QStringLiteral("From ") + FromAnsi(a.FirstDate) + QStringLiteral(" to ") +
                                           FromAnsi(a.LastDate)};
-    return TableJob(QStringLiteral("Archived data for ") + analyteName, headingLines, std::move(cells),
+    return TableJob(QStringLiteral("Archived data for ") + analyteName, QStringLiteral("Archived data - ") + analyteName,
+                    headingLines, std::move(cells),
                     {11, 11, 10, 10, 25});
 }
 

@@ -7,6 +7,7 @@
 
 #include "charts/UDrawChart.h"
 #include "charts/UPrnTable.h"
+#include "charts/UShowLimitsPages.h"
 #include "main/UAnsi.h"
 #include "main/UColors.h"
 #include "model/UAnalyte.h"
@@ -109,8 +110,9 @@ int TChartsPrinter::Print(TPointRange range) {
         if (b + 1 < bands.size() && pageHeight - y < (y - bandTop) + 2 * h_) newPage();
     }
     if (options_.Statistics) {
-        // All levels count here, checked or not, as the grid's space was always reckoned.
-        if (pageHeight - y < (analyte_.LevelCount + 1) * rowHeight + 2 * h_) newPage();
+        // All levels count here, checked or not, as the grid's space was always reckoned; the
+        // line under the grid that says what the limits rest on takes two lines more.
+        if (pageHeight - y < (analyte_.LevelCount + 1) * rowHeight + 4 * h_) newPage();
         PrintStatisticsTable(range, y, rowHeight);
     }
     PrintFooter(page);
@@ -123,10 +125,11 @@ int TChartsPrinter::PrintLevelChart(int level, TPointRange band, int y) {
     y += h_;
     SetFont(true);
     const QString title = Text(material.Name.str()) + QStringLiteral(" (") + Text(material.Lot.str()) + QStringLiteral(")");
-    const QRect titleRect(0, y, canvas_.fontMetrics().horizontalAdvance(title), canvas_.fontMetrics().height());
+    const QRect titleRect(0, y, std::min(canvas_.fontMetrics().horizontalAdvance(title), pages_.PageWidth()),
+                          canvas_.fontMetrics().height());
     canvas_.fillRect(titleRect, clSilver);
     canvas_.setPen(Qt::black);
-    canvas_.drawText(titleRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, title);
+    DrawLeftText(canvas_, titleRect, title);
     SetFont(false);
     y += 2 * h_;
     const int top = y, bottom = top + geometry_.PlotHeight;
@@ -242,6 +245,8 @@ void TChartsPrinter::PrintStatisticsTable(TPointRange range, int y, int rowHeigh
         }
     }
     canvas_.setBrush(Qt::white);
+    const int below = y + static_cast<int>(rows.size()) * rowHeight + h_ / 2;
+    DrawLeftText(canvas_, QRect(2 * cw, below, pages_.PageWidth() - 2 * cw, h_), LimitsBasisText(analyte_));
 }
 
 void TChartsPrinter::PrintFooter(int page) {
@@ -296,10 +301,12 @@ int PrintCharts(TPrintPages& pages, const TAnalyte& analyte, const TListSerum& m
 
 TPrintJob ChartsJob(const TAnalyte& analyte, const TListSerum& materials, TPointRange range,
                     const TChartPrintOptions& options) {
-    return {QStringLiteral("Printing QC charts"), QPageLayout::Portrait,
-            [&analyte, &materials, range, options](TPrintPages& pages) {
-                PrintCharts(pages, analyte, materials, range, options);
-            }};
+    TPrintJob job;
+    job.Title = QStringLiteral("Printing QC charts");
+    job.Draw = [&analyte, &materials, range, options](TPrintPages& pages) {
+        PrintCharts(pages, analyte, materials, range, options);
+    };
+    return NamedJob(std::move(job), QStringLiteral("QC charts - ") + Text(analyte.Name.str()), Today());
 }
 
 } // namespace tervanix

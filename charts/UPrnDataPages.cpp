@@ -4,6 +4,7 @@
 
 #include "main/UAnsi.h"
 #include "model/UAnalyte.h"
+#include "model/UClock.h"
 #include "model/UFormat.h"
 #include "model/ULists.h"
 
@@ -97,10 +98,12 @@ void PrintDataTable(TPrintPages& pages, const TAnalyte& analyte, const TListSeru
 
 TPrintJob DataTableJob(const TAnalyte& analyte, const TListSerum& materials, TPointRange range, bool withStatistics) {
     const QString title = QStringLiteral("QC data for ") + Text(analyte.Name.str());
-    return {QStringLiteral("Printing QC data"), QPageLayout::Portrait, [&analyte, &materials, range, title,
-                                                                         withStatistics](TPrintPages& pages) {
-                PrintDataTable(pages, analyte, materials, range, title, withStatistics);
-            }};
+    TPrintJob job;
+    job.Title = QStringLiteral("Printing QC data");
+    job.Draw = [&analyte, &materials, range, title, withStatistics](TPrintPages& pages) {
+        PrintDataTable(pages, analyte, materials, range, title, withStatistics);
+    };
+    return NamedJob(std::move(job), QStringLiteral("QC data - ") + Text(analyte.Name.str()), Today());
 }
 
 } // namespace tervanix

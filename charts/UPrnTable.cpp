@@ -60,6 +60,15 @@ private:
     int mergeTop1_ = 0;
 };
 
+// What a cell needs to show its text whole: the text and its padding, and beside a value its arrows
+// in the right fifth of the cell.
+int NeededWidth(const QFontMetrics& metrics, const TTableCell& cell) {
+    if (cell.Text.isEmpty()) return 0;
+    const int text = metrics.horizontalAdvance(cell.Text) + 2 * CellPadding(metrics);
+    const bool arrows = cell.Style >= csArrowUp && cell.Style <= csArrowDown2;
+    return arrows ? text + 2 * metrics.horizontalAdvance(ArrowUp + ArrowUp) : text;
+}
+
 void SetFontStyle(QPainter& canvas, int pointSize, bool italic) {
     QFont font = PrintFont(pointSize);
     font.setItalic(italic);
@@ -91,13 +100,18 @@ void TTablePrinter::PrintArchiveStamp() {
     DrawCentredText(canvas_, width - cx, y_, width, y_ + 3 * cy / 2, ArchiveStampText);
 }
 
-// Widths in characters become pixels of the 8-point font; the table is centred on the page.
+// Widths in characters become pixels of the 8-point font, widened for the texts of the table where
+// the page leaves room; the table is centred on the page.
 void TTablePrinter::SetColumns(const std::vector<int>& widths) {
     SetFontStyle(canvas_, TableFontSize, false);
     const QFontMetrics metrics = canvas_.fontMetrics();
-    const int w = metrics.averageCharWidth();
-    widths_.assign(static_cast<std::size_t>(std::max(columns_, 0)), 0);
-    for (std::size_t c = 0; c < widths_.size() && c < widths.size(); ++c) widths_[c] = std::max(widths[c], 0) * 4 * w / 3;
+    const int w = TableCharacterWidth(metrics);
+    const auto columns = static_cast<std::size_t>(std::max(columns_, 0));
+    std::vector<int> nominal(columns, 0), needed(columns, 0);
+    for (std::size_t c = 0; c < columns && c < widths.size(); ++c) nominal[c] = std::max(widths[c], 0) * 4 * w / 3;
+    for (std::size_t i = 0; columns > 0 && i < cells_.size(); ++i)
+        needed[i % columns] = std::max(needed[i % columns], NeededWidth(metrics, cells_[i]));
+    widths_ = FitColumnWidths(nominal, needed, pages_.PageWidth());
     rowHeight_ = 2 * metrics.height();
     left_ = (pages_.PageWidth() - std::accumulate(widths_.begin(), widths_.end(), 0)) / 2;
 }
@@ -108,8 +122,7 @@ void TTablePrinter::PrintHeadingLines(const QStringList& lines) {
     SetFontStyle(canvas_, TableFontSize, true);
     const int h = canvas_.fontMetrics().height();
     for (const QString& line : lines) {
-        canvas_.drawText(QRect(left_ / 2, y_, pages_.PageWidth(), h), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                         line);
+        DrawLeftText(canvas_, QRect(left_ / 2, y_, pages_.PageWidth() - left_ / 2, h), line);
         y_ += 3 * h / 2;
     }
     y_ += h;
@@ -227,9 +240,57 @@ QFont PrintFont(int pointSize) {
     return font;
 }
 
+std::vector<int> FitColumnWidths(const std::vector<int>& nominal, const std::vector<int>& needed, int available) {
+    std::vector<int> widths = nominal;
+    const int nominalSum = std::accumulate(nominal.begin(), nominal.end(), 0);
+    if (nominalSum > available) {
+        for (int& w : widths) w = static_cast<int>(static_cast<long long>(w) * std::max(available, 0) / nominalSum);
+        return widths;
+    }
+    // The room left goes to the columns whose texts want it, in even shares, a share that a column
+    // does not use going to the others.
+    int room = available - nominalSum;
+    for (bool gave = true; room > 0 && gave;) {
+        gave = false;
+        std::vector<std::size_t> wanting;
+        for (std::size_t c = 0; c < widths.size(); ++c)
+            if (c < needed.size() && needed[c] > widths[c]) wanting.push_back(c);
+        if (wanting.empty()) break;
+        const int share = std::max(1, room / static_cast<int>(wanting.size()));
+        for (std::size_t c : wanting) {
+            const int more = std::min({share, needed[c] - widths[c], room});
+            widths[c] += more;
+            room -= more;
+            gave = gave || more > 0;
+        }
+    }
+    return widths;
+}
+
+// The average the font declares is no guide: Liberation Sans declares a third more than the Arial
+// the widths in characters were chosen for.
+int TableCharacterWidth(const QFontMetrics& metrics) {
+    const QString sample = QStringLiteral("abcdefghijklmnopqrstuvwxyz ");
+    return std::max(1, metrics.horizontalAdvance(sample) / static_cast<int>(sample.size()));
+}
+
+int CellPadding(const QFontMetrics& metrics) { return std::max(1, metrics.height() / 6); }
+
 void DrawCentredText(QPainter& canvas, int x1, int y1, int x2, int y2, const QString& text) {
     if (text.isEmpty()) return;
-    canvas.drawText(QRect(x1, y1, x2 - x1, y2 - y1), Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, text);
+    const QFontMetrics metrics = canvas.fontMetrics();
+    const QString shown = metrics.horizontalAdvance(text) <= x2 - x1
+                              ? text
+                              : metrics.elidedText(text, Qt::ElideRight, std::max(0, x2 - x1 - 2 * CellPadding(metrics)));
+    canvas.drawText(QRect(x1, y1, x2 - x1, y2 - y1), Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, shown);
+}
+
+void DrawLeftText(QPainter& canvas, const QRect& rect, const QString& text) {
+    const QFontMetrics metrics = canvas.fontMetrics();
+    const QString shown = metrics.horizontalAdvance(text) <= rect.width()
+                              ? text
+                              : metrics.elidedText(text, Qt::ElideRight, std::max(0, rect.width()));
+    canvas.drawText(rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, shown);
 }
 
 void DrawBox(QPainter& canvas, int x1, int y1, int x2, int y2) {
@@ -241,8 +302,11 @@ int PrintBoxedTitle(TPrintPages& pages, const QString& title) {
     canvas.setPen(PrinterPen(*canvas.device()));
     SetFontStyle(canvas, TitleFontSize, false);
     canvas.setBrush(clSilver);
-    const QString text = QStringLiteral("  ") + title + QStringLiteral("  ");
     const QFontMetrics metrics = canvas.fontMetrics();
+    const QString spaces = QStringLiteral("  ");
+    const QString text =
+        spaces + metrics.elidedText(title, Qt::ElideRight, pages.PageWidth() - 2 * metrics.horizontalAdvance(spaces) - 4) +
+        spaces;
     const int cx = metrics.horizontalAdvance(text), cy = metrics.height();
     const int left = (pages.PageWidth() - cx) / 2, right = left + cx;
     const int top = cy / 2, bottom = top + 3 * cy / 2;
@@ -256,9 +320,9 @@ void PrintFooterLine(TPrintPages& pages, const QString& text) {
     QPainter& canvas = pages.Canvas();
     canvas.setBrush(Qt::white);
     const QFontMetrics metrics = canvas.fontMetrics();
-    const int cx = metrics.horizontalAdvance(text), cy = metrics.height();
-    canvas.drawText(QRect((pages.PageWidth() - cx) / 2, pages.PageHeight() - cy - 2, cx, cy),
-                    Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, text);
+    const QString shown = metrics.elidedText(text, Qt::ElideRight, pages.PageWidth());
+    const int cx = metrics.horizontalAdvance(shown), cy = metrics.height();
+    DrawLeftText(canvas, QRect((pages.PageWidth() - cx) / 2, pages.PageHeight() - cy - 2, cx, cy), shown);
 }
 
 int PrintTable(TPrintPages& pages, const QString& title, const QStringList& headingLines,

@@ -4,6 +4,7 @@
 // columns merged into tall cells, and a footer with page number, page count and print date.
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include "charts/UPrintJob.h"
 
 class QFont;
+class QFontMetrics;
 
 namespace tervanix {
 
@@ -51,11 +53,24 @@ int PrintTable(TPrintPages& pages, const QString& title, const QStringList& head
 // row height. A page ends after the row that reaches the bottom limit. One entry per page.
 std::vector<int> PlanTablePages(int firstTop, int rowHeight, int bottomLimit, int bodyRows);
 
+// One character of the widths in characters: the mean advance of the lower-case letters and the
+// blank in the font used.
+int TableCharacterWidth(const QFontMetrics& metrics);
+// The widths of the columns in pixels. Each column gets at least its nominal width and, where the
+// page leaves room, the width its widest text needs; columns that would not fit even at their
+// nominal widths are narrowed in proportion, so that the table never leaves the printable width.
+std::vector<int> FitColumnWidths(const std::vector<int>& nominal, const std::vector<int>& needed, int available);
+
 // Arial of the given size (Liberation Sans, metric-compatible, where Arial is not installed).
 QFont PrintFont(int pointSize);
 
-// Text centred on one line in the rectangle (x1, y1)-(x2, y2), right and bottom edges excluded.
+// Text centred on one line in the rectangle (x1, y1)-(x2, y2), right and bottom edges excluded; a
+// text wider than the rectangle is shortened with "…" so that it never covers the next cell.
 void DrawCentredText(QPainter& canvas, int x1, int y1, int x2, int y2, const QString& text);
+// Text on one line from the top left of the rectangle, shortened with "…" at its right edge.
+void DrawLeftText(QPainter& canvas, const QRect& rect, const QString& text);
+// The blank kept between a cell's border and its text, in the canvas font.
+int CellPadding(const QFontMetrics& metrics);
 // A rectangle from (x1, y1) to (x2, y2), right and bottom edges excluded, outlined with the pen
 // and filled with the brush.
 void DrawBox(QPainter& canvas, int x1, int y1, int x2, int y2);

@@ -3,7 +3,10 @@
 #include "charts/UPrnTable.h"
 #include "main/UAnsi.h"
 #include "model/UAnalyte.h"
+#include "model/UClock.h"
 #include "model/UFormat.h"
+#include "model/UGlobals.h"
+#include "model/UStudent.h"
 
 namespace tervanix {
 namespace {
@@ -57,6 +60,17 @@ QStringList LevelColumn(const TAnalyte& a, const TListSerum& materials, int leve
 
 } // namespace
 
+QString LimitsBasisText(const TAnalyte& analyte) {
+    QStringList modes;
+    for (int level = 0; level < analyte.LevelCount && level < MaxLevels; ++level)
+        modes << QStringLiteral("QC%1 ").arg(level + 1) +
+                     QString::fromLatin1(LimitsModeName(analyte.LimitsMode[static_cast<std::size_t>(level)]));
+    return QStringLiteral("Risks: warning %1, action %2 - %3 - Common CV method: %4")
+        .arg(QString::fromLatin1(RiskPercentText(Settings.AlertRisk)), QString::fromLatin1(RiskPercentText(Settings.ActionRisk)),
+             modes.join(QStringLiteral(", ")),
+             analyte.HasOption(aoCommonCV) ? QStringLiteral("used") : QStringLiteral("not used"));
+}
+
 std::vector<QStringList> LimitsTableTexts(const TAnalyte& analyte, const TListSerum& materials) {
     std::vector<QStringList> rows(LimitsTableRows);
     for (int r = 0; r < LimitsTableRows; ++r) rows[static_cast<std::size_t>(r)] << QString::fromLatin1(RowLabels[r]);
@@ -76,10 +90,10 @@ TPrintJob LimitsPrintJob(const TAnalyte& analyte, const TListSerum& materials) {
     const std::vector<int> widths = {20, 22, 22, 22};
     TPrintJob job;
     job.Title = QStringLiteral("QC limits for ") + Ansi(analyte.Name.str());
-    job.Draw = [title = job.Title, cells = std::move(cells), widths, columns](TPrintPages& pages) {
-        PrintTable(pages, title, {QString(), QString()}, cells, false, widths, columns);
+    job.Draw = [title = job.Title, basis = LimitsBasisText(analyte), cells = std::move(cells), widths, columns](TPrintPages& pages) {
+        PrintTable(pages, title, {basis, QString()}, cells, false, widths, columns);
     };
-    return job;
+    return NamedJob(std::move(job), QStringLiteral("QC limits - ") + Ansi(analyte.Name.str()), Today());
 }
 
 } // namespace tervanix

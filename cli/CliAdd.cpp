@@ -112,7 +112,7 @@ int RunAddCommand(int argc, char** argv) {
         std::cerr << "tervanix-cli: " << e.what() << '\n';
         return 2;
     } catch (const std::exception& e) {
-        std::cerr << e.what() << '\n';
+        std::cerr << "tervanix-cli: " << e.what() << '\n';
         return 1;
     }
 }

@@ -1,12 +1,14 @@
 #include "cli/CliCommon.h"
 
 #include <filesystem>
+#include <iostream>
 
 #include "model/UAnsiText.h"
 #include "model/UDataLoadSave.h"
 #include "model/UFileStore.h"
 #include "model/UGlobals.h"
 #include "model/USettingsFile.h"
+#include "model/UStudent.h"
 
 namespace tervanix::cli {
 
@@ -47,6 +49,16 @@ void UseSettings(const std::optional<std::string>& path) {
     } catch (const EQCError& e) {
         throw EFailure("Cannot read settings: " + *path + ": " + e.what());
     }
+}
+
+void UseSettingsFor(const std::string& dataPath, const std::optional<std::string>& path) {
+    if (path) return UseSettings(path);
+    const std::string beside = SettingsPathBeside(dataPath);
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(beside, ec)) return UseSettings(beside);
+    UseSettings(std::nullopt);
+    std::cerr << "tervanix-cli: no settings file " << beside << ": the default risks are used (warning "
+              << RiskPercentText(Settings.AlertRisk) << ", action " << RiskPercentText(Settings.ActionRisk) << ")\n";
 }
 
 int TDataSet::PointCount() const {

@@ -54,6 +54,10 @@ std::string ReadInput(const std::string& path, const std::string& failurePrefix)
 
 // The global Settings from a settings file (its risks drive the limits), else the defaults.
 void UseSettings(const std::optional<std::string>& path);
+// The settings the program would use with the data file: the given file, else the one beside the
+// data file, else the defaults, which a note on stderr then names, so that a report never shows
+// other limits than the program's without saying so.
+void UseSettingsFor(const std::string& dataPath, const std::optional<std::string>& path);
 
 // A data file read whole, its limits recomputed; EFailure("Cannot read data: ...") otherwise.
 struct TDataSet {

@@ -113,7 +113,7 @@ int RunDump(const TArgs& args) {
         else positionals.push_back(arg);
     }
     ExpectPositionals(positionals, 1);
-    UseSettings(settings);
+    UseSettingsFor(positionals[0], settings);
     TDataSet data;
     ReadDataSet(positionals[0], data);
 

@@ -68,7 +68,7 @@ std::unique_ptr<QLockFile> LockDataFile(const std::string& dataPath) {
 int RunImport(const TArgs& args) {
     const TImportRequest request = ParseImport(args);
     const std::string& dataPath = request.Positionals[0];
-    UseSettings(request.SettingsPath);
+    UseSettingsFor(dataPath, request.SettingsPath);
     const std::unique_ptr<QLockFile> lock = request.DryRun ? nullptr : LockDataFile(dataPath);
     TDataSet data;
     ReadDataSet(dataPath, data);

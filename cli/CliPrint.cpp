@@ -42,6 +42,13 @@ bool IsDigits(std::string_view text) {
     return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
+QPageSize::PageSizeId ParsePaper(const std::string& text) {
+    const QString name = QString::fromStdString(text);
+    if (name.compare(QLatin1String("A4"), Qt::CaseInsensitive) == 0) return QPageSize::A4;
+    if (name.compare(QLatin1String("Letter"), Qt::CaseInsensitive) == 0) return QPageSize::Letter;
+    throw EUsage("--paper takes A4 or Letter: " + text);
+}
+
 } // namespace
 
 int RunPrint(const TArgs& args) {
@@ -72,6 +79,7 @@ TPrintRequest ParsePrintArgs(const TArgs& args, const TKindOption& kindOption) {
         else if (arg == "--settings") request.SettingsPath = cursor.ValueOf(arg);
         else if (arg == "--out") request.Out = cursor.ValueOf(arg);
         else if (arg == "--stats") request.Stats = true;
+        else if (arg == "--paper") request.Paper = ParsePaper(cursor.ValueOf(arg));
         else if (IsOption(arg) && !(kindOption && kindOption(arg, cursor))) throw EUsage("Unknown option: " + arg);
         else if (!IsOption(arg)) request.Positionals.push_back(arg);
     }
@@ -99,24 +107,25 @@ void RefuseOverwrite(const std::string& out, const std::string& input) {
     if (SameFile(out, input)) throw EFailure("The output is the input file; nothing was written: " + out);
 }
 
-void WritePrintout(const std::string& path, const TPrintJob& job) {
+void WritePrintout(const TPrintRequest& request, const TPrintJob& job) {
     try {
-        WritePdfAtomic(path, job);
+        WritePdfAtomic(request.Out, job, QPageSize(request.Paper.value_or(LocalePaper(QLocale::system()))));
     } catch (const EQCError& e) {
         throw EFailure(e.what());
     }
 }
 
-TRunsToPrint ReadRunsToPrint(const TPrintRequest& request, TDataSet& data) {
+TRunsToPrint ReadRunsToPrint(const TPrintRequest& request, TDataSet& data, TEmptyRange emptyRange) {
     ExpectPositionals(request.Positionals, 2);
     RequireDateRange(request);
     const std::string& path = request.Positionals[0];
     RefuseOverwrite(request.Out, path);
-    UseSettings(request.SettingsPath);
+    UseSettingsFor(path, request.SettingsPath);
     ReadDataSet(path, data);
     const TAnalyte& analyte = FindAnalyte(data, request.Positionals[1], path);
     const TPointRange range = PointsInDateRange(analyte, *request.From, *request.To);
-    if (range.Count() == 0) throw EFailure("Nothing to print");
+    if (analyte.Count() == 0 || (range.Count() == 0 && emptyRange == TEmptyRange::Refused))
+        throw EFailure("Nothing to print");
     return {analyte, range};
 }
 

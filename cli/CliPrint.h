@@ -19,14 +19,15 @@ class QGuiApplication;
 
 namespace tervanix::cli {
 
-// The options that every kind understands: --from DATE, --to DATE, --settings FILE.cfr, --stats
-// and --out OUT.pdf; the other arguments are positionals.
+// The options that every kind understands: --from DATE, --to DATE, --settings FILE.cfr, --stats,
+// --paper A4|Letter and --out OUT.pdf; the other arguments are positionals.
 struct TPrintRequest {
     std::vector<std::string> Positionals;
     std::optional<TDateTime> From;
     std::optional<TDateTime> To;
     std::optional<std::string> SettingsPath;
     bool Stats = false;
+    std::optional<QPageSize::PageSizeId> Paper; // else the paper of the environment's locale
     std::string Out;
 };
 
@@ -40,13 +41,15 @@ void RequireDateRange(const TPrintRequest& request);
 TDateTime ParseDay(const std::string& text, const std::string& option);
 
 // The analyte and its runs of the requested days, for the kinds that print a date range: the
-// request's positionals are FILE.qcf ANALYTE; "Nothing to print" when the range holds no run.
+// request's positionals are FILE.qcf ANALYTE. "Nothing to print" when the analyte has no run, and
+// when the range holds none unless `emptyRange` says what the print dialog does: print it empty.
 // `data` keeps the file's contents alive while the analyte is printed.
+enum class TEmptyRange { Refused, Printed };
 struct TRunsToPrint {
     const TAnalyte& Analyte;
     TPointRange Range;
 };
-TRunsToPrint ReadRunsToPrint(const TPrintRequest& request, TDataSet& data);
+TRunsToPrint ReadRunsToPrint(const TPrintRequest& request, TDataSet& data, TEmptyRange emptyRange);
 
 // The GUI side, headless: the offscreen platform unless the environment names one, and the
 // environment's locale for dates and numbers (as export writes them). Keep it while printing.
@@ -54,9 +57,10 @@ std::unique_ptr<QGuiApplication> StartPrinting();
 
 // Refuses an output that would overwrite one of the inputs.
 void RefuseOverwrite(const std::string& out, const std::string& input);
-// The job's pages as an A4 PDF written atomically; EFailure when it cannot be written (no file is
-// left behind, a previous file is kept).
-void WritePrintout(const std::string& path, const TPrintJob& job);
+// The job's pages as a PDF on the paper asked for (else Letter in the United States and Canada, A4
+// elsewhere, after the environment's locale), written atomically to --out; EFailure when it cannot
+// be written (no file is left behind, a previous file is kept).
+void WritePrintout(const TPrintRequest& request, const TPrintJob& job);
 
 // The kinds.
 int RunPrintData(const TArgs& args);

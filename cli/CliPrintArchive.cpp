@@ -17,7 +17,7 @@ int RunPrintArchive(const TArgs& args) {
     RefuseOverwrite(request.Out, path);
     const TArchiveContent archive = ReadArchiveFile(path);
     const auto app = StartPrinting();
-    WritePrintout(request.Out, ArchivePrintJob(FromAnsi(archive.Analyte), archive));
+    WritePrintout(request, ArchivePrintJob(FromAnsi(archive.Analyte), archive));
     return 0;
 }
 

@@ -43,7 +43,7 @@ int RunPrintCharts(const TArgs& args) {
         return true;
     });
     TDataSet data;
-    const auto [analyte, range] = ReadRunsToPrint(request, data);
+    const auto [analyte, range] = ReadRunsToPrint(request, data, TEmptyRange::Printed);
     TChartPrintOptions options;
     options.Levels = levels.value_or(TLevelChoice{true, true, true});
     options.Colour = Settings.PrintInColour != 0 && !blackAndWhite;
@@ -54,10 +54,11 @@ int RunPrintCharts(const TArgs& args) {
             throw EFailure("Level " + std::to_string(level + 1) + " does not exist: " + analyte.Name.str() + " has " +
                            std::to_string(analyte.LevelCount) + (analyte.LevelCount == 1 ? " level" : " levels"));
         if (!LevelHasValues(analyte, level, range))
-            std::cerr << "Level " << level + 1 << " has no value in the range: its chart is printed empty\n";
+            std::cerr << "tervanix-cli: Level " << level + 1 << " has no value in the range: its chart is printed empty\n";
     }
+    if (range.Count() == 0) std::cerr << "tervanix-cli: No run in the range: the charts are printed empty\n";
     const auto app = StartPrinting();
-    WritePrintout(request.Out, ChartsJob(analyte, data.Materials, range, options));
+    WritePrintout(request, ChartsJob(analyte, data.Materials, range, options));
     return 0;
 }
 

@@ -9,9 +9,9 @@ namespace tervanix::cli {
 int RunPrintData(const TArgs& args) {
     const TPrintRequest request = ParsePrintArgs(args);
     TDataSet data;
-    const auto [analyte, range] = ReadRunsToPrint(request, data);
+    const auto [analyte, range] = ReadRunsToPrint(request, data, TEmptyRange::Refused);
     const auto app = StartPrinting();
-    WritePrintout(request.Out, DataTableJob(analyte, data.Materials, range, request.Stats));
+    WritePrintout(request, DataTableJob(analyte, data.Materials, range, request.Stats));
     return 0;
 }
 

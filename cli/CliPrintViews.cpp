@@ -24,12 +24,12 @@ int RunPrintLimits(const TArgs& args) {
     ExpectPositionals(request.Positionals, 2);
     const std::string& path = request.Positionals[0];
     RefuseOverwrite(request.Out, path);
-    UseSettings(request.SettingsPath);
+    UseSettingsFor(path, request.SettingsPath);
     TDataSet data;
     ReadDataSet(path, data);
     const TAnalyte& analyte = FindAnalyte(data, request.Positionals[1], path);
     const auto app = StartPrinting();
-    WritePrintout(request.Out, LimitsPrintJob(analyte, data.Materials));
+    WritePrintout(request, LimitsPrintJob(analyte, data.Materials));
     return 0;
 }
 
@@ -45,13 +45,13 @@ int RunPrintDaily(const TArgs& args) {
     if (!day) throw EUsage("Missing --day DATE");
     const std::string& path = request.Positionals[0];
     RefuseOverwrite(request.Out, path);
-    UseSettings(request.SettingsPath);
+    UseSettingsFor(path, request.SettingsPath);
     TDataSet data;
     ReadDataSet(path, data);
     const std::vector<TDayRun> runs = CollectDayRuns(data.Analytes, *day);
     if (runs.empty()) throw EFailure("Nothing to print");
     const auto app = StartPrinting();
-    WritePrintout(request.Out, DailyPrintJob(runs, *day));
+    WritePrintout(request, DailyPrintJob(runs, *day));
     return 0;
 }
 

@@ -158,7 +158,7 @@ void WriteResult(TJsonWriter& j, const TWestgardResult& r, const TAnalyte& analy
 
 int RunWestgard(const TArgs& args) {
     const TRunRequest q = ParseRequest(args);
-    UseSettings(q.Settings);
+    UseSettingsFor(q.Positionals[0], q.Settings);
     TDataSet data;
     ReadDataSet(q.Positionals[0], data);
     const TAnalyte& analyte = FindAnalyte(data, q.Positionals[1], q.Positionals[0]);

@@ -4,11 +4,13 @@
 #include <exception>
 #include <iostream>
 #include <map>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
 #include "cli/CliAdd.h"
 #include "cli/CliCommands.h"
+#include "model/UDataLoadSave.h"
 #include "model/UTypes.h"
 
 namespace {
@@ -38,6 +40,7 @@ constexpr const char* UsageText =
     "  tervanix-cli print limits FILE.qcf ANALYTE [--settings FILE.cfr] --out OUT.pdf\n"
     "  tervanix-cli print daily FILE.qcf --day DATE [--settings FILE.cfr] --out OUT.pdf\n"
     "  tervanix-cli print archive FILE.qca --out OUT.pdf\n"
+    "    Every print kind takes --paper A4|Letter (default: the paper of the locale).\n"
     "    DATE is YYYY-MM-DD; the range may be given in either order.\n"
     "    T is a day number (days since 1899-12-30) or a local time like 2026-12-08T14:30[:00];\n"
     "    an empty value (\"\") means no value for that level.\n";
@@ -54,6 +57,36 @@ const std::map<std::string, TCommand>& Commands() {
     return commands;
 }
 
+// The usage lines of one command ("print" gives every kind), with their continuation lines.
+std::string CommandUsage(const std::string& name) {
+    std::istringstream lines(UsageText);
+    std::string line, usage;
+    bool inCommand = false;
+    const std::string start = "  tervanix-cli " + name + " ";
+    while (std::getline(lines, line)) {
+        if (line.rfind("  tervanix-cli ", 0) == 0) inCommand = line.rfind(start, 0) == 0;
+        else if (line.rfind("    ", 0) == 0 && line.rfind("     ", 0) != 0) inCommand = false;
+        if (inCommand) usage += line + '\n';
+    }
+    return usage;
+}
+
+// What a command line that cannot be used gets on stderr, every line marked as the tool's.
+void ReportUsageError(const std::string& message, const std::string& command) {
+    std::cerr << "tervanix-cli: " << message << '\n';
+    std::istringstream usage(CommandUsage(command));
+    for (std::string line; std::getline(usage, line);) std::cerr << "tervanix-cli: usage:" << line << '\n';
+    std::cerr << "tervanix-cli: 'tervanix-cli --help' lists every command, 'tervanix-cli COMMAND --help' one\n";
+}
+
+bool AsksForHelp(const TArgs& args) {
+    for (const std::string& arg : args)
+        if (arg == "--help" || arg == "-h") return true;
+    return false;
+}
+
+std::string commandName;
+
 int Dispatch(int argc, char** argv) {
     if (argc < 2) throw EUsage("Missing command");
     const std::string name = argv[1];
@@ -61,9 +94,19 @@ int Dispatch(int argc, char** argv) {
         std::cout << UsageText;
         return 0;
     }
+    if (name == "--version") {
+        std::cout << "tervanix-cli " << TERVANIX_VERSION << " (data format " << tervanix::CurrentFormatVersion() << ")\n";
+        return 0;
+    }
     const auto command = Commands().find(name);
     if (command == Commands().end()) throw EUsage("Unknown command: " + name);
-    return command->second(TArgs(argv + 2, argv + argc));
+    commandName = name;
+    const TArgs args(argv + 2, argv + argc);
+    if (AsksForHelp(args)) {
+        std::cout << "Usage:\n" << CommandUsage(name);
+        return 0;
+    }
+    return command->second(args);
 }
 
 } // namespace
@@ -75,12 +118,12 @@ int main(int argc, char** argv) {
         if (!std::cout.flush()) throw std::runtime_error("Cannot write the output");
         return code;
     } catch (const EUsage& e) {
-        std::cerr << "tervanix-cli: " << e.what() << '\n' << UsageText;
+        ReportUsageError(e.what(), commandName);
         return 2;
     } catch (const std::bad_alloc&) {
         std::cerr << "tervanix-cli: out of memory\n";
     } catch (const std::exception& e) {
-        std::cerr << e.what() << '\n';
+        std::cerr << "tervanix-cli: " << e.what() << '\n';
     }
     return 1;
 }

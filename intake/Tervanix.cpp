@@ -8,7 +8,9 @@
 #include <QSocketNotifier>
 #include <QTextStream>
 #include <csignal>
+#include <cstdio>
 #include <memory>
+#include <string_view>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -24,6 +26,7 @@
 #include "main/UMessages.h"
 #include "main/UResources.h"
 #include "main/USystemLocale.h"
+#include "model/UDataLoadSave.h"
 #include "model/UGlobals.h"
 #include "model/URandom.h"
 #include "model/USettingsFile.h"
@@ -203,11 +206,45 @@ int Run(QApplication& app) {
 } // namespace
 } // namespace tervanix
 
+namespace {
+
+constexpr const char* ProgramOptionsText =
+    "Usage: Tervanix [OPTION]\n"
+    "The internal quality control of a clinical laboratory: Levey-Jennings charts, Westgard rules,\n"
+    "and runs delivered by other programs over the session bus (service Tervanix.QCserver).\n"
+    "\n"
+    "  --help          print these options and exit\n"
+    "  --version       print the version and the data format, and exit\n"
+    "  -Automation     started by an automation client: ends when the last client has gone\n"
+    "  -Embedding      the same, as the session bus starts it\n"
+    "  -RegServer      write the bus activation file for this program, then exit\n"
+    "  -UnregServer    remove the bus activation file, then exit\n"
+    "\n"
+    "The data, settings, queue and archives are kept in $XDG_DATA_HOME/Tervanix/ for an installed\n"
+    "program, beside the program file for a copy in a folder it may write to.\n";
+
+// --help and --version are answered at once: no display, no data folder, no window.
+bool AnswerInformationSwitch(int argc, char** argv) {
+    if (argc != 2) return false;
+    const std::string_view option = argv[1];
+    if (option == "--help" || option == "-h") std::fputs(ProgramOptionsText, stdout);
+    else if (option == "--version")
+        std::printf("Tervanix %s (data format %s)\n", TERVANIX_VERSION, tervanix::CurrentFormatVersion().c_str());
+    else return false;
+    return true;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    if (AnswerInformationSwitch(argc, argv)) return 0;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tervanix"));
     // The desktop matches the windows to the installed menu entry and its icon.
     QApplication::setDesktopFileName(QStringLiteral("tervanix"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/TERVANIX")));
+    // The print and file dialogs speak the desktop's language, as the rest of the desktop does.
+    const std::unique_ptr<QTranslator> qtTexts = tervanix::QtTranslations(QLocale());
+    if (qtTexts) QApplication::installTranslator(qtTexts.get());
     return tervanix::Run(app);
 }

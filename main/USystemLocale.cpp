@@ -1,5 +1,8 @@
 #include "main/USystemLocale.h"
 
+#include <QLibraryInfo>
+#include <QTranslator>
+
 #include "model/UAnsiText.h"
 
 namespace tervanix {
@@ -27,5 +30,13 @@ TLocaleFormats LocaleFormatsOf(const QLocale& locale) {
 }
 
 void TakeSystemLocale() { SetLocale(LocaleFormatsOf(QLocale::system())); }
+
+std::unique_ptr<QTranslator> QtTranslations(const QLocale& locale) {
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(locale, QStringLiteral("qt"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return nullptr;
+    return translator;
+}
 
 } // namespace tervanix

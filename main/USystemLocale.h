@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QLocale>
+#include <QTranslator>
+#include <memory>
 
 #include "model/UFormat.h"
 
@@ -16,5 +18,10 @@ TLocaleFormats LocaleFormatsOf(const QLocale& locale);
 // the decimal separator from LC_ALL, else LC_NUMERIC, else LANG, from its own locale data, so
 // they do not depend on which locales the C library has installed.
 void TakeSystemLocale();
+
+// Qt's own texts (the print and file dialogs, the standard buttons) in the language of `locale`,
+// from Qt's translations (Debian's qt6-translations-l10n), for the caller to install and keep;
+// nullptr when there are none for it, and the dialogs then stay in English.
+std::unique_ptr<QTranslator> QtTranslations(const QLocale& locale);
 
 } // namespace tervanix

@@ -264,4 +264,9 @@ void CreateDefaultData() {
     albumin.ClassifyAll();
 }
 
+std::string CurrentFormatVersion() {
+    const auto tag = CurrentFormatTag();
+    return std::string{static_cast<char>(tag[1]), static_cast<char>(tag[2])};
+}
+
 } // namespace tervanix

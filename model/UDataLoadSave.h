@@ -22,6 +22,9 @@ private:
     std::string detail_;
 };
 
+// The version of the data files written now, as --version shows it: "32".
+std::string CurrentFormatVersion();
+
 // The data file image of the lists, always in the current format ("32").
 std::string EncodeDataFile(const TListSerum& materials, const TListAnalytes& analytes);
 

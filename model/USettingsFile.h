@@ -25,4 +25,8 @@ void LoadSettings(); // BasePath + ".cfr"
 void SaveSettings(const std::string& path);
 void SaveSettings(); // BasePath + ".cfr"
 
+// The settings file that belongs to a data file: the same folder and name, extension ".cfr"
+// ("Tervanix.qcf" -> "Tervanix.cfr"), as the program keeps them.
+std::string SettingsPathBeside(const std::string& dataPath);
+
 } // namespace tervanix

@@ -34,4 +34,9 @@ long double StudentFactor(TRiskIndex risk, std::int32_t df) {
     return T(C120) - (T(C120) - T(CInf)) * (df - 120) / df;
 }
 
+const char* RiskPercentText(TRiskIndex risk) {
+    static const char* const texts[RiskCount] = {"5 %", "2 %", "1 %", "0.5 %", "0.2 %"};
+    return risk < RiskCount ? texts[risk] : "?";
+}
+
 } // namespace tervanix

@@ -14,4 +14,7 @@ extern const std::array<std::array<long double, 34>, RiskCount> StudentTable;
 // The factor for a risk and df >= 1, interpolated between the tabulated degrees of freedom.
 long double StudentFactor(TRiskIndex risk, std::int32_t df);
 
+// The risk as printed beside the limits: "5 %", "2 %", "1 %", "0.5 %", "0.2 %" ("?" out of range).
+const char* RiskPercentText(TRiskIndex risk);
+
 } // namespace tervanix

@@ -1,6 +1,9 @@
 // tervanix-cli as a laboratory's script sees it: the built tool run on files made by the core.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <sstream>
+
 #include <QLocale>
 #include <QLockFile>
 #include <QString>
@@ -55,8 +58,14 @@ protected:
         const TRun r = Run(args);
         EXPECT_EQ(r.Code, 2) << r.Err;
         EXPECT_NE(r.Err.find(message), std::string::npos) << r.Err;
-        EXPECT_NE(r.Err.find("Usage:"), std::string::npos);
+        EXPECT_NE(r.Err.find("'tervanix-cli --help' lists every command"), std::string::npos) << r.Err;
+        ExpectEveryLineMarked(r.Err);
         EXPECT_EQ(r.Out, "");
+    }
+
+    static void ExpectEveryLineMarked(const std::string& err) {
+        std::istringstream lines(err);
+        for (std::string line; std::getline(lines, line);) EXPECT_EQ(line.rfind("tervanix-cli: ", 0), 0u) << line;
     }
 
     // Two levels of 20 runs from 2026-01-01 12:00, one a day, alternating 98/102 and 198/202:
@@ -177,6 +186,29 @@ TEST_F(Cli, RisksComeFromTheGivenSettingsFile) {
     const TRun bad = Run({"dump", data, "--settings", Path("bad.cfr")});
     EXPECT_EQ(bad.Code, 1);
     EXPECT_NE(bad.Err.find("Cannot read settings"), std::string::npos);
+}
+
+// Without --settings every command finds the laboratory's risks where the program keeps them.
+TEST_F(Cli, RisksComeFromTheSettingsFileBesideTheDataFile) {
+    const std::string data = WriteRuleAnalyte();
+    const std::vector<std::vector<std::string>> commands = {{"dump", data},
+                                                            {"westgard", data, "test", "--date-time", "2026-02-01T12:00", "--values", "106.5", "200"}};
+    for (const auto& command : commands) {
+        const TRun byDefault = Run(command);
+        EXPECT_NE(byDefault.Err.find("tervanix-cli: no settings file " + Path("rules.cfr") +
+                                     ": the default risks are used (warning 5 %, action 0.2 %)"),
+                  std::string::npos)
+            << byDefault.Err;
+        std::vector<std::string> explicitly = command;
+        explicitly.insert(explicitly.end(), {"--settings", WriteSettings(2)});
+        const TRun given = Run(explicitly);
+        std::filesystem::copy_file(Path("risks.cfr"), Path("rules.cfr"));
+        const TRun beside = Run(command);
+        std::filesystem::remove(Path("rules.cfr"));
+        EXPECT_EQ(beside.Out, given.Out) << command[0];
+        EXPECT_EQ(beside.Err, "") << command[0];
+        EXPECT_NE(beside.Out, byDefault.Out) << command[0];
+    }
 }
 
 TEST_F(Cli, ExportWritesTheSeriesTextInTheEnvironmentsLocale) {
@@ -385,6 +417,42 @@ TEST_F(Cli, ArchivesOfAnAnalyteAndOneArchiveAsJson) {
         EXPECT_NE(r.Err.find(message), std::string::npos) << r.Err;
         EXPECT_EQ(r.Out, "");
     }
+}
+
+TEST_F(Cli, VersionHelpAndErrorsFollowTheConventions) {
+    struct TCase {
+        std::vector<std::string> Args;
+        int Code;
+        std::string Out;
+    };
+    const TCase cases[] = {
+        {{"--version"}, 0, "tervanix-cli 1.0 (data format 32)\n"},
+        {{"dump", "--help"}, 0, "Usage:\n  tervanix-cli dump FILE.qcf [--settings FILE.cfr]\n"},
+        {{"westgard", "x.qcf", "--help"}, 0,
+         "Usage:\n  tervanix-cli westgard FILE.qcf ANALYTE --date-time T --values V1 [V2 [V3]]\n"
+         "               [--reject L]... [--multirules on|off] [--settings FILE.cfr]\n"},
+        {{"dump", Path("missing.qcf")}, 1, ""},
+        {{"print", "limits", Path("missing.qcf"), "Glucose", "--out", Path("x.pdf")}, 1, ""},
+    };
+    for (const TCase& c : cases) {
+        const TRun r = Run(c.Args);
+        EXPECT_EQ(r.Code, c.Code) << c.Args[0] << r.Err;
+        EXPECT_EQ(r.Out, c.Out);
+        ExpectEveryLineMarked(r.Err);
+    }
+    const TRun print = Run({"print", "--help"});
+    EXPECT_EQ(print.Out.rfind("Usage:\n  tervanix-cli print data ", 0), 0u) << print.Out;
+    EXPECT_EQ(print.Out.find("tervanix-cli dump"), std::string::npos);
+
+    // The program answers without a display and without touching any data folder.
+    const std::string program = std::string("env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb HOME=") + Quote(Path("home")) +
+                                " " + Quote(TERVANIX_PROGRAM_PATH);
+    ASSERT_EQ(std::system((program + " --version >" + Quote(Path("v"))).c_str()), 0);
+    EXPECT_EQ(ReadFile(Path("v")), "Tervanix 1.0 (data format 32)\n");
+    ASSERT_EQ(std::system((program + " --help >" + Quote(Path("h"))).c_str()), 0);
+    EXPECT_EQ(ReadFile(Path("h")).rfind("Usage: Tervanix [OPTION]\n", 0), 0u);
+    EXPECT_NE(ReadFile(Path("h")).find("--version"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(Path("home")));
 }
 
 TEST_F(Cli, UnusableCommandLinesGetTheUsageText) {

@@ -14,6 +14,42 @@ using namespace tervanix::test;
 
 namespace {
 
+// A word of a PDF page as pdftotext -bbox places it, in points.
+struct TWordBox {
+    std::string Text;
+    double XMin, YMin, XMax, YMax;
+    int Page;
+};
+
+double Attribute(const std::string& tag, const std::string& name) {
+    const std::size_t at = tag.find(name + "=\"");
+    return at == std::string::npos ? -1 : std::stod(tag.substr(at + name.size() + 2));
+}
+
+// The words of every page, and the size of the (last) page.
+std::vector<TWordBox> PdfWords(const std::string& pdfPath, const std::string& htmlPath, double& width, double& height) {
+    std::vector<TWordBox> words;
+    if (std::system(("pdftotext -bbox " + ShellQuote(pdfPath) + " " + ShellQuote(htmlPath)).c_str()) != 0) return words;
+    const std::string html = ReadFile(htmlPath);
+    int page = 0;
+    for (std::size_t at = html.find('<'); at != std::string::npos; at = html.find('<', at + 1)) {
+        const std::size_t end = html.find('>', at);
+        const std::string tag = html.substr(at, end - at);
+        if (tag.rfind("<page ", 0) == 0) {
+            ++page;
+            width = Attribute(tag, "width");
+            height = Attribute(tag, "height");
+        } else if (tag.rfind("<word ", 0) == 0) {
+            const std::string text = html.substr(end + 1, html.find('<', end) - end - 1);
+            words.push_back({text, Attribute(tag, "xMin"), Attribute(tag, "yMin"), Attribute(tag, "xMax"),
+                             Attribute(tag, "yMax"), page});
+        }
+    }
+    return words;
+}
+
+bool Overlap(double a1, double a2, double b1, double b2, double tolerance) { return a1 < b2 - tolerance && b1 < a2 - tolerance; }
+
 class CliPrint : public FileTest {
 protected:
     TCliResult Print(std::vector<std::string> args, const std::string& env = "LC_ALL=C.UTF-8 QT_QPA_PLATFORM=") {
@@ -88,7 +124,10 @@ TEST_F(CliPrint, ChartsOfChosenLevelsWithStatistics) {
     EXPECT_EQ(r.Err.find("no value"), std::string::npos) << r.Err;
     const std::string text = PdfText("c.pdf");
     for (const char* expected : {"Glucose QC charts", "Patho ()", "2 4 9\nMar\n26\n", "Statistics m (mmol/L) C.V. (%) N\n",
-                                 "Patho 11.250", "- Page 1 - Glucose QC - Printed on "})
+                                 "Patho 11.250",
+                                 "\nRisks: warning 5 %, action 0.2 % - QC1 Mobile limits, QC2 Mobile limits - Common "
+                                 "CV method: not used\n",
+                                 "- Page 1 - Glucose QC - Printed on "})
         EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n---\n" << text;
     EXPECT_EQ(text.find("Lyo N"), std::string::npos);
 
@@ -96,6 +135,15 @@ TEST_F(CliPrint, ChartsOfChosenLevelsWithStatistics) {
                                       "2", "--out", Path("d.pdf")});
     EXPECT_EQ(missing.Code, 0);
     EXPECT_NE(missing.Err.find("Level 2 has no value in the range"), std::string::npos) << missing.Err;
+
+    // A range without runs prints what the print dialog prints: the empty charts and N = 0.
+    const TCliResult empty = Print({"charts", data, "Glucose", "--from", "2025-01-01", "--to", "2025-01-31", "--stats",
+                                    "--out", Path("e.pdf")});
+    ASSERT_EQ(empty.Code, 0) << empty.Err;
+    EXPECT_NE(empty.Err.find("tervanix-cli: No run in the range: the charts are printed empty"), std::string::npos);
+    const std::string emptyText = PdfText("e.pdf");
+    for (const char* expected : {"Glucose QC charts", "Lyo N (L42)", "Patho ()", "Lyo N 0\n", "Patho 0\n"})
+        EXPECT_NE(emptyText.find(expected), std::string::npos) << expected << "\n---\n" << emptyText;
 }
 
 TEST_F(CliPrint, ArchiveAsTheBrowserPrintsIt) {
@@ -124,6 +172,75 @@ TEST_F(CliPrint, ArchiveAsTheBrowserPrintsIt) {
     }
 }
 
+// The longest texts the fields hold, in the widest letters: every word of every printout stays
+// inside the page's 10 mm margins and inside its own cell, never over its neighbour's text.
+TEST_F(CliPrint, LongestTextsStayInsideTheMarginsAndTheirCells) {
+    TListSerum materials;
+    const int id = materials.AddMaterial(std::string(15, 'W'), std::string(10, 'W')).Id;
+    auto a = std::make_unique<TAnalyte>(std::string(15, 'W'), std::string(6, 'W'), 3, 3, false);
+    a->MaterialId = {id, id, id};
+    const double d = EncodeDate(2026, 3, 2);
+    for (int i = 0; i < 40; ++i) {
+        TResu run = MakeRun(d + i / 2, {99999.999f, 88888.888f, 77777.777f}, std::string(40, 'W'), std::string(4, 'W'));
+        run.DateTime += i % 2 * 0.25;
+        run.Levels[0].Status = i % 3 ? qsHighAction : qsLowAlert;
+        a->AddPoint(run);
+    }
+    a->RecomputeAll();
+    TListAnalytes analytes;
+    analytes.Add(std::move(a));
+    WriteFile(Path("wide.qcf"), EncodeDataFile(materials, analytes));
+    const std::string data = Path("wide.qcf"), name(15, 'W');
+    const std::vector<std::vector<std::string>> printouts = {
+        {"data", data, name, "--from", "2026-03-01", "--to", "2026-05-01", "--stats"},
+        {"charts", data, name, "--from", "2026-03-01", "--to", "2026-05-01", "--stats"},
+        {"limits", data, name},
+        {"daily", data, "--day", "2026-03-02"},
+    };
+    const double margin = 10 / 25.4 * 72, tolerance = 0.5;
+    for (std::vector<std::string> args : printouts) {
+        SCOPED_TRACE(args[0]);
+        args.insert(args.end(), {"--out", Path("w.pdf")});
+        const TCliResult r = Print(args);
+        ASSERT_EQ(r.Code, 0) << r.Err;
+        double width = 0, height = 0;
+        const std::vector<TWordBox> words = PdfWords(Path("w.pdf"), Path("w.html"), width, height);
+        ASSERT_GT(words.size(), 20u);
+        for (std::size_t i = 0; i < words.size(); ++i) {
+            const TWordBox& w = words[i];
+            EXPECT_GE(w.XMin, margin - tolerance) << w.Text;
+            EXPECT_LE(w.XMax, width - margin + tolerance) << w.Text;
+            EXPECT_GE(w.YMin, margin - tolerance) << w.Text;
+            EXPECT_LE(w.YMax, height - margin + tolerance) << w.Text;
+            for (std::size_t j = i + 1; j < words.size(); ++j) {
+                const TWordBox& v = words[j];
+                const bool sameLine = v.Page == w.Page && Overlap(w.YMin, w.YMax, v.YMin, v.YMax, 1);
+                EXPECT_FALSE(sameLine && Overlap(w.XMin, w.XMax, v.XMin, v.XMax, tolerance))
+                    << w.Text << " over " << v.Text << " at " << w.XMin << "-" << w.XMax << " / " << v.XMin << "-" << v.XMax;
+            }
+        }
+    }
+}
+
+// The paper of the country unless --paper names one: Letter in the United States, A4 in Germany.
+TEST_F(CliPrint, PaperFollowsTheLocaleUnlessGiven) {
+    const std::string data = WriteData();
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"LC_ALL=en_US.UTF-8"}, "612 x 792"},
+        {{"LC_ALL=de_DE.UTF-8"}, "595 x 842"},
+        {{"LC_ALL=en_US.UTF-8", "--paper", "A4"}, "595 x 842"},
+        {{"LC_ALL=de_DE.UTF-8", "--paper", "letter"}, "612 x 792"},
+    };
+    for (const auto& [envAndOptions, size] : cases) {
+        std::vector<std::string> args = {"limits", data, "Glucose", "--out", Path("p.pdf")};
+        args.insert(args.end(), envAndOptions.begin() + 1, envAndOptions.end());
+        ASSERT_EQ(Print(args, envAndOptions[0] + " QT_QPA_PLATFORM=").Code, 0) << ReadFile(Path("stderr"));
+        ASSERT_EQ(std::system(("pdfinfo " + ShellQuote(Path("p.pdf")) + " >" + ShellQuote(Path("info"))).c_str()), 0);
+        EXPECT_NE(ReadFile(Path("info")).find("Page size:       " + size + " pts"), std::string::npos)
+            << envAndOptions[0] << "\n" << ReadFile(Path("info"));
+    }
+}
+
 // Every refusal leaves no file behind and says why.
 TEST_F(CliPrint, RefusalsLeaveNoFile) {
     const std::string data = WriteData();
@@ -147,6 +264,7 @@ TEST_F(CliPrint, RefusalsLeaveNoFile) {
          "Level 3 does not exist: Glucose has 2 levels"},
         {{"charts", data, "Glucose", "--from", "2026-03-01", "--to", "2026-03-09", "--levels", "1,4", "--out", out}, 2,
          "--levels takes level numbers"},
+        {{"limits", data, "Glucose", "--paper", "B5", "--out", out}, 2, "--paper takes A4 or Letter: B5"},
     };
     const std::string before = ReadFile(data);
     for (const TCase& c : cases) {

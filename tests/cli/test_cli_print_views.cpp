@@ -54,9 +54,16 @@ protected:
 
 TEST_F(CliPrintViews, LimitsTableFollowsTheRisksOfTheSettings) {
     const std::string data = WriteData();
-    ASSERT_EQ(Print({"limits", data, "Glucose", "--out", Path("l.pdf")}).Code, 0) << ReadFile(Path("stderr"));
+    const TCliResult byDefault = Print({"limits", data, "Glucose", "--out", Path("l.pdf")});
+    ASSERT_EQ(byDefault.Code, 0) << byDefault.Err;
+    EXPECT_NE(byDefault.Err.find("tervanix-cli: no settings file " + Path("lab.cfr") + ": the default risks are used"),
+              std::string::npos)
+        << byDefault.Err;
     const std::string text = PdfText("l.pdf");
-    for (const char* expected : {"QC limits for Glucose\n", "Control materials Lyo N Patho\n", "Lots L42\n",
+    for (const char* expected : {"QC limits for Glucose\n",
+                                 "\nRisks: warning 5 %, action 0.2 % - QC1 Mobile limits, QC2 Mobile limits - Common CV "
+                                 "method: used\n",
+                                 "Control materials Lyo N Patho\n", "Lots L42\n",
                                  "QC mode Mobile limits Mobile limits\n",
                                  "# points in ref interval 4 3\n", "# degrees of freedom 5 5\n",
                                  "- Page 1/1 - QC limits for Glucose - Printed on "})
@@ -74,7 +81,15 @@ TEST_F(CliPrintViews, LimitsTableFollowsTheRisksOfTheSettings) {
     const std::string narrower = PdfText("s.pdf");
     const auto actionLine = [](const std::string& t) { return t.substr(t.find("Action limits"), 40); };
     EXPECT_NE(actionLine(narrower), actionLine(text));
-    EXPECT_EQ(narrower.substr(0, narrower.find("Action limits")), text.substr(0, text.find("Action limits")));
+    const auto tableStart = [](const std::string& t) { return t.find("Control materials"); };
+    EXPECT_EQ(narrower.substr(tableStart(narrower), narrower.find("Action limits") - tableStart(narrower)),
+              text.substr(tableStart(text), text.find("Action limits") - tableStart(text)));
+    EXPECT_NE(narrower.find("Risks: warning 5 %, action 1 % -"), std::string::npos) << narrower;
+    // The settings file beside the data file is the laboratory's, as the program reads it.
+    const TCliResult beside = Print({"limits", data, "Glucose", "--out", Path("b.pdf")});
+    ASSERT_EQ(beside.Code, 0) << beside.Err;
+    EXPECT_EQ(beside.Err, "");
+    EXPECT_EQ(PdfText("b.pdf"), narrower);
 }
 
 TEST_F(CliPrintViews, DailySheetListsTheDayAnalyteByAnalyteNewestFirst) {

@@ -20,15 +20,7 @@ void TImagePages::StartPage() {
 }
 
 void TImagePages::NewPage() {
-    // The painter's state carries over to the next page, as on a printer.
-    const QFont font = painter_.font();
-    const QPen pen = painter_.pen();
-    const QBrush brush = painter_.brush();
-    painter_.end();
-    StartPage();
-    painter_.setFont(font);
-    painter_.setPen(pen);
-    painter_.setBrush(brush);
+    ContinuePainting(painter_, [this] { StartPage(); });
 }
 
 void TImagePages::Finish() {
@@ -46,16 +38,23 @@ TPrintOutcome TPdfPrintService::Print(QWidget*, const TPrintJob& job) {
     return TPrintOutcome::Printed;
 }
 
-QString PdfText(const QByteArray& pdf) {
+QString PdfToolOutput(const QByteArray& pdf, const QString& tool, QStringList arguments) {
     QTemporaryFile file;
     if (!file.open()) return {};
     file.write(pdf);
     file.flush();
-    QProcess pdftotext;
-    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-enc"),
-                                                  QStringLiteral("UTF-8"), file.fileName(), QStringLiteral("-")});
-    if (!pdftotext.waitForFinished(30000)) return {};
-    return QString::fromUtf8(pdftotext.readAllStandardOutput());
+    for (QString& argument : arguments)
+        if (argument == QLatin1String("%file")) argument = file.fileName();
+    QProcess process;
+    process.start(tool, arguments);
+    if (!process.waitForFinished(30000)) return {};
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QString PdfText(const QByteArray& pdf) {
+    return PdfToolOutput(pdf, QStringLiteral("pdftotext"),
+                         {QStringLiteral("-layout"), QStringLiteral("-enc"), QStringLiteral("UTF-8"),
+                          QStringLiteral("%file"), QStringLiteral("-")});
 }
 
 QStringList PdfPages(const QByteArray& pdf) {

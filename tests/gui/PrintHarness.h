@@ -57,6 +57,8 @@ private:
     QString lastTitle_;
 };
 
+// What a poppler tool prints about the PDF; "%file" among the arguments stands for the PDF's file.
+QString PdfToolOutput(const QByteArray& pdf, const QString& tool, QStringList arguments);
 // The text of each page of the PDF, in reading order (pdftotext -layout).
 QStringList PdfPages(const QByteArray& pdf);
 QString PdfText(const QByteArray& pdf);

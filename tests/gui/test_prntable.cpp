@@ -74,6 +74,25 @@ TEST(PlanTablePages, ExactMultipleOfTheRowHeightCountsThePrintedPages) {
     EXPECT_EQ(FormulaPageCount(0, 20, 100, 5), 1);
 }
 
+TEST(FitColumnWidths, WidensForTextsWhereThePageLeavesRoomAndNeverBeyondIt) {
+    struct TCase {
+        std::vector<int> Nominal, Needed;
+        int Available;
+        std::vector<int> Expected;
+    };
+    const TCase cases[] = {
+        {{50, 60}, {10, 20}, 200, {50, 60}},         // texts fit: the nominal widths
+        {{50, 60}, {80, 20}, 200, {80, 60}},         // a wide text widens its column
+        {{50, 60}, {200, 20}, 200, {140, 60}},       // up to the room the page leaves
+        {{50, 60, 40}, {90, 90, 0}, 190, {70, 80, 40}}, // the room shared evenly
+        {{50, 60, 40}, {55, 200, 0}, 200, {55, 105, 40}}, // a share not used goes to the others
+        {{100, 100}, {0, 0}, 150, {75, 75}},         // too wide even nominal: narrowed in proportion
+    };
+    for (const TCase& c : cases) {
+        EXPECT_EQ(FitColumnWidths(c.Nominal, c.Needed, c.Available), c.Expected);
+    }
+}
+
 TEST(StatusCellStyle, MarksAlertsActionsAndDiscardedValues) {
     const std::pair<std::uint8_t, TCellStyle> cases[] = {
         {qsInControl, csPlain},     {qsHighAlert, csArrowUp},    {qsHighAction, csArrowUp2},
@@ -151,11 +170,11 @@ TProbe ProbeFor(TImagePages& pages, const std::vector<int>& widths) {
     TProbe probe;
     probe.RowHeight = 2 * metrics.height();
     int total = 0;
-    for (int w : widths) total += w * 4 * metrics.averageCharWidth() / 3;
+    for (int w : widths) total += w * 4 * TableCharacterWidth(metrics) / 3;
     int x = (pages.PageWidth() - total) / 2;
     for (int w : widths) {
         probe.Left.push_back(x);
-        x += w * 4 * metrics.averageCharWidth() / 3;
+        x += w * 4 * TableCharacterWidth(metrics) / 3;
     }
     return probe;
 }

@@ -16,6 +16,37 @@ for f in bin/Tervanix bin/tervanix-cli share/tervanix/UserManual.htm share/terva
          share/dbus-1/services/Tervanix.QCserver.service; do
     [ -e "$root/$f" ] || { echo "not installed: $prefix/$f"; exit 1; }
 done
+for f in share/man/man1/Tervanix.1.gz share/man/man1/tervanix.1.gz share/man/man1/tervanix-cli.1.gz \
+         share/bash-completion/completions/tervanix-cli; do
+    [ -e "$root/$f" ] || { echo "not installed: $prefix/$f"; exit 1; }
+done
+[ "$(readlink "$root/bin/tervanix")" == Tervanix ] || { echo "bin/tervanix is not the program"; exit 1; }
+"$root/bin/tervanix" --version | grep -q '^Tervanix ' || { echo "tervanix --version does not answer"; exit 1; }
+for page in Tervanix tervanix-cli; do
+    warnings=$(MANWIDTH=80 man --warnings -l "$root/share/man/man1/$page.1.gz" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || { echo "man page $page: $warnings"; exit 1; }
+done
+
+# The completion offers the commands, a command's options and the analytes of the data file given
+# (the few helpers of the bash-completion package it relies on stand in here).
+"$root/bin/tervanix-cli" demo --seed 1 "$stage/lab" >/dev/null
+completes() { # WORDS... -> the candidates for the last word, one a line
+    (
+        _init_completion() { words=("${COMP_WORDS[@]}"); cword=$COMP_CWORD; cur=${words[cword]}; prev=${words[cword-1]}; }
+        _filedir() { :; }
+        PATH=$root/bin:$PATH
+        source "$root/share/bash-completion/completions/tervanix-cli"
+        COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1))
+        _tervanix_cli
+        printf '%s\n' "${COMPREPLY[@]}"
+    )
+}
+[ "$(completes tervanix-cli wes)" == westgard ] || { echo "completion: commands"; exit 1; }
+[ "$(completes tervanix-cli print charts --le)" == --levels ] || { echo "completion: options"; exit 1; }
+[ "$(completes tervanix-cli export "$stage/lab/Tervanix.qcf" "")" == $'Glucose\nCalcium\nAlbumin' ] ||
+    { echo "completion: analytes: $(completes tervanix-cli export "$stage/lab/Tervanix.qcf" "")"; exit 1; }
+[ "$(completes tervanix-cli print limits "$stage/lab/Tervanix.qcf" Ca)" == Calcium ] || { echo "completion: print analytes"; exit 1; }
+
 [ -e "$stage$sysconf/xdg/menus/applications-merged/tervanix.menu" ] || { echo "no menu merge file"; exit 1; }
 grep -qx "Exec=$prefix/bin/Tervanix -Embedding" "$root/share/dbus-1/services/Tervanix.QCserver.service"
 grep -qx 'Icon=tervanix' "$root/share/applications/tervanix.desktop"
@@ -51,5 +82,5 @@ status=0
 wait "$pid" || status=$?
 [ $status -eq 0 ] || { echo "the program did not end normally (status $status)"; exit 1; }
 [ -s "$XDG_DATA_HOME/Tervanix/Tervanix.qcf" ] || { echo "no data file in the user's data folder"; exit 1; }
-if ls "$root/bin" | grep -qv -e '^Tervanix$' -e '^tervanix-cli$'; then echo "files written beside the installed program"; exit 1; fi
+if ls "$root/bin" | grep -qv -e '^Tervanix$' -e '^tervanix$' -e '^tervanix-cli$'; then echo "files written beside the installed program"; exit 1; fi
 echo "install: ok"
