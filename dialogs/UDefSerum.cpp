@@ -105,7 +105,7 @@ void TWinDefSerum::CreateListPanel() {
         const TMaterial* m = LiveMaterial(index.data(LineObjectRole).isValid() ? index.data(LineObjectRole).toInt() : -1);
         if (m && m->ChangeFlag == 1) p.drawPixmap(r.left() + 180, r.top() + 2, ResourceBitmap(QStringLiteral("CROIXROUGE")));
     };
-    connect(lbSerum_, &QListWidget::itemSelectionChanged, this, [this] { LineClick(); });
+    connect(lbSerum_, &TTabList::LineClicked, this, [this] { LineClick(); });
 
     constexpr int x = 524, w = 140;
     btSupprimer_ = MakeButton(this, QStringLiteral("&Delete material"), "BtSupprimer", QRect(x, 26, w, 25));
