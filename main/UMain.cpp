@@ -123,6 +123,7 @@ void TWinMain::ConnectLaboratory() {
     });
     connect(&lab, &TLaboratory::QueueChanged, this, &TWinMain::RefreshQueueIndicator);
     connect(&lab, &TLaboratory::SettingsChanged, this, &TWinMain::OnSettingsChanged);
+    connect(&lab, &TLaboratory::CorrectionPutBack, this, [](const QString& line) { ShowInformation(line); });
 }
 
 // A series that gained or lost points gets a new chart window; a change of limits only repaints,
@@ -451,6 +452,7 @@ void TWinMain::closeEvent(QCloseEvent* event) {
     }
     if (forcedClose_ || Confirm(QStringLiteral("Exit Tervanix"))) {
         chart_->HideCommentPopup();
+        Laboratory().PutBackCorrection(); // said while the window is still there
         event->accept();
     } else {
         event->ignore();

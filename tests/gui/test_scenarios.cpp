@@ -365,6 +365,73 @@ TEST_F(Scenario, ARunDeletedInTheDataTableLeavesTheFileAndTheLimits) {
     });
 }
 
+// "Edit line" on the fourth run of Glucose: the run leaves the series for the Enter page.
+class Correction : public Scenario {
+protected:
+    static constexpr int Taken = 3;
+    void StartWithUrea() {
+        WriteGlucoseFolder();
+        LoadDataFile(DataFile());
+        Analytes.Add(std::make_unique<TAnalyte>("Urea", "mmol/L", 1, 1, false));
+        SaveDataFile(DataFile());
+        Start();
+    }
+    void TakeOut() {
+        Press("BtData", {[](QWidget* modal) {
+                  auto* lines = modal->findChild<QListView*>(QStringLiteral("LB"));
+                  ASSERT_NE(lines, nullptr);
+                  lines->setCurrentIndex(lines->model()->index(Taken, 0));
+                  PressIn(modal, "BtEdit"); // its confirmation answered OK
+              }});
+        ASSERT_EQ(Analytes[0].Count(), Runs - 1);
+        EXPECT_FALSE(Find<QLineEdit>("EditLevel1")->text().isEmpty()); // ready to be corrected
+    }
+};
+
+TEST_F(Correction, ARunLeftUncorrectedIsBackInItsSeriesAndFileUnchanged) {
+    const std::pair<const char*, std::function<void()>> leaves[] = {
+        {"another analyte", [this] { Find<QListWidget>("LBAnalytes")->setCurrentRow(1); }},
+        {"Clear", [this] { Press("BtRAZEntryFields"); }},
+        {"Edit line on another run", [this] { TakeOut(); }},
+        {"exit", [this] { Operate([this] { window_->close(); }); }},
+    };
+    for (const auto& [name, leave] : leaves) {
+        SCOPED_TRACE(name);
+        window_.reset();
+        ClearLists();
+        StartWithUrea();
+        const TQCPoint original = Analytes[0].Point(Taken);
+        TakeOut();
+        leave();
+        EXPECT_TRUE(messages_.Last().Text.endsWith(
+            QStringLiteral("taken out for correction is back in Glucose unchanged.")))
+            << messages_.Last().Text.toStdString();
+        EXPECT_EQ(messages_.Last().Type, TMsgType::Information);
+        if (std::string(name) == "Edit line on another run") continue; // the second run is out now
+        ExpectEverywhere([&original](const TListSerum&, const TListAnalytes& analytes) {
+            const TAnalyte& a = analytes[0];
+            ASSERT_EQ(a.Count(), Runs);
+            EXPECT_EQ(a.Point(Taken).DateTime, original.DateTime);
+            EXPECT_EQ(a.Point(Taken).Levels, original.Levels);
+            ExpectStatisticsUpToDate(analytes);
+        });
+    }
+}
+
+TEST_F(Correction, TheCorrectedRunStoredTakesTheOriginalsPlace) {
+    StartWithUrea();
+    TakeOut();
+    EXPECT_EQ(Find<QLineEdit>("EditLevel1")->text(), QStringLiteral("5.10"));
+    Find<QLineEdit>("EditLevel1")->clear();
+    EnterRun({QStringLiteral("5.15")}, Validate({"BtOK"}));
+    Press("BtRAZEntryFields"); // nothing is out for correction any more
+    ExpectEverywhere([](const TListSerum&, const TListAnalytes& analytes) {
+        const TAnalyte& a = analytes[0];
+        ASSERT_EQ(a.Count(), Runs);
+        EXPECT_EQ(a.Point(Taken).Levels[0].Value, 5.15f);
+    });
+}
+
 TEST_F(Scenario, RenamedAnalyteNewLotAndAssignmentAreKept) {
     WriteGlucoseFolder();
     Start();
