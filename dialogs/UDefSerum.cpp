@@ -83,7 +83,7 @@ void TWinDefSerum::CreateEditPanel() {
     editLot_ = MakeCaptionedEdit(this, "EditLot", QStringLiteral("&Lot"), QStringLiteral("(10 characters max)"), 78, 150, 10);
 
     btAjouter_ = MakeButton(this, QStringLiteral("&Add to list"), "BtAjouter", QRect(8, 130, 244, 25));
-    btReplace_ = MakeButton(this, QStringLiteral("&Change only the definition of materials"), "BtReplace",
+    btReplace_ = MakeButton(this, QStringLiteral("C&hange only the definition of materials"), "BtReplace",
                             QRect(8, 160, 244, 25));
     btErase_ = MakeButton(this, QStringLiteral("Change and &erase former data"), "BtErase", QRect(8, 190, 210, 25));
     btCle_ = MakeKeyButton(this);

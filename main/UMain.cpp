@@ -283,7 +283,7 @@ void TWinMain::CreateBottomBar(QWidget* client) {
 // The menus in their order on the bar; a menu without items stays off the bar.
 void TWinMain::CreateMenus() {
     const std::pair<const char*, const char*> menus[] = {
-        {"&File", "MnuFile"},           {"&Parameters", "MnuParameters"}, {"&Configuration", "MnuConfiguration"},
+        {"&File", "MnuFile"},           {"Pa&rameters", "MnuParameters"}, {"Co&nfiguration", "MnuConfiguration"},
         {"&Special functions", "MnuSpecial"}, {"Cl&ipboard", "MnuClipboard"}, {"?", "MnuHelp"}};
     std::vector<QMenu*> created;
     for (const auto& [caption, name] : menus) {

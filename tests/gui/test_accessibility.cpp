@@ -10,12 +10,16 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
+#include <QStackedWidget>
 #include <QPlainTextEdit>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <functional>
+#include <map>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -197,6 +201,91 @@ TEST(Accessibility, ChartDescriptionReadsEachLevelsLegend) {
         QStringLiteral("; QC1 Lyphocheck 1: Mobile limits, m = 3.000 mmol/L, CV = 3.3 %, N = 3, Common CV;")))
         << text.toStdString();
     EXPECT_TRUE(text.endsWith(QStringLiteral("; QC2 Lyphocheck 2: Fixed limits, N = 0"))) << text.toStdString();
+}
+
+} // namespace
+} // namespace tervanix
+
+namespace tervanix {
+namespace {
+
+// The letter after a single '&', upper-cased; none for a text without a mnemonic.
+QChar MnemonicOf(const QString& text) {
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != u'&') continue;
+        if (text[i + 1] != u'&') return text[i + 1].toUpper();
+        ++i; // "&&" is a plain ampersand
+    }
+    return {};
+}
+
+// The texts of the window that answer Alt+letter while it shows them: the menu bar's titles, and
+// the buttons and the labels with a buddy that can be seen.
+QStringList WindowMnemonicTexts(QWidget* window) {
+    QStringList texts;
+    for (const QMenuBar* bar : window->findChildren<QMenuBar*>())
+        for (const QAction* menu : bar->actions()) texts << menu->text();
+    for (const QAbstractButton* b : window->findChildren<QAbstractButton*>())
+        if (b->isVisibleTo(window) && !InsideAnotherControl(b, window)) texts << b->text();
+    for (const QLabel* l : window->findChildren<QLabel*>())
+        if (l->buddy() && l->isVisibleTo(window)) texts << l->text();
+    return texts;
+}
+
+// "Alt+P: &Parameters, &Print charts" for every letter that more than one text claims.
+QStringList Collisions(const QStringList& texts) {
+    std::map<QChar, QStringList> byLetter;
+    for (const QString& text : texts)
+        if (const QChar letter = MnemonicOf(text); !letter.isNull()) byLetter[letter] << text;
+    QStringList collisions;
+    for (const auto& [letter, claimants] : byLetter)
+        if (claimants.size() > 1)
+            collisions << QStringLiteral("Alt+%1: %2").arg(letter).arg(claimants.join(QStringLiteral(", ")));
+    return collisions;
+}
+
+// Every page of the window's page controls in turn, with what each page shows.
+QStringList WindowCollisions(QWidget* window) {
+    QStringList found = Collisions(WindowMnemonicTexts(window));
+    for (QStackedWidget* pages : window->findChildren<QStackedWidget*>()) {
+        const int shown = pages->currentIndex();
+        for (int page = 0; page < pages->count(); ++page) {
+            pages->setCurrentIndex(page);
+            found << Collisions(WindowMnemonicTexts(window));
+        }
+        pages->setCurrentIndex(shown);
+    }
+    for (const QMenu* menu : window->findChildren<QMenu*>()) {
+        QStringList items;
+        for (const QAction* item : menu->actions()) items << item->text();
+        found << Collisions(items);
+    }
+    found.removeDuplicates();
+    return found;
+}
+
+TEST(Mnemonics, MnemonicOfReadsTheLetterAfterASingleAmpersand) {
+    EXPECT_EQ(MnemonicOf(QStringLiteral("&Print charts")), QChar(u'P'));
+    EXPECT_EQ(MnemonicOf(QStringLiteral("Anal&ytes")), QChar(u'Y'));
+    EXPECT_TRUE(MnemonicOf(QStringLiteral("R&&D")).isNull());
+    EXPECT_EQ(MnemonicOf(QStringLiteral("R&&D &now")), QChar(u'N'));
+}
+
+TEST(Mnemonics, NoTwoTextsOfOneWindowAnswerTheSameAltLetter) {
+    QTemporaryDir folder;
+    const std::string savedDir = ProgramDir;
+    SetProgramDir(folder.path().toStdString());
+    Analytes.FreeAll();
+    TAnalyte& a = Analytes.Add(std::make_unique<TAnalyte>("Glucose", "mmol/L", 2, 3, false));
+    test::AddSeries(a, {5.0f, 5.2f, 4.9f});
+    for (const auto& [title, make] : Windows()) {
+        std::unique_ptr<QWidget> window = make();
+        if (auto* main = qobject_cast<TWinMain*>(window.get())) main->RebuildAnalyteList();
+        const QStringList collisions = WindowCollisions(window.get());
+        EXPECT_TRUE(collisions.isEmpty()) << title << ": " << collisions.join(QStringLiteral("; ")).toStdString();
+    }
+    Analytes.FreeAll();
+    SetProgramDir(savedDir);
 }
 
 } // namespace
