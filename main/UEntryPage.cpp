@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -87,7 +88,7 @@ void TEntryPage::CreateButtons() {
     btOKEnter_ = new QPushButton(QStringLiteral("OK"), this);
     btOKEnter_->setObjectName(QStringLiteral("BtOKEnter"));
     btOKEnter_->setGeometry(5, 230, 86, 25);
-    btOKEnter_->setFocusPolicy(Qt::ClickFocus);
+    btOKEnter_->setFocusPolicy(Qt::StrongFocus); // the keyboard reaches it after the comment
     connect(btOKEnter_, &QPushButton::clicked, this, AfterAction(this, [this] {
         if (OnSubmit) OnSubmit();
     }));
@@ -126,7 +127,18 @@ void TEntryPage::SetTabOrder() {
     QWidget::setTabOrder(levelRows_[1].Edit, levelRows_[2].Edit);
     QWidget::setTabOrder(levelRows_[2].Edit, cbOperator_);
     QWidget::setTabOrder(cbOperator_, editComment_);
-    QWidget::setTabOrder(editComment_, lbAnalytes_);
+    QWidget::setTabOrder(editComment_, btOKEnter_);
+    QWidget::setTabOrder(btOKEnter_, lbAnalytes_);
+}
+
+void TEntryPage::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    // Return on a line of the analytes list chooses it; it is no field of the run.
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && !lbAnalytes_->hasFocus()) {
+        btOKEnter_->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 // ---- What the page shows and reads ----

@@ -303,7 +303,7 @@ void TWinValidCQ::CreateLevelRow(int level) {
     row.Reject = new QPushButton(panel2_);
     row.Reject->setObjectName(QStringLiteral("BtReject%1").arg(level + 1));
     row.Reject->setGeometry(430, top + 90, 80, 30);
-    row.Reject->setFocusPolicy(Qt::ClickFocus);
+    row.Reject->setFocusPolicy(Qt::StrongFocus); // reached with Tab, and with Alt and the level's digit
     connect(row.Reject, &QPushButton::clicked, this, [this, level] { ToggleReject(level); });
     UpdateRejectCaption(level);
 
@@ -432,7 +432,7 @@ void TWinValidCQ::HideRow(int level) {
 
 void TWinValidCQ::UpdateRejectCaption(int level) {
     const QString verb = Rejected(level) ? QStringLiteral("Retrieve QC") : QStringLiteral("Reject QC");
-    RejectButton(level)->setText(verb + QString::number(level + 1));
+    RejectButton(level)->setText(verb + u'&' + QString::number(level + 1));
 }
 
 void TWinValidCQ::ToggleReject(int level) {

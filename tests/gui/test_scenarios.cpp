@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListView>
@@ -260,9 +261,9 @@ TEST_F(Scenario, ARunRejectedOnLevel2IsStoredDiscardedThereAndLeavesItsLimits) {
     EnterRun({QStringLiteral("5.0"), QStringLiteral("30"), QStringLiteral("15.0")}, [](QWidget* modal) {
         auto* reject = modal->findChild<QPushButton*>(QStringLiteral("BtReject2"));
         ASSERT_NE(reject, nullptr);
-        EXPECT_EQ(reject->text(), QStringLiteral("Reject QC2"));
+        EXPECT_EQ(reject->text(), QStringLiteral("Reject QC&2"));
         Click(reject);
-        EXPECT_EQ(reject->text(), QStringLiteral("Retrieve QC2"));
+        EXPECT_EQ(reject->text(), QStringLiteral("Retrieve QC&2"));
         Validate({"BtOK"})(modal);
     });
     EXPECT_TRUE(Find<QLineEdit>("EditLevel2")->text().isEmpty()); // ready for the next run
@@ -280,6 +281,30 @@ TEST_F(Scenario, ARunRejectedOnLevel2IsStoredDiscardedThereAndLeavesItsLimits) {
         EXPECT_EQ(a.Current[1].N, Runs);
         ExpectStatisticsUpToDate(analytes);
     });
+}
+
+// Without a mouse: Return in any field of the Enter page submits the run as OK does, and Tab
+// from the comment reaches OK.
+TEST_F(Scenario, ReturnInAFieldOfTheEnterPageSubmitsTheRun) {
+    WriteGlucoseFolder();
+    Start();
+    const std::pair<const char*, std::function<QWidget*()>> fields[] = {
+        {"level 1", [this] { return Find<QLineEdit>("EditLevel1"); }},
+        {"comment", [this] { return Find<QLineEdit>("EditComment"); }},
+        {"operator", [this] { return Find<QComboBox>("CBOperator")->lineEdit(); }},
+        {"date", [this] { return Find<QWidget>("DatePicker"); }},
+    };
+    int stored = Runs;
+    for (const auto& [name, field] : fields) {
+        SCOPED_TRACE(name);
+        TypeText(Find<QLineEdit>("EditLevel1"), QStringLiteral("5.0"));
+        field()->setFocus();
+        Operate([&] { QTest::keyClick(field(), Qt::Key_Return); }, {Validate({"BtOK"})});
+        EXPECT_EQ(Analytes[0].Count(), ++stored);
+    }
+    Find<QLineEdit>("EditComment")->setFocus();
+    QTest::keyClick(Find<QLineEdit>("EditComment"), Qt::Key_Tab);
+    EXPECT_EQ(window_->focusWidget(), Find<QPushButton>("BtOKEnter"));
 }
 
 TEST_F(Scenario, ARunCancelledAtValidationWaitsInTheQueueFile) {
@@ -314,6 +339,20 @@ TEST_F(Scenario, ARecalledRunLeavesTheQueueFileForTheSeries) {
     });
     EXPECT_EQ(Queue.Count(), 1);
     EXPECT_EQ(Find<QToolButton>("BtFifo")->text(), QStringLiteral("&Queue : 1"));
+}
+
+// The period to lock is chosen without a mouse: Tab brings the focus to the charts.
+TEST_F(Scenario, TabReachesTheChartsOnTheLockPage) {
+    WriteGlucoseFolder();
+    Start();
+    Menu("MnuLockLimits", {});
+    QWidget* chart = Find<QWidget>("PBox");
+    bool reached = false;
+    for (int tab = 0; tab < 40 && !reached; ++tab) {
+        QTest::keyClick(window_->focusWidget() ? window_->focusWidget() : window_.get(), Qt::Key_Tab);
+        reached = window_->focusWidget() == chart;
+    }
+    EXPECT_TRUE(reached);
 }
 
 TEST_F(Scenario, LimitsLockedOnADateRangeChosenWithTheKeyboardComeBackAfterARestart) {
