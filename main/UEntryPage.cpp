@@ -22,6 +22,7 @@
 #include "model/UClock.h"
 #include "model/UFormat.h"
 #include "model/UGlobals.h"
+#include "model/USeriesQueries.h"
 
 namespace tervanix {
 
@@ -163,9 +164,9 @@ void TEntryPage::ShowLevels(const TAnalyte* analyte) {
         TLevelRow& row = levelRows_[static_cast<std::size_t>(level)];
         const bool shown = analyte && level < analyte->LevelCount;
         if (shown) {
-            const TMaterial& m = Materials.FindById(analyte->MaterialId[static_cast<std::size_t>(level)]);
-            row.Material->setText(FromAnsi(m.Name.str()));
-            row.Edit->setAccessibleName(row.Material->text());
+            row.Material->setText(FromAnsi(LevelMaterialText(*analyte, Materials, level)));
+            // The level is always said: two levels may show one material.
+            row.Edit->setAccessibleName(QStringLiteral("QC%1 %2").arg(level + 1).arg(row.Material->text()));
             row.Unit->setText(FromAnsi(analyte->UnitName.str()));
         }
         row.Material->setVisible(shown);

@@ -214,9 +214,10 @@ void TWinMain::CreatePageControl(QWidget* client) {
     lockPage_ = new TLockPage(*this);
     fixPage_ = new TFixPage(*this);
     erasePage_ = new TErasePage(*this);
+    // The tabs are never shown, but screen readers read their captions: the pages' headlines.
     for (QWidget* page : {static_cast<QWidget*>(lockPage_), static_cast<QWidget*>(fixPage_),
                           static_cast<QWidget*>(erasePage_)})
-        pageControl_->addTab(page, page->objectName());
+        pageControl_->addTab(page, page->windowTitle());
 }
 
 void TWinMain::CreateEnterPage() {

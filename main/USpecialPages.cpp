@@ -37,6 +37,7 @@ QString PointDate(const TAnalyte& analyte, int index) {
 TSpecialPage::TSpecialPage(ISpecialPageHost& window, int tag, const TNames& names, const QString& headline)
     : window_(window), tag_(tag) {
     setObjectName(QString::fromLatin1(names.Page));
+    setWindowTitle(headline); // the caption of its (hidden) tab
     QLabel* title = AddCaption(headline, 4);
     title->setAlignment(Qt::AlignCenter);
     title->resize(PageWidth, 16);

@@ -16,6 +16,7 @@
 #include "model/UAnalyte.h"
 #include "model/UFormat.h"
 #include "model/UGlobals.h"
+#include "model/USeriesQueries.h"
 
 namespace tervanix {
 namespace {
@@ -414,7 +415,7 @@ void TWinValidCQ::SetUpRow(int level) {
     UpdateRejectCaption(level);
     row.Reject->setEnabled(run_->Levels[l].Status != qsNoValue);
     row.Reject->show();
-    row.Material->setText(FromAnsi(Materials.FindById(analyte_->MaterialId[l]).Name.str()));
+    row.Material->setText(FromAnsi(LevelMaterialText(*analyte_, Materials, level)));
     row.Material->adjustSize();
     row.Material->show();
     row.LimitMode->setText(QString::fromLatin1(LimitsModeName(analyte_->LimitsMode[l])));

@@ -7,6 +7,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -49,6 +50,7 @@
 #include "main/UValidCQ.h"
 #include "model/UGlobals.h"
 #include "charts/UDrawChart.h"
+#include "gui/GuiHarness.h"
 #include "support/AnalyteBuilders.h"
 
 namespace tervanix {
@@ -286,6 +288,72 @@ TEST(Mnemonics, NoTwoTextsOfOneWindowAnswerTheSameAltLetter) {
     }
     Analytes.FreeAll();
     SetProgramDir(savedDir);
+}
+
+} // namespace
+} // namespace tervanix
+
+namespace tervanix {
+namespace {
+
+// Two lots of one material on two levels of an analyte, a third material on the last level.
+class TwoLots : public testing::Test {
+protected:
+    void SetUp() override {
+        savedMaterials_ = Materials;
+        Analytes.FreeAll();
+        a_ = &Analytes.Add(std::make_unique<TAnalyte>("HbA1c", "%", 1, 3, false));
+        a_->MaterialId = {Materials.AddMaterial("Lypho", "A1").Id, Materials.AddMaterial("Lypho", "B2").Id,
+                          Materials.AddMaterial("Other", "X").Id};
+        test::AddSeries(*a_, {5.0f, 5.2f, 4.9f});
+    }
+    void TearDown() override {
+        Analytes.FreeAll();
+        Materials = savedMaterials_;
+    }
+    const QStringList expected_{QStringLiteral("Lypho (A1)"), QStringLiteral("Lypho (B2)"), QStringLiteral("Other")};
+    TAnalyte* a_ = nullptr;
+    TListSerum savedMaterials_;
+};
+
+TEST_F(TwoLots, EveryWindowShowingTheLevelsAddsTheLotWhereTheNamesAreAlike) {
+    TWinMain main;
+    main.RebuildAnalyteList();
+    TResu run = test::MakeRun(45000, {5.0f, 5.1f, 5.2f});
+    TWinValidCQ validation;
+    validation.Prepare(*a_, run);
+    validation.Activate();
+    TWinPrnCharts print;
+    print.Prepare(*a_, Materials);
+    for (int level = 0; level < 3; ++level) {
+        SCOPED_TRACE(level);
+        EXPECT_EQ(main.LevelMaterial(level)->text(), expected_[level]);
+        EXPECT_EQ(main.LevelCaption(level), expected_[level]); // the special pages' boxes and the chart
+        EXPECT_EQ(main.LevelEdit(level)->accessibleName(), QStringLiteral("QC%1 ").arg(level + 1) + expected_[level]);
+        EXPECT_EQ(validation.MaterialLabel(level)->text(), expected_[level]);
+        EXPECT_EQ(print.LevelBox(level)->text(), expected_[level]);
+    }
+}
+
+// Names a screen reader reads anywhere under the interface.
+void CollectAccessibleNames(QAccessibleInterface* node, QStringList& names, int depth = 0) {
+    if (!node || depth > 30) return;
+    names << node->text(QAccessible::Name);
+    for (int i = 0; i < node->childCount(); ++i) CollectAccessibleNames(node->child(i), names, depth + 1);
+}
+
+TEST_F(TwoLots, TheMainWindowShowsNoInternalNameToScreenReaders) {
+    test::TScriptedMessages boxes;
+    const TSettings saved = Settings;
+    Settings.ShowAboutAtStart = 0; // its box would wait for the operator
+    TWinMain main;
+    main.SetScreenChecks(false);
+    main.RebuildAnalyteList();
+    test::ShowActive(&main);
+    QStringList names;
+    CollectAccessibleNames(QAccessible::queryAccessibleInterface(&main), names);
+    for (const QString& name : names) EXPECT_FALSE(name.startsWith(QStringLiteral("TabSheet"))) << name.toStdString();
+    Settings = saved;
 }
 
 } // namespace
