@@ -11,6 +11,7 @@
 #include "main/UMessages.h"
 #include "model/UAnalyte.h"
 #include "model/UGlobals.h"
+#include "model/USeriesQueries.h"
 #include "model/ULists.h"
 
 namespace tervanix {
@@ -73,7 +74,7 @@ void TWinPrnCharts::Prepare(const TAnalyte& analyte, const TListSerum& materials
         const bool used = level < analyte.LevelCount;
         box->setVisible(used);
         if (!used) continue;
-        box->setText(Text(materials.FindById(analyte.MaterialId[static_cast<std::size_t>(level)]).Name.str()));
+        box->setText(Text(LevelMaterialText(analyte, materials, level)));
         box->setChecked(true);
         // A single level is always printed.
         box->setEnabled(analyte.LevelCount > 1);

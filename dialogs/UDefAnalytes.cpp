@@ -123,7 +123,7 @@ void TWinDefAnalytes::CreateListPanel() {
     lbox_->setGeometry(ListLeft, 26, 330, 370);
     lbox_->SetDropHandler([this](int target) { DropOn(target); });
     lbox_->SetDragSource(true);
-    connect(lbox_, &QListWidget::itemSelectionChanged, this, [this] { LBoxClick(); });
+    connect(lbox_, &TTabList::LineClicked, this, [this] { LBoxClick(); });
 }
 
 void TWinDefAnalytes::CreateButtons() {

@@ -83,7 +83,7 @@ void TWinDefSerum::CreateEditPanel() {
     editLot_ = MakeCaptionedEdit(this, "EditLot", QStringLiteral("&Lot"), QStringLiteral("(10 characters max)"), 78, 150, 10);
 
     btAjouter_ = MakeButton(this, QStringLiteral("&Add to list"), "BtAjouter", QRect(8, 130, 244, 25));
-    btReplace_ = MakeButton(this, QStringLiteral("&Change only the definition of materials"), "BtReplace",
+    btReplace_ = MakeButton(this, QStringLiteral("C&hange only the definition of materials"), "BtReplace",
                             QRect(8, 160, 244, 25));
     btErase_ = MakeButton(this, QStringLiteral("Change and &erase former data"), "BtErase", QRect(8, 190, 210, 25));
     btCle_ = MakeKeyButton(this);
@@ -105,7 +105,7 @@ void TWinDefSerum::CreateListPanel() {
         const TMaterial* m = LiveMaterial(index.data(LineObjectRole).isValid() ? index.data(LineObjectRole).toInt() : -1);
         if (m && m->ChangeFlag == 1) p.drawPixmap(r.left() + 180, r.top() + 2, ResourceBitmap(QStringLiteral("CROIXROUGE")));
     };
-    connect(lbSerum_, &QListWidget::itemSelectionChanged, this, [this] { LineClick(); });
+    connect(lbSerum_, &TTabList::LineClicked, this, [this] { LineClick(); });
 
     constexpr int x = 524, w = 140;
     btSupprimer_ = MakeButton(this, QStringLiteral("&Delete material"), "BtSupprimer", QRect(x, 26, w, 25));

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -20,6 +21,7 @@
 #include "model/UClock.h"
 #include "model/UFormat.h"
 #include "model/UGlobals.h"
+#include "model/USeriesQueries.h"
 
 namespace tervanix {
 
@@ -79,7 +81,7 @@ void TEntryPage::CreateButtons() {
     btOKEnter_ = new QPushButton(QStringLiteral("OK"), this);
     btOKEnter_->setObjectName(QStringLiteral("BtOKEnter"));
     btOKEnter_->setGeometry(5, 230, 86, 25);
-    btOKEnter_->setFocusPolicy(Qt::ClickFocus);
+    btOKEnter_->setFocusPolicy(Qt::StrongFocus); // the keyboard reaches it after the comment
     connect(btOKEnter_, &QPushButton::clicked, this, AfterAction(this, [this] {
         if (OnSubmit) OnSubmit();
     }));
@@ -118,7 +120,18 @@ void TEntryPage::SetTabOrder() {
     QWidget::setTabOrder(levelRows_[1].Edit, levelRows_[2].Edit);
     QWidget::setTabOrder(levelRows_[2].Edit, cbOperator_);
     QWidget::setTabOrder(cbOperator_, editComment_);
-    QWidget::setTabOrder(editComment_, lbAnalytes_);
+    QWidget::setTabOrder(editComment_, btOKEnter_);
+    QWidget::setTabOrder(btOKEnter_, lbAnalytes_);
+}
+
+void TEntryPage::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    // Return on a line of the analytes list chooses it; it is no field of the run.
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && !lbAnalytes_->hasFocus()) {
+        btOKEnter_->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 // ---- What the page shows and reads ----
@@ -143,9 +156,9 @@ void TEntryPage::ShowLevels(const TAnalyte* analyte) {
         TLevelRow& row = levelRows_[static_cast<std::size_t>(level)];
         const bool shown = analyte && level < analyte->LevelCount;
         if (shown) {
-            const TMaterial& m = Materials.FindById(analyte->MaterialId[static_cast<std::size_t>(level)]);
-            row.Material->setText(FromAnsi(m.Name.str()));
-            row.Edit->setAccessibleName(row.Material->text());
+            row.Material->setText(FromAnsi(LevelMaterialText(*analyte, Materials, level)));
+            // The level is always said: two levels may show one material.
+            row.Edit->setAccessibleName(QStringLiteral("QC%1 %2").arg(level + 1).arg(row.Material->text()));
             row.Unit->setText(FromAnsi(analyte->UnitName.str()));
         }
         row.Material->setVisible(shown);

@@ -55,6 +55,10 @@ public:
     QPushButton* BtRAZEntryFields() const { return btRAZ_; }
     QListWidget* LBAnalytes() const { return lbAnalytes_; }
 
+protected:
+    // Return in a field submits the run as OK does; the fields pass it on to the page.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     struct TLevelRow {
         QLabel* Material = nullptr;

@@ -1,5 +1,6 @@
 #include "main/ULaboratory.h"
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -8,6 +9,7 @@
 #include "model/UAnalyte.h"
 #include "model/UArchive.h"
 #include "model/UDataLoadSave.h"
+#include "model/UFormat.h"
 #include "model/UGlobals.h"
 #include "model/USettingsFile.h"
 
@@ -34,6 +36,7 @@ TLaboratory& Laboratory() {
 // ---- Files ----
 
 bool TLaboratory::LoadData() {
+    correction_.reset(); // it belonged to the lists the file replaces
     bool read = true;
     try {
         LoadDataFile(BasePath + ".qcf");
@@ -58,6 +61,7 @@ bool TLaboratory::SaveData() {
 }
 
 void TLaboratory::SaveAtExit() {
+    PutBackCorrection(); // written with the rest below
     try {
         SaveDataFile(BasePath + ".qcf");
     } catch (const std::exception&) {
@@ -125,7 +129,44 @@ TAnalyte& TLaboratory::AnalyteForQueuedRun(const TResu& run) {
 }
 
 void TLaboratory::TakeForCorrection(TAnalyte& analyte, int index) {
+    const TQCPoint& point = analyte.Point(index);
+    TCorrection taken{&analyte, {}, {}};
+    taken.Original.DateTime = point.DateTime;
+    taken.Original.Levels = point.Levels; // statuses as judged when it was stored
+    taken.Original.Operator = point.Operator.str();
+    taken.Original.Comment = analyte.CommentText(point.CommentId);
+    taken.Original.AnalyteName = analyte.Name.str();
+    for (int l = 0; l < analyte.LevelCount; ++l) {
+        const auto level = static_cast<std::size_t>(l);
+        taken.InLockedInterval[level] = analyte.LimitsMode[level] == lmLocked && analyte.LockFirst[level] <= index &&
+                                        index <= analyte.LockLast[level];
+    }
     EditSeries(analyte, [&] { analyte.DeletePoint(index); });
+    correction_ = std::move(taken);
+}
+
+void TLaboratory::EndCorrection() { correction_.reset(); }
+
+void TLaboratory::PutBackCorrection() {
+    if (!correction_) return;
+    const TCorrection taken = std::move(*correction_);
+    correction_.reset();
+    if (Analytes.IndexOf(taken.Analyte) < 0) return; // its analyte was deleted, its runs with it
+    TAnalyte& analyte = *taken.Analyte;
+    EditSeries(analyte, [&] {
+        const int index = analyte.AddPoint(taken.Original);
+        // A run that lay inside a locked interval lies there again.
+        for (int l = 0; l < analyte.LevelCount; ++l) {
+            const auto level = static_cast<std::size_t>(l);
+            if (!taken.InLockedInterval[level] || analyte.LimitsMode[level] != lmLocked) continue;
+            analyte.LockFirst[level] = std::min(analyte.LockFirst[level], index);
+            analyte.LockLast[level] = std::max(analyte.LockLast[level], index);
+        }
+    });
+    const TDateTime when = taken.Original.DateTime;
+    emit CorrectionPutBack(QStringLiteral("The run of %1 %2 taken out for correction is back in %3 unchanged.")
+                               .arg(FromAnsi(FormatDate(when)), FromAnsi(FormatTime(when)),
+                                    FromAnsi(taken.Original.AnalyteName)));
 }
 
 void TLaboratory::EditSeries(TAnalyte& analyte, const TEdit& edit) {
@@ -243,6 +284,7 @@ void TLaboratory::ChangeRisks(std::uint8_t alert, std::uint8_t action) {
 // ---- Reference data and settings ----
 
 void TLaboratory::EditReferenceData(const TEdit& edit) {
+    PutBackCorrection(); // before its analyte may be deleted or replaced
     edit();
     for (int i = 0; i < Analytes.Count(); ++i) Analytes[i].RecomputeAll();
     emit ReferenceDataChanged();

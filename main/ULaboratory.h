@@ -60,8 +60,14 @@ public:
     void ClearQueue();
     // The analyte of a queued run, created (or given more levels) when the run needs it.
     TAnalyte& AnalyteForQueuedRun(const TResu& run);
-    // A stored run taken out of its series to be corrected on the Enter page.
+    // A stored run taken out of its series to be corrected on the Enter page. The laboratory keeps
+    // the original until the corrected run is handed on, so that it is never lost.
     void TakeForCorrection(TAnalyte& analyte, int index);
+    // The corrected run went on its road (stored, or queued at validation): the original is done with.
+    void EndCorrection();
+    // The correction was left: its original run goes back into its series unchanged, the file is
+    // written and CorrectionPutBack says so. Nothing when no run is out for correction.
+    void PutBackCorrection();
 
     // ---- Series edited by a window (data table, import, paste, random runs, archives) ----
     // Runs the edit, recomputes the analyte's limits, writes the file and signals.
@@ -102,6 +108,17 @@ signals:
     void ReferenceDataChanged();
     void QueueChanged();
     void SettingsChanged();
+    // The one line that tells the operator a run taken out for correction is back.
+    void CorrectionPutBack(const QString& line);
+
+private:
+    // A run taken out for correction: where it came from, as it was stored.
+    struct TCorrection {
+        TAnalyte* Analyte = nullptr;
+        TResu Original;
+        std::array<bool, MaxLevels> InLockedInterval{};
+    };
+    std::optional<TCorrection> correction_;
 };
 
 // The program's laboratory.

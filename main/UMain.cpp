@@ -123,6 +123,7 @@ void TWinMain::ConnectLaboratory() {
     });
     connect(&lab, &TLaboratory::QueueChanged, this, &TWinMain::RefreshQueueIndicator);
     connect(&lab, &TLaboratory::SettingsChanged, this, &TWinMain::OnSettingsChanged);
+    connect(&lab, &TLaboratory::CorrectionPutBack, this, [](const QString& line) { ShowInformation(line); });
 }
 
 // A series that gained or lost points gets a new chart window; a change of limits only repaints,
@@ -213,9 +214,10 @@ void TWinMain::CreatePageControl(QWidget* client) {
     lockPage_ = new TLockPage(*this);
     fixPage_ = new TFixPage(*this);
     erasePage_ = new TErasePage(*this);
+    // The tabs are never shown, but screen readers read their captions: the pages' headlines.
     for (QWidget* page : {static_cast<QWidget*>(lockPage_), static_cast<QWidget*>(fixPage_),
                           static_cast<QWidget*>(erasePage_)})
-        pageControl_->addTab(page, page->objectName());
+        pageControl_->addTab(page, page->windowTitle());
 }
 
 void TWinMain::CreateEnterPage() {
@@ -282,7 +284,7 @@ void TWinMain::CreateBottomBar(QWidget* client) {
 // The menus in their order on the bar; a menu without items stays off the bar.
 void TWinMain::CreateMenus() {
     const std::pair<const char*, const char*> menus[] = {
-        {"&File", "MnuFile"},           {"&Parameters", "MnuParameters"}, {"&Configuration", "MnuConfiguration"},
+        {"&File", "MnuFile"},           {"Pa&rameters", "MnuParameters"}, {"Co&nfiguration", "MnuConfiguration"},
         {"&Special functions", "MnuSpecial"}, {"Cl&ipboard", "MnuClipboard"}, {"?", "MnuHelp"}};
     std::vector<QMenu*> created;
     for (const auto& [caption, name] : menus) {
@@ -451,6 +453,7 @@ void TWinMain::closeEvent(QCloseEvent* event) {
     }
     if (forcedClose_ || Confirm(QStringLiteral("Exit Tervanix"))) {
         chart_->HideCommentPopup();
+        Laboratory().PutBackCorrection(); // said while the window is still there
         event->accept();
     } else {
         event->ignore();

@@ -15,7 +15,11 @@ namespace tervanix {
 
 // ---- Entry of a run ----
 
-void TWinMain::ClearEntryFields() { entryPage_->ClearFields(); }
+// Fields cleared without their run going on leave a correction: its original goes back.
+void TWinMain::ClearEntryFields() {
+    Laboratory().PutBackCorrection();
+    entryPage_->ClearFields();
+}
 
 void TWinMain::ClearClick() {
     ClearEntryFields();
@@ -31,6 +35,7 @@ void TWinMain::SubmitRun() {
     QApplication::processEvents(); // an edit in progress is finished first
     TResu run = entryPage_->ReadRun(*current_);
     if (!ValidateAndStore(*current_, run)) Laboratory().QueueRun(std::move(run));
+    Laboratory().EndCorrection(); // the corrected run is stored or queued
     ClearEntryFields();
     ApplyBackupReminder();
 }
@@ -56,6 +61,7 @@ void TWinMain::StoreRun(TAnalyte& analyte, const TResu& run) {
 
 void TWinMain::LoadPointForCorrection(const TQCPoint* point) {
     if (!current_) return;
+    ClearEntryFields(); // a correction already begun is left first
     const int index = current_->IndexOf(point);
     if (index < 0) return;
     entryPage_->ShowRun(current_->Point(index), *current_);

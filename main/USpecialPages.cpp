@@ -38,6 +38,7 @@ QString PointDate(const TAnalyte& analyte, int index) {
 TSpecialPage::TSpecialPage(ISpecialPageHost& window, int tag, const TNames& names, const QString& headline)
     : window_(window), tag_(tag) {
     setObjectName(QString::fromLatin1(names.Page));
+    setWindowTitle(headline); // the caption of its (hidden) tab
     MakePageHeadline(this, headline, QRect(5, 4, PageWidth, 16));
 
     const int buttons = names.Undo ? 3 : 2;

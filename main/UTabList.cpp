@@ -61,6 +61,8 @@ TTabList::TTabList(const char* name, const QString& accessibleName, std::vector<
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff); // lines are drawn at fixed tab stops
+    connect(this, &QListWidget::itemSelectionChanged, this, &TTabList::LineClicked);
+    connect(this, &QListWidget::itemClicked, this, &TTabList::LineClicked);
 }
 
 int TTabList::SelectedRow() const {

@@ -42,6 +42,11 @@ public:
     void SetDropHandler(std::function<void(int targetRow)> handler);
     int DropRow(QPoint viewportPos) const;
 
+signals:
+    // A line was chosen: by the keyboard, or by a click — also a click on the line already
+    // selected, so that every click loads its line into the fields again.
+    void LineClicked();
+
 protected:
     void startDrag(Qt::DropActions supportedActions) override;
     void dragEnterEvent(QDragEnterEvent* event) override;

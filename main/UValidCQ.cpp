@@ -16,6 +16,7 @@
 #include "model/UAnalyte.h"
 #include "model/UFormat.h"
 #include "model/UGlobals.h"
+#include "model/USeriesQueries.h"
 
 namespace tervanix {
 namespace {
@@ -303,7 +304,7 @@ void TWinValidCQ::CreateLevelRow(int level) {
     row.Reject = new QPushButton(panel2_);
     row.Reject->setObjectName(QStringLiteral("BtReject%1").arg(level + 1));
     row.Reject->setGeometry(430, top + 90, 80, 30);
-    row.Reject->setFocusPolicy(Qt::ClickFocus);
+    row.Reject->setFocusPolicy(Qt::StrongFocus); // reached with Tab, and with Alt and the level's digit
     connect(row.Reject, &QPushButton::clicked, this, [this, level] { ToggleReject(level); });
     UpdateRejectCaption(level);
 
@@ -414,7 +415,7 @@ void TWinValidCQ::SetUpRow(int level) {
     UpdateRejectCaption(level);
     row.Reject->setEnabled(run_->Levels[l].Status != qsNoValue);
     row.Reject->show();
-    row.Material->setText(FromAnsi(Materials.FindById(analyte_->MaterialId[l]).Name.str()));
+    row.Material->setText(FromAnsi(LevelMaterialText(*analyte_, Materials, level)));
     row.Material->adjustSize();
     row.Material->show();
     row.LimitMode->setText(QString::fromLatin1(LimitsModeName(analyte_->LimitsMode[l])));
@@ -432,7 +433,7 @@ void TWinValidCQ::HideRow(int level) {
 
 void TWinValidCQ::UpdateRejectCaption(int level) {
     const QString verb = Rejected(level) ? QStringLiteral("Retrieve QC") : QStringLiteral("Reject QC");
-    RejectButton(level)->setText(verb + QString::number(level + 1));
+    RejectButton(level)->setText(verb + u'&' + QString::number(level + 1));
 }
 
 void TWinValidCQ::ToggleReject(int level) {

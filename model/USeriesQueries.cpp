@@ -4,6 +4,7 @@
 
 #include "model/UAnalyte.h"
 #include "model/UDateTime.h"
+#include "model/ULists.h"
 
 namespace tervanix {
 namespace {
@@ -39,6 +40,17 @@ std::vector<TDayRun> CollectDayRuns(const TListAnalytes& analytes, TDateTime day
         for (; i >= 0 && analyte.Point(i).DateTime >= day; --i) runs.push_back({&analyte, &analyte.Point(i)});
     }
     return runs;
+}
+
+std::string LevelMaterialText(const TAnalyte& analyte, const TListSerum& materials, int level) {
+    const auto materialOf = [&](int l) -> const TMaterial& {
+        return materials.FindById(analyte.MaterialId[static_cast<std::size_t>(l)]);
+    };
+    const TMaterial& shown = materialOf(level);
+    for (int other = 0; other < analyte.LevelCount && other < MaxLevels; ++other)
+        if (materialOf(other).Id != shown.Id && materialOf(other).Name.str() == shown.Name.str())
+            return shown.Name.str() + " (" + shown.Lot.str() + ")";
+    return shown.Name.str();
 }
 
 } // namespace tervanix

@@ -2,6 +2,7 @@
 // points of a date range and the runs of one day. They only read the model.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "model/UTypes.h"
@@ -10,6 +11,7 @@ namespace tervanix {
 
 class TAnalyte;
 class TListAnalytes;
+class TListSerum;
 
 // A run of consecutive stored points first..last; empty when last < first.
 struct TPointRange {
@@ -31,5 +33,10 @@ struct TDayRun {
 // The runs dated on the day that starts at `day` (00:00), in the order of the analyte list and,
 // within an analyte, newest first.
 std::vector<TDayRun> CollectDayRuns(const TListAnalytes& analytes, TDateTime day);
+
+// The text a level's control material is shown by: its name, and its lot in brackets when another
+// level of the analyte has another material of the same name (two lots of one material), so that
+// the levels can be told apart.
+std::string LevelMaterialText(const TAnalyte& analyte, const TListSerum& materials, int level);
 
 } // namespace tervanix

@@ -7,15 +7,20 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
+#include <QStackedWidget>
 #include <QPlainTextEdit>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <functional>
+#include <map>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -41,6 +46,7 @@
 #include "dialogs/UShowArchive.h"
 #include "dialogs/UShowData.h"
 #include "dialogs/UWinComment.h"
+#include "gui/GuiHarness.h"
 #include "main/UAccessible.h"
 #include "main/UMain.h"
 #include "main/UValidCQ.h"
@@ -197,6 +203,157 @@ TEST(Accessibility, ChartDescriptionReadsEachLevelsLegend) {
         QStringLiteral("; QC1 Lyphocheck 1: Mobile limits, m = 3.000 mmol/L, CV = 3.3 %, N = 3, Common CV;")))
         << text.toStdString();
     EXPECT_TRUE(text.endsWith(QStringLiteral("; QC2 Lyphocheck 2: Fixed limits, N = 0"))) << text.toStdString();
+}
+
+} // namespace
+} // namespace tervanix
+
+namespace tervanix {
+namespace {
+
+// The letter after a single '&', upper-cased; none for a text without a mnemonic.
+QChar MnemonicOf(const QString& text) {
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != u'&') continue;
+        if (text[i + 1] != u'&') return text[i + 1].toUpper();
+        ++i; // "&&" is a plain ampersand
+    }
+    return {};
+}
+
+// The texts of the window that answer Alt+letter while it shows them: the menu bar's titles, and
+// the buttons and the labels with a buddy that can be seen.
+QStringList WindowMnemonicTexts(QWidget* window) {
+    QStringList texts;
+    for (const QMenuBar* bar : window->findChildren<QMenuBar*>())
+        for (const QAction* menu : bar->actions()) texts << menu->text();
+    for (const QAbstractButton* b : window->findChildren<QAbstractButton*>())
+        if (b->isVisibleTo(window) && !InsideAnotherControl(b, window)) texts << b->text();
+    for (const QLabel* l : window->findChildren<QLabel*>())
+        if (l->buddy() && l->isVisibleTo(window)) texts << l->text();
+    return texts;
+}
+
+// "Alt+P: &Parameters, &Print charts" for every letter that more than one text claims.
+QStringList Collisions(const QStringList& texts) {
+    std::map<QChar, QStringList> byLetter;
+    for (const QString& text : texts)
+        if (const QChar letter = MnemonicOf(text); !letter.isNull()) byLetter[letter] << text;
+    QStringList collisions;
+    for (const auto& [letter, claimants] : byLetter)
+        if (claimants.size() > 1)
+            collisions << QStringLiteral("Alt+%1: %2").arg(letter).arg(claimants.join(QStringLiteral(", ")));
+    return collisions;
+}
+
+// Every page of the window's page controls in turn, with what each page shows.
+QStringList WindowCollisions(QWidget* window) {
+    QStringList found = Collisions(WindowMnemonicTexts(window));
+    for (QStackedWidget* pages : window->findChildren<QStackedWidget*>()) {
+        const int shown = pages->currentIndex();
+        for (int page = 0; page < pages->count(); ++page) {
+            pages->setCurrentIndex(page);
+            found << Collisions(WindowMnemonicTexts(window));
+        }
+        pages->setCurrentIndex(shown);
+    }
+    for (const QMenu* menu : window->findChildren<QMenu*>()) {
+        QStringList items;
+        for (const QAction* item : menu->actions()) items << item->text();
+        found << Collisions(items);
+    }
+    found.removeDuplicates();
+    return found;
+}
+
+TEST(Mnemonics, MnemonicOfReadsTheLetterAfterASingleAmpersand) {
+    EXPECT_EQ(MnemonicOf(QStringLiteral("&Print charts")), QChar(u'P'));
+    EXPECT_EQ(MnemonicOf(QStringLiteral("Anal&ytes")), QChar(u'Y'));
+    EXPECT_TRUE(MnemonicOf(QStringLiteral("R&&D")).isNull());
+    EXPECT_EQ(MnemonicOf(QStringLiteral("R&&D &now")), QChar(u'N'));
+}
+
+TEST(Mnemonics, NoTwoTextsOfOneWindowAnswerTheSameAltLetter) {
+    QTemporaryDir folder;
+    const std::string savedDir = ProgramDir;
+    SetProgramDir(folder.path().toStdString());
+    Analytes.FreeAll();
+    TAnalyte& a = Analytes.Add(std::make_unique<TAnalyte>("Glucose", "mmol/L", 2, 3, false));
+    test::AddSeries(a, {5.0f, 5.2f, 4.9f});
+    for (const auto& [title, make] : Windows()) {
+        std::unique_ptr<QWidget> window = make();
+        if (auto* main = qobject_cast<TWinMain*>(window.get())) main->RebuildAnalyteList();
+        const QStringList collisions = WindowCollisions(window.get());
+        EXPECT_TRUE(collisions.isEmpty()) << title << ": " << collisions.join(QStringLiteral("; ")).toStdString();
+    }
+    Analytes.FreeAll();
+    SetProgramDir(savedDir);
+}
+
+} // namespace
+} // namespace tervanix
+
+namespace tervanix {
+namespace {
+
+// Two lots of one material on two levels of an analyte, a third material on the last level.
+class TwoLots : public testing::Test {
+protected:
+    void SetUp() override {
+        savedMaterials_ = Materials;
+        Analytes.FreeAll();
+        a_ = &Analytes.Add(std::make_unique<TAnalyte>("HbA1c", "%", 1, 3, false));
+        a_->MaterialId = {Materials.AddMaterial("Lypho", "A1").Id, Materials.AddMaterial("Lypho", "B2").Id,
+                          Materials.AddMaterial("Other", "X").Id};
+        test::AddSeries(*a_, {5.0f, 5.2f, 4.9f});
+    }
+    void TearDown() override {
+        Analytes.FreeAll();
+        Materials = savedMaterials_;
+    }
+    const QStringList expected_{QStringLiteral("Lypho (A1)"), QStringLiteral("Lypho (B2)"), QStringLiteral("Other")};
+    TAnalyte* a_ = nullptr;
+    TListSerum savedMaterials_;
+};
+
+TEST_F(TwoLots, EveryWindowShowingTheLevelsAddsTheLotWhereTheNamesAreAlike) {
+    TWinMain main;
+    main.RebuildAnalyteList();
+    TResu run = test::MakeRun(45000, {5.0f, 5.1f, 5.2f});
+    TWinValidCQ validation;
+    validation.Prepare(*a_, run);
+    validation.Activate();
+    TWinPrnCharts print;
+    print.Prepare(*a_, Materials);
+    for (int level = 0; level < 3; ++level) {
+        SCOPED_TRACE(level);
+        EXPECT_EQ(main.LevelMaterial(level)->text(), expected_[level]);
+        EXPECT_EQ(main.LevelCaption(level), expected_[level]); // the special pages' boxes and the chart
+        EXPECT_EQ(main.LevelEdit(level)->accessibleName(), QStringLiteral("QC%1 ").arg(level + 1) + expected_[level]);
+        EXPECT_EQ(validation.MaterialLabel(level)->text(), expected_[level]);
+        EXPECT_EQ(print.LevelBox(level)->text(), expected_[level]);
+    }
+}
+
+// Names a screen reader reads anywhere under the interface.
+void CollectAccessibleNames(QAccessibleInterface* node, QStringList& names, int depth = 0) {
+    if (!node || depth > 30) return;
+    names << node->text(QAccessible::Name);
+    for (int i = 0; i < node->childCount(); ++i) CollectAccessibleNames(node->child(i), names, depth + 1);
+}
+
+TEST_F(TwoLots, TheMainWindowShowsNoInternalNameToScreenReaders) {
+    test::TScriptedMessages boxes;
+    const TSettings saved = Settings;
+    Settings.ShowAboutAtStart = 0; // its box would wait for the operator
+    TWinMain main;
+    main.SetScreenChecks(false);
+    main.RebuildAnalyteList();
+    test::ShowActive(&main);
+    QStringList names;
+    CollectAccessibleNames(QAccessible::queryAccessibleInterface(&main), names);
+    for (const QString& name : names) EXPECT_FALSE(name.startsWith(QStringLiteral("TabSheet"))) << name.toStdString();
+    Settings = saved;
 }
 
 } // namespace

@@ -87,6 +87,11 @@ protected:
         QDropEvent drop(pos, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(target, &drop);
     }
+    // A click on a line as the operator's mouse gives it, also on the line already selected.
+    static void ClickLine(QListWidget* list, int row) {
+        const QRect line = list->visualItemRect(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, line.center());
+    }
     static void Fill(QLineEdit* edit, const QString& text) {
         edit->clear();
         TypeText(edit, text);
@@ -296,6 +301,29 @@ TEST_F(DefAnalytes, OKAppliesDefinitionsAndRecomputesChangedLimits) {
     EXPECT_EQ(Analytes[1].LevelCount, 2);
 }
 
+// After Replace or Add the line stays selected and the fields are reset: a click on that line must
+// load it again, or the next Replace writes the reset fields over the analyte.
+TEST_F(DefAnalytes, EveryClickLoadsItsLineEvenTheSelectedOne) {
+    AddAnalyte("Calcium", 2);
+    Open();
+    ClickLine(dialog_->LBox(), 0);
+    Fill(dialog_->EditNom(), QStringLiteral("Calcium total"));
+    Click(dialog_->BtCorriger());
+    ASSERT_EQ(dialog_->LBox()->SelectedRow(), 0);
+    ClickLine(dialog_->LBox(), 0);
+    EXPECT_EQ(dialog_->EditNom()->text(), QStringLiteral("Calcium total"));
+    EXPECT_EQ(dialog_->SELevels()->value(), 2);
+    EXPECT_EQ(dialog_->CBUnite()->currentText(), QStringLiteral("g/L"));
+    EXPECT_EQ(dialog_->SEDecim()->value(), 1);
+
+    Type(QStringLiteral("Iron"), 1);
+    Click(dialog_->BtAjouter());
+    ASSERT_EQ(dialog_->LBox()->SelectedRow(), 1);
+    ClickLine(dialog_->LBox(), 1);
+    EXPECT_EQ(dialog_->EditNom()->text(), QStringLiteral("Iron"));
+    EXPECT_EQ(dialog_->SELevels()->value(), 1);
+}
+
 // ---- Control materials ----
 
 class DefSerum : public RefData {
@@ -315,6 +343,19 @@ protected:
     }
     std::unique_ptr<TWinDefSerum> dialog_;
 };
+
+TEST_F(DefSerum, EveryClickLoadsItsLineEvenTheSelectedOne) {
+    Materials.AddMaterial("Lypho", "A1");
+    Open();
+    ClickLine(dialog_->LBSerum(), 0);
+    Type(QStringLiteral("Lyphochek"), QStringLiteral("A1"));
+    Click(dialog_->BtReplace());
+    const int row = dialog_->LBSerum()->SelectedRow();
+    ASSERT_GE(row, 0);
+    ClickLine(dialog_->LBSerum(), row);
+    EXPECT_EQ(dialog_->EditNom()->text(), QStringLiteral("Lyphochek"));
+    EXPECT_EQ(dialog_->EditLot()->text(), QStringLiteral("A1"));
+}
 
 TEST_F(DefSerum, RefusalsShowTheirMessageAndChangeNothing) {
     const std::int32_t used = Materials.AddMaterial("Lypho", "A1").Id;

@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListView>
@@ -260,9 +261,9 @@ TEST_F(Scenario, ARunRejectedOnLevel2IsStoredDiscardedThereAndLeavesItsLimits) {
     EnterRun({QStringLiteral("5.0"), QStringLiteral("30"), QStringLiteral("15.0")}, [](QWidget* modal) {
         auto* reject = modal->findChild<QPushButton*>(QStringLiteral("BtReject2"));
         ASSERT_NE(reject, nullptr);
-        EXPECT_EQ(reject->text(), QStringLiteral("Reject QC2"));
+        EXPECT_EQ(reject->text(), QStringLiteral("Reject QC&2"));
         Click(reject);
-        EXPECT_EQ(reject->text(), QStringLiteral("Retrieve QC2"));
+        EXPECT_EQ(reject->text(), QStringLiteral("Retrieve QC&2"));
         Validate({"BtOK"})(modal);
     });
     EXPECT_TRUE(Find<QLineEdit>("EditLevel2")->text().isEmpty()); // ready for the next run
@@ -280,6 +281,30 @@ TEST_F(Scenario, ARunRejectedOnLevel2IsStoredDiscardedThereAndLeavesItsLimits) {
         EXPECT_EQ(a.Current[1].N, Runs);
         ExpectStatisticsUpToDate(analytes);
     });
+}
+
+// Without a mouse: Return in any field of the Enter page submits the run as OK does, and Tab
+// from the comment reaches OK.
+TEST_F(Scenario, ReturnInAFieldOfTheEnterPageSubmitsTheRun) {
+    WriteGlucoseFolder();
+    Start();
+    const std::pair<const char*, std::function<QWidget*()>> fields[] = {
+        {"level 1", [this] { return Find<QLineEdit>("EditLevel1"); }},
+        {"comment", [this] { return Find<QLineEdit>("EditComment"); }},
+        {"operator", [this] { return Find<QComboBox>("CBOperator")->lineEdit(); }},
+        {"date", [this] { return Find<QWidget>("DatePicker"); }},
+    };
+    int stored = Runs;
+    for (const auto& [name, field] : fields) {
+        SCOPED_TRACE(name);
+        TypeText(Find<QLineEdit>("EditLevel1"), QStringLiteral("5.0"));
+        field()->setFocus();
+        Operate([&] { QTest::keyClick(field(), Qt::Key_Return); }, {Validate({"BtOK"})});
+        EXPECT_EQ(Analytes[0].Count(), ++stored);
+    }
+    Find<QLineEdit>("EditComment")->setFocus();
+    QTest::keyClick(Find<QLineEdit>("EditComment"), Qt::Key_Tab);
+    EXPECT_EQ(window_->focusWidget(), Find<QPushButton>("BtOKEnter"));
 }
 
 TEST_F(Scenario, ARunCancelledAtValidationWaitsInTheQueueFile) {
@@ -314,6 +339,20 @@ TEST_F(Scenario, ARecalledRunLeavesTheQueueFileForTheSeries) {
     });
     EXPECT_EQ(Queue.Count(), 1);
     EXPECT_EQ(Find<QToolButton>("BtFifo")->text(), QStringLiteral("&Queue : 1"));
+}
+
+// The period to lock is chosen without a mouse: Tab brings the focus to the charts.
+TEST_F(Scenario, TabReachesTheChartsOnTheLockPage) {
+    WriteGlucoseFolder();
+    Start();
+    Menu("MnuLockLimits", {});
+    QWidget* chart = Find<QWidget>("PBox");
+    bool reached = false;
+    for (int tab = 0; tab < 40 && !reached; ++tab) {
+        QTest::keyClick(window_->focusWidget() ? window_->focusWidget() : window_.get(), Qt::Key_Tab);
+        reached = window_->focusWidget() == chart;
+    }
+    EXPECT_TRUE(reached);
 }
 
 TEST_F(Scenario, LimitsLockedOnADateRangeChosenWithTheKeyboardComeBackAfterARestart) {
@@ -362,6 +401,73 @@ TEST_F(Scenario, ARunDeletedInTheDataTableLeavesTheFileAndTheLimits) {
         for (int i = 0; i < a.Count(); ++i) EXPECT_NE(a.Point(i).DateTime, deleted);
         EXPECT_EQ(a.Current[0].N, Runs - 1);
         ExpectStatisticsUpToDate(analytes);
+    });
+}
+
+// "Edit line" on the fourth run of Glucose: the run leaves the series for the Enter page.
+class Correction : public Scenario {
+protected:
+    static constexpr int Taken = 3;
+    void StartWithUrea() {
+        WriteGlucoseFolder();
+        LoadDataFile(DataFile());
+        Analytes.Add(std::make_unique<TAnalyte>("Urea", "mmol/L", 1, 1, false));
+        SaveDataFile(DataFile());
+        Start();
+    }
+    void TakeOut() {
+        Press("BtData", {[](QWidget* modal) {
+                  auto* lines = modal->findChild<QListView*>(QStringLiteral("LB"));
+                  ASSERT_NE(lines, nullptr);
+                  lines->setCurrentIndex(lines->model()->index(Taken, 0));
+                  PressIn(modal, "BtEdit"); // its confirmation answered OK
+              }});
+        ASSERT_EQ(Analytes[0].Count(), Runs - 1);
+        EXPECT_FALSE(Find<QLineEdit>("EditLevel1")->text().isEmpty()); // ready to be corrected
+    }
+};
+
+TEST_F(Correction, ARunLeftUncorrectedIsBackInItsSeriesAndFileUnchanged) {
+    const std::pair<const char*, std::function<void()>> leaves[] = {
+        {"another analyte", [this] { Find<QListWidget>("LBAnalytes")->setCurrentRow(1); }},
+        {"Clear", [this] { Press("BtRAZEntryFields"); }},
+        {"Edit line on another run", [this] { TakeOut(); }},
+        {"exit", [this] { Operate([this] { window_->close(); }); }},
+    };
+    for (const auto& [name, leave] : leaves) {
+        SCOPED_TRACE(name);
+        window_.reset();
+        ClearLists();
+        StartWithUrea();
+        const TQCPoint original = Analytes[0].Point(Taken);
+        TakeOut();
+        leave();
+        EXPECT_TRUE(messages_.Last().Text.endsWith(
+            QStringLiteral("taken out for correction is back in Glucose unchanged.")))
+            << messages_.Last().Text.toStdString();
+        EXPECT_EQ(messages_.Last().Type, TMsgType::Information);
+        if (std::string(name) == "Edit line on another run") continue; // the second run is out now
+        ExpectEverywhere([&original](const TListSerum&, const TListAnalytes& analytes) {
+            const TAnalyte& a = analytes[0];
+            ASSERT_EQ(a.Count(), Runs);
+            EXPECT_EQ(a.Point(Taken).DateTime, original.DateTime);
+            EXPECT_EQ(a.Point(Taken).Levels, original.Levels);
+            ExpectStatisticsUpToDate(analytes);
+        });
+    }
+}
+
+TEST_F(Correction, TheCorrectedRunStoredTakesTheOriginalsPlace) {
+    StartWithUrea();
+    TakeOut();
+    EXPECT_EQ(Find<QLineEdit>("EditLevel1")->text(), QStringLiteral("5.10"));
+    Find<QLineEdit>("EditLevel1")->clear();
+    EnterRun({QStringLiteral("5.15")}, Validate({"BtOK"}));
+    Press("BtRAZEntryFields"); // nothing is out for correction any more
+    ExpectEverywhere([](const TListSerum&, const TListAnalytes& analytes) {
+        const TAnalyte& a = analytes[0];
+        ASSERT_EQ(a.Count(), Runs);
+        EXPECT_EQ(a.Point(Taken).Levels[0].Value, 5.15f);
     });
 }
 

@@ -6,7 +6,9 @@
 #include <QScreen>
 #include <gtest/gtest.h>
 
+#include <QTest>
 #include <cmath>
+#include <set>
 #include <limits>
 #include <memory>
 
@@ -139,7 +141,7 @@ TEST_F(ValidCQ, ShowsTheRunTheLevelsAndTheirLimitModes) {
     EXPECT_TRUE(win.MaterialLabel(1)->font().underline());
     EXPECT_EQ(win.LimitModeLabel(0)->text(), "Mobile limits");
     EXPECT_EQ(win.LimitModeLabel(2)->text(), "Fixed limits");
-    EXPECT_EQ(win.RejectButton(0)->text(), "Reject QC1");
+    EXPECT_EQ(win.RejectButton(0)->text(), "Reject QC&1");
     EXPECT_FALSE(win.RejectButton(1)->isEnabled()); // no value, nothing to reject
     EXPECT_EQ(win.RejectButton(0)->geometry(), QRect(430, 90, 80, 30));
     EXPECT_EQ(win.Gauge(2)->geometry(), QRect(10, 270, 410, 60));
@@ -149,8 +151,7 @@ TEST_F(ValidCQ, ShowsTheRunTheLevelsAndTheirLimitModes) {
     EXPECT_EQ(win.LimitModeLabel(0)->palette().color(QPalette::WindowText), QColor(0xFF, 0xFF, 0xFF));
     EXPECT_EQ(win.LimitModeLabel(0)->palette().color(QPalette::Window), QColor(0, 0x80, 0));
     EXPECT_EQ(win.PBoxWGAcross()->size(), QSize(465, 25));
-    for (QWidget* w : {static_cast<QWidget*>(win.RejectButton(0)), static_cast<QWidget*>(win.BtOK()),
-                       static_cast<QWidget*>(win.BtCancel())})
+    for (QWidget* w : {static_cast<QWidget*>(win.BtOK()), static_cast<QWidget*>(win.BtCancel())})
         EXPECT_FALSE(w->focusPolicy() & Qt::TabFocus) << w->objectName().toStdString();
     a->LimitsMode[0] = lmLocked;
     win.Activate();
@@ -171,7 +172,7 @@ TEST_F(ValidCQ, RejectAndRetrieveReevaluateTheRulesAcrossLevels) {
     EXPECT_FALSE(win.PanelWGAcross()->isHidden());
 
     Click(win.RejectButton(2));
-    EXPECT_EQ(win.RejectButton(2)->text(), "Retrieve QC3");
+    EXPECT_EQ(win.RejectButton(2)->text(), "Retrieve QC&3");
     EXPECT_EQ(win.focusWidget(), win.BtOK());
     EXPECT_EQ(win.Result().ParticipatingCount, 2);
     EXPECT_EQ(win.Result().Alarm, TRuleState::Warning);
@@ -185,10 +186,29 @@ TEST_F(ValidCQ, RejectAndRetrieveReevaluateTheRulesAcrossLevels) {
     EXPECT_EQ(win.y(), ExpectedTop(460));
 
     Click(win.RejectButton(2));
-    EXPECT_EQ(win.RejectButton(2)->text(), "Reject QC3");
+    EXPECT_EQ(win.RejectButton(2)->text(), "Reject QC&3");
     EXPECT_EQ(win.Result().ParticipatingCount, 2);
     EXPECT_EQ(PixelAt(box, x, y), Red);
     EXPECT_NE(PixelAt(win.Gauge(2), 5, 5), Gray);
+}
+
+// Without a mouse: Tab reaches every level's reject button, Alt and the level's digit presses it.
+TEST_F(ValidCQ, EveryRejectButtonIsReachedByTabAndByItsDigit) {
+    Make(3);
+    TResu run = Run(10, {103, 103, 105});
+    Show(run);
+    test::ShowActive(&win);
+    std::set<QWidget*> reached;
+    for (int tab = 0; tab < 20; ++tab) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        reached.insert(QApplication::focusWidget());
+    }
+    for (int level = 0; level < 3; ++level) EXPECT_TRUE(reached.count(win.RejectButton(level))) << level;
+    for (int level = 0; level < 3; ++level) {
+        QTest::keyClick(&win, static_cast<Qt::Key>(Qt::Key_1 + level), Qt::AltModifier);
+        // The button shows itself pressed, then clicks.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return win.Rejected(level); }, 30000)) << level;
+    }
 }
 
 TEST_F(ValidCQ, ParticipationSetsTheHeightAndTheMarkers) {
