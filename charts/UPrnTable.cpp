@@ -2,8 +2,10 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QHash>
 #include <QPainter>
 #include <algorithm>
+#include <functional>
 #include <numeric>
 
 #include "main/UAnsi.h"
@@ -62,9 +64,9 @@ private:
 
 // What a cell needs to show its text whole: the text and its padding, and beside a value its arrows
 // in the right fifth of the cell.
-int NeededWidth(const QFontMetrics& metrics, const TTableCell& cell) {
+int NeededWidth(const QFontMetrics& metrics, const TTableCell& cell, const std::function<int(const QString&)>& textWidth) {
     if (cell.Text.isEmpty()) return 0;
-    const int text = metrics.horizontalAdvance(cell.Text) + 2 * CellPadding(metrics);
+    const int text = textWidth(cell.Text) + 2 * CellPadding(metrics);
     const bool arrows = cell.Style >= csArrowUp && cell.Style <= csArrowDown2;
     return arrows ? text + 2 * metrics.horizontalAdvance(ArrowUp + ArrowUp) : text;
 }
@@ -109,8 +111,15 @@ void TTablePrinter::SetColumns(const std::vector<int>& widths) {
     const auto columns = static_cast<std::size_t>(std::max(columns_, 0));
     std::vector<int> nominal(columns, 0), needed(columns, 0);
     for (std::size_t c = 0; c < columns && c < widths.size(); ++c) nominal[c] = std::max(widths[c], 0) * 4 * w / 3;
+    // Dates, times and operators repeat down a long table: each text is measured once.
+    QHash<QString, int> textWidths;
+    const auto textWidth = [&](const QString& text) {
+        auto known = textWidths.find(text);
+        if (known == textWidths.end()) known = textWidths.insert(text, metrics.horizontalAdvance(text));
+        return *known;
+    };
     for (std::size_t i = 0; columns > 0 && i < cells_.size(); ++i)
-        needed[i % columns] = std::max(needed[i % columns], NeededWidth(metrics, cells_[i]));
+        needed[i % columns] = std::max(needed[i % columns], NeededWidth(metrics, cells_[i], textWidth));
     widths_ = FitColumnWidths(nominal, needed, pages_.PageWidth());
     rowHeight_ = 2 * metrics.height();
     left_ = (pages_.PageWidth() - std::accumulate(widths_.begin(), widths_.end(), 0)) / 2;
@@ -279,7 +288,9 @@ int CellPadding(const QFontMetrics& metrics) { return std::max(1, metrics.height
 void DrawCentredText(QPainter& canvas, int x1, int y1, int x2, int y2, const QString& text) {
     if (text.isEmpty()) return;
     const QFontMetrics metrics = canvas.fontMetrics();
-    const QString shown = metrics.horizontalAdvance(text) <= x2 - x1
+    // Most cells are far wider than their text: only a text that may not fit is measured.
+    const bool surelyFits = static_cast<long long>(text.size()) * metrics.maxWidth() <= x2 - x1;
+    const QString shown = surelyFits || metrics.horizontalAdvance(text) <= x2 - x1
                               ? text
                               : metrics.elidedText(text, Qt::ElideRight, std::max(0, x2 - x1 - 2 * CellPadding(metrics)));
     canvas.drawText(QRect(x1, y1, x2 - x1, y2 - y1), Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, shown);

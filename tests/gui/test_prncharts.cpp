@@ -88,7 +88,9 @@ TEST_F(PaperChart, PageBreaksBeforeBandsAndStatistics) {
 
     const int afterBand = m.TitleBottom + m.BandHeight();
     int fits = afterBand;
-    while (fits - afterBand < 2 * (fits / 50) + 2 * m.H) ++fits; // one level: 2 rows of 1/50 page
+    // One level: 2 rows of 1/50 page, and two lines for the line under the grid that says what the
+    // limits rest on.
+    while (fits - afterBand < 2 * (fits / 50) + 4 * m.H) ++fits;
     EXPECT_EQ(Pages(fits, {0, 30}, true, true), 1);
     EXPECT_EQ(Pages(fits - 1, {0, 30}, true, true), 2);
 }

@@ -17,7 +17,8 @@ for f in bin/Tervanix bin/tervanix-cli share/tervanix/UserManual.htm share/terva
     [ -e "$root/$f" ] || { echo "not installed: $prefix/$f"; exit 1; }
 done
 for f in share/man/man1/Tervanix.1.gz share/man/man1/tervanix.1.gz share/man/man1/tervanix-cli.1.gz \
-         share/bash-completion/completions/tervanix-cli; do
+         share/bash-completion/completions/tervanix-cli share/doc/tervanix/copyright share/doc/tervanix/changelog.gz \
+         share/icons/hicolor/{16x16,24x24,32x32,64x64,256x256}/apps/tervanix.png; do
     [ -e "$root/$f" ] || { echo "not installed: $prefix/$f"; exit 1; }
 done
 [ "$(readlink "$root/bin/tervanix")" == Tervanix ] || { echo "bin/tervanix is not the program"; exit 1; }
