@@ -162,14 +162,14 @@ QPen PrinterPen(const QPaintDevice& device, const QColor& colour, Qt::PenStyle s
 
 QMarginsF PrintMarginsMm() { return QMarginsF(10, 10, 10, 10); }
 
-QByteArray RenderPdf(const TPrintJob& job, const QPageSize& pageSize, TPageRange range) {
+QByteArray RenderPdf(const TPrintJob& job, const QPageSize& pageSize, TPageRange range, const QMarginsF& marginsMm) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     {
         QPdfWriter writer(&buffer);
         writer.setResolution(PdfResolution);
-        writer.setPageLayout(QPageLayout(pageSize, job.Orientation, PrintMarginsMm(), QPageLayout::Millimeter));
+        writer.setPageLayout(QPageLayout(pageSize, job.Orientation, marginsMm, QPageLayout::Millimeter));
         writer.setTitle(DocumentTitle(job));
         writer.setCreator(QStringLiteral("Tervanix"));
         QPainter painter;
@@ -179,8 +179,9 @@ QByteArray RenderPdf(const TPrintJob& job, const QPageSize& pageSize, TPageRange
     return bytes;
 }
 
-void WritePdfAtomic(const std::string& path, const TPrintJob& job, const QPageSize& pageSize, TPageRange range) {
-    const QByteArray pdf = RenderPdf(job, pageSize, range);
+void WritePdfAtomic(const std::string& path, const TPrintJob& job, const QPageSize& pageSize, TPageRange range,
+                    const QMarginsF& marginsMm) {
+    const QByteArray pdf = RenderPdf(job, pageSize, range, marginsMm);
     WriteFileAtomic(path, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())),
                     "Cannot write the PDF file " + path);
 }

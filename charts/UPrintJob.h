@@ -93,10 +93,12 @@ QMarginsF PrintMarginsMm();
 void DrawJob(QPagedPaintDevice& device, QPainter& painter, const TPrintJob& job, TPageRange range = {});
 
 // The job's pages as a PDF document in memory (A4 unless told). Throws EQCError when drawing fails.
-QByteArray RenderPdf(const TPrintJob& job, const QPageSize& pageSize = QPageSize(QPageSize::A4), TPageRange range = {});
+// `marginsMm` are the margins chosen in the print dialog, else the program's.
+QByteArray RenderPdf(const TPrintJob& job, const QPageSize& pageSize = QPageSize(QPageSize::A4), TPageRange range = {},
+                     const QMarginsF& marginsMm = PrintMarginsMm());
 // The same written to a file through the house's atomic write: a failure leaves no file behind and
 // keeps a previous one. Throws EQCError("Cannot write the PDF file PATH").
 void WritePdfAtomic(const std::string& path, const TPrintJob& job, const QPageSize& pageSize = QPageSize(QPageSize::A4),
-                    TPageRange range = {});
+                    TPageRange range = {}, const QMarginsF& marginsMm = PrintMarginsMm());
 
 } // namespace tervanix

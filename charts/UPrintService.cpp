@@ -48,7 +48,8 @@ TPrintOutcome PrintToPdfFile(const QPrinter& printer, TPrintJob job) {
     }
     job.Orientation = printer.pageLayout().orientation();
     try {
-        WritePdfAtomic(QFile::encodeName(path).toStdString(), job, printer.pageLayout().pageSize(), ChosenPages(printer));
+        WritePdfAtomic(QFile::encodeName(path).toStdString(), job, printer.pageLayout().pageSize(), ChosenPages(printer),
+                       printer.pageLayout().margins(QPageLayout::Millimeter));
     } catch (const std::exception& e) {
         ShowError(QString::fromLocal8Bit(e.what()));
         return TPrintOutcome::Failed;

@@ -88,6 +88,27 @@ TEST(RenderPdf, APageRangeGivesThosePagesOnlyAndARangeBeyondTheDocumentIsRefused
     EXPECT_THROW(RenderPdf(job, QPageSize(QPageSize::A4), {4, 5}), EQCError);
 }
 
+// The lowest word of the PDF's first page, in points from the top (pdftotext -bbox).
+double LowestWord(const QByteArray& pdf) {
+    const QString html = test::PdfToolOutput(pdf, QStringLiteral("pdftotext"),
+                                             {QStringLiteral("-bbox"), QStringLiteral("-l"), QStringLiteral("1"),
+                                              QStringLiteral("%file"), QStringLiteral("-")});
+    double lowest = 0;
+    for (qsizetype at = html.indexOf(QLatin1String("yMax=\"")); at >= 0; at = html.indexOf(QLatin1String("yMax=\""), at + 1))
+        lowest = std::max(lowest, html.mid(at + 6, html.indexOf(QLatin1Char('"'), at + 6) - at - 6).toDouble());
+    return lowest;
+}
+
+// Print to File keeps the margins chosen in the dialog: the footer stands above the bottom margin.
+TEST(RenderPdf, TheMarginsChosenAreKept) {
+    const double pageHeight = 841.89, pointsPerMm = 72 / 25.4;
+    const double byDefault = LowestWord(RenderPdf(ThreePageJob()));
+    const double wide = LowestWord(RenderPdf(ThreePageJob(), QPageSize(QPageSize::A4), {}, QMarginsF(30, 30, 30, 30)));
+    EXPECT_GT(byDefault, pageHeight - 30 * pointsPerMm);
+    EXPECT_LE(byDefault, pageHeight - 10 * pointsPerMm);
+    EXPECT_LE(wide, pageHeight - 30 * pointsPerMm);
+}
+
 // Qt's print and file dialogs follow the desktop's language; without Qt's translations they stay
 // in English.
 TEST(QtTranslations, QtsOwnDialogsSpeakTheDesktopsLanguage) {
