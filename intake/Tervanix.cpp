@@ -2,7 +2,6 @@
 // main window, and writes the data, the queue and the settings back at exit, in that order.
 #include <QApplication>
 #include <QFile>
-#include <QFont>
 #include <QFontDatabase>
 #include <QIcon>
 #include <QSocketNotifier>
@@ -22,6 +21,7 @@
 #include "intake/UQueueSaver.h"
 #include "intake/URegistration.h"
 #include "main/ULaboratory.h"
+#include "main/UFormParts.h"
 #include "main/UMain.h"
 #include "main/UMessages.h"
 #include "main/UResources.h"
@@ -33,14 +33,6 @@
 
 namespace tervanix {
 namespace {
-
-// The window font the layouts are drawn for. The chart layout is measured with Liberation Sans.
-void SetWindowFont() {
-    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSize(8);
-    QApplication::setFont(font);
-}
 
 // A program file without its pictures still runs; the missing ones are named once.
 void CheckResources() {

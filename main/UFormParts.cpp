@@ -1,11 +1,20 @@
 #include "main/UFormParts.h"
 
+#include <QApplication>
+#include <QFont>
 #include <QLabel>
 #include <QPushButton>
 
 #include "main/UColors.h"
 
 namespace tervanix {
+
+void SetWindowFont() {
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSize(8);
+    QApplication::setFont(font);
+}
 
 QPushButton* MakeButton(QWidget* parent, const QString& caption, const char* name, const QRect& geometry) {
     auto* button = new QPushButton(caption, parent);

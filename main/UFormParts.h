@@ -10,6 +10,10 @@ class QWidget;
 
 namespace tervanix {
 
+// The window font the layouts are drawn for: MS Sans Serif 8 as Liberation Sans, with which the
+// chart layout is measured. Set once, after the application object is made.
+void SetWindowFont();
+
 // A push button that is no default button unless made one (Enter belongs to the dialog's OK).
 QPushButton* MakeButton(QWidget* parent, const QString& caption, const char* name, const QRect& geometry);
 
