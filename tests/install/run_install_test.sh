@@ -11,6 +11,7 @@ DESTDIR=$stage cmake --install "$build" >/dev/null
 
 root=$stage$prefix
 for f in bin/Tervanix bin/tervanix-cli share/tervanix/UserManual.htm share/tervanix/ReadMe.Txt \
+         share/tervanix/pictures/main.png share/tervanix/pictures/print-charts.png \
          share/applications/tervanix.desktop share/desktop-directories/tervanix-laboratory-qc.directory \
          share/icons/hicolor/48x48/apps/tervanix.png share/icons/hicolor/128x128/apps/tervanix.png \
          share/dbus-1/services/Tervanix.QCserver.service; do

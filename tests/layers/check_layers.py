@@ -13,7 +13,7 @@ import os
 import re
 import sys
 
-SOURCE_FOLDERS = ["model", "main", "charts", "dialogs", "intake", "cli"]
+SOURCE_FOLDERS = ["model", "main", "charts", "dialogs", "intake", "cli", "tools"]
 
 # What each layer may include: our layers, and the Qt modules.
 ALLOWED = {
