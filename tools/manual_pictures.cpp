@@ -22,7 +22,6 @@
 #include "charts/UShowLimitsPages.h"
 #include "dialogs/UAbout.h"
 #include "dialogs/UShowArchive.h"
-#include "main/UAnsi.h"
 #include "main/UCommandRunner.h"
 #include "main/UFormParts.h"
 #include "main/UMain.h"
