@@ -40,10 +40,12 @@ namespace {
 
 constexpr int Day = 46364; // 2026-12-08, 10:30 below
 
-// A box would stand where a window is awaited: it is only named, and its window then goes missing.
+// A box would stand where a window is awaited: none is shown. An information is taken as read; any
+// other box is named, and the window it stands for then goes missing.
 class TLoggedMessages final : public IMessageService {
 public:
-    TMsgButton Show(const QString& text, TMsgType, TMsgButtons) override {
+    TMsgButton Show(const QString& text, TMsgType type, TMsgButtons) override {
+        if (type == TMsgType::Information) return TMsgButton::OK;
         QTextStream(stderr) << "manual pictures: the program said: " << text << '\n';
         return TMsgButton::Cancel;
     }
