@@ -34,6 +34,8 @@ QString DataFolderFor(const QString& programDir, const QString& userDataHome) {
     if (!IsInstalled(programDir) && MayWriteIn(programDir)) return QDir::cleanPath(programDir);
     const QString folder = QDir::cleanPath(userDataHome + QStringLiteral("/Tervanix"));
     QDir().mkpath(folder);
+    // The user's own folder of the program: no one else reads the settings' password or the results.
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return folder;
 }
 
