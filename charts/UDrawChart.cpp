@@ -99,6 +99,27 @@ long double FirstGraduation(long double low, long double step) {
     return low >= 0 ? (steps + 1) * step : steps * step;
 }
 
+QFont ScaleLabelFont(const QFont& chartFont, const std::vector<QString>& labels, int room) {
+    QFont font = chartFont;
+    const auto widest = [&labels](const QFont& f) {
+        const QFontMetrics metrics(f);
+        int width = 0;
+        for (const QString& label : labels) width = std::max(width, metrics.horizontalAdvance(label));
+        return width;
+    };
+    // A few steps of a tenth each; below 4 points a label could not be read anyway.
+    for (int step = 0; step < 30 && widest(font) > room; ++step) {
+        if (font.pointSizeF() > 0) {
+            if (font.pointSizeF() <= 4) break;
+            font.setPointSizeF(font.pointSizeF() * 0.9);
+        } else {
+            if (font.pixelSize() <= 5) break;
+            font.setPixelSize(font.pixelSize() - 1);
+        }
+    }
+    return font;
+}
+
 bool ComputeValueScale(long double low, long double high, TValueScale& scale) {
     const long double range = high - low;
     // An empty, reversed or infinite range has no decade: the step would be zero or infinite and
@@ -235,13 +256,18 @@ void TChartPainter::DrawValueScale(int level) {
     TValueScale scale;
     if (!ComputeValueScale(c.ChartLow, c.ChartHigh, scale)) return;
     const int tickLeft = ChartLeft - ScaleTickLength;
-    for (long double g : ScaleGraduations(c.ChartLow, c.ChartHigh)) {
-        const int y = YOf(level, g);
+    const std::vector<long double> graduations = ScaleGraduations(c.ChartLow, c.ChartHigh);
+    std::vector<QString> labels;
+    for (long double g : graduations) labels.push_back(Text(FormatFixed(g, 6, scale.Decimals)));
+    canvas_.save();
+    canvas_.setFont(ScaleLabelFont(canvas_.font(), labels, tickLeft - charWidth_));
+    for (std::size_t i = 0; i < graduations.size(); ++i) {
+        const int y = YOf(level, graduations[i]);
         canvas_.setPen(Qt::black);
         canvas_.drawLine(ChartLeft, y, tickLeft, y);
-        DrawBlackText(canvas_, tickLeft - charWidth_, y - lineHeight_ / 2, THAlign::Right,
-                      Text(FormatFixed(g, 6, scale.Decimals)));
+        DrawBlackText(canvas_, tickLeft - charWidth_, y - lineHeight_ / 2, THAlign::Right, labels[i]);
     }
+    canvas_.restore();
 }
 
 // Discarded and empty levels are stepped over: their neighbours are joined directly.

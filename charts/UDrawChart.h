@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QRect>
 #include <QString>
 #include <array>
@@ -74,6 +75,11 @@ long double FirstGraduation(long double low, long double step);
 bool ComputeValueScale(long double low, long double high, TValueScale& scale);
 // The values that get a tick and a label: the first one always, then every step up to high.
 std::vector<long double> ScaleGraduations(long double low, long double high);
+
+// The font of the value scale's labels: the chart's own, made smaller only as far as the widest
+// label needs to fit in the `room` pixels left of the ticks, so that no digit is cut off on a large
+// desktop font ("2.8" read for "12.8").
+QFont ScaleLabelFont(const QFont& chartFont, const std::vector<QString>& labels, int room);
 
 // Day, month and year labels of the date band, column after column. The month is written on the first
 // column and whenever its text changes; the year only with a month, and only when it changed.

@@ -15,6 +15,7 @@
 #include "main/UKeyLock.h"
 #include "main/ULaboratory.h"
 #include "main/UMessages.h"
+#include "model/UFormat.h"
 
 namespace tervanix {
 namespace {
@@ -89,6 +90,11 @@ TWinImport::TWinImport(QWidget* parent) : QDialog(parent) {
     lb_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lb_->setItemDelegate(new TImportLineDelegate(lb_));
     lb_->setModel(lines_);
+    lblUnread_ = new QLabel(this);
+    lblUnread_->setObjectName(QStringLiteral("LblUnread"));
+    lblUnread_->setWordWrap(true);
+    lblUnread_->setGeometry(8, 236, 424, 44);
+    lblUnread_->hide();
 
     // Captioned with the analyte's name at each opening.
     btAdd_ = MakeButton(this, QStringLiteral("&Add the QC data"), "BtAdd", QRect(8, 294, 250, 25));
@@ -121,8 +127,9 @@ void TWinImport::FillFromText(std::string_view bytes, const TAnalyte& analyte) {
 }
 
 void TWinImport::Parse(std::string_view bytes, const TAnalyte& analyte) {
+    std::size_t unread = 0;
     if (bytes.size() < ProgressFromBytes) {
-        runs_ = ParseImportText(bytes);
+        runs_ = ParseImportText(bytes, {}, &unread);
     } else {
         QProgressDialog progress(QStringLiteral("Reading the QC data"), QStringLiteral("Cancel"), 0, 1000, parentWidget());
         progress.setWindowTitle(windowTitle());
@@ -133,10 +140,24 @@ void TWinImport::Parse(std::string_view bytes, const TAnalyte& analyte) {
             progress.setValue(static_cast<int>(done * 1000 / total));
             stopped = progress.wasCanceled();
             return !stopped;
-        });
+        }, &unread);
         if (stopped) throw EAbortSilently();
     }
     lines_->Reset(&runs_, analyte.Decimals);
+    ShowUnread(unread);
+}
+
+void TWinImport::ShowUnread(std::size_t unread) {
+    lblUnread_->setVisible(unread > 0);
+    lb_->setFixedHeight(unread > 0 ? 208 : 256); // the list makes room for the note under it
+    if (unread == 0) return;
+    const TLocaleFormats& locale = Locale();
+    lblUnread_->setText(
+        QStringLiteral("%1 %2 could not be read. Each line needs a date as %3, a time as %4 and up to three "
+                       "values with \"%5\" as decimal separator, separated by tabs.")
+            .arg(unread)
+            .arg(unread == 1 ? QStringLiteral("line") : QStringLiteral("lines"))
+            .arg(FromAnsi(locale.ShortDateFormat), FromAnsi(locale.LongTimeFormat), QChar::fromLatin1(locale.DecimalSeparator)));
 }
 
 bool TWinImport::Execute(TAnalyte& analyte) {

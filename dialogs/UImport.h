@@ -9,6 +9,7 @@
 
 #include "model/UImportText.h"
 
+class QLabel;
 class QListView;
 class QPushButton;
 
@@ -46,18 +47,22 @@ public:
 
     const std::vector<TImportRun>& Runs() const { return runs_; }
     QListView* LB() const { return lb_; }
+    QLabel* LblUnread() const { return lblUnread_; }
     QPushButton* BtAdd() const { return btAdd_; }
     QPushButton* BitBtn1() const { return bitBtn1_; }
     QPushButton* BtCle() const { return btCle_; }
 
 private:
     void Parse(std::string_view bytes, const TAnalyte& analyte);
+    // How many lines of the text gave no run, and what a line must hold; nothing when all were read.
+    void ShowUnread(std::size_t unread);
     void BtAddClick();
 
     std::vector<TImportRun> runs_;
     TAnalyte* analyte_ = nullptr;
     TImportLines* lines_ = nullptr;
     QListView* lb_ = nullptr;
+    QLabel* lblUnread_ = nullptr;
     QPushButton* btAdd_ = nullptr;
     QPushButton* bitBtn1_ = nullptr;
     QPushButton* btCle_ = nullptr;

@@ -37,7 +37,7 @@ private:
     void ShowStored();
     void BtOKClick();
 
-    TVolumeLister volumes_ = MountedDriveVolumes;
+    TVolumeLister volumes_ = [] { return MountedDriveVolumes(DriveLettersFile()); };
     QComboBox* cbDrive_ = nullptr;
     QLineEdit* editDelay_ = nullptr;
     QPushButton* btOK_ = nullptr;

@@ -54,9 +54,12 @@ QString LauncherEntry(const QString& name, const QString& program) {
            Categories + QStringLiteral("\nTerminal=false\n");
 }
 
+// An application entry that opens the document with the desktop's program for it: the menus show
+// no link entries.
 QString DocumentEntry(const QString& name, const QString& document) {
-    return QStringLiteral("[Desktop Entry]\nType=Link\nVersion=1.0\nName=") + name + QStringLiteral("\nURL=") +
-           QUrl::fromLocalFile(document).toString(QUrl::FullyEncoded) + QStringLiteral("\n");
+    return QStringLiteral("[Desktop Entry]\nType=Application\nVersion=1.0\nName=") + name +
+           QStringLiteral("\nExec=xdg-open ") + ExecWord(document) + QStringLiteral("\nIcon=") + IconName +
+           QStringLiteral("\nTerminal=false\n");
 }
 
 // Launchers must be executable for the desktop to trust them.
@@ -88,9 +91,10 @@ bool WriteIcons(const QString& iconsDir) {
 bool CreateMenuEntries(const TShortcutPlaces& places) {
     const QString folder = places.ApplicationsDir + u'/' + MenuFolder;
     const QString& documents = places.DocumentsDir;
+    // The package's own menu entry starts an installed program: a second one would only repeat it.
     return QDir().mkpath(folder) &&
-           WriteEntry(folder + QStringLiteral("/Programme Tervanix.desktop"),
-                      LauncherEntry(QStringLiteral("Programme Tervanix"), places.ProgramFile)) &&
+           (places.Installed || WriteEntry(folder + QStringLiteral("/Programme Tervanix.desktop"),
+                                           LauncherEntry(QStringLiteral("Programme Tervanix"), places.ProgramFile))) &&
            WriteEntry(folder + QStringLiteral("/User manual.desktop"),
                       DocumentEntry(QStringLiteral("User manual"), documents + QStringLiteral("/UserManual.htm"))) &&
            WriteEntry(folder + QStringLiteral("/Read me.desktop"),
@@ -103,11 +107,12 @@ TShortcutPlaces DefaultShortcutPlaces() {
     return {QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
             QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation),
             QCoreApplication::applicationFilePath(), DocumentsFolder(),
-            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/icons/hicolor")};
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/icons/hicolor"),
+            IsInstalledProgram(QCoreApplication::applicationDirPath())};
 }
 
 bool CreateShortcuts(const TShortcutPlaces& places, bool onDesktop, bool inMenu) {
-    if ((onDesktop || inMenu) && !WriteIcons(places.IconsDir)) return false;
+    if ((onDesktop || inMenu) && !places.Installed && !WriteIcons(places.IconsDir)) return false;
     if (onDesktop &&
         !(QDir().mkpath(places.DesktopDir) &&
           WriteEntry(places.DesktopDir + QStringLiteral("/Tervanix.desktop"),
@@ -121,7 +126,7 @@ TWinSetUp::TWinSetUp(QWidget* parent)
       places_(DefaultShortcutPlaces()),
       picture_(new QLabel(this)),
       header_(new QLabel(QStringLiteral("Programme setup"), this)),
-      cbShortCut_(new QCheckBox(QStringLiteral("Create a shortcut  on the desktop for < Tervanix.exe >."), this)),
+      cbShortCut_(new QCheckBox(this)),
       cbStartup_(new QCheckBox(QStringLiteral("Create an entry < Laboratory QC > in the start menu"), this)),
       btOK_(new QPushButton(QStringLiteral("OK"), this)),
       bitBtn1_(new QPushButton(QStringLiteral("Cancel"), this)) {
@@ -148,6 +153,14 @@ TWinSetUp::TWinSetUp(QWidget* parent)
     // Its outcome box is modal: it opens once the click has been answered.
     connect(btOK_, &QPushButton::clicked, this, AfterAction(this, [this] { BtOKClick(); }));
     connect(bitBtn1_, &QPushButton::clicked, this, &QDialog::reject);
+    SetPlaces(places_);
+}
+
+// The shortcut is offered for the program file as it is named here.
+void TWinSetUp::SetPlaces(const TShortcutPlaces& places) {
+    places_ = places;
+    cbShortCut_->setText(QStringLiteral("Create a shortcut  on the desktop for < %1 >.")
+                             .arg(QFileInfo(places_.ProgramFile).fileName()));
 }
 
 void TWinSetUp::showEvent(QShowEvent* event) {

@@ -18,6 +18,7 @@ struct TShortcutPlaces {
     QString ProgramFile;     // the program's executable
     QString DocumentsDir;    // the folder of the user manual and the read-me
     QString IconsDir;        // the user's icon theme folder (hicolor), where the program's icon goes
+    bool Installed = false;  // an installed program: its package brings its menu entry and icon
 };
 
 // The user's folders and this program.
@@ -32,7 +33,7 @@ class TWinSetUp : public QDialog {
 public:
     explicit TWinSetUp(QWidget* parent = nullptr);
 
-    void SetPlaces(const TShortcutPlaces& places) { places_ = places; }
+    void SetPlaces(const TShortcutPlaces& places);
     QCheckBox* CBShortCut() const { return cbShortCut_; }
     QCheckBox* CBStartup() const { return cbStartup_; }
     QPushButton* BtOK() const { return btOK_; }

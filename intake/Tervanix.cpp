@@ -34,6 +34,10 @@
 namespace tervanix {
 namespace {
 
+// A client's call may start the program where no display belongs to the bus (a service session, a
+// remote login). It then serves its clients without windows instead of failing to open one.
+bool headless = false;
+
 // A program file without its pictures still runs; the missing ones are named once.
 void CheckResources() {
     const QStringList missing = LoadResources();
@@ -137,6 +141,7 @@ int RunWindows(QApplication& app, const TStartOptions& options, TDataFolderLock&
     TQueueSaver saver(BasePath + ".fif");
     TWinMain window;
     TQCServer server(window);
+    server.SetHeadless(headless);
     server.SetStore([&saver] { return saver.SaveNow(); });
     QObject::connect(&Laboratory(), &TLaboratory::QueueChanged, &saver, &TQueueSaver::QueueChanged);
     ServeClients(app, server, window, options);
@@ -175,6 +180,26 @@ void ReportBusy(const TStartOptions& options, const TDataFolderLock& folder) {
     }
 }
 
+void ServeHeadlessWithoutDisplay(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    if (ParseStartOptions(arguments).Mode != TStartMode::Client || qEnvironmentVariableIsSet("QT_QPA_PLATFORM") ||
+        !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    headless = true;
+}
+
+// Without a display no one could answer a box: its text goes to stderr, and a question is not
+// taken as agreed.
+class TStderrMessages final : public IMessageService {
+public:
+    TMsgButton Show(const QString& text, TMsgType type, TMsgButtons buttons) override {
+        QTextStream(stderr) << "Tervanix: " << MessageCaption(type) << ": " << QString(text).replace(u'\r', u' ') << '\n';
+        return buttons == TMsgButtons::OK ? TMsgButton::OK : TMsgButton::Cancel;
+    }
+};
+
 int Run(QApplication& app) {
     const TStartOptions options = ParseStartOptions(app.arguments().mid(1));
     if (HandleRegistration(options, QCoreApplication::applicationFilePath())) return 0;
@@ -191,6 +216,8 @@ int Run(QApplication& app) {
         return 1;
     }
     QuitOnTermination(app);
+    TStderrMessages stderrMessages;
+    if (headless) SetMessageService(&stderrMessages);
     StartUp(options);
     return RunWindows(app, options, folder);
 }
@@ -230,6 +257,7 @@ bool AnswerInformationSwitch(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (AnswerInformationSwitch(argc, argv)) return 0;
+    tervanix::ServeHeadlessWithoutDisplay(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tervanix"));
     // The desktop matches the windows to the installed menu entry and its icon.

@@ -21,19 +21,20 @@ QString InstalledDocuments(const QString& programDir) {
     return QDir::cleanPath(programDir + QStringLiteral("/../share/tervanix"));
 }
 
-// An installed program: its documents sit in the share folder of its prefix. Its folder is the
-// system's even for root, who could write there.
-bool IsInstalled(const QString& programDir) {
+} // namespace
+
+// Its folder is the system's even for root, who could write there.
+bool IsInstalledProgram(const QString& programDir) {
     return !QFileInfo::exists(programDir + u'/' + UserManual) &&
            QFileInfo::exists(InstalledDocuments(programDir) + u'/' + UserManual);
 }
 
-} // namespace
-
 QString DataFolderFor(const QString& programDir, const QString& userDataHome) {
-    if (!IsInstalled(programDir) && MayWriteIn(programDir)) return QDir::cleanPath(programDir);
+    if (!IsInstalledProgram(programDir) && MayWriteIn(programDir)) return QDir::cleanPath(programDir);
     const QString folder = QDir::cleanPath(userDataHome + QStringLiteral("/Tervanix"));
     QDir().mkpath(folder);
+    // The user's own folder of the program: no one else reads the settings' password or the results.
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return folder;
 }
 
@@ -43,7 +44,7 @@ QString DataFolder() {
 }
 
 QString DocumentsFolderFor(const QString& programDir) {
-    return IsInstalled(programDir) ? InstalledDocuments(programDir) : QDir::cleanPath(programDir);
+    return IsInstalledProgram(programDir) ? InstalledDocuments(programDir) : QDir::cleanPath(programDir);
 }
 
 QString DocumentsFolder() { return DocumentsFolderFor(QCoreApplication::applicationDirPath()); }

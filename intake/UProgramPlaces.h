@@ -7,6 +7,10 @@
 
 namespace tervanix {
 
+// An installed program: its documents sit in the share folder of its prefix, `<prefix>/share/tervanix`
+// beside the executable's `bin` folder, and not beside the executable.
+bool IsInstalledProgram(const QString& programDir);
+
 // The folder for the data, settings, queue and archive files: `programDir` for a portable copy the
 // user may write in, else (an installed program, or a folder of another user)
 // `<userDataHome>/Tervanix`, created when missing. Without trailing separator.

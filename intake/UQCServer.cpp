@@ -217,6 +217,11 @@ void TQCServer::AnswerPending() {
 
 void TQCServer::Show() {
     CallArrived();
+    if (headless_) {
+        sendErrorReply(QDBusError::NotSupported,
+                       QStringLiteral("There is no display: the program serves its clients without windows."));
+        return;
+    }
     if (CallerIsThisProgram()) emit StartedAgainByUser();
     host_.ShowMain();
 }

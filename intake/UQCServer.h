@@ -109,6 +109,8 @@ public:
     void EndWhenIdle(int idleMs = IdlePeriodMs);
     // The operator took the program over: it no longer ends with its clients.
     void KeepRunning();
+    // Started on a bus without a display: runs are queued, and Show answers that there is none.
+    void SetHeadless(bool on) { headless_ = on; }
     int ClientCount() const { return tracker_->Count(); }
 
 public slots:
@@ -141,6 +143,7 @@ private:
     QList<QDBusMessage> pending_; // answers of runs waiting for the queue's write
     bool published_ = false;
     bool endWhenIdle_ = false;
+    bool headless_ = false;
 };
 
 } // namespace tervanix

@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 #include <cstdio>
 
+#include "intake/UProgramPlaces.h"
 #include "intake/UQCServer.h"
 #include "model/UFileStore.h"
 #include "model/UTypes.h"
@@ -39,6 +40,43 @@ QString ExecWord(const QString& path) {
 
 void Report(const char* what) { std::fprintf(stderr, "Tervanix: %s\n", what); }
 
+// A shell word as ExecWord writes it: plain, or inside single quotes with '\'' for a quote.
+QString UnquotedWord(const QString& line) {
+    if (!line.startsWith(u'\'')) return line.section(u' ', 0, 0);
+    QString word;
+    for (qsizetype i = 1; i < line.size(); ++i) {
+        if (line[i] != u'\'') {
+            word += line[i];
+        } else if (line.mid(i, 4) == QStringLiteral("'\\''")) {
+            word += u'\'';
+            i += 3;
+        } else {
+            break;
+        }
+    }
+    return word;
+}
+
+QString ReadActivationFile() {
+    QFile file(ActivationFilePath());
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.read(64 * 1024)) : QString();
+}
+
+bool SameProgram(const QString& a, const QString& b) {
+    return QFileInfo(a).canonicalFilePath() == QFileInfo(b).canonicalFilePath();
+}
+
+// The package's activation file starts an installed program. A per-user file overrides it, so the
+// analysers' runs would go to whichever copy it names and the file would outlive the package:
+// one naming this program, or a program that is gone, is taken away; one naming another copy the
+// user keeps is left alone.
+bool TidyActivationFileOfInstalledProgram(const QString& programPath) {
+    if (!QFile::exists(ActivationFilePath())) return true;
+    const QString registered = ActivationFileProgram(ReadActivationFile());
+    const bool gone = !QFileInfo(registered).isExecutable();
+    return !(gone || SameProgram(registered, programPath)) || RemoveActivationFile();
+}
+
 } // namespace
 
 TStartOptions ParseStartOptions(const QStringList& arguments) {
@@ -62,6 +100,14 @@ QString ActivationFilePath() {
 QString ActivationFileText(const QString& programPath) {
     return QStringLiteral("[D-BUS Service]\nName=") + QLatin1String(QCServerService) + QStringLiteral("\nExec=") +
            ExecWord(programPath) + QStringLiteral(" -Embedding\n");
+}
+
+QString ActivationFileProgram(const QString& text) {
+    for (const QString& line : text.split(u'\n')) {
+        if (!line.startsWith(QStringLiteral("Exec="))) continue;
+        return UnquotedWord(line.mid(5).trimmed());
+    }
+    return {};
 }
 
 bool WriteActivationFile(const QString& programPath) {
@@ -92,7 +138,11 @@ bool HandleRegistration(const TStartOptions& options, const QString& programPath
     case TStartMode::Client:
         return false;
     case TStartMode::User:
-        if (!WriteActivationFile(programPath)) Report("cannot refresh the D-Bus activation file");
+        if (IsInstalledProgram(QFileInfo(programPath).absolutePath())) {
+            if (!TidyActivationFileOfInstalledProgram(programPath)) Report("cannot remove the D-Bus activation file");
+        } else if (!WriteActivationFile(programPath)) {
+            Report("cannot refresh the D-Bus activation file");
+        }
         return false;
     }
     return false;

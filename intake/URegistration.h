@@ -28,12 +28,16 @@ QString ActivationFilePath();
 // The activation file's text for this program file.
 QString ActivationFileText(const QString& programPath);
 
+// The program an activation file's text starts (its Exec word, unquoted); empty when it names none.
+QString ActivationFileProgram(const QString& text);
+
 bool WriteActivationFile(const QString& programPath);
 // True when no activation file remains.
 bool RemoveActivationFile();
 
-// Does what the switches ask with the activation file (a refresh at every ordinary start) and
-// tells whether the program must end now (registration switches). A failure is reported on stderr.
+// Does what the switches ask with the activation file and tells whether the program must end now
+// (registration switches). At an ordinary start a portable copy refreshes the file; an installed
+// program relies on its package's file and writes none. A failure is reported on stderr.
 bool HandleRegistration(const TStartOptions& options, const QString& programPath);
 
 } // namespace tervanix

@@ -56,6 +56,7 @@ TChartPanel::TChartPanel(QWidget* parent) : QWidget(parent) {
     setAutoFillBackground(true);
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::WindowText, Qt::black); // the dates under the charts, also under a dark palette
     setPalette(white);
 
     pbox_ = new TChartPaintBox(this);

@@ -21,6 +21,17 @@ public:
         return editor;
     }
 
+    // Enter in a cell goes on to the dialog's default button, whose command finishes the edit
+    // before it reads the grid. Qt's own handling would commit the cell a second time afterwards,
+    // from a queued call, when the editor is already gone.
+    bool eventFilter(QObject* editor, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) return false;
+        }
+        return QStyledItemDelegate::eventFilter(editor, event);
+    }
+
 private:
     TEditGrid* grid_;
 };

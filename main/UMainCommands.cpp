@@ -147,7 +147,7 @@ void TMainCommands::PrintChartsClick() {
 void TMainCommands::SetDriveMap(std::unique_ptr<IDriveMap> drives) { drives_ = std::move(drives); }
 
 IDriveMap& TMainCommands::Drives() {
-    if (!drives_) drives_ = std::make_unique<TVolumeDriveMap>();
+    if (!drives_) drives_ = std::make_unique<TVolumeDriveMap>(DriveLettersFile());
     return *drives_;
 }
 

@@ -111,6 +111,7 @@ TLockPage::TLockPage(ISpecialPageHost& window)
         panel->setAutoFillBackground(true);
         QPalette yellow = panel->palette();
         yellow.setColor(QPalette::Window, clYellow);
+        yellow.setColor(QPalette::WindowText, Qt::black); // also under a dark desktop palette
         panel->setPalette(yellow);
         return panel;
     };

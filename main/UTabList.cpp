@@ -30,7 +30,8 @@ void TTabListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     const QColor& background = selected ? clNavy : AlternateLineColour(index.row());
     painter->save();
     painter->fillRect(r, background);
-    painter->setPen(selected ? clWhite : option.palette.color(QPalette::Text));
+    // The lines' own backgrounds are light: black text, whatever the desktop's palette.
+    painter->setPen(selected ? clWhite : QColor(Qt::black));
     painter->setFont(option.font);
     const QFontMetrics metrics(option.font);
     const QStringList fields = index.data(Qt::DisplayRole).toString().split(QLatin1Char('\t'));

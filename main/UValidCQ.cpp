@@ -39,9 +39,12 @@ int ScreenHeight(const QWidget* w) {
     return screen ? screen->geometry().height() : 600;
 }
 
+// The colours set here are light ones, so black text stays readable on them whatever the desktop's
+// palette (a dark theme's text is light); a dark one gets its text colour after.
 void SetBackground(QWidget* w, const QColor& colour) {
     QPalette pal = w->palette();
     pal.setColor(QPalette::Window, colour);
+    pal.setColor(QPalette::WindowText, Qt::black);
     w->setPalette(pal);
     w->setAutoFillBackground(true);
 }

@@ -45,8 +45,10 @@ bool WriteAll(int fd, std::string_view bytes) {
 }
 
 // Writes, flushes and closes the temporary file; false on any failure (the descriptor is closed).
+// Readable by its owner only: the settings file holds the password, the data file the laboratory's
+// results.
 bool WriteTemporary(const std::string& tmp, std::string_view bytes) {
-    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) return false;
     const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;

@@ -251,7 +251,9 @@ bool IsImportText(std::string_view bytes) {
     });
 }
 
-std::vector<TImportRun> ParseImportText(std::string_view bytes, const TImportProgress& progress) {
+std::vector<TImportRun> ParseImportText(std::string_view bytes, const TImportProgress& progress,
+                                        std::size_t* unreadLines) {
+    if (unreadLines) *unreadLines = 0;
     bytes = bytes.substr(0, bytes.find('\0'));
     if (bytes.substr(0, Utf8Bom.size()) == Utf8Bom) bytes.remove_prefix(Utf8Bom.size());
     TLineReader reader(HasHighBytes(bytes) && IsValidUtf8(bytes));
@@ -262,7 +264,12 @@ std::vector<TImportRun> ParseImportText(std::string_view bytes, const TImportPro
     while (pos < size) {
         std::size_t end = pos;
         while (end < size && !IsLineEnd(bytes[end])) ++end;
-        reader.Read(bytes.substr(pos, end - pos), runs);
+        const std::size_t before = runs.size();
+        const std::string_view line = bytes.substr(pos, end - pos);
+        reader.Read(line, runs);
+        // A line of blanks and tabs only (a spreadsheet's empty row) is no line of data.
+        const bool blank = line.find_first_not_of(" \t\xA0\f\v\x1A") == std::string_view::npos;
+        if (unreadLines && runs.size() == before && !blank) ++*unreadLines;
         pos = end;
         while (pos < size && IsLineEnd(bytes[pos])) ++pos;
         if (progress && pos >= nextReport) {

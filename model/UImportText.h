@@ -44,7 +44,9 @@ using TImportProgress = std::function<bool(std::size_t done, std::size_t total)>
 // is skipped; CR, LF and CR LF end lines and a last line needs no end; a UTF-8 text is read as
 // such, any other as Windows-1252. A line yields a run when its first field is a date and at
 // least one of the fields 3 to 5 is a number; a time that cannot be read gives noon.
-std::vector<TImportRun> ParseImportText(std::string_view bytes, const TImportProgress& progress = {});
+// `unreadLines`, when given, gets the number of lines with text that yielded no run.
+std::vector<TImportRun> ParseImportText(std::string_view bytes, const TImportProgress& progress = {},
+                                        std::size_t* unreadLines = nullptr);
 
 // The texts shown for a run: date, time ("12:00:00" when it was not read) and the three values
 // with the analyte's decimals ("" for a level without value).

@@ -2,7 +2,7 @@
 # Automation server tests on a private session bus, with gdbus as a foreign client.
 # usage: run_bus_tests.sh CASE HOST BURST [CLI]   (CASE: values, showhide, burst, sigkill, activation,
 #        second_start, exit_race, cli)
-#        run_bus_tests.sh CASE HOST BURST PROGRAM (CASE: program_values, program_activation,
+#        run_bus_tests.sh CASE HOST BURST PROGRAM (CASE: program_values, program_activation, program_headless,
 #        program_takeover: the real Tervanix program, offscreen, in a folder of its own; HOST only
 #        lists its queue file)
 # The script re-runs itself inside dbus-run-session, so every case has a bus of its own.
@@ -310,6 +310,20 @@ case_program_values() {
     check_eq "program ended normally" 0 $?
     check_eq "queue after exit" "$((before + 2))" "$(program_queue | wc -l)"
     check_eq "queue after exit ends with the runs" "$expected" "$(program_queue | tail -2)"
+}
+
+# Started by a client where the bus has no display: it serves without windows, and Show says why.
+case_program_headless() {
+    install_program
+    env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY "$PROGRAM" -Embedding & HOST_PID=$!
+    wait_for_name_owned || return
+    check_eq "a run is queued without a display" -1 "$(add 46002 GLU 5,5 '' '' OP '' false)"
+    local show
+    show=$(gdbus call --session --dest Tervanix.QCserver --object-path /QCserver --method Tervanix.IQCserver.Show 2>&1)
+    check_eq "Show answers that there is no display" yes "$(echo "$show" | grep -q 'There is no display' && echo yes || echo no)"
+    kill -TERM "$HOST_PID"; wait "$HOST_PID"
+    check_eq "ended through its normal exit" 0 $?
+    check_eq "the run is in the queue file" "GLU 5.5/0" "$(program_queue | tail -1 | cut -f1,4 | xargs)"
 }
 
 case_program_activation() {

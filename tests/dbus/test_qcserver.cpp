@@ -1,5 +1,6 @@
 #include <QDBusConnection>
 #include <QDir>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
@@ -250,6 +251,51 @@ TEST_F(ActivationFile, SwitchesWriteRemoveAndRefreshIt) {
     EXPECT_FALSE(QFile::exists(ActivationFilePath()));
     EXPECT_FALSE(HandleRegistration({TStartMode::User, false}, QStringLiteral("/home/lab/QC 2/it's")));
     EXPECT_EQ(Content(), QStringLiteral("[D-BUS Service]\nName=Tervanix.QCserver\nExec='/home/lab/QC 2/it'\\''s' -Embedding\n"));
+}
+
+TEST_F(ActivationFile, NamesTheProgramItStarts) {
+    for (const QString& program : {QStringLiteral("/opt/qc/Tervanix"), QStringLiteral("/home/lab/QC 2/it's")})
+        EXPECT_EQ(ActivationFileProgram(ActivationFileText(program)), program);
+    EXPECT_TRUE(ActivationFileProgram(QStringLiteral("[D-BUS Service]\n")).isEmpty());
+}
+
+// An installed program (its documents under <prefix>/share/tervanix) writes no per-user file: that
+// file would override the package's own. It takes away one naming itself or a program that is gone.
+TEST_F(ActivationFile, AnInstalledProgramLeavesActivationToItsPackage) {
+    const QString root = dir_.path() + QStringLiteral("/root");
+    const auto makeProgram = [](const QString& path) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.setPermissions(file.permissions() | QFile::ExeOwner);
+    };
+    const QString installed = root + QStringLiteral("/usr/bin/Tervanix");
+    const QString portable = root + QStringLiteral("/QC lab/Tervanix");
+    makeProgram(installed);
+    makeProgram(portable);
+    makeProgram(root + QStringLiteral("/usr/share/tervanix/UserManual.htm"));
+    makeProgram(root + QStringLiteral("/QC lab/UserManual.htm"));
+    const struct {
+        const char* Case;
+        QString Registered; // empty: no per-user file
+        bool Kept;
+    } cases[] = {
+        {"none", QString(), false},
+        {"itself", installed, false},
+        {"a program that is gone", root + QStringLiteral("/old/Tervanix"), false},
+        {"a portable copy", portable, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Case);
+        RemoveActivationFile();
+        if (!c.Registered.isEmpty()) {
+            ASSERT_TRUE(WriteActivationFile(c.Registered));
+        }
+        EXPECT_FALSE(HandleRegistration({TStartMode::User, false}, installed));
+        EXPECT_EQ(QFile::exists(ActivationFilePath()), c.Kept);
+    }
+    EXPECT_FALSE(HandleRegistration({TStartMode::User, false}, portable)); // a portable copy registers itself
+    EXPECT_EQ(ActivationFileProgram(Content()), portable);
 }
 
 TEST(QueueSaver, WritesShortlyAfterChangesOnceForABurst) {

@@ -12,6 +12,31 @@
 
 namespace tervanix::test {
 
+namespace {
+std::vector<QString> caughtWarnings;
+QtMessageHandler previousHandler = nullptr;
+void CatchWarning(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtWarningMsg) caughtWarnings.push_back(text);
+    if (previousHandler) previousHandler(type, context, text);
+}
+} // namespace
+
+TQtWarnings::TQtWarnings() {
+    caughtWarnings.clear();
+    previousHandler = qInstallMessageHandler(CatchWarning);
+}
+
+TQtWarnings::~TQtWarnings() { qInstallMessageHandler(previousHandler); }
+
+std::vector<QString> TQtWarnings::Containing(const QString& text) const {
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    std::vector<QString> found;
+    for (const QString& warning : caughtWarnings)
+        if (warning.contains(text)) found.push_back(warning);
+    return found;
+}
+
 TScriptedMessages::TScriptedMessages() : previous_(SetMessageService(this)) {}
 
 TScriptedMessages::~TScriptedMessages() { SetMessageService(previous_); }

@@ -44,6 +44,17 @@ private:
     std::vector<TRecordedMessage> recorded_;
 };
 
+// Qt's own warnings while it lives (one at a time), e.g. an item view's complaint about an editor.
+class TQtWarnings {
+public:
+    TQtWarnings();
+    ~TQtWarnings();
+    TQtWarnings(const TQtWarnings&) = delete;
+    TQtWarnings& operator=(const TQtWarnings&) = delete;
+    // Those that contain the text, after the events still posted have been delivered.
+    std::vector<QString> Containing(const QString& text) const;
+};
+
 // Settings.Password for one test, restored afterwards.
 class TPasswordScope {
 public:

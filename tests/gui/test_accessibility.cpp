@@ -19,6 +19,7 @@
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include <cmath>
 #include <functional>
 #include <map>
 #include <gtest/gtest.h>
@@ -49,6 +50,7 @@
 #include "gui/GuiHarness.h"
 #include "main/UAccessible.h"
 #include "main/UMain.h"
+#include "main/UTabList.h"
 #include "main/UValidCQ.h"
 #include "model/UGlobals.h"
 #include "support/AnalyteBuilders.h"
@@ -127,22 +129,27 @@ std::vector<std::pair<const char*, TWindowFactory>> Windows() {
     };
 }
 
-TEST(Accessibility, EveryControlOfEveryWindowHasAName) {
+// Every window, made in a program folder of its own with Glucose on three levels over 40 days (the
+// main window then shows the dates under its charts), goes through `check`; what it finds fails.
+void CheckEveryWindow(const std::function<QStringList(QWidget* window)>& check) {
     QTemporaryDir folder;
     const std::string savedDir = ProgramDir;
     SetProgramDir(folder.path().toStdString());
     Analytes.FreeAll();
     TAnalyte& a = Analytes.Add(std::make_unique<TAnalyte>("Glucose", "mmol/L", 2, 3, false));
-    test::AddSeries(a, {5.0f, 5.2f, 4.9f});
+    for (int day = 0; day < 40; ++day) a.AddPoint(test::MakeRun(45000 + day, {5.0f + day % 3 * 0.1f, 10.0f, 15.0f}));
+    a.RecomputeAll();
     for (const auto& [title, make] : Windows()) {
         std::unique_ptr<QWidget> window = make();
         if (auto* main = qobject_cast<TWinMain*>(window.get())) main->RebuildAnalyteList();
-        const QStringList unnamed = UnnamedControls(window.get());
-        EXPECT_TRUE(unnamed.isEmpty()) << title << ": " << unnamed.join(QStringLiteral("; ")).toStdString();
+        const QStringList found = check(window.get());
+        EXPECT_TRUE(found.isEmpty()) << title << ": " << found.join(QStringLiteral("; ")).toStdString();
     }
     Analytes.FreeAll();
     SetProgramDir(savedDir);
 }
+
+TEST(Accessibility, EveryControlOfEveryWindowHasAName) { CheckEveryWindow(UnnamedControls); }
 } // namespace
 } // namespace tervanix
 
@@ -273,22 +280,7 @@ TEST(Mnemonics, MnemonicOfReadsTheLetterAfterASingleAmpersand) {
     EXPECT_EQ(MnemonicOf(QStringLiteral("R&&D &now")), QChar(u'N'));
 }
 
-TEST(Mnemonics, NoTwoTextsOfOneWindowAnswerTheSameAltLetter) {
-    QTemporaryDir folder;
-    const std::string savedDir = ProgramDir;
-    SetProgramDir(folder.path().toStdString());
-    Analytes.FreeAll();
-    TAnalyte& a = Analytes.Add(std::make_unique<TAnalyte>("Glucose", "mmol/L", 2, 3, false));
-    test::AddSeries(a, {5.0f, 5.2f, 4.9f});
-    for (const auto& [title, make] : Windows()) {
-        std::unique_ptr<QWidget> window = make();
-        if (auto* main = qobject_cast<TWinMain*>(window.get())) main->RebuildAnalyteList();
-        const QStringList collisions = WindowCollisions(window.get());
-        EXPECT_TRUE(collisions.isEmpty()) << title << ": " << collisions.join(QStringLiteral("; ")).toStdString();
-    }
-    Analytes.FreeAll();
-    SetProgramDir(savedDir);
-}
+TEST(Mnemonics, NoTwoTextsOfOneWindowAnswerTheSameAltLetter) { CheckEveryWindow(WindowCollisions); }
 
 } // namespace
 } // namespace tervanix
@@ -354,6 +346,81 @@ TEST_F(TwoLots, TheMainWindowShowsNoInternalNameToScreenReaders) {
     CollectAccessibleNames(QAccessible::queryAccessibleInterface(&main), names);
     for (const QString& name : names) EXPECT_FALSE(name.startsWith(QStringLiteral("TabSheet"))) << name.toStdString();
     Settings = saved;
+}
+
+} // namespace
+} // namespace tervanix
+
+namespace tervanix {
+namespace {
+
+double Luminance(const QColor& c) {
+    const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+double Contrast(const QColor& a, const QColor& b) {
+    const double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The colour a widget's text is drawn on: that of the nearest widget that paints its background.
+QColor BackgroundUnder(const QWidget* w) {
+    for (; w; w = w->parentWidget())
+        if (w->autoFillBackground() || w->isWindow()) return w->palette().color(QPalette::Window);
+    return QApplication::palette().color(QPalette::Window);
+}
+
+// Labels whose text hardly stands out from what is under it: "LblX: white on white".
+QStringList UnreadableLabels(QWidget* window) {
+    QStringList unreadable;
+    for (const QLabel* label : window->findChildren<QLabel*>()) {
+        const QColor text = label->palette().color(QPalette::WindowText);
+        const QColor under = BackgroundUnder(label);
+        if (Contrast(text, under) < 3.0)
+            unreadable << QStringLiteral("%1 \"%2\": %3 on %4")
+                              .arg(label->objectName(), label->text(), text.name(), under.name());
+    }
+    return unreadable;
+}
+
+// A dark desktop palette, as a dark theme sets it.
+QPalette DarkPalette() {
+    QPalette dark;
+    const QColor face(53, 53, 53), base(35, 35, 35), light(230, 230, 230);
+    for (auto role : {QPalette::Window, QPalette::Button}) dark.setColor(role, face);
+    for (auto role : {QPalette::Base, QPalette::AlternateBase, QPalette::ToolTipBase}) dark.setColor(role, base);
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::ToolTipText})
+        dark.setColor(role, light);
+    return dark;
+}
+
+TEST(DarkPalette, EveryLabelOfEveryWindowStaysReadable) {
+    const QPalette saved = QApplication::palette();
+    QApplication::setPalette(DarkPalette());
+    CheckEveryWindow(UnreadableLabels);
+    QApplication::setPalette(saved);
+}
+
+// The reference-data lists paint their lines white and light cyan: their text must not be the
+// dark palette's light one.
+TEST(DarkPalette, ListLinesKeepDarkText) {
+    const QPalette saved = QApplication::palette();
+    QApplication::setPalette(DarkPalette());
+    TTabList list("LBox", QStringLiteral("Analytes"), {125}, nullptr);
+    list.resize(200, 60);
+    list.addItem(QStringLiteral("Glucose\t3"));
+    list.addItem(QStringLiteral("Calcium\t2"));
+    test::ShowActive(&list); // the lines are laid out once the list shows
+    const QImage image = test::Grab(list.viewport());
+    QApplication::setPalette(saved);
+    for (int row = 0; row < 2; ++row) {
+        const QRect line = list.visualItemRect(list.item(row)) & image.rect();
+        int dark = 0;
+        for (int y = line.top(); y <= line.bottom(); ++y)
+            for (int x = line.left(); x <= line.right(); ++x) dark += Luminance(image.pixelColor(x, y)) < 0.2;
+        EXPECT_GT(dark, 20) << row;
+    }
 }
 
 } // namespace

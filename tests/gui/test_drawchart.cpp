@@ -393,3 +393,26 @@ TEST(DrawChart, RedrawOfTheWindowLeavesTheLegendsAlone) {
 
 } // namespace
 } // namespace tervanix
+
+namespace tervanix {
+namespace {
+
+// At the window font the labels keep it; on a larger desktop font they are made smaller until the
+// widest fits left of the ticks, never cut to "2.8" for "12.8".
+TEST(ValueScale, LabelsFitLeftOfTheTicksAtEveryFontSize) {
+    const std::vector<QString> labels{QStringLiteral("12.8"), QStringLiteral("11.8"), QStringLiteral("10.8")};
+    constexpr int Room = 27; // the chart's: 40 - 5 for the tick - a character's gap at 8 points
+    for (const double points : {8.0, 10.0, 12.0, 16.0}) {
+        SCOPED_TRACE(points);
+        QFont font(QStringLiteral("Liberation Sans"));
+        font.setPointSizeF(points);
+        const QFont fitted = ScaleLabelFont(font, labels, Room);
+        for (const QString& label : labels) EXPECT_LE(QFontMetrics(fitted).horizontalAdvance(label), Room);
+        if (QFontMetrics(font).horizontalAdvance(labels[0]) <= Room) {
+            EXPECT_EQ(fitted.pointSizeF(), points); // nothing to make room for
+        }
+    }
+}
+
+} // namespace
+} // namespace tervanix

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QLabel>
 #include <QListView>
 #include <QListWidget>
 #include <QPushButton>
@@ -12,12 +13,14 @@
 
 #include "dialogs/UImport.h"
 #include "gui/GuiHarness.h"
+#include "main/UAnsi.h"
 #include "main/UCommandRunner.h"
 #include "main/UExchange.h"
 #include "main/UMain.h"
 #include "model/UCodec.h"
 #include "model/UDataLoadSave.h"
 #include "model/UFileStore.h"
+#include "model/UFormat.h"
 #include "model/UGlobals.h"
 #include "support/AnalyteBuilders.h"
 
@@ -149,6 +152,36 @@ TEST_F(ExchangeTest, PastingIntoASeriesAsksAndPutsItOnMobileLimits) {
     WithImportDialog([&] { RunCommand([&] { window_->PasteClick(); }); }, [&](TWinImport& dialog) { test::Click(dialog.BtAdd()); });
     EXPECT_EQ(glucose.Count(), 3);
     EXPECT_EQ(glucose.LimitsMode[0], lmMobile);
+}
+
+// Lines the program cannot read are counted and the dialog says what a line must hold, instead of
+// showing an empty list without a word.
+TEST_F(ExchangeTest, PasteSaysHowManyLinesItCouldNotReadAndWhatItExpected) {
+    TScriptedMessages messages;
+    test::TLocaleScope locale(',');
+    AddGlucose();
+    struct TCase {
+        const char* Text;
+        int Runs;
+        QString Note; // empty: no note shown
+    };
+    const QString expects = QStringLiteral("Each line needs a date as %1, a time as %2 and up to three values with \",\" as "
+                                           "decimal separator, separated by tabs.")
+                                .arg(FromAnsi(Locale().ShortDateFormat), FromAnsi(Locale().LongTimeFormat));
+    const TCase cases[] = {
+        {"01/02/2026\t10:00:00\t5,1\r\n\t\t\r\n", 1, QString()},
+        {"2026-02-01\t10:00\t5.1\n2026-02-02\t10:00\t5.2\n", 0, QStringLiteral("2 lines could not be read. ") + expects},
+        {"Date\tTime\tQC1\n01/02/2026\t10:00:00\t5,1\n", 1, QStringLiteral("1 line could not be read. ") + expects},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Text);
+        QApplication::clipboard()->setText(QString::fromLatin1(c.Text));
+        WithImportDialog([&] { RunCommand([&] { window_->PasteClick(); }); }, [&](TWinImport& dialog) {
+            EXPECT_EQ(dialog.LB()->model()->rowCount(), c.Runs);
+            EXPECT_EQ(dialog.LblUnread()->isVisibleTo(&dialog) ? dialog.LblUnread()->text() : QString(), c.Note);
+        });
+        EXPECT_TRUE(opened_);
+    }
 }
 
 TEST_F(ExchangeTest, PasteRefusesWhatItCannotUse) {

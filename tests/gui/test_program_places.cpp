@@ -30,6 +30,10 @@ TEST(ProgramPlaces, PortableCopyAndInstalledProgram) {
     Touch(root.path() + QStringLiteral("/usr/share/tervanix/UserManual.htm"));
     EXPECT_EQ(DataFolderFor(bin, home), home + QStringLiteral("/Tervanix"));
     EXPECT_TRUE(QFileInfo(home + QStringLiteral("/Tervanix")).isDir());
+    const QFile::Permissions mine = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther |
+                                      QFile::WriteOther | QFile::ExeOther;
+    EXPECT_EQ(QFile::permissions(home + QStringLiteral("/Tervanix")) & (mine | others), mine);
     EXPECT_EQ(DocumentsFolderFor(bin), root.path() + QStringLiteral("/usr/share/tervanix"));
 }
 

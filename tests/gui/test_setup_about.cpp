@@ -51,12 +51,24 @@ TEST_F(Shortcuts, DesktopLauncherAndMenuFolderWithTheirTargets) {
     EXPECT_TRUE(QFileInfo::exists(dir_.path() + QStringLiteral("/icons/48x48/apps/tervanix.png")));
     EXPECT_TRUE(QFileInfo::exists(dir_.path() + QStringLiteral("/icons/128x128/apps/tervanix.png")));
     EXPECT_TRUE(Read(MenuEntry("Programme Tervanix.desktop")).contains(QStringLiteral("\nName=Programme Tervanix\n")));
+    // The menus show application entries only: the documents open through the desktop's opener.
     const QString manual = Read(MenuEntry("User manual.desktop"));
-    EXPECT_TRUE(manual.contains(QStringLiteral("\nType=Link\n")));
-    EXPECT_TRUE(manual.contains(QStringLiteral("\nURL=file://") + dir_.path() + QStringLiteral("/QC%20lab/UserManual.htm\n")));
-    EXPECT_TRUE(Read(MenuEntry("Read me.desktop")).contains(QStringLiteral("/QC%20lab/ReadMe.Txt\n")));
+    EXPECT_TRUE(manual.contains(QStringLiteral("\nType=Application\n")));
+    EXPECT_TRUE(manual.contains(QStringLiteral("\nExec=xdg-open \"") + dir_.path() + QStringLiteral("/QC lab/UserManual.htm\"\n")));
+    EXPECT_TRUE(Read(MenuEntry("Read me.desktop")).contains(QStringLiteral("/QC lab/ReadMe.Txt\"\n")));
     // A second run overwrites.
     EXPECT_TRUE(CreateShortcuts(Places(), true, true));
+}
+
+// The package of an installed program brings its menu entry and icon: the setup repeats neither.
+TEST_F(Shortcuts, AnInstalledProgramGetsNoSecondMenuEntry) {
+    TShortcutPlaces installed = Places();
+    installed.Installed = true;
+    ASSERT_TRUE(CreateShortcuts(installed, true, true));
+    EXPECT_FALSE(QFile::exists(MenuEntry("Programme Tervanix.desktop")));
+    EXPECT_TRUE(QFile::exists(MenuEntry("User manual.desktop")));
+    EXPECT_TRUE(QFile::exists(dir_.path() + QStringLiteral("/Desktop/Tervanix.desktop")));
+    EXPECT_FALSE(QFileInfo::exists(dir_.path() + QStringLiteral("/icons")));
 }
 
 TEST_F(Shortcuts, StopAtTheFirstFailureKeepingWhatWasMade) {
@@ -73,6 +85,7 @@ TEST_F(Shortcuts, DialogBoxesCheckedAtEveryShowAndItsMessages) {
     dialog.SetPlaces(Places());
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Quality control"));
     EXPECT_FALSE(dialog.windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_EQ(dialog.CBShortCut()->text(), QStringLiteral("Create a shortcut  on the desktop for < Tervanix >."));
     dialog.show();
     EXPECT_TRUE(dialog.CBShortCut()->isChecked());
     dialog.CBShortCut()->setChecked(false);

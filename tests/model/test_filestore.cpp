@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "model/UFileStore.h"
@@ -37,6 +38,18 @@ TEST_F(FileStoreTest, ReplacesTheFileAndLeavesNoTemporaryFile) {
     EXPECT_TRUE(FileExists(path));
     EXPECT_EQ(ReadWholeFile(path), "second");
     EXPECT_EQ(FilesInFolder(), 1);
+}
+
+// The settings file holds the password: every file the program writes is its owner's only, whatever
+// the umask, also one that was readable by others before.
+TEST_F(FileStoreTest, WrittenFilesAreReadableByTheirOwnerOnly) {
+    const std::string path = At("Tervanix.cfr");
+    WriteFileAtomic(path, "old", "Unable to save");
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
+    const mode_t previous = ::umask(0);
+    WriteFileAtomic(path, "new", "Unable to save");
+    ::umask(previous);
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST_F(FileStoreTest, FailedRenameRemovesTheTemporaryFileAndKeepsTheTarget) {
