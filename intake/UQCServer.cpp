@@ -209,9 +209,16 @@ bool TQCServer::CallerIsThisProgram() const {
 void TQCServer::AnswerPending() {
     answer_->stop();
     if (pending_.isEmpty()) return;
-    // A failed write is said by the store; the runs stay queued and the exit writes them again.
-    if (store_) store_();
-    for (const QDBusMessage& answer : std::as_const(pending_)) bus_.send(answer);
+    // -1 means "on disk": runs whose write failed are not kept (the store says why).
+    const bool stored = Laboratory().QueueRunsDurably(std::move(pendingRuns_), store_);
+    pendingRuns_.clear();
+    if (stored) {
+        host_.QueueChanged();
+        emit QueueChanged();
+    }
+    const int value = stored ? avAccepted : avNotWritten;
+    for (const QDBusMessage& call : std::as_const(pending_))
+        bus_.send(call.createReply(QVariant::fromValue(value)));
     pending_.clear();
 }
 
@@ -233,14 +240,17 @@ int TQCServer::Add(double DateTime, const QString& Analyte, const QString& Level
     TResu run;
     const TAddValue value = MakeQueueEntry(delivered, run);
     if (value != avAccepted) return value;
+    if (calledFromDBus() && store_) {
+        // Queued and answered together with the runs of the same moment, after one write.
+        setDelayedReply(true);
+        pending_.append(message());
+        pendingRuns_.push_back(std::move(run));
+        if (!answer_->isActive()) answer_->start();
+        return value;
+    }
     Laboratory().QueueRun(std::move(run));
     host_.QueueChanged();
     emit QueueChanged();
-    if (calledFromDBus() && store_) {
-        setDelayedReply(true);
-        pending_.append(message().createReply(QVariant::fromValue(static_cast<int>(value))));
-        if (!answer_->isActive()) answer_->start();
-    }
     return value;
 }
 
