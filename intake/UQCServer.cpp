@@ -28,9 +28,10 @@ constexpr std::size_t AnalyteLength = 15;
 constexpr std::size_t OperatorLength = 4;
 constexpr std::size_t CommentLength = 20;
 
-// 8-bit text without the blanks and control characters around it, cut to its first `length` bytes.
+// 8-bit text without control characters (TAB, CR, LF, DEL... as a typed text) and without the
+// blanks around it, cut to its first `length` bytes.
 std::string TrimmedAnsi(const QString& text, std::size_t length) {
-    const std::string bytes = ToAnsi(text);
+    const std::string bytes = WithoutControlCharacters(ToAnsi(text));
     std::string_view view(bytes);
     const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
     while (!view.empty() && isBlank(view.front())) view.remove_prefix(1);
@@ -38,8 +39,8 @@ std::string TrimmedAnsi(const QString& text, std::size_t length) {
     return std::string(view.substr(0, length));
 }
 
-// An empty text is a level without value; otherwise the text must read as a number that a single
-// holds (a result beyond its range would be stored as infinity).
+// An empty text is a level without value; otherwise the text must read as a number within the
+// results' range (beyond it the statistics could not be computed).
 bool ReadLevel(const QString& text, TLevelResult& level) {
     const std::string trimmed = TrimmedAnsi(text, std::string::npos);
     if (trimmed.empty()) {
@@ -48,9 +49,7 @@ bool ReadLevel(const QString& text, TLevelResult& level) {
         return true;
     }
     long double value = 0;
-    if (!TryReadNumber(NormaliseDecimalSeparator(trimmed), value) || !std::isfinite(value) ||
-        std::fabs(value) > FLT_MAX)
-        return false;
+    if (!TryReadNumber(NormaliseDecimalSeparator(trimmed), value) || !IsStorableResult(value)) return false;
     level.Value = static_cast<float>(value);
     level.Status = qsInControl;
     return true;

@@ -64,10 +64,23 @@ TEST(QCServerAdd, RefusalsInTheOrderOfTheChecks) {
     EXPECT_EQ(Answer(Delivered(QStringLiteral("GLU"), {}, QStringLiteral("   "), {})), avNoLevel);
 }
 
-TEST(QCServerAdd, RefusesLevelsASingleCannotHold) {
-    for (const char* text : {"nan", "NaN", "inf", "-inf", "1e39", "-1e39", "1e5000", "4.5.1", "4,5,1", "1 2", "0x10"})
+TEST(QCServerAdd, RefusesLevelsBeyondTheResultsRange) {
+    // Beyond 1e20 in size the statistics of a level could overflow (3.4e38 and -3.4e38 made every
+    // limit of a common-CV analyte infinite).
+    for (const char* text : {"nan", "NaN", "inf", "-inf", "1e39", "-1e39", "1e5000", "4.5.1", "4,5,1", "1 2", "0x10",
+                             "3.4e38", "-3.4e38", "1.0000001e20"})
         EXPECT_EQ(Answer(Delivered(QStringLiteral("GLU"), QString::fromLatin1(text))), avNotANumber) << text;
-    EXPECT_FLOAT_EQ(Accepted(Delivered(QStringLiteral("GLU"), QStringLiteral("3.4e38"))).Levels[0].Value, 3.4e38f);
+    EXPECT_FLOAT_EQ(Accepted(Delivered(QStringLiteral("GLU"), QStringLiteral("-1e20"))).Levels[0].Value, -1e20f);
+}
+
+TEST(QCServerAdd, TextsLoseTheirControlCharacters) {
+    TDeliveredRun delivered = Delivered(QStringLiteral("GL\tU\r\n"), QStringLiteral("1"));
+    delivered.Operator = QStringLiteral("A\x7F" "B\x01");
+    delivered.Comment = QStringLiteral("lot\tchanged\nnow");
+    const TResu run = Accepted(delivered);
+    EXPECT_EQ(run.AnalyteName, "GLU");
+    EXPECT_EQ(run.Operator, "AB");
+    EXPECT_EQ(run.Comment, "lotchangednow");
 }
 
 TEST(QCServerAdd, RefusesADateOutsideTheCalendar) {
