@@ -53,23 +53,13 @@ void WriteRuns(const std::vector<TImportRun>& runs) {
     std::cout << j.str() << '\n';
 }
 
-// The program holds "<data file without extension>.lck" while it works on a data folder and
-// writes its data file at exit: runs added behind its back would be overwritten then.
-std::unique_ptr<QLockFile> LockDataFile(const std::string& dataPath) {
-    const QFileInfo file(QString::fromLocal8Bit(dataPath.c_str()));
-    auto lock = std::make_unique<QLockFile>(file.absolutePath() + u'/' + file.completeBaseName() + QStringLiteral(".lck"));
-    if (!lock->tryLock(0))
-        throw EFailure("The program is working on " + dataPath + ": close it, then import again");
-    return lock;
-}
-
 } // namespace
 
 int RunImport(const TArgs& args) {
     const TImportRequest request = ParseImport(args);
     const std::string& dataPath = request.Positionals[0];
     UseSettings(request.SettingsPath);
-    const std::unique_ptr<QLockFile> lock = request.DryRun ? nullptr : LockDataFile(dataPath);
+    const std::unique_ptr<QLockFile> lock = request.DryRun ? nullptr : LockDataFile(dataPath, "import");
     TDataSet data;
     ReadDataSet(dataPath, data);
     TAnalyte& analyte = FindAnalyte(data, request.Positionals[1], dataPath);

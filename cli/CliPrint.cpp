@@ -9,6 +9,7 @@
 #include "cli/CliCommands.h"
 #include "cli/CliLocale.h"
 #include "model/UDateTime.h"
+#include "model/UFileStore.h"
 #include "model/UFormat.h"
 
 namespace tervanix::cli {
@@ -102,6 +103,8 @@ void RefuseOverwrite(const std::string& out, const std::string& input) {
 void WritePrintout(const std::string& path, const TPrintJob& job) {
     try {
         WritePdfAtomic(path, job);
+    } catch (const EFileWriteError& e) {
+        throw EFailure(e.Described());
     } catch (const EQCError& e) {
         throw EFailure(e.what());
     }

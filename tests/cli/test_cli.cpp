@@ -297,6 +297,24 @@ TEST_F(Cli, ConvertWritesTheCurrentFormatAndNeverOverwritesItsInput) {
     EXPECT_NE(Run({"dump", Path("new.qcf")}).Out.find("\"name\":\"Calcium\",\"unit\":\"mmol/L\",\"decimals\":2,\"level_count\":2,\"options\":7"),
               std::string::npos);
 
+    // An existing data file is replaced only with --force, and never while the program works on
+    // its folder.
+    const std::string copy = ReadFile(Path("copy.qcf"));
+    TRun refused = Run({"convert", Path("old30.qcf"), Path("copy.qcf")});
+    EXPECT_EQ(refused.Code, 1);
+    EXPECT_NE(refused.Err.find("already exists; nothing was written; --force replaces it"), std::string::npos) << refused.Err;
+    EXPECT_EQ(ReadFile(Path("copy.qcf")), copy);
+    {
+        QLockFile program(QString::fromStdString(Path("copy.lck")));
+        ASSERT_TRUE(program.tryLock(0));
+        refused = Run({"convert", Path("old30.qcf"), Path("copy.qcf"), "--force"});
+        EXPECT_EQ(refused.Code, 1);
+        EXPECT_NE(refused.Err.find("The program is working on"), std::string::npos) << refused.Err;
+        EXPECT_EQ(ReadFile(Path("copy.qcf")), copy);
+    }
+    ASSERT_EQ(Run({"convert", Path("old30.qcf"), Path("copy.qcf"), "--force"}).Code, 0);
+    EXPECT_EQ(ReadFile(Path("copy.qcf")), saved);
+
     ASSERT_EQ(Run({"convert", WriteVersion2(), Path("urea.qcf")}).Code, 0);
     const std::string dump = Run({"dump", Path("urea.qcf")}).Out;
     EXPECT_NE(dump.find("\"name\":\"Urea\",\"unit\":\"mmol/L\",\"decimals\":1,\"level_count\":3"), std::string::npos);
