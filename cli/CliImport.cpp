@@ -37,7 +37,9 @@ TImportRequest ParseImport(const TArgs& args) {
 
 std::vector<TImportRun> ReadRuns(const std::string& path) {
     std::optional<std::string> bytes = ReadWholeFile(path, MaxImportTextBytes);
-    if (!bytes || !IsImportText(*bytes)) throw EFailure("Bad file format: " + path);
+    // A text that cannot be read is not a text of a bad format: the system's reason.
+    if (!bytes) throw EFailure("Cannot read " + path + ": " + WhyUnreadable(path, MaxImportTextBytes));
+    if (!IsImportText(*bytes)) throw EFailure("Bad file format: " + path);
     return ParseImportText(*bytes);
 }
 

@@ -6,6 +6,8 @@
 #include <QString>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <sys/wait.h>
 
 #include "cli/CliJson.h"
@@ -239,7 +241,10 @@ TEST_F(Cli, ImportReadsTheExportedTextAndAddsAsTheDialogDoes) {
     for (const auto& [args, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
              {{"import", data, "Urea", Path("runs.txt")}, "No analyte"},
              {{"import", data, "Test", Path("none.txt")}, "Nothing to import"},
-             {{"import", data, "Test", data}, "Bad file format"}}) {
+             {{"import", data, "Test", data}, "Bad file format"},
+             // A text that cannot be read says why, not "Bad file format".
+             {{"import", data, "Test", Path("absent.txt")}, "Cannot read " + Path("absent.txt") + ": No such file or directory"},
+             {{"import", data, "Test", Path("")}, "Cannot read " + Path("") + ": "}}) {
         r = Run(args);
         EXPECT_EQ(r.Code, 1);
         EXPECT_NE(r.Err.find(message), std::string::npos) << r.Err;
@@ -395,8 +400,18 @@ TEST_F(Cli, ArchivesOfAnAnalyteAndOneArchiveAsJson) {
                        "\"operator\":\"\",\"comment\":\"\"}]}\n");
 
     WriteFile(Path("QC000003.qca"), "Test\r\nmg/L\r\nno summary here\r\n");
-    const std::vector<std::pair<std::string, std::string>> refused = {{"QC000003.qca", "Damaged archive file"},
-                                                                      {"QC000007.qca", "Cannot read archive"}};
+    std::filesystem::create_directory(Path("QC000004.qca"));
+    {
+        std::ofstream big(Path("QC000005.qca"));
+        big.seekp(static_cast<std::streamoff>(MaxArchiveBytes));
+        big.put('x');
+    }
+    // A folder or a file over the size limit is named as such, not as a damaged archive.
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {"QC000003.qca", "Damaged archive file"},
+        {"QC000007.qca", "Cannot read archive"},
+        {"QC000004.qca", "Cannot read archive " + Path("QC000004.qca") + ": Is a directory"},
+        {"QC000005.qca", "Cannot read archive " + Path("QC000005.qca") + ": larger than 16777216 bytes"}};
     for (const auto& [name, message] : refused) {
         const TRun r = Run({"archive", Path(name)});
         EXPECT_EQ(r.Code, 1) << name;
