@@ -8,12 +8,15 @@
 #include "cli/CliCommands.h"
 #include "cli/CliJson.h"
 #include "cli/CliLocale.h"
+#include "model/UAnsiText.h"
 #include "model/UDataLoadSave.h"
 #include "model/UFileStore.h"
 #include "model/UImportText.h"
 
 namespace tervanix::cli {
 namespace {
+
+using TLimitsModes = decltype(TAnalyte::LimitsMode);
 
 struct TImportRequest {
     std::vector<std::string> Positionals;
@@ -71,8 +74,16 @@ int RunImport(const TArgs& args) {
         WriteRuns(runs);
         return 0;
     }
+    const TLimitsModes modes = analyte.LimitsMode;
     const int added = AddImportedRuns(analyte, runs);
     if (added == 0) throw EFailure("Nothing to import: " + request.Positionals[2]);
+    // The import dialog asks before it does this; the command line at least tells.
+    for (int level = 0; level < analyte.LevelCount && level < MaxLevels; ++level) {
+        const std::uint8_t mode = modes[static_cast<std::size_t>(level)];
+        if (mode == lmMobile) continue;
+        std::cerr << "tervanix-cli: " << AnsiToUtf8(analyte.Name.str()) << " level " << level + 1 << ": "
+                  << (mode == lmLocked ? "locked" : "fixed") << " limits set back to mobile limits\n";
+    }
     WriteFileAtomic(dataPath, EncodeDataFile(data.Materials, data.Analytes), "Cannot write " + dataPath);
     TJsonWriter j;
     j.BeginObject().Key("analyte").Text(analyte.Name.view()).Key("added").Int(added).Key("points").Int(analyte.Count()).EndObject();

@@ -264,9 +264,29 @@ TEST_F(Cli, ImportReadsTheExportedTextAndAddsAsTheDialogDoes) {
     r = Run({"import", data, "Test", Path("runs.txt")});
     ASSERT_EQ(r.Code, 0) << r.Err;
     EXPECT_EQ(r.Out, "{\"analyte\":\"Test\",\"added\":2,\"points\":22}\n");
+    EXPECT_EQ(r.Err, ""); // mobile limits stay mobile: nothing to tell
     const TRun exported = Run({"export", data, "Test"});
     EXPECT_NE(exported.Out.find("1 Feb 2026\t08:00:00\t150.0\t\t\t\r\n2 Feb 2026\t12:00:00\t\t201.0\t\t\r\n"), std::string::npos);
     EXPECT_NE(Run({"dump", data}).Out.find("\"status\":2"), std::string::npos); // 150 classified beyond action
+}
+
+// The import dialog asks before it sets locked or fixed limits back to mobile; the command line
+// tells on stderr.
+TEST_F(Cli, ImportSaysWhenItSetsLockedOrFixedLimitsBackToMobile) {
+    const std::string data = WriteRuleAnalyte();
+    TListSerum materials;
+    TListAnalytes analytes;
+    DecodeDataFile(ReadFile(data), materials, analytes);
+    analytes[0].LimitsMode = {lmLocked, lmFixed, lmMobile};
+    analytes[0].LockFirst[0] = 0;
+    analytes[0].LockLast[0] = 9;
+    analytes[0].RecomputeAll();
+    WriteFile(data, EncodeDataFile(materials, analytes));
+    WriteFile(Path("runs.txt"), "1 Feb 2026\t08:00:00\t150\t200\n");
+    const TRun r = Run({"import", data, "Test", Path("runs.txt")});
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    EXPECT_EQ(r.Err, "tervanix-cli: Test level 1: locked limits set back to mobile limits\n"
+                     "tervanix-cli: Test level 2: fixed limits set back to mobile limits\n");
 }
 
 TEST_F(Cli, ConvertWritesTheCurrentFormatAndNeverOverwritesItsInput) {
