@@ -233,6 +233,7 @@ int Run(QApplication& app) {
     case TFolderClaim::OtherServes:
         return 0;
     case TFolderClaim::Busy:
+    case TFolderClaim::Unwritable:
         ReportBusy(options, folder);
         return 1;
     }

@@ -7,7 +7,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <chrono>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -17,6 +20,7 @@
 #include "intake/URegistration.h"
 #include "model/UFormat.h"
 #include "model/UGlobals.h"
+#include "support/SmallDisks.h"
 
 namespace tervanix {
 namespace {
@@ -212,6 +216,37 @@ TEST(DataFolderLock, OneProgramPerFolderUntilItsExitSaveIsDone) {
     });
     EXPECT_EQ(second.Claim(false, noBus, 60000), TFolderClaim::Owned); // the release ends the wait
     exit.join();
+}
+
+// A folder that cannot be written is not "another Tervanix (process 0)": said at once, with the
+// reason; a stale lock of a dead process is cleared on a full disk too.
+TEST(DataFolderLock, AFullOrReadOnlyFolderIsSaidAsSuch) {
+    QTemporaryDir dir;
+    const std::filesystem::path folder = dir.path().toStdString() + "/small";
+    auto disk = test::TMountedFolder::Tmpfs(folder, 64 * 1024);
+    if (!disk.Ready()) GTEST_SKIP() << disk.Why();
+    const QString base = QString::fromStdString(folder.string()) + QStringLiteral("/Tervanix");
+    const QDBusConnection noBus(QStringLiteral("no bus"));
+    // The lock of a process killed on a full disk: cleared, and its room makes the new one.
+    WriteStaleLock(base + QStringLiteral(".lck"));
+    disk.Fill();
+    {
+        TDataFolderLock lock(base);
+        EXPECT_EQ(lock.Claim(false, noBus, 2000), TFolderClaim::Owned);
+        lock.Release();
+    }
+    // No room for a lock at all: said at once with the reason, not as another program.
+    disk.Fill(); // the room the released lock left
+    TDataFolderLock lock(base);
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(lock.Claim(false, noBus, 60000), TFolderClaim::Unwritable);
+    EXPECT_LT(timer.elapsed(), 10000); // no wait for a holder that is not there
+    EXPECT_TRUE(lock.BusyMessage().contains(QString::fromLocal8Bit(std::strerror(ENOSPC)))) << lock.BusyMessage().toStdString();
+    EXPECT_FALSE(lock.BusyMessage().contains(QStringLiteral("Another Tervanix")));
+    disk.Unfill();
+    EXPECT_EQ(lock.Claim(false, noBus, 0), TFolderClaim::Owned);
+    lock.Release();
 }
 
 TEST(StartOptions, SwitchesInAnyCaseWithDashOrSlash) {

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -48,16 +49,15 @@ public:
         if (mounted_) ::umount2(dir_.c_str(), MNT_DETACH);
         mounted_ = false;
     }
-    // Fills the file system to the last byte with a file named "filler" in it.
+    // Fills the file system to the last byte with a file named "filler" in it (unbuffered, so
+    // that no byte is left over).
     void Fill() const {
-        std::ofstream filler(dir_ / "filler", std::ios::binary);
-        const std::string block(4096, 'F');
-        while (filler.write(block.data(), static_cast<std::streamsize>(block.size()))) {}
-        filler.clear();
-        filler.close();
-        // The last partial block.
-        std::ofstream last(dir_ / "filler-tail", std::ios::binary);
-        while (last.put('F')) {}
+        const int fd = ::open((dir_ / "filler").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+        if (fd < 0) return;
+        const std::string block(65536, 'F');
+        for (std::size_t size = block.size(); size > 0; size /= 2)
+            while (::write(fd, block.data(), size) == static_cast<ssize_t>(size)) {}
+        ::close(fd);
     }
     void Unfill() const {
         std::error_code ec;
