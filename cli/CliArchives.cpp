@@ -55,6 +55,9 @@ void WriteArchive(TJsonWriter& j, const TArchiveContent& a) {
 
 TArchiveContent ReadArchiveFile(const std::string& path) {
     if (!FileExists(path)) throw EFailure("Cannot read archive: cannot open " + path);
+    // A folder, a file over the size limit or one that cannot be opened is named as such.
+    if (const std::string why = WhyUnreadable(path, MaxArchiveBytes); !why.empty())
+        throw EFailure("Cannot read archive " + path + ": " + why);
     auto archive = ReadArchive(path);
     if (!archive) throw EFailure("Damaged archive file: " + path);
     return std::move(*archive);

@@ -1,5 +1,9 @@
 #include "cli/CliCommon.h"
 
+#include <QFileInfo>
+#include <QLockFile>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 
@@ -83,6 +87,22 @@ TAnalyte& FindAnalyte(const TDataSet& data, const std::string& name, const std::
     if (!analyte) analyte = data.Analytes.FindByName(Utf8ToAnsi(name));
     if (!analyte) throw EFailure("No analyte named \"" + name + "\" in " + path);
     return *analyte;
+}
+
+std::unique_ptr<QLockFile> LockDataFile(const std::string& dataPath, const std::string& command) {
+    const QFileInfo file(QString::fromLocal8Bit(dataPath.c_str()));
+    auto lock = std::make_unique<QLockFile>(file.absolutePath() + u'/' + file.completeBaseName() + QStringLiteral(".lck"));
+    errno = 0;
+    if (lock->tryLock(0)) return lock;
+    const int error = errno;
+    // Held by a program that runs (a stale lock of a dead one is taken over by tryLock).
+    if (lock->error() == QLockFile::LockFailedError)
+        throw EFailure("The program is working on " + dataPath + ": close it, then " + command + " again");
+    const std::string folder = file.absolutePath().toLocal8Bit().toStdString();
+    const std::string reason = lock->error() == QLockFile::PermissionError ? "permission denied or read-only"
+                               : error != 0                               ? std::strerror(error)
+                                                                          : "the folder cannot be written";
+    throw EFailure("Cannot lock the data folder " + folder + ": " + reason + "; nothing was written");
 }
 
 bool SameFile(const std::string& a, const std::string& b) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -11,6 +12,8 @@
 
 #include "model/UAnalyte.h"
 #include "model/ULists.h"
+
+class QLockFile;
 
 namespace tervanix::cli {
 
@@ -70,6 +73,12 @@ void ReadDataSet(const std::string& path, TDataSet& data);
 void DecodeDataSet(const std::string& path, std::string_view bytes, TDataSet& data);
 
 TAnalyte& FindAnalyte(const TDataSet& data, const std::string& name, const std::string& path);
+
+// The program holds "<data file without extension>.lck" while it works on a data folder and
+// writes its data file at exit: a file written behind its back would be overwritten then. The
+// lock of that data file; EFailure when the program holds it ("... close it, then <command>
+// again") or when the folder cannot be written (the system's reason).
+std::unique_ptr<QLockFile> LockDataFile(const std::string& dataPath, const std::string& command);
 
 // Whether two paths name the same file, also through links or another spelling.
 bool SameFile(const std::string& a, const std::string& b);

@@ -1,4 +1,5 @@
 // export, check, demo and convert: reading, checking and writing the program's files.
+#include <QLockFile>
 #include <filesystem>
 #include <iostream>
 #include <limits>
@@ -94,9 +95,11 @@ std::uint32_t ParseSeed(const std::string& text) {
 }
 
 // The demonstration set must never replace a laboratory's files.
-void RefuseExisting(const std::string& path) {
+void RefuseExisting(const std::string& path, const std::string& hint = "") {
     std::error_code ec;
-    if (std::filesystem::exists(path, ec) || ec) throw EFailure(path + " already exists; nothing was written");
+    const auto status = std::filesystem::symlink_status(path, ec); // a dangling link exists too
+    if (status.type() == std::filesystem::file_type::not_found) return;
+    throw EFailure(path + " already exists; nothing was written" + hint);
 }
 
 } // namespace
@@ -162,10 +165,21 @@ int RunDemo(const TArgs& args) {
 }
 
 int RunConvert(const TArgs& args) {
-    ExpectPositionals(args, 2);
-    const std::string& in = args[0];
-    const std::string& out = args[1];
+    std::vector<std::string> positionals;
+    bool force = false;
+    for (const std::string& arg : args) {
+        if (arg == "--force") force = true;
+        else if (IsOption(arg)) throw EUsage("Unknown option: " + arg);
+        else positionals.push_back(arg);
+    }
+    ExpectPositionals(positionals, 2);
+    const std::string& in = positionals[0];
+    const std::string& out = positionals[1];
     if (SameFile(in, out)) throw EFailure("The output is the input file; nothing was written: " + out);
+    // An existing data file is a laboratory's: replaced only when asked, and never while the
+    // program works on its folder.
+    if (!force) RefuseExisting(out, "; --force replaces it");
+    const std::unique_ptr<QLockFile> lock = LockDataFile(out, "convert");
     UseSettings(std::nullopt);
     const std::string bytes = ReadInput(in, "Cannot read data");
     TDataSet data;

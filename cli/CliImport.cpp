@@ -8,12 +8,15 @@
 #include "cli/CliCommands.h"
 #include "cli/CliJson.h"
 #include "cli/CliLocale.h"
+#include "model/UAnsiText.h"
 #include "model/UDataLoadSave.h"
 #include "model/UFileStore.h"
 #include "model/UImportText.h"
 
 namespace tervanix::cli {
 namespace {
+
+using TLimitsModes = decltype(TAnalyte::LimitsMode);
 
 struct TImportRequest {
     std::vector<std::string> Positionals;
@@ -37,7 +40,9 @@ TImportRequest ParseImport(const TArgs& args) {
 
 std::vector<TImportRun> ReadRuns(const std::string& path) {
     std::optional<std::string> bytes = ReadWholeFile(path, MaxImportTextBytes);
-    if (!bytes || !IsImportText(*bytes)) throw EFailure("Bad file format: " + path);
+    // A text that cannot be read is not a text of a bad format: the system's reason.
+    if (!bytes) throw EFailure("Cannot read " + path + ": " + WhyUnreadable(path, MaxImportTextBytes));
+    if (!IsImportText(*bytes)) throw EFailure("Bad file format: " + path);
     return ParseImportText(*bytes);
 }
 
@@ -53,23 +58,13 @@ void WriteRuns(const std::vector<TImportRun>& runs) {
     std::cout << j.str() << '\n';
 }
 
-// The program holds "<data file without extension>.lck" while it works on a data folder and
-// writes its data file at exit: runs added behind its back would be overwritten then.
-std::unique_ptr<QLockFile> LockDataFile(const std::string& dataPath) {
-    const QFileInfo file(QString::fromLocal8Bit(dataPath.c_str()));
-    auto lock = std::make_unique<QLockFile>(file.absolutePath() + u'/' + file.completeBaseName() + QStringLiteral(".lck"));
-    if (!lock->tryLock(0))
-        throw EFailure("The program is working on " + dataPath + ": close it, then import again");
-    return lock;
-}
-
 } // namespace
 
 int RunImport(const TArgs& args) {
     const TImportRequest request = ParseImport(args);
     const std::string& dataPath = request.Positionals[0];
     UseSettingsFor(dataPath, request.SettingsPath);
-    const std::unique_ptr<QLockFile> lock = request.DryRun ? nullptr : LockDataFile(dataPath);
+    const std::unique_ptr<QLockFile> lock = request.DryRun ? nullptr : LockDataFile(dataPath, "import");
     TDataSet data;
     ReadDataSet(dataPath, data);
     TAnalyte& analyte = FindAnalyte(data, request.Positionals[1], dataPath);
@@ -79,8 +74,16 @@ int RunImport(const TArgs& args) {
         WriteRuns(runs);
         return 0;
     }
+    const TLimitsModes modes = analyte.LimitsMode;
     const int added = AddImportedRuns(analyte, runs);
     if (added == 0) throw EFailure("Nothing to import: " + request.Positionals[2]);
+    // The import dialog asks before it does this; the command line at least tells.
+    for (int level = 0; level < analyte.LevelCount && level < MaxLevels; ++level) {
+        const std::uint8_t mode = modes[static_cast<std::size_t>(level)];
+        if (mode == lmMobile) continue;
+        std::cerr << "tervanix-cli: " << AnsiToUtf8(analyte.Name.str()) << " level " << level + 1 << ": "
+                  << (mode == lmLocked ? "locked" : "fixed") << " limits set back to mobile limits\n";
+    }
     WriteFileAtomic(dataPath, EncodeDataFile(data.Materials, data.Analytes), "Cannot write " + dataPath);
     TJsonWriter j;
     j.BeginObject().Key("analyte").Text(analyte.Name.view()).Key("added").Int(added).Key("points").Int(analyte.Count()).EndObject();

@@ -9,6 +9,7 @@
 #include "cli/CliCommands.h"
 #include "cli/CliLocale.h"
 #include "model/UDateTime.h"
+#include "model/UFileStore.h"
 #include "model/UFormat.h"
 
 namespace tervanix::cli {
@@ -110,6 +111,8 @@ void RefuseOverwrite(const std::string& out, const std::string& input) {
 void WritePrintout(const TPrintRequest& request, const TPrintJob& job) {
     try {
         WritePdfAtomic(request.Out, job, QPageSize(request.Paper.value_or(LocalePaper(QLocale::system()))));
+    } catch (const EFileWriteError& e) {
+        throw EFailure(e.Described());
     } catch (const EQCError& e) {
         throw EFailure(e.what());
     }

@@ -10,7 +10,7 @@
 namespace tervanix::cli {
 namespace {
 
-// "1,3" -> levels 1 and 3.
+// "1,3" -> levels 1 and 3. Each level once: "1,1,1,1" is refused.
 TLevelChoice ParseLevels(const std::string& text) {
     TLevelChoice levels{};
     std::size_t start = 0;
@@ -19,7 +19,9 @@ TLevelChoice ParseLevels(const std::string& text) {
         const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         if (item.size() != 1 || item[0] < '1' || item[0] > '0' + MaxLevels)
             throw EUsage("--levels takes level numbers from 1 to 3 separated by commas: " + text);
-        levels[static_cast<std::size_t>(item[0] - '1')] = true;
+        bool& chosen = levels[static_cast<std::size_t>(item[0] - '1')];
+        if (chosen) throw EUsage("--levels names level " + item + " more than once: " + text);
+        chosen = true;
         start = comma == std::string::npos ? text.size() + 1 : comma + 1;
     } while (start <= text.size());
     return levels;

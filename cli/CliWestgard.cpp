@@ -60,8 +60,9 @@ TDateTime ParseDateTime(const std::string& text) {
 TLevelResult ParseValue(const std::string& text) {
     if (text.empty()) return {0, qsNoValue, {}};
     long double value = 0;
-    if (!TryReadNumber(NormaliseDecimalSeparator(text), value) || std::fabs(value) > FLT_MAX)
-        throw EUsage("Not a valid result: " + text);
+    if (!TryReadNumber(NormaliseDecimalSeparator(text), value)) throw EUsage("Not a valid result: " + text);
+    if (!IsStorableResult(value))
+        throw EUsage("Not a valid result: " + text + " (results go up to 1e20 in size; beyond, the statistics cannot be computed)");
     return {static_cast<float>(value), qsInControl, {}};
 }
 

@@ -11,6 +11,7 @@
 #include "cli/CliAdd.h"
 #include "cli/CliCommands.h"
 #include "model/UDataLoadSave.h"
+#include "model/UFileStore.h"
 #include "model/UTypes.h"
 
 namespace {
@@ -24,7 +25,7 @@ constexpr const char* UsageText =
     "  tervanix-cli import FILE.qcf ANALYTE TEXT.txt [--dry-run] [--settings FILE.cfr]\n"
     "  tervanix-cli check FILE            (.qcf, .cfr, .fif, .dat or .sav)\n"
     "  tervanix-cli demo [--seed N] DIR\n"
-    "  tervanix-cli convert IN OUT.qcf\n"
+    "  tervanix-cli convert IN OUT.qcf [--force]\n"
     "  tervanix-cli queue FILE.fif\n"
     "  tervanix-cli settings FILE.cfr\n"
     "  tervanix-cli westgard FILE.qcf ANALYTE --date-time T --values V1 [V2 [V3]]\n"
@@ -120,6 +121,8 @@ int main(int argc, char** argv) {
     } catch (const EUsage& e) {
         ReportUsageError(e.what(), commandName);
         return 2;
+    } catch (const tervanix::EFileWriteError& e) {
+        std::cerr << e.Described() << '\n';
     } catch (const std::bad_alloc&) {
         std::cerr << "tervanix-cli: out of memory\n";
     } catch (const std::exception& e) {

@@ -5,6 +5,7 @@
 #include <QFontDatabase>
 #include <QIcon>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <QTextStream>
 #include <csignal>
 #include <cstdio>
@@ -27,9 +28,9 @@
 #include "main/UResources.h"
 #include "main/USystemLocale.h"
 #include "model/UDataLoadSave.h"
+#include "model/UFileStore.h"
 #include "model/UGlobals.h"
 #include "model/URandom.h"
-#include "model/USettingsFile.h"
 
 namespace tervanix {
 namespace {
@@ -45,27 +46,28 @@ void CheckResources() {
         QTextStream(stderr) << "Tervanix: resources missing from the program: " << missing.join(QStringLiteral(", ")) << '\n';
 }
 
-// The data file, or the demonstration data on a first start; a file that cannot be read is said.
-void LoadData() {
-    if (!Laboratory().LoadData()) ShowError(QStringLiteral("Cannot read data"));
+// The temporary files of atomic writes that a killed program left in the folder, now ours.
+void RemoveLeftTemporaries() {
+    const int removed = RemoveStaleTemporaries(ProgramDir, {BasePath + ".", ProgramDir + "QC"});
+    if (removed > 0) QTextStream(stderr) << "Tervanix: removed " << removed << " temporary files left by a killed program\n";
 }
 
-// Everything before the windows: seed, folders, mode, settings, resources, queue, data.
+// Everything before the windows: seed, folders, mode, settings, resources, queue, data. A file
+// that cannot be read is kept aside and said (TLaboratory).
 void StartUp(const TStartOptions& options) {
     TakeSystemLocale();
     RandomizeFromClock();
     Embedded = options.Embedded;
-    LoadSettings();
+    RemoveLeftTemporaries();
+    Laboratory().LoadSettings();
     SetWindowFont();
     CheckResources();
-    Queue.Load(BasePath + ".fif");
+    Laboratory().LoadQueue();
     RandomizeFromClock();
     Analytes.FreeAll();
     Materials.Clear();
-    LoadData();
+    Laboratory().LoadData();
 }
-
-void ShutDown() { Laboratory().SaveAtExit(); }
 
 // A session that ends (logout, shutdown, kill) stops the program through its normal exit, so that the
 // queue, which lives in memory until then, and the data are written. The signal only wakes the loop.
@@ -95,6 +97,40 @@ void QuitOnTermination(QApplication& app) {
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGHUP, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
+}
+
+// The queue file cannot be written: the clients' runs are refused (Add answers avNotWritten) and
+// the operator, when the window is up, hears it once per row of failures.
+void SayQueueFailures(TQueueSaver& saver, TWinMain& window) {
+    QObject::connect(&saver, &TQueueSaver::SaveFailed, &window, [&window](const QString& why) {
+        if (!window.isVisible()) return;
+        // After the answers to the clients have gone.
+        QTimer::singleShot(0, &window, [why] {
+            ShowError(QStringLiteral("The queue file cannot be written: runs sent by other programs are refused "
+                                     "until it can.\r") + why);
+        });
+    });
+}
+
+// The message loop, until an exit whose save went through or was given up. A save that fails
+// keeps the program: the operator's Cancel leaves the window open, and a program started by a
+// client goes on serving and tries again at its next idle exit. True when the files are written.
+bool RunUntilSaved(QApplication& app, TQCServer& server, TQueueSaver& saver, TWinMain& window, int& code) {
+    for (;;) {
+        code = app.exec();
+        if (terminationRequested) return false;
+        saver.Flush();
+        switch (Laboratory().SaveForExit(!Embedded, true)) {
+        case TLaboratory::TExitSave::Saved: return true;
+        case TLaboratory::TExitSave::Discarded: return true; // nothing more is written
+        case TLaboratory::TExitSave::Stay: break;
+        }
+        if (Embedded) {
+            server.EndWhenIdle();
+        } else {
+            window.show();
+        }
+    }
 }
 
 // The splash, for a program started by the operator: up for its time while clients are served.
@@ -144,6 +180,7 @@ int RunWindows(QApplication& app, const TStartOptions& options, TDataFolderLock&
     server.SetHeadless(headless);
     server.SetStore([&saver] { return saver.SaveNow(); });
     QObject::connect(&Laboratory(), &TLaboratory::QueueChanged, &saver, &TQueueSaver::QueueChanged);
+    SayQueueFailures(saver, window);
     ServeClients(app, server, window, options);
     server.Publish();
     // No window closing during the start ends the program.
@@ -153,18 +190,22 @@ int RunWindows(QApplication& app, const TStartOptions& options, TDataFolderLock&
     CreateOtherWindows(window);
     if (!terminationRequested) OfferShortcuts(window, splash);
     int code = 0;
+    bool saved = false;
     if (!terminationRequested) {
         window.AdoptSplash(std::move(splash)); // released when the window first shows
         if (!Embedded) window.show();
         // A program started by a client ends with its clients, never by its hidden window.
         app.setQuitOnLastWindowClosed(!Embedded);
-        code = app.exec();
+        saved = RunUntilSaved(app, server, saver, window, code);
     }
-    // No new call comes once the name is released; those already here are answered, then the
-    // files are written. Only then may the next instance, which waits for the folder, read them.
+    // No new call comes once the name is released; those already here are answered, their runs
+    // written by the store. The files are written (unless the exit save above did it or the
+    // operator gave it up; a session that ends says a failure on stderr). Only then may the next
+    // instance, which waits for the folder, read them.
     server.Withdraw();
     saver.Flush();
-    ShutDown();
+    if (!saved) Laboratory().SaveForExit(false, false);
+    Laboratory().FreeAtExit();
     folder.Release();
     return code;
 }
@@ -212,6 +253,7 @@ int Run(QApplication& app) {
     case TFolderClaim::OtherServes:
         return 0;
     case TFolderClaim::Busy:
+    case TFolderClaim::Unwritable:
         ReportBusy(options, folder);
         return 1;
     }

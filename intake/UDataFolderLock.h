@@ -16,6 +16,8 @@ enum class TFolderClaim {
     OtherShown,  // the program serving the folder was asked to show itself
     OtherServes, // (started by a client) the program serving the folder has taken the call
     Busy,        // another program holds the folder, does not serve it and did not end in time
+    Unwritable,  // the lock file cannot be made: the folder cannot be written (full disk,
+                 // read-only); said at once, with the system's reason
 };
 
 class TDataFolderLock {
@@ -31,15 +33,19 @@ public:
     // The exit save is done: the next program may read the files.
     void Release() { lock_.unlock(); }
     bool IsOwned() const { return lock_.isLocked(); }
-    // Says who holds the folder, after a Busy claim.
+    // Says who holds the folder, after a Busy claim, or why the folder cannot be written, after an
+    // Unwritable one.
     QString BusyMessage() const;
 
 private:
     qint64 HolderPid() const;
+    bool HolderIsGone() const;
     bool HolderServes(const QDBusConnection& bus, qint64 holder) const;
 
     QLockFile lock_;
+    QString path_;
     QString folder_;
+    QString unwritable_; // the reason of an Unwritable claim
 };
 
 } // namespace tervanix

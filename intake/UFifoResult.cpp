@@ -37,6 +37,10 @@ bool Absorb(TResu& into, TResu& entry, int& filled) {
 
 void TFifo::Push(TResu entry) { entries_.push_back(std::move(entry)); }
 
+void TFifo::RemoveLast(int count) {
+    for (; count > 0 && !entries_.empty(); --count) entries_.pop_back();
+}
+
 std::optional<TResu> TFifo::Pop() {
     if (entries_.empty()) return std::nullopt;
     TResu& first = entries_.front();

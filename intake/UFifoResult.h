@@ -18,6 +18,8 @@ public:
     // The returned entry has StandaloneFlag 1. Empty queue: nothing.
     std::optional<TResu> Pop();
     void Clear() { entries_.clear(); }
+    // Takes back the last `count` entries pushed (all of them when there are fewer).
+    void RemoveLast(int count);
     std::int32_t Count() const { return static_cast<std::int32_t>(entries_.size()); }
     const std::list<TResu>& Entries() const { return entries_; }
 

@@ -28,9 +28,10 @@ constexpr std::size_t AnalyteLength = 15;
 constexpr std::size_t OperatorLength = 4;
 constexpr std::size_t CommentLength = 20;
 
-// 8-bit text without the blanks and control characters around it, cut to its first `length` bytes.
+// 8-bit text without control characters (TAB, CR, LF, DEL... as a typed text) and without the
+// blanks around it, cut to its first `length` bytes.
 std::string TrimmedAnsi(const QString& text, std::size_t length) {
-    const std::string bytes = ToAnsi(text);
+    const std::string bytes = WithoutControlCharacters(ToAnsi(text));
     std::string_view view(bytes);
     const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
     while (!view.empty() && isBlank(view.front())) view.remove_prefix(1);
@@ -38,8 +39,8 @@ std::string TrimmedAnsi(const QString& text, std::size_t length) {
     return std::string(view.substr(0, length));
 }
 
-// An empty text is a level without value; otherwise the text must read as a number that a single
-// holds (a result beyond its range would be stored as infinity).
+// An empty text is a level without value; otherwise the text must read as a number within the
+// results' range (beyond it the statistics could not be computed).
 bool ReadLevel(const QString& text, TLevelResult& level) {
     const std::string trimmed = TrimmedAnsi(text, std::string::npos);
     if (trimmed.empty()) {
@@ -48,9 +49,7 @@ bool ReadLevel(const QString& text, TLevelResult& level) {
         return true;
     }
     long double value = 0;
-    if (!TryReadNumber(NormaliseDecimalSeparator(trimmed), value) || !std::isfinite(value) ||
-        std::fabs(value) > FLT_MAX)
-        return false;
+    if (!TryReadNumber(NormaliseDecimalSeparator(trimmed), value) || !IsStorableResult(value)) return false;
     level.Value = static_cast<float>(value);
     level.Status = qsInControl;
     return true;
@@ -209,9 +208,16 @@ bool TQCServer::CallerIsThisProgram() const {
 void TQCServer::AnswerPending() {
     answer_->stop();
     if (pending_.isEmpty()) return;
-    // A failed write is said by the store; the runs stay queued and the exit writes them again.
-    if (store_) store_();
-    for (const QDBusMessage& answer : std::as_const(pending_)) bus_.send(answer);
+    // -1 means "on disk": runs whose write failed are not kept (the store says why).
+    const bool stored = Laboratory().QueueRunsDurably(std::move(pendingRuns_), store_);
+    pendingRuns_.clear();
+    if (stored) {
+        host_.QueueChanged();
+        emit QueueChanged();
+    }
+    const int value = stored ? avAccepted : avNotWritten;
+    for (const QDBusMessage& call : std::as_const(pending_))
+        bus_.send(call.createReply(QVariant::fromValue(value)));
     pending_.clear();
 }
 
@@ -238,14 +244,17 @@ int TQCServer::Add(double DateTime, const QString& Analyte, const QString& Level
     TResu run;
     const TAddValue value = MakeQueueEntry(delivered, run);
     if (value != avAccepted) return value;
+    if (calledFromDBus() && store_) {
+        // Queued and answered together with the runs of the same moment, after one write.
+        setDelayedReply(true);
+        pending_.append(message());
+        pendingRuns_.push_back(std::move(run));
+        if (!answer_->isActive()) answer_->start();
+        return value;
+    }
     Laboratory().QueueRun(std::move(run));
     host_.QueueChanged();
     emit QueueChanged();
-    if (calledFromDBus() && store_) {
-        setDelayedReply(true);
-        pending_.append(message().createReply(QVariant::fromValue(static_cast<int>(value))));
-        if (!answer_->isActive()) answer_->start();
-    }
     return value;
 }
 

@@ -11,6 +11,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "model/UTypes.h"
 
@@ -30,6 +31,8 @@ enum TAddValue : std::int32_t {
     avNotANumber = 2,  // a level text is not a number a single can hold
     avNoLevel = 3,     // none of the three levels holds a value
     avInvalidDate = 4, // the date is not a calendar date (not finite, or beyond years 1-9999)
+    avNotWritten = 5,  // the queue file could not be written (disk full, read-only folder): the run
+                       // was not kept; the client keeps it and sends it again later
 };
 
 // The window side the server acts on; the main window implements it.
@@ -102,7 +105,8 @@ public:
 
     // Accepted runs are answered once `store` has written the queue (one write for all the runs
     // that came together), so that a run answered -1 survives the end of the process, whatever
-    // it is. Without a store a run is answered at once.
+    // it is. When the write fails they leave the queue again and are answered avNotWritten.
+    // Without a store a run is queued and answered at once.
     void SetStore(std::function<bool()> store) { store_ = std::move(store); }
     // For a program started by a client: NoLongerNeeded comes when no client is connected and no
     // call has come for `idleMs`.
@@ -140,7 +144,8 @@ private:
     QTimer* idle_;
     QTimer* answer_;
     std::function<bool()> store_;
-    QList<QDBusMessage> pending_; // answers of runs waiting for the queue's write
+    QList<QDBusMessage> pending_; // calls of runs waiting for the queue's write
+    std::vector<TResu> pendingRuns_;
     bool published_ = false;
     bool endWhenIdle_ = false;
     bool headless_ = false;

@@ -3,7 +3,7 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "model/UGlobals.h"
+#include "main/ULaboratory.h"
 
 namespace tervanix {
 
@@ -34,14 +34,18 @@ bool TQueueSaver::SaveNow() {
 }
 
 void TQueueSaver::Save() {
-    try {
-        Queue.Save(path_);
+    QString why;
+    if (Laboratory().SaveQueueTo(path_, &why)) {
         failed_ = false;
-    } catch (const std::exception& error) {
-        // Unattended: no box; one line per run of failures is enough.
-        if (!failed_) std::fprintf(stderr, "Tervanix: %s (%s)\n", error.what(), path_.c_str());
-        failed_ = true;
+        lastError_.clear();
+        return;
     }
+    lastError_ = why;
+    if (failed_) return;
+    // One line per row of failures is enough; the window, when shown, says it too.
+    failed_ = true;
+    std::fprintf(stderr, "Tervanix: %s (%s)\n", why.toLocal8Bit().constData(), path_.c_str());
+    emit SaveFailed(why);
 }
 
 } // namespace tervanix

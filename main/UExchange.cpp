@@ -104,7 +104,9 @@ bool IsLegacyFileName(const QString& path) {
 
 std::string ReadImportFile(const QString& path) {
     std::optional<std::string> bytes = ReadWholeFile(LocalPath(path), MaxImportTextBytes);
-    if (!bytes) throw EQCError("Bad file format");
+    if (!bytes)
+        throw EQCError("Cannot read " + ToAnsi(QDir::toNativeSeparators(path)) + ": " +
+                       WhyUnreadable(LocalPath(path), MaxImportTextBytes));
     return std::move(*bytes);
 }
 

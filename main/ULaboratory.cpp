@@ -1,6 +1,9 @@
 #include "main/ULaboratory.h"
 
+#include <QDir>
+#include <QFile>
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <utility>
 
@@ -10,6 +13,7 @@
 #include "model/UArchive.h"
 #include "model/UDataLoadSave.h"
 #include "model/UFormat.h"
+#include "model/UFileStore.h"
 #include "model/UGlobals.h"
 #include "model/USettingsFile.h"
 
@@ -35,15 +39,98 @@ TLaboratory& Laboratory() {
 
 // ---- Files ----
 
+namespace {
+
+const char* const DataExtension = ".qcf";
+const char* const QueueExtension = ".fif";
+const char* const SettingsExtension = ".cfr";
+
+QString Native(const std::string& path) { return QDir::toNativeSeparators(QFile::decodeName(path.c_str())); }
+
+QString ReasonOf(const std::exception& e) {
+    if (const auto* write = dynamic_cast<const EFileWriteError*>(&e)) return FromAnsi(write->Described());
+    return FromAnsi(e.what());
+}
+
+} // namespace
+
+// The file goes aside before anything can be written over it; when it cannot be moved, the
+// program leaves it alone for the rest of its run.
+void TLaboratory::KeepDamaged(const std::string& path, const QString& what) {
+    std::string why;
+    const std::optional<std::string> kept = KeepDamagedFile(path, &why);
+    QString text = what;
+    if (kept) {
+        text += QStringLiteral("\rIt was kept as\r%1").arg(Native(*kept));
+    } else {
+        notToWrite_.push_back(path);
+        text += QStringLiteral("\rIt could not be kept aside (%1): the program leaves\r%2\ras it is and does not write it.")
+                    .arg(FromAnsi(why), Native(path));
+    }
+    ShowError(text);
+}
+
+bool TLaboratory::MayWrite(const std::string& path) const {
+    return std::find(notToWrite_.begin(), notToWrite_.end(), path) == notToWrite_.end();
+}
+
+void TLaboratory::LoadSettings() {
+    const std::string path = BasePath + SettingsExtension;
+    const bool existed = FileExists(path);
+    tervanix::LoadSettings(path);
+    if (FirstRun && existed)
+        KeepDamaged(path, QStringLiteral("The settings file could not be read: the default settings apply."));
+}
+
+void TLaboratory::LoadQueue() {
+    const std::string path = BasePath + QueueExtension;
+    validating_.reset();
+    storedUnsaved_.clear();
+    const auto bytes = ReadWholeFile(path);
+    queueFileExisted_ = FileExists(path);
+    if (bytes && Queue.Decode(*bytes)) return;
+    Queue.Clear();
+    if (queueFileExisted_)
+        KeepDamaged(path, QStringLiteral("The queue file could not be read: the queue starts empty."));
+}
+
+void TLaboratory::FirstStartData(bool queueFileExisted) {
+    const int queued = Queue.Count();
+    CreateDefaultData();
+    // Runs already waiting are the laboratory's: the demonstration adds none to them.
+    if (queueFileExisted) Queue.RemoveLast(Queue.Count() - queued);
+    // The data file marks the demonstration as made; the settings file, the first start as done.
+    if (!SaveData()) return;
+    QString why;
+    if (!SaveQueue(&why)) ShowError(why);
+    try {
+        SaveSettingsFile();
+    } catch (const std::exception&) {
+        // Without it the next start is a first start again, which finds the data file.
+    }
+}
+
 bool TLaboratory::LoadData() {
     correction_.reset(); // it belonged to the lists the file replaces
+    const std::string path = BasePath + DataExtension;
+    validating_.reset();
+    storedUnsaved_.clear();
     bool read = true;
     try {
-        LoadDataFile(BasePath + ".qcf");
-    } catch (const std::exception&) {
-        read = FirstRun;
-        if (FirstRun) CreateDefaultData();
+        LoadDataFile(path);
+    } catch (const EDataFileError& e) {
+        if (!FileExists(path) && FirstRun) {
+            FirstStartData(queueFileExisted_ || FileExists(BasePath + QueueExtension));
+        } else {
+            read = false;
+            const QString text = QStringLiteral("Cannot read data\r%1: %2").arg(Native(path), FromAnsi(e.Detail()));
+            if (FileExists(path))
+                KeepDamaged(path, text + QStringLiteral("\rThe program goes on with no data."));
+            else
+                ShowError(QStringLiteral("Cannot read data"));
+        }
     }
+    queueFileExisted_ = false;
     emit ReferenceDataChanged();
     emit QueueChanged();
     return read;
@@ -52,7 +139,7 @@ bool TLaboratory::LoadData() {
 bool TLaboratory::SaveData() {
     // The change stays in memory when the file cannot be written: it is saved again at exit.
     try {
-        SaveDataFile(BasePath + ".qcf");
+        WriteDataFile();
         return true;
     } catch (const std::exception& e) {
         ShowError(FromAnsi(e.what()));
@@ -60,28 +147,109 @@ bool TLaboratory::SaveData() {
     }
 }
 
-void TLaboratory::SaveAtExit() {
-    PutBackCorrection(); // written with the rest below
-    try {
-        SaveDataFile(BasePath + ".qcf");
-    } catch (const std::exception&) {
-        ShowError(QStringLiteral("Cannot save data"));
+void TLaboratory::WriteDataFile() {
+    const std::string path = BasePath + DataExtension;
+    if (!MayWrite(path)) throw EFileWriteError("Cannot save data", "the damaged file could not be kept aside");
+    SaveDataFile(path);
+    // The stored runs are in the file: they leave the queue file at its next write.
+    if (!storedUnsaved_.empty()) {
+        storedUnsaved_.clear();
+        emit QueueChanged();
     }
+}
+
+void TLaboratory::SaveSettingsFile() {
+    const std::string path = BasePath + SettingsExtension;
+    if (!MayWrite(path)) throw EFileWriteError("Cannot save settings", "the damaged file could not be kept aside");
+    WriteFileAtomic(path, EncodeSettingsFile(Settings, Operators), "Cannot save settings");
+}
+
+std::string TLaboratory::QueueImage() const {
+    TFifo file;
+    if (validating_) file.Push(*validating_);
+    for (const TResu& run : storedUnsaved_) file.Push(run);
+    std::string image = file.Encode();
+    image += Queue.Encode();
+    return image;
+}
+
+bool TLaboratory::SaveQueue(QString* why) { return SaveQueueTo(BasePath + QueueExtension, why); }
+
+bool TLaboratory::SaveQueueTo(const std::string& path, QString* why) {
+    try {
+        if (!MayWrite(path)) throw EFileWriteError("Unable to save fifo", "the damaged file could not be kept aside");
+        WriteFileAtomic(path, QueueImage(), "Unable to save fifo");
+        return true;
+    } catch (const std::exception& e) {
+        if (why) *why = ReasonOf(e);
+        return false;
+    }
+}
+
+QStringList TLaboratory::SaveAll() {
+    QStringList failures;
+    try {
+        WriteDataFile();
+    } catch (const std::exception& e) {
+        failures << ReasonOf(e);
+    }
+    QString why;
+    if (!SaveQueue(&why)) failures << why;
+    try {
+        SaveSettingsFile();
+    } catch (const std::exception& e) {
+        failures << ReasonOf(e);
+    }
+    return failures;
+}
+
+TLaboratory::TExitSave TLaboratory::SaveForExit(bool ask, bool canStay) {
+    PutBackCorrection(); // a run taken out for correction is written with the rest
+    for (;;) {
+        const QStringList failures = SaveAll();
+        if (failures.isEmpty()) return TExitSave::Saved;
+        QString text = failures.join(u'\r');
+        if (!ask) {
+            text.replace(u'\r', QStringLiteral("; "));
+            std::fprintf(stderr, "Tervanix: %s (%s)\n", text.toLocal8Bit().constData(), ProgramDir.c_str());
+            return canStay ? TExitSave::Stay : TExitSave::Discarded;
+        }
+        text += QStringLiteral("\r\rRetry to write the files again");
+        if (canStay) text += QStringLiteral(", Cancel to go on working (nothing is lost)");
+        text += QStringLiteral(", or exit without saving: the changes since the last save are lost.");
+        switch (Messages().Show(text, TMsgType::Error,
+                                canStay ? TMsgButtons::RetryCancelDiscard : TMsgButtons::RetryDiscard)) {
+        case TMsgButton::Retry: continue;
+        case TMsgButton::Discard: return TExitSave::Discarded;
+        default:
+            if (canStay) return TExitSave::Stay;
+            return TExitSave::Discarded;
+        }
+    }
+}
+
+void TLaboratory::FreeAtExit() {
+    validating_.reset();
+    storedUnsaved_.clear();
     Analytes.FreeAll();
     Materials.Clear();
-    try {
-        Queue.Save(BasePath + ".fif");
-    } catch (const std::exception&) {
-        ShowError(QStringLiteral("Unable to save fifo"));
-    }
     Queue.Clear();
-    SaveSettings();
     Operators.Clear();
+}
+
+void TLaboratory::SaveAtExit() {
+    SaveForExit(true, false);
+    FreeAtExit();
 }
 
 // ---- The road of a run ----
 
 int TLaboratory::StoreRun(TAnalyte& analyte, const TResu& run) {
+    // A recalled run stays in the queue file until the data file holds it.
+    if (validating_) {
+        storedUnsaved_.push_back(std::move(*validating_));
+        validating_.reset();
+    }
     const int index = analyte.AddPoint(run);
     analyte.RecomputeAll();
     emit SeriesChanged(&analyte);
@@ -101,12 +269,31 @@ void TLaboratory::QueueRuns(std::vector<TResu> runs) {
 
 std::optional<TResu> TLaboratory::RecallQueuedRun() {
     std::optional<TResu> run = Queue.Pop();
-    if (run) emit QueueChanged();
+    if (!run) return run;
+    validating_ = *run;
+    emit QueueChanged();
     return run;
+}
+
+void TLaboratory::ReturnRecalledRun(TResu run) {
+    validating_.reset();
+    QueueRun(std::move(run));
+}
+
+bool TLaboratory::QueueRunsDurably(std::vector<TResu> runs, const std::function<bool()>& store) {
+    const int count = static_cast<int>(runs.size());
+    for (TResu& run : runs) Queue.Push(std::move(run));
+    // Told first, so that the saver's own write, which the store makes now, is not repeated.
+    emit QueueChanged();
+    if (!store || store()) return true;
+    Queue.RemoveLast(count);
+    emit QueueChanged();
+    return false;
 }
 
 void TLaboratory::ClearQueue() {
     Queue.Clear();
+    validating_.reset();
     emit QueueChanged();
 }
 
@@ -294,9 +481,9 @@ void TLaboratory::EditReferenceData(const TEdit& edit) {
 void TLaboratory::EditSettings(const TEdit& edit) {
     edit();
     try {
-        SaveSettings();
-    } catch (const std::exception& e) {
-        ShowError(FromAnsi(e.what()));
+        SaveSettingsFile();
+    } catch (const std::exception&) {
+        // Written again at the next change and at exit, which says it when it fails.
     }
     emit SettingsChanged();
 }

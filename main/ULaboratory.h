@@ -10,6 +10,8 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
+#include <string>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -39,14 +41,42 @@ public:
     using TEdit = std::function<void()>;
 
     // ---- Files ----
-    // The data file, or the demonstration data on a first start; false when the file could not be
-    // read (the lists are then empty and the caller says so).
+    // At start, in this order: the settings, the queue, then the data. A settings, queue or data
+    // file that exists but cannot be read is kept first (renamed "<file>.damaged-YYYYMMDD-HHMMSS",
+    // KeepDamagedFile), so that nothing the program writes later goes over it, and the operator is
+    // told where it is.
+    // The settings file; FirstRun when there is none (or it was damaged).
+    void LoadSettings();
+    // The queue file; a damaged one gives an empty queue.
+    void LoadQueue();
+    // The data file, or the demonstration data on a first start (no settings file) without a data
+    // file: written at once, the data file, the queue file (whose demonstration runs are added
+    // only when there was no queue file) and then the settings file, so that a start that ends
+    // in a crash never makes them again. False when the file could not be read (the lists are
+    // then empty and the operator was told).
     bool LoadData();
     // The data file now. A failed write says "Cannot save data" and keeps the change in memory for
     // the exit save; false then.
     bool SaveData();
-    // At exit: the data, the queue and the settings, in that order, each even when the one before
-    // failed (each failure said); the lists are emptied after their file.
+
+    // What the queue file holds: the run being validated (recalled, not yet stored), the runs
+    // stored whose data file is not yet written, then the queue. A recalled run leaves the file
+    // only once it is in the data file (or goes back to the queue's tail on Cancel).
+    std::string QueueImage() const;
+    // Writes the queue file now; false (and the reason in `why`) on failure.
+    bool SaveQueue(QString* why = nullptr);
+    bool SaveQueueTo(const std::string& path, QString* why);
+
+    // At exit, before anything is freed: the data, the queue and the settings files. When one
+    // cannot be written and `ask` is set, the operator chooses: Retry, Cancel (the program stays
+    // open, nothing lost; only when `canStay`) or exit without saving. Without `ask` (a session
+    // that ends, a program started by a client that has nothing more to do) the failure is one
+    // line on stderr. True when the program may end.
+    enum class TExitSave { Saved, Discarded, Stay };
+    TExitSave SaveForExit(bool ask, bool canStay);
+    // After the last exit save: the lists are emptied.
+    void FreeAtExit();
+    // SaveForExit(true, false) then FreeAtExit, the exit of a program that cannot stay open.
     void SaveAtExit();
 
     // ---- The road of a run ----
@@ -55,8 +85,15 @@ public:
     // A run to the tail of the queue (Cancel of the validation, a bus client, the random generator).
     void QueueRun(TResu run);
     void QueueRuns(std::vector<TResu> runs);
-    // The oldest queued run, out of the queue; nothing when it is empty.
+    // The oldest queued run, out of the queue for its validation; nothing when it is empty. It
+    // stays in the queue file until it is stored (StoreRun, then the data file written) or
+    // handed back (ReturnRecalledRun).
     std::optional<TResu> RecallQueuedRun();
+    // The recalled run not stored (Cancel of its validation): to the tail of the queue.
+    void ReturnRecalledRun(TResu run);
+    // Runs delivered by clients, answered only once on disk: queued, then `store` writes the queue
+    // file. When it fails they leave the queue again (nothing half-accepted) and false comes back.
+    bool QueueRunsDurably(std::vector<TResu> runs, const std::function<bool()>& store);
     void ClearQueue();
     // The analyte of a queued run, created (or given more levels) when the run needs it.
     TAnalyte& AnalyteForQueuedRun(const TResu& run);
@@ -119,6 +156,19 @@ private:
         std::array<bool, MaxLevels> InLockedInterval{};
     };
     std::optional<TCorrection> correction_;
+
+    void KeepDamaged(const std::string& path, const QString& what);
+    bool MayWrite(const std::string& path) const;
+    void FirstStartData(bool queueFileExisted);
+    void WriteDataFile();
+    void SaveSettingsFile();
+    QStringList SaveAll();
+
+    std::vector<std::string> notToWrite_; // damaged files that could not be kept aside
+    bool queueFileExisted_ = false;
+
+    std::optional<TResu> validating_;  // recalled, its validation open
+    std::vector<TResu> storedUnsaved_; // recalled and stored, the data file not yet written
 };
 
 // The program's laboratory.

@@ -240,7 +240,15 @@ void TMainCommands::ImportClick() {
 
 void TMainCommands::ImportTextFile(const QString& file) {
     TAnalyte& analyte = RequireAnalyte(QStringLiteral("No analyte to import data"));
-    RunImportDialog([&analyte, &file](TWinImport& dialog) { dialog.FillFromText(ReadImportFile(file), analyte); },
+    // A file that cannot be read says why; only a text that is not one is a bad format.
+    std::string bytes;
+    try {
+        bytes = ReadImportFile(file);
+    } catch (const EQCError& e) {
+        ShowError(FromAnsi(e.what()));
+        return;
+    }
+    RunImportDialog([&analyte, &bytes](TWinImport& dialog) { dialog.FillFromText(bytes, analyte); },
                     QStringLiteral("Bad file format"));
 }
 

@@ -90,10 +90,10 @@ void TWinMain::RecallQueuedRun() {
         if (stored)
             ClearEntryFields();
         else
-            Laboratory().QueueRun(std::move(run));
+            Laboratory().ReturnRecalledRun(std::move(run));
     } catch (...) {
         // A run that was neither stored nor handed back would be lost: it goes back in the queue.
-        if (!handled) Laboratory().QueueRun(std::move(run));
+        if (!handled) Laboratory().ReturnRecalledRun(std::move(run));
         throw;
     }
     ApplyBackupReminder();

@@ -1,5 +1,6 @@
 #include "main/UMessages.h"
 
+#include <QPushButton>
 #include <QMessageBox>
 
 namespace tervanix {
@@ -38,13 +39,21 @@ QString MessageLines(const QString& text) {
 }
 
 TMsgButton TMessageBoxService::Show(const QString& text, TMsgType type, TMsgButtons buttons) {
-    const QMessageBox::StandardButton first = buttons == TMsgButtons::RetryCancel ? QMessageBox::Retry : QMessageBox::Ok;
+    const bool retry = buttons == TMsgButtons::RetryCancel || buttons == TMsgButtons::RetryCancelDiscard ||
+                       buttons == TMsgButtons::RetryDiscard;
+    const QMessageBox::StandardButton first = retry ? QMessageBox::Retry : QMessageBox::Ok;
+    QMessageBox::StandardButtons all = first;
+    if (buttons != TMsgButtons::OK && buttons != TMsgButtons::RetryDiscard) all |= QMessageBox::Cancel;
     // No parent: the box is application-modal and centred on the screen.
-    QMessageBox box(IconOf(type), MessageCaption(type), MessageLines(text),
-                    buttons == TMsgButtons::OK ? first : first | QMessageBox::Cancel);
+    QMessageBox box(IconOf(type), MessageCaption(type), MessageLines(text), all);
+    QAbstractButton* discard = nullptr;
+    if (buttons == TMsgButtons::RetryCancelDiscard || buttons == TMsgButtons::RetryDiscard)
+        discard = box.addButton(QStringLiteral("E&xit without saving"), QMessageBox::DestructiveRole);
     box.setWindowModality(Qt::ApplicationModal);
     box.setDefaultButton(first);
-    switch (box.exec()) {
+    const int answer = box.exec();
+    if (discard && box.clickedButton() == discard) return TMsgButton::Discard;
+    switch (answer) {
     case QMessageBox::Ok: return TMsgButton::OK;
     case QMessageBox::Retry: return TMsgButton::Retry;
     default: return TMsgButton::Cancel;

@@ -15,8 +15,9 @@ public:
 };
 
 enum class TMsgType { Error, Information, Confirmation, Warning };
-enum class TMsgButtons { OK, OKCancel, RetryCancel };
-enum class TMsgButton { OK, Cancel, Retry };
+// RetryCancelDiscard and RetryDiscard add "Exit without saving" (Discard) to Retry (and Cancel).
+enum class TMsgButtons { OK, OKCancel, RetryCancel, RetryCancelDiscard, RetryDiscard };
+enum class TMsgButton { OK, Cancel, Retry, Discard };
 
 class IMessageService {
 public:

@@ -37,9 +37,11 @@ TLevelResult ReadLevelResult(QLineEdit* edit) {
         return result;
     }
     long double value = 0;
-    // A result is stored as a single: a value beyond its range would be stored as infinity.
-    if (!TryReadDecimal(NormalisedText(edit), value) || std::fabs(value) > FLT_MAX)
-        Refuse(edit, QStringLiteral("Incorrect floating number"));
+    if (!TryReadDecimal(NormalisedText(edit), value)) Refuse(edit, QStringLiteral("Incorrect floating number"));
+    // Beyond it the level's statistics could not be computed.
+    if (!IsStorableResult(value))
+        Refuse(edit, QStringLiteral("%1 is too large: results go up to 1e20 in size, beyond which the "
+                                    "statistics cannot be computed").arg(NormalisedText(edit)));
     result.Value = static_cast<float>(value);
     result.Status = qsInControl;
     return result;

@@ -18,7 +18,6 @@ constexpr std::string_view Prefix = "QC";
 constexpr std::string_view Extension = ".qca";
 // Far beyond any level's series (a run a day for five centuries), and a bound on what a damaged or
 // hostile file can make the reader hold.
-constexpr std::uint64_t MaxArchiveBytes = std::uint64_t(1) << 24;
 constexpr std::size_t MaxArchivePoints = 200000;
 
 bool IsDigits(std::string_view text) {

@@ -51,6 +51,8 @@ struct TArchiveContent {
 // stays part of the comment.
 std::optional<TArchiveContent> ParseArchive(std::string_view text);
 // The file read and parsed; nothing when it is missing, unreadable, too large or damaged.
+// Archive files larger than this are not read (a damaged or foreign file).
+inline constexpr std::uint64_t MaxArchiveBytes = std::uint64_t(1) << 24;
 std::optional<TArchiveContent> ReadArchive(const std::string& path);
 std::optional<TArchiveContent> ReadArchive(std::int32_t number); // ArchiveFileName(number)
 

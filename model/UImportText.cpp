@@ -172,9 +172,10 @@ public:
             const int field = level + 2;
             TLevelResult& result = run.Levels[static_cast<std::size_t>(level)];
             long double value = 0;
-            // A value a single cannot hold would be stored as an infinity: it counts as no value.
+            // A value beyond the results' range (where the statistics could not be computed) counts
+            // as no value.
             if (field < count && TryReadNumber(fields[static_cast<std::size_t>(field)], value) &&
-                std::isfinite(static_cast<float>(value))) {
+                IsStorableResult(value)) {
                 result.Value = static_cast<float>(value);
                 result.Status = qsInControl;
                 anyValue = true;

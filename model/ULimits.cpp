@@ -90,6 +90,24 @@ struct TLevelSums {
     }
 };
 
+// Limits that are not finite (values so large that a CV or a half-width overflows) are not
+// computable: status qsNoValue, and finite placeholders for the scale so that nothing draws or
+// compares infinities.
+void RefuseNonFiniteLimits(TLevelStats& s, const TLevelStats& all) {
+    const bool finite = std::isfinite(s.Mean) && std::isfinite(s.AlertHalfWidth) && std::isfinite(s.ActionHalfWidth) &&
+                        std::isfinite(s.CV) && std::isfinite(s.ChartLow) && std::isfinite(s.ChartHigh);
+    if (finite) return;
+    s.Status = qsNoValue;
+    if (!std::isfinite(s.Mean)) s.Mean = 0;
+    s.CV = 0;
+    s.AlertHalfWidth = 0;
+    s.ActionHalfWidth = 0;
+    s.DegreesOfFreedom = 0;
+    const bool range = all.N > 0 && std::isfinite(all.Min) && std::isfinite(all.Max) && all.Max > all.Min;
+    s.ChartLow = range ? all.Min : s.Mean - 1;
+    s.ChartHigh = range ? all.Max : s.Mean + 1;
+}
+
 void WidenToActionLimits(TLevelStats& s) {
     s.ChartHigh = std::max(s.ChartHigh, s.Mean + s.ActionHalfWidth);
     s.ChartLow = std::min(s.ChartLow, s.Mean - s.ActionHalfWidth);
@@ -179,6 +197,7 @@ void TAnalyte::RecomputeAll() {
     ComputeWholeSeriesStats(levels);
     for (int level = 0; level < levels; ++level) SetCurrentLimits(level);
     if (HasOption(aoCommonCV)) ApplyCommonCV();
+    for (int level = 0; level < levels; ++level) RefuseNonFiniteLimits(Current[level], AllPoints[level]);
 }
 
 void TAnalyte::ApplyCommonCV() {

@@ -35,3 +35,15 @@ TSettings DefaultSettings() {
 }
 
 } // namespace tervanix
+
+namespace tervanix {
+
+std::string WithoutControlCharacters(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= 0x20 && static_cast<unsigned char>(c) != 0x7F) out += c;
+    return out;
+}
+
+} // namespace tervanix

@@ -150,6 +150,15 @@ std::array<std::uint8_t, 9> FormatTagOf(char major, char minor);
 std::array<std::uint8_t, 9> CurrentFormatTag();
 bool HasFormatMagic(const std::array<std::uint8_t, 9>& tag);
 
+// The largest size of a result the series takes. Beyond it the statistics of a level could stop
+// being finite (a CV over a mean near zero overflows its single), so values enter only within
+// +/- MaxResultMagnitude, wherever they come from (entry, automation, import, command line).
+inline constexpr long double MaxResultMagnitude = 1e20L;
+inline bool IsStorableResult(long double value) { return value == value && value <= MaxResultMagnitude && value >= -MaxResultMagnitude; }
+// Texts of the laboratory (analyte, operator, comment) from outside the keyboard: without the
+// control characters (below 0x20, and DEL) that a typed text cannot hold.
+std::string WithoutControlCharacters(std::string_view text);
+
 // Settings as a fresh installation has them; LastBackup is today.
 TSettings DefaultSettings();
 

@@ -9,6 +9,8 @@
 #include <QString>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <sys/wait.h>
 
 #include "cli/CliJson.h"
@@ -257,6 +259,14 @@ TEST_F(Cli, ExportWritesWhatTheProgramWritesInTheSameLocale) {
     }
 }
 
+// What stderr says besides the note that no settings file lies beside the data file.
+std::string BesideTheSettingsNote(const std::string& err) {
+    const std::string note = "tervanix-cli: no settings file ";
+    if (err.rfind(note, 0) != 0) return err;
+    const std::size_t end = err.find('\n');
+    return end == std::string::npos ? std::string() : err.substr(end + 1);
+}
+
 TEST_F(Cli, ImportReadsTheExportedTextAndAddsAsTheDialogDoes) {
     const std::string data = WriteRuleAnalyte();
     const std::string before = ReadFile(data);
@@ -271,7 +281,10 @@ TEST_F(Cli, ImportReadsTheExportedTextAndAddsAsTheDialogDoes) {
     for (const auto& [args, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
              {{"import", data, "Urea", Path("runs.txt")}, "No analyte"},
              {{"import", data, "Test", Path("none.txt")}, "Nothing to import"},
-             {{"import", data, "Test", data}, "Bad file format"}}) {
+             {{"import", data, "Test", data}, "Bad file format"},
+             // A text that cannot be read says why, not "Bad file format".
+             {{"import", data, "Test", Path("absent.txt")}, "Cannot read " + Path("absent.txt") + ": No such file or directory"},
+             {{"import", data, "Test", Path("")}, "Cannot read " + Path("") + ": "}}) {
         r = Run(args);
         EXPECT_EQ(r.Code, 1);
         EXPECT_NE(r.Err.find(message), std::string::npos) << r.Err;
@@ -291,9 +304,29 @@ TEST_F(Cli, ImportReadsTheExportedTextAndAddsAsTheDialogDoes) {
     r = Run({"import", data, "Test", Path("runs.txt")});
     ASSERT_EQ(r.Code, 0) << r.Err;
     EXPECT_EQ(r.Out, "{\"analyte\":\"Test\",\"added\":2,\"points\":22}\n");
+    EXPECT_EQ(BesideTheSettingsNote(r.Err), ""); // mobile limits stay mobile: nothing to tell
     const TRun exported = Run({"export", data, "Test"});
     EXPECT_NE(exported.Out.find("1 Feb 2026\t08:00:00\t150.0\t\t\t\r\n2 Feb 2026\t12:00:00\t\t201.0\t\t\r\n"), std::string::npos);
     EXPECT_NE(Run({"dump", data}).Out.find("\"status\":2"), std::string::npos); // 150 classified beyond action
+}
+
+// The import dialog asks before it sets locked or fixed limits back to mobile; the command line
+// tells on stderr.
+TEST_F(Cli, ImportSaysWhenItSetsLockedOrFixedLimitsBackToMobile) {
+    const std::string data = WriteRuleAnalyte();
+    TListSerum materials;
+    TListAnalytes analytes;
+    DecodeDataFile(ReadFile(data), materials, analytes);
+    analytes[0].LimitsMode = {lmLocked, lmFixed, lmMobile};
+    analytes[0].LockFirst[0] = 0;
+    analytes[0].LockLast[0] = 9;
+    analytes[0].RecomputeAll();
+    WriteFile(data, EncodeDataFile(materials, analytes));
+    WriteFile(Path("runs.txt"), "1 Feb 2026\t08:00:00\t150\t200\n");
+    const TRun r = Run({"import", data, "Test", Path("runs.txt")});
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    EXPECT_EQ(BesideTheSettingsNote(r.Err), "tervanix-cli: Test level 1: locked limits set back to mobile limits\n"
+                                            "tervanix-cli: Test level 2: fixed limits set back to mobile limits\n");
 }
 
 TEST_F(Cli, ConvertWritesTheCurrentFormatAndNeverOverwritesItsInput) {
@@ -328,6 +361,24 @@ TEST_F(Cli, ConvertWritesTheCurrentFormatAndNeverOverwritesItsInput) {
     EXPECT_EQ(saved.substr(saved.size() - 9), TagBytes);
     EXPECT_NE(Run({"dump", Path("new.qcf")}).Out.find("\"name\":\"Calcium\",\"unit\":\"mmol/L\",\"decimals\":2,\"level_count\":2,\"options\":7"),
               std::string::npos);
+
+    // An existing data file is replaced only with --force, and never while the program works on
+    // its folder.
+    const std::string copy = ReadFile(Path("copy.qcf"));
+    TRun refused = Run({"convert", Path("old30.qcf"), Path("copy.qcf")});
+    EXPECT_EQ(refused.Code, 1);
+    EXPECT_NE(refused.Err.find("already exists; nothing was written; --force replaces it"), std::string::npos) << refused.Err;
+    EXPECT_EQ(ReadFile(Path("copy.qcf")), copy);
+    {
+        QLockFile program(QString::fromStdString(Path("copy.lck")));
+        ASSERT_TRUE(program.tryLock(0));
+        refused = Run({"convert", Path("old30.qcf"), Path("copy.qcf"), "--force"});
+        EXPECT_EQ(refused.Code, 1);
+        EXPECT_NE(refused.Err.find("The program is working on"), std::string::npos) << refused.Err;
+        EXPECT_EQ(ReadFile(Path("copy.qcf")), copy);
+    }
+    ASSERT_EQ(Run({"convert", Path("old30.qcf"), Path("copy.qcf"), "--force"}).Code, 0);
+    EXPECT_EQ(ReadFile(Path("copy.qcf")), saved);
 
     ASSERT_EQ(Run({"convert", WriteVersion2(), Path("urea.qcf")}).Code, 0);
     const std::string dump = Run({"dump", Path("urea.qcf")}).Out;
@@ -409,8 +460,18 @@ TEST_F(Cli, ArchivesOfAnAnalyteAndOneArchiveAsJson) {
                        "\"operator\":\"\",\"comment\":\"\"}]}\n");
 
     WriteFile(Path("QC000003.qca"), "Test\r\nmg/L\r\nno summary here\r\n");
-    const std::vector<std::pair<std::string, std::string>> refused = {{"QC000003.qca", "Damaged archive file"},
-                                                                      {"QC000007.qca", "Cannot read archive"}};
+    std::filesystem::create_directory(Path("QC000004.qca"));
+    {
+        std::ofstream big(Path("QC000005.qca"));
+        big.seekp(static_cast<std::streamoff>(MaxArchiveBytes));
+        big.put('x');
+    }
+    // A folder or a file over the size limit is named as such, not as a damaged archive.
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {"QC000003.qca", "Damaged archive file"},
+        {"QC000007.qca", "Cannot read archive"},
+        {"QC000004.qca", "Cannot read archive " + Path("QC000004.qca") + ": Is a directory"},
+        {"QC000005.qca", "Cannot read archive " + Path("QC000005.qca") + ": larger than 16777216 bytes"}};
     for (const auto& [name, message] : refused) {
         const TRun r = Run({"archive", Path(name)});
         EXPECT_EQ(r.Code, 1) << name;

@@ -3,6 +3,8 @@
 
 #include <filesystem>
 
+#include <sys/stat.h>
+
 #include "cli/CliPrintSupport.h"
 #include "model/UArchive.h"
 #include "model/UCodec.h"
@@ -265,7 +267,16 @@ TEST_F(CliPrint, RefusalsLeaveNoFile) {
         {{"charts", data, "Glucose", "--from", "2026-03-01", "--to", "2026-03-09", "--levels", "1,4", "--out", out}, 2,
          "--levels takes level numbers"},
         {{"limits", data, "Glucose", "--paper", "B5", "--out", out}, 2, "--paper takes A4 or Letter: B5"},
+        {{"charts", data, "Glucose", "--from", "2026-03-01", "--to", "2026-03-09", "--levels", "1,1,1,1", "--out", out}, 2,
+         "--levels names level 1 more than once"},
+        // Never replaces what is not a regular file (a device, a FIFO, a symbolic link).
+        {{"data", data, "Glucose", "--from", "2026-03-01", "--to", "2026-03-09", "--out", Path("pipe.pdf")}, 1,
+         "is not a regular file"},
+        {{"data", data, "Glucose", "--from", "2026-03-01", "--to", "2026-03-09", "--out", Path("link.pdf")}, 1,
+         "is not a regular file"},
     };
+    ASSERT_EQ(::mkfifo(Path("pipe.pdf").c_str(), 0600), 0);
+    std::filesystem::create_symlink(Path("elsewhere.pdf"), Path("link.pdf"));
     const std::string before = ReadFile(data);
     for (const TCase& c : cases) {
         const TCliResult r = Print(c.Args);

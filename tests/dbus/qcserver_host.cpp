@@ -97,6 +97,9 @@ int main(int argc, char** argv) {
     case TFolderClaim::Busy:
         events.Write("Busy");
         return 1;
+    case TFolderClaim::Unwritable:
+        events.Write("Unwritable: " + folder.BusyMessage().toStdString());
+        return 1;
     }
     Queue.Load(queuePath);
 

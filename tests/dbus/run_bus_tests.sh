@@ -365,6 +365,40 @@ case_program_takeover() {
     check_eq "the run is kept" "GLU 1/0" "$(program_queue | tail -1 | cut -f1,4 | xargs)"
 }
 
+# A full disk (a small tmpfs holding the program's folder): a run that cannot be written is not
+# answered -1 and not kept half-accepted; a kill then loses nothing that was answered -1.
+case_program_full_disk() {
+    mkdir -p "$W/program"
+    if [ "$(id -u)" -ne 0 ] || ! mount -t tmpfs -o size=64m tmpfs "$W/program" 2>/dev/null; then
+        echo "skipped: cannot mount a small tmpfs for the program's folder (needs root)"
+        exit 77
+    fi
+    trap 'umount -l "$W/program" 2>/dev/null' EXIT
+    install_program
+    "$PROGRAM" & HOST_PID=$!
+    wait_for_name_owned
+    kill -TERM "$HOST_PID"; wait "$HOST_PID" # the first start and its demonstration data
+    local before
+    before=$(program_queue | wc -l)
+    "$PROGRAM" & HOST_PID=$!
+    wait_for_name_owned
+    check_eq "a run with room on the disk" -1 "$(add 46000.5 GLU 1 '' '' OP '' false)"
+    dd if=/dev/zero of="$PROGRAM_DIR/filler" bs=4k 2>/dev/null
+    check_eq "a run on a full disk is not accepted" 5 "$(add 46000.5 FULL1 1 '' '' OP '' false)"
+    check_eq "nor the next one" 5 "$(add 46000.5 FULL2 2 '' '' OP '' false)"
+    check_eq "the queue file holds the accepted run only" "$((before + 1))" "$(program_queue | wc -l)"
+    kill -KILL "$HOST_PID"; wait "$HOST_PID" 2>/dev/null
+    check_eq "after a kill: every run answered -1, none of the others" "GLU" "$(program_queue | tail -1 | cut -f1)"
+    check_eq "after a kill: the queue as answered" "$((before + 1))" "$(program_queue | wc -l)"
+    rm -f "$PROGRAM_DIR/filler"
+    "$PROGRAM" & HOST_PID=$!
+    wait_for_name_owned
+    check_eq "with room again" -1 "$(add 46000.5 ROOM 3 '' '' OP '' false)"
+    check_eq "the temporary files of the killed program are gone" 0 "$(ls "$PROGRAM_DIR" | grep -c '\.tmp')"
+    kill -TERM "$HOST_PID"; wait "$HOST_PID"
+    check_eq "queue after exit" "$((before + 2))" "$(program_queue | wc -l)"
+}
+
 "case_$CASE"
 [ $FAILURES -eq 0 ] && echo "all passed" || echo "$FAILURES failed"
 exit $FAILURES

@@ -8,7 +8,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <chrono>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -18,6 +21,7 @@
 #include "intake/URegistration.h"
 #include "model/UFormat.h"
 #include "model/UGlobals.h"
+#include "support/SmallDisks.h"
 
 namespace tervanix {
 namespace {
@@ -65,10 +69,23 @@ TEST(QCServerAdd, RefusalsInTheOrderOfTheChecks) {
     EXPECT_EQ(Answer(Delivered(QStringLiteral("GLU"), {}, QStringLiteral("   "), {})), avNoLevel);
 }
 
-TEST(QCServerAdd, RefusesLevelsASingleCannotHold) {
-    for (const char* text : {"nan", "NaN", "inf", "-inf", "1e39", "-1e39", "1e5000", "4.5.1", "4,5,1", "1 2", "0x10"})
+TEST(QCServerAdd, RefusesLevelsBeyondTheResultsRange) {
+    // Beyond 1e20 in size the statistics of a level could overflow (3.4e38 and -3.4e38 made every
+    // limit of a common-CV analyte infinite).
+    for (const char* text : {"nan", "NaN", "inf", "-inf", "1e39", "-1e39", "1e5000", "4.5.1", "4,5,1", "1 2", "0x10",
+                             "3.4e38", "-3.4e38", "1.0000001e20"})
         EXPECT_EQ(Answer(Delivered(QStringLiteral("GLU"), QString::fromLatin1(text))), avNotANumber) << text;
-    EXPECT_FLOAT_EQ(Accepted(Delivered(QStringLiteral("GLU"), QStringLiteral("3.4e38"))).Levels[0].Value, 3.4e38f);
+    EXPECT_FLOAT_EQ(Accepted(Delivered(QStringLiteral("GLU"), QStringLiteral("-1e20"))).Levels[0].Value, -1e20f);
+}
+
+TEST(QCServerAdd, TextsLoseTheirControlCharacters) {
+    TDeliveredRun delivered = Delivered(QStringLiteral("GL\tU\r\n"), QStringLiteral("1"));
+    delivered.Operator = QStringLiteral("A\x7F" "B\x01");
+    delivered.Comment = QStringLiteral("lot\tchanged\nnow");
+    const TResu run = Accepted(delivered);
+    EXPECT_EQ(run.AnalyteName, "GLU");
+    EXPECT_EQ(run.Operator, "AB");
+    EXPECT_EQ(run.Comment, "lotchangednow");
 }
 
 TEST(QCServerAdd, RefusesADateOutsideTheCalendar) {
@@ -200,6 +217,37 @@ TEST(DataFolderLock, OneProgramPerFolderUntilItsExitSaveIsDone) {
     });
     EXPECT_EQ(second.Claim(false, noBus, 60000), TFolderClaim::Owned); // the release ends the wait
     exit.join();
+}
+
+// A folder that cannot be written is not "another Tervanix (process 0)": said at once, with the
+// reason; a stale lock of a dead process is cleared on a full disk too.
+TEST(DataFolderLock, AFullOrReadOnlyFolderIsSaidAsSuch) {
+    QTemporaryDir dir;
+    const std::filesystem::path folder = dir.path().toStdString() + "/small";
+    auto disk = test::TMountedFolder::Tmpfs(folder, 64 * 1024);
+    if (!disk.Ready()) GTEST_SKIP() << disk.Why();
+    const QString base = QString::fromStdString(folder.string()) + QStringLiteral("/Tervanix");
+    const QDBusConnection noBus(QStringLiteral("no bus"));
+    // The lock of a process killed on a full disk: cleared, and its room makes the new one.
+    WriteStaleLock(base + QStringLiteral(".lck"));
+    disk.Fill();
+    {
+        TDataFolderLock lock(base);
+        EXPECT_EQ(lock.Claim(false, noBus, 2000), TFolderClaim::Owned);
+        lock.Release();
+    }
+    // No room for a lock at all: said at once with the reason, not as another program.
+    disk.Fill(); // the room the released lock left
+    TDataFolderLock lock(base);
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(lock.Claim(false, noBus, 60000), TFolderClaim::Unwritable);
+    EXPECT_LT(timer.elapsed(), 10000); // no wait for a holder that is not there
+    EXPECT_TRUE(lock.BusyMessage().contains(QString::fromLocal8Bit(std::strerror(ENOSPC)))) << lock.BusyMessage().toStdString();
+    EXPECT_FALSE(lock.BusyMessage().contains(QStringLiteral("Another Tervanix")));
+    disk.Unfill();
+    EXPECT_EQ(lock.Claim(false, noBus, 0), TFolderClaim::Owned);
+    lock.Release();
 }
 
 TEST(StartOptions, SwitchesInAnyCaseWithDashOrSlash) {

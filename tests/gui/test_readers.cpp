@@ -76,16 +76,19 @@ TEST_F(Readers, UnreadableAndUnstorableNumbersAreRefused) {
     TLocaleScope locale('.');
     EXPECT_EQ(Refusal(QStringLiteral("abc"), Level), "Incorrect floating number");
     EXPECT_EQ(Refusal(QStringLiteral("1,000.5"), Level), "Incorrect floating number");
-    // Beyond a single's range the stored result would be infinite.
-    EXPECT_EQ(Refusal(QStringLiteral("1e39"), Level), "Incorrect floating number");
-    EXPECT_EQ(Refusal(QStringLiteral("-1e39"), Level), "Incorrect floating number");
+    // Beyond the results' range the statistics could not be computed.
+    EXPECT_EQ(Refusal(QStringLiteral("-1e39"), Level),
+              "-1e39 is too large: results go up to 1e20 in size, beyond which the statistics cannot be computed");
     EXPECT_EQ(Refusal(QStringLiteral("inf"), Level), "Incorrect floating number");
     EXPECT_EQ(Refusal(QStringLiteral("1e5000"), AnySign), "'1e5000' is not a valid floating point value");
     EXPECT_EQ(Refusal(QStringLiteral("nan"), AnySign), "'nan' is not a valid floating point value");
     // The message quotes the text after trimming and separator normalisation.
     EXPECT_EQ(Refusal(QStringLiteral(" 4,2x "), AnySign), "'4.2x' is not a valid floating point value");
-    edit_->setText(QStringLiteral("3e38"));
-    EXPECT_EQ(ReadLevelResult(edit_).Value, 3e38f);
+    // Beyond 1e20 in size the statistics could not be computed.
+    EXPECT_EQ(Refusal(QStringLiteral("3e38"), Level),
+              "3e38 is too large: results go up to 1e20 in size, beyond which the statistics cannot be computed");
+    edit_->setText(QStringLiteral("-1e20"));
+    EXPECT_EQ(ReadLevelResult(edit_).Value, -1e20f);
 }
 
 TEST_F(Readers, MinusZeroIsNotNegativeButMinusOneTenthIs) {

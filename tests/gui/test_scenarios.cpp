@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListView>
@@ -15,6 +16,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <cerrno>
+#include <cstring>
 #include <deque>
 #include <gtest/gtest.h>
 #include <memory>
@@ -30,6 +33,7 @@
 #include "model/UFileStore.h"
 #include "model/UGlobals.h"
 #include "support/AnalyteBuilders.h"
+#include "support/SmallDisks.h"
 
 namespace tervanix {
 namespace {
@@ -138,7 +142,7 @@ protected:
     // start without one), the main window shown, the queue file kept in step with the window.
     void Start() {
         ClearLists();
-        Queue.Load(QueueFile());
+        Laboratory().LoadQueue();
         Laboratory().LoadData();
         saver_ = std::make_unique<TQueueSaver>(QueueFile());
         window_ = std::make_unique<TWinMain>();
@@ -155,6 +159,11 @@ protected:
     }
 
     std::string DataFile() const { return BasePath + ".qcf"; }
+    std::string SettingsFile() const { return BasePath + ".cfr"; }
+    // The files of the folder whose names begin with `prefix`.
+    QStringList FilesLike(const QString& prefix) const {
+        return QDir(QString::fromStdString(ProgramDir)).entryList({prefix + u'*'}, QDir::Files);
+    }
     std::string QueueFile() const { return BasePath + ".fif"; }
 
     // The control of that name in the main window (or in `in`); a missing one fails the test.
@@ -560,6 +569,186 @@ TEST_F(Scenario, FirstStartShowsTheNThatTheFileGives) {
     FirstRun = false;
     Restart();
     EXPECT_EQ(LegendNs(*window_).join(QStringLiteral(", ")).toStdString(), shown);
+}
+
+// ---- Nothing lost under faults (issue 17) ----
+
+// Item 1: a data file that cannot be read is kept as it is, never written over; the exit save
+// writes a new one beside it.
+TEST_F(Scenario, ADamagedDataFileIsKeptAndTheExitSaveWritesBesideIt) {
+    WriteGlucoseFolder();
+    std::string damaged = *ReadWholeFile(DataFile());
+    damaged.pop_back(); // truncated by one byte
+    WriteFileAtomic(DataFile(), damaged, "x");
+    Start();
+    EXPECT_EQ(Analytes.Count(), 0);
+    const QStringList kept = FilesLike(QStringLiteral("Tervanix.qcf.damaged-"));
+    ASSERT_EQ(kept.size(), 1);
+    const std::string keptPath = ProgramDir + kept[0].toStdString();
+    ASSERT_FALSE(messages_.Recorded().empty());
+    const QString said = messages_.Recorded().front().Text;
+    EXPECT_TRUE(said.startsWith(QStringLiteral("Cannot read data"))) << said.toStdString();
+    EXPECT_TRUE(said.contains(QString::fromStdString(keptPath))) << said.toStdString();
+    EXPECT_EQ(ReadWholeFile(keptPath), damaged);
+    EXPECT_EQ(Laboratory().SaveForExit(true, true), TLaboratory::TExitSave::Saved);
+    EXPECT_EQ(ReadWholeFile(DataFile())->size(), 17u); // the empty lists, beside the kept file
+    EXPECT_EQ(ReadWholeFile(keptPath), damaged);
+}
+
+// Item 1: the same for the queue file and the settings file.
+TEST_F(Scenario, ADamagedQueueOrSettingsFileIsKept) {
+    WriteGlucoseFolder();
+    WriteFileAtomic(QueueFile(), "not a queue", "x");
+    WriteFileAtomic(SettingsFile(), "not settings", "x");
+    Laboratory().LoadSettings();
+    EXPECT_TRUE(FirstRun);
+    Settings.ShowAboutAtStart = 0; // no box at the window's first showing
+    Settings.LastBackup = Day;
+    Start();
+    EXPECT_EQ(Queue.Count(), 0);
+    const QStringList queues = FilesLike(QStringLiteral("Tervanix.fif.damaged-"));
+    const QStringList settings = FilesLike(QStringLiteral("Tervanix.cfr.damaged-"));
+    ASSERT_EQ(queues.size(), 1);
+    ASSERT_EQ(settings.size(), 1);
+    EXPECT_EQ(ReadWholeFile(ProgramDir + queues[0].toStdString()), "not a queue");
+    EXPECT_EQ(ReadWholeFile(ProgramDir + settings[0].toStdString()), "not settings");
+    ASSERT_EQ(messages_.Recorded().size(), 2u);
+    EXPECT_TRUE(messages_.Recorded()[0].Text.contains(settings[0]));
+    EXPECT_TRUE(messages_.Recorded()[1].Text.contains(queues[0]));
+    EXPECT_EQ(Analytes.Count(), 1); // the data file was sound: no demonstration data
+    EXPECT_EQ(Laboratory().SaveForExit(true, true), TLaboratory::TExitSave::Saved);
+    EXPECT_EQ(ReadWholeFile(ProgramDir + queues[0].toStdString()), "not a queue");
+}
+
+// Item 3: a recalled run leaves the queue file only once the data file holds it; a kill with the
+// validation dialog open finds it in the queue.
+TEST_F(Scenario, ARecalledRunStaysInTheQueueFileUntilItIsStored) {
+    std::vector<TResu> queued;
+    for (float v : {5.1f, 5.2f}) {
+        queued.push_back(MakeRun(Day, {v, 2 * v, 3 * v}));
+        queued.back().AnalyteName = "Glucose";
+        queued.back().StandaloneFlag = 1;
+    }
+    WriteGlucoseFolder(queued);
+    Start();
+    const auto validateAfterTheSaver = [this](const char* button) {
+        return [this, button](QWidget* modal) {
+            QTest::qWait(3 * TQueueSaver::DelayMs); // the saver has written by now
+            EXPECT_FALSE(saver_->Pending());
+            EXPECT_EQ(QueuedInFile(), 2) << "a kill now would lose the recalled run";
+            Validate({button})(modal);
+        };
+    };
+    Press("BtFifo", {validateAfterTheSaver("BtCancel")});
+    ExpectQueueFileHolds(2);
+    EXPECT_EQ(Queue.Count(), 2);
+    Press("BtFifo", {validateAfterTheSaver("BtOK")});
+    ExpectQueueFileHolds(1);
+    ExpectEverywhere([](const TListSerum&, const TListAnalytes& analytes) { ASSERT_EQ(analytes[0].Count(), Runs + 1); });
+}
+
+// Item 4: the demonstration data are made once, written at once, and never join a queue file
+// that exists; each start here ends in a kill (nothing saved at exit).
+TEST_F(Scenario, TheDemonstrationIsMadeOnceAndNeverJoinsAnExistingQueue) {
+    TResu sent = MakeRun(Day, {5, 10, 15});
+    sent.AnalyteName = "GLU";
+    Queue.Push(sent);
+    Queue.Save(QueueFile()); // a fresh folder first started by an analyser
+    ClearLists();
+    std::string firstData;
+    for (int start = 0; start < 3; ++start) {
+        SCOPED_TRACE("start " + std::to_string(start));
+        ClearLists();
+        Laboratory().LoadSettings();
+        EXPECT_EQ(FirstRun, start == 0);
+        Laboratory().LoadQueue();
+        Laboratory().LoadData();
+        EXPECT_EQ(Analytes.Count(), 3);
+        EXPECT_EQ(Queue.Count(), 1);
+        EXPECT_EQ(QueuedInFile(), 1);
+        ASSERT_TRUE(FileExists(DataFile()));
+        ASSERT_TRUE(FileExists(SettingsFile()));
+        if (start == 0) firstData = *ReadWholeFile(DataFile());
+        EXPECT_EQ(ReadWholeFile(DataFile()), firstData);
+    }
+}
+
+TEST_F(Scenario, AFreshFolderGetsItsFiveDemonstrationRunsOnce) {
+    for (int start = 0; start < 2; ++start) {
+        ClearLists();
+        Laboratory().LoadSettings();
+        Laboratory().LoadQueue();
+        Laboratory().LoadData();
+        EXPECT_EQ(Queue.Count(), 5);
+        EXPECT_EQ(QueuedInFile(), 5);
+    }
+}
+
+// Item 5: a failed exit save offers Retry, Cancel (stay, nothing lost) and exit without saving;
+// unattended, it asks nothing and the program stays.
+TEST_F(Scenario, AFailedExitSaveOffersAWayOut) {
+    WriteGlucoseFolder();
+    Start();
+    TAnalyte& glucose = Analytes[0];
+    Laboratory().EditSeries(glucose, [&] { glucose.AddPoint(MakeRun(Day, {5, 10, 15})); });
+    const std::string before = *ReadWholeFile(DataFile());
+    int failures = 3;
+    SetWriteFault([&failures](std::string_view step, const std::string&) {
+        return step == "create" && failures-- > 0 ? ENOSPC : 0;
+    });
+    messages_.Answer(TMsgButton::Cancel);
+    EXPECT_EQ(Laboratory().SaveForExit(true, true), TLaboratory::TExitSave::Stay);
+    ASSERT_FALSE(messages_.Recorded().empty());
+    const test::TRecordedMessage asked = messages_.Last();
+    EXPECT_EQ(asked.Buttons, TMsgButtons::RetryCancelDiscard);
+    EXPECT_TRUE(asked.Text.contains(QStringLiteral("Cannot save data: ") + QString::fromUtf8(std::strerror(ENOSPC))))
+        << asked.Text.toStdString();
+    EXPECT_TRUE(ReadWholeFile(DataFile()) == before);
+    EXPECT_EQ(Analytes[0].Count(), Runs + 1); // nothing lost: the program stays
+    failures = 3;
+    const std::size_t shown = messages_.Recorded().size();
+    EXPECT_EQ(Laboratory().SaveForExit(false, true), TLaboratory::TExitSave::Stay); // a client's program
+    EXPECT_EQ(messages_.Recorded().size(), shown);
+    failures = 3;
+    messages_.Answer(TMsgButton::Retry); // the second try goes through
+    EXPECT_EQ(Laboratory().SaveForExit(true, true), TLaboratory::TExitSave::Saved);
+    SetWriteFault({});
+    TListSerum materials;
+    TListAnalytes analytes;
+    DecodeDataFile(*ReadWholeFile(DataFile()), materials, analytes);
+    EXPECT_EQ(analytes[0].Count(), Runs + 1);
+    SetWriteFault([](std::string_view, const std::string&) { return EROFS; });
+    messages_.Answer(TMsgButton::Discard);
+    EXPECT_EQ(Laboratory().SaveForExit(true, true), TLaboratory::TExitSave::Discarded);
+    SetWriteFault({});
+}
+
+// Item 5 on a real full disk: the operator's Cancel keeps everything; once there is room again
+// the exit save goes through.
+TEST_F(Scenario, AFullDiskAtExitKeepsTheProgramOpen) {
+    const std::filesystem::path small = std::filesystem::path(folder_.path().toStdString()) / "small";
+    auto disk = test::TMountedFolder::Tmpfs(small, 256 * 1024);
+    if (!disk.Ready()) GTEST_SKIP() << disk.Why();
+    SetProgramDir(small.string());
+    WriteGlucoseFolder();
+    Start();
+    TAnalyte& glucose = Analytes[0];
+    Laboratory().EditSeries(glucose, [&] { glucose.AddPoint(MakeRun(Day, {5, 10, 15})); });
+    disk.Fill();
+    Laboratory().EditSeries(glucose, [&] { glucose.AddPoint(MakeRun(Day + 1, {5, 10, 15})); }); // "Cannot save data"
+    messages_.Answer(TMsgButton::Cancel);
+    EXPECT_EQ(Laboratory().SaveForExit(true, true), TLaboratory::TExitSave::Stay);
+    EXPECT_TRUE(messages_.Last().Text.contains(QString::fromUtf8(std::strerror(ENOSPC)))) << messages_.Last().Text.toStdString();
+    disk.Unfill();
+    EXPECT_EQ(Laboratory().SaveForExit(true, true), TLaboratory::TExitSave::Saved);
+    TListSerum materials;
+    TListAnalytes analytes;
+    DecodeDataFile(*ReadWholeFile(DataFile()), materials, analytes);
+    EXPECT_EQ(analytes[0].Count(), Runs + 2);
+    window_.reset();
+    saver_.reset();
+    ClearLists();
+    disk.Unmount();
 }
 
 } // namespace

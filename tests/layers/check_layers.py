@@ -26,7 +26,8 @@ ALLOWED = {
     "cli":     ({"core", "locale", "print", "cli"}, {"QtCore", "QtGui", "QtDBus"}),
 }
 
-# The core is ISO C++: its standard library, and the POSIX calls of the atomic file write.
+# The core is ISO C++: its standard library, and the POSIX calls of the file layer (atomic writes,
+# damaged files kept aside, left-over temporary files).
 STANDARD_HEADERS = set("""
 algorithm any array atomic barrier bit bitset cassert cctype cerrno cfenv cfloat charconv chrono
 cinttypes climits clocale cmath codecvt compare complex concepts condition_variable coroutine
@@ -38,7 +39,7 @@ semaphore set shared_mutex source_location span sstream stack stdexcept stop_tok
 string string_view syncstream system_error thread tuple type_traits typeindex typeinfo
 unordered_map unordered_set utility valarray variant vector version
 """.split())
-CORE_SYSTEM_HEADERS = {"unistd.h", "fcntl.h"}
+CORE_SYSTEM_HEADERS = {"unistd.h", "fcntl.h", "sys/stat.h"}
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
 

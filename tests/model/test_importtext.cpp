@@ -111,6 +111,7 @@ TEST_F(ImportText, TextsOfEitherEncodingAndWhatIsNoText) {
     EXPECT_EQ(ParseImportText("1 f\xE9v. 2026\t10:00\t1.5\n").size(), 0u);            // not this locale's number
     EXPECT_EQ(ParseImportText(std::string("1 f\xE9v. 2026\t\t1\r\n\0", 17)).size(), 1u); // as exported
     EXPECT_EQ(ParseImportText("1 f\xE9v. 2026\t\t1e39\t\t\n").size(), 0u);          // beyond a single
+    EXPECT_EQ(ParseImportText("1 f\xE9v. 2026\t\t3,4e38\t-3,4e38\t\n").size(), 0u);  // beyond the results' range
 
     EXPECT_TRUE(IsImportText(std::string("a\tb\r\n\0\0", 7)));
     EXPECT_FALSE(IsImportText(std::string("a\0b", 3)));

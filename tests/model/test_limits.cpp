@@ -281,3 +281,30 @@ TEST(Classification, BoundariesCountAsBeyond) {
     EXPECT_EQ(classify(100, qsDiscarded), qsDiscarded);
     EXPECT_EQ(classify(100, qsNoValue), qsNoValue);
 }
+
+// Values so large that the statistics overflow: the limits are not computable (status 6), every
+// number of them finite, never a silent "in control" against infinite limits.
+TEST(Statistics, LimitsThatAreNotFiniteAreNotComputable) {
+    TAnalyte a("Glucose", "mmol/L", 1, 3, true); // common CV
+    for (int i = 0; i < 10; ++i) a.AddPoint(MakeRun(i + 1, {3.0f + 0.1f * (i % 3), 5.0f + 0.1f * (i % 2), 12.0f + 0.2f * (i % 4)}));
+    a.AddPoint(MakeRun(20, {3.4e38f, 3.4e38f, 3.4e38f}));
+    a.AddPoint(MakeRun(21, {-3.4e38f, -3.4e38f, -3.4e38f}));
+    a.RecomputeAll();
+    for (int level = 0; level < 3; ++level) {
+        const TLevelStats& c = a.Current[static_cast<std::size_t>(level)];
+        EXPECT_EQ(c.Status, qsNoValue) << level;
+        for (long double v : {c.Mean, c.AlertHalfWidth, c.ActionHalfWidth, c.ChartLow, c.ChartHigh})
+            EXPECT_TRUE(std::isfinite(v)) << level;
+        EXPECT_TRUE(std::isfinite(c.CV)) << level;
+    }
+    EXPECT_FALSE(IsStorableResult(3.4e38L));
+    EXPECT_FALSE(IsStorableResult(-1.0000001e20L));
+    EXPECT_FALSE(IsStorableResult(std::nanl("")));
+    EXPECT_TRUE(IsStorableResult(-1e20L));
+    EXPECT_TRUE(IsStorableResult(0.0L));
+}
+
+TEST(Texts, ControlCharactersAreDropped) {
+    EXPECT_EQ(WithoutControlCharacters("GL\tU\r\n\x7F" "1\x01"), "GLU1");
+    EXPECT_EQ(WithoutControlCharacters("\xB5mol/L"), "\xB5mol/L"); // 8-bit letters stay
+}
