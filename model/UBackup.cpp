@@ -41,10 +41,16 @@ bool Exists(const std::string& path) {
     return fs::exists(path, ec);
 }
 
-bool Rename(const std::string& from, const std::string& to) {
+// The system's reason when it fails, empty when the file was renamed.
+std::string Rename(const std::string& from, const std::string& to) {
     std::error_code ec;
     fs::rename(from, to, ec);
-    return !ec;
+    return ec ? ec.message() : std::string();
+}
+
+// The operator reads which file on the backup drive failed and why, under the message.
+[[noreturn]] void ThrowNamed(const std::string& message, const std::string& path, const std::string& reason) {
+    throw EQCError(message + "\r" + path + (reason.empty() ? std::string() : ": " + reason));
 }
 
 void Remove(const std::string& path) {
@@ -87,13 +93,14 @@ class TPreviousCopies {
 public:
     explicit TPreviousCopies(const TBackupFiles& files) : files_(files) {
         if (Exists(files_.Old)) {
-            if (!Rename(files_.Old, files_.Tmp)) throw EQCError("Cannot save data");
+            if (const std::string reason = Rename(files_.Old, files_.Tmp); !reason.empty())
+                ThrowNamed("Cannot save data", files_.Tmp, reason);
             oldParked_ = true;
         }
         if (Exists(files_.Sav)) {
-            if (!Rename(files_.Sav, files_.Old)) {
+            if (const std::string reason = Rename(files_.Sav, files_.Old); !reason.empty()) {
                 Undo();
-                throw EQCError("Cannot save data");
+                ThrowNamed("Cannot save data", files_.Old, reason);
             }
             savMoved_ = true;
         }
@@ -150,6 +157,9 @@ void BackupToDiskette(IBackupUi& ui, const IDriveMap& drives) {
     TPreviousCopies previous(files);
     try {
         SaveDataFile(files.Sav);
+    } catch (const EFileWriteError& e) {
+        previous.Undo();
+        ThrowNamed("Cannot save data", files.Sav, e.Reason());
     } catch (...) {
         previous.Undo();
         throw;
@@ -171,8 +181,10 @@ void RestoreFromDiskette(IBackupUi& ui, const IDriveMap& drives) {
     TCopyWindow window(ui, "Restoring data from " + BackupDisplayPath(letter, SavExtension));
     try {
         LoadDataFile(files.Sav);
+    } catch (const EDataFileError& e) {
+        ThrowNamed("Impossible to restore", files.Sav, e.Detail());
     } catch (const std::exception&) {
-        throw EQCError("Impossible to restore");
+        ThrowNamed("Impossible to restore", files.Sav, std::string());
     }
 }
 

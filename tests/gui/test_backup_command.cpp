@@ -142,7 +142,8 @@ TEST_F(BackupCommandTest, RestoreWithoutACopyOrFromADamagedOneKeepsTheData) {
     }
     TAnalyte* before = window_->CurrentAnalyte();
     RunCommand([this] { window_->RestoreClick(); });
-    EXPECT_EQ(messages_.Last().Text, QStringLiteral("Impossible to restore"));
+    EXPECT_TRUE(messages_.Last().Text.startsWith(QStringLiteral("Impossible to restore\r") + OnDiskette("Tervanix.Sav") + QStringLiteral(": ")))
+        << messages_.Last().Text.toStdString();
     EXPECT_EQ(Analytes.Count(), 1);
     EXPECT_EQ(window_->CurrentAnalyte(), before);
 }

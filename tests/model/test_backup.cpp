@@ -109,6 +109,19 @@ protected:
         }
         EXPECT_FALSE(ui_.WindowOpen);
     }
+    // The message, then the file on the drive and the system's reason on a line of their own.
+    template <class F> void ExpectAbortNaming(F operation, const std::string& message, const fs::path& file) {
+        const std::string head = message + "\r" + file.string() + ": ";
+        try {
+            operation();
+            ADD_FAILURE() << "no abort, expected " << head;
+        } catch (const EQCError& e) {
+            const std::string text = e.what();
+            EXPECT_EQ(text.substr(0, head.size()), head);
+            EXPECT_GT(text.size(), head.size()) << "no reason: " << text;
+        }
+        EXPECT_FALSE(ui_.WindowOpen);
+    }
     void Backup() { BackupToDiskette(ui_, drives_); }
     void Restore() { RestoreFromDiskette(ui_, drives_); }
 
@@ -170,7 +183,7 @@ TEST_F(BackupTest, FailedWriteKeepsBothPreviousCopies) {
     ui_.Answers = {true};
     {
         FileSizeLimit limit;
-        ExpectAbort([&] { Backup(); }, "Cannot save data");
+        ExpectAbortNaming([&] { Backup(); }, "Cannot save data", drive_ / "Tervanix.Sav");
     }
     EXPECT_EQ(DriveFiles(), (std::vector<std::string>{"Tervanix.Old", "Tervanix.Sav"}));
     EXPECT_EQ(ReadFile(drive_ / "Tervanix.Sav"), "previous");
@@ -184,7 +197,7 @@ TEST_F(BackupTest, FailedWriteKeepsBothPreviousCopies) {
     ui_.Answers = {true};
     {
         FileSizeLimit limit;
-        ExpectAbort([&] { Backup(); }, "Cannot save data");
+        ExpectAbortNaming([&] { Backup(); }, "Cannot save data", drive_ / "Tervanix.Sav");
     }
     EXPECT_TRUE(DriveFiles().empty());
 }
@@ -222,7 +235,7 @@ TEST_F(BackupTest, RestoreAbortsWithTheirMessagesAndKeepsTheData) {
     WriteFile(drive_ / "Tervanix.Sav", "damaged copy");
     ui_.Shown.clear();
     ui_.Answers = {true};
-    ExpectAbort([&] { Restore(); }, "Impossible to restore");
+    ExpectAbortNaming([&] { Restore(); }, "Impossible to restore", drive_ / "Tervanix.Sav");
     EXPECT_EQ(ui_.Shown.back(), "window closed");
     ASSERT_EQ(Analytes.Count(), 1);
     EXPECT_EQ(Analytes[0].Count(), 3);
