@@ -67,8 +67,9 @@ TV2Point ReadPoint(ByteReader& r) {
 
 void ReadDefinition(ByteReader& r, TV2Analyte& a) {
     ByteReader block(r.Bytes(V2DefinitionSize));
-    a.Name = block.Short(10);
-    a.Unit = block.Short(V2UnitCapacity);
+    // The predecessor stored its texts as typed bytes: control characters are no text of ours.
+    a.Name = WithoutControlCharacters(block.Short(10));
+    a.Unit = WithoutControlCharacters(block.Short(V2UnitCapacity));
     a.Decimals = block.I32();
     block.Skip(V2LockFirstOffset - V2DecimalsOffset - 4);
     for (std::int32_t& first : a.LockFirst) first = block.I32();
@@ -81,7 +82,7 @@ void ReadComments(ByteReader& r, TV2Analyte& a) {
     a.Comments.reserve(static_cast<std::size_t>(count));
     for (std::int32_t i = 0; i < count; ++i) {
         const std::int32_t id = r.I32();
-        a.Comments.push_back({id, r.Short(V2CommentCapacity)});
+        a.Comments.push_back({id, WithoutControlCharacters(r.Short(V2CommentCapacity))});
     }
 }
 

@@ -123,10 +123,10 @@ protected:
 TEST_F(LegacyTest, ImportsSeriesDefinitionAndCommentsAtNoon) {
     Analytes.Add(std::make_unique<TAnalyte>("Existing", "g/L", 0, 1, false));
     V2Analyte a;
-    a.Name = "Glucose 2";
-    a.Unit = "mmol/l long"; // longer than the current unit field: cut to six characters
+    a.Name = "Glucose\t 2"; // control characters are dropped from every text
+    a.Unit = "mmol\r/l long"; // longer than the current unit field: cut to six characters
     a.Decimals = 2;
-    a.Comments = {{2, "two"}, {5, "Calibration done today"}, {9, "nine"}};
+    a.Comments = {{2, "two"}, {5, "Calibration done \ntoday"}, {9, "nine"}};
     // Out of date order on purpose: the series is ordered by date.
     a.Points = {{Day + 2, {Value(5.5f), Empty(), Discarded(1.5f)}, 5},
                 {Day, {Value(5.0f), Value(7.0f), Empty()}, -1},
