@@ -135,6 +135,23 @@ void TWinRandom::ReadGrid(TLevelTriple& means, TLevelTriple& cvs) {
         grille_->setFocus();
         throw EAbortSilently();
     }
+    RefuseUnstorableSpread(means, cvs);
+}
+
+// A level's draws reach ten standard deviations from its mean at the most: beyond the size a result
+// may have, they would make the level's statistics overflow.
+void TWinRandom::RefuseUnstorableSpread(const TLevelTriple& means, const TLevelTriple& cvs) {
+    for (int level = 0; level + 1 < grille_->columnCount(); ++level) {
+        const auto l = static_cast<std::size_t>(level);
+        if (means[l].Status == qsNoValue || cvs[l].Status == qsNoValue) continue;
+        const long double mean = std::fabs(static_cast<long double>(means[l].Value));
+        const long double spread = mean * (1 + 10 * std::fabs(static_cast<long double>(cvs[l].Value)) / 100);
+        if (IsStorableResult(spread)) continue;
+        ShowError(QStringLiteral("The random values of QC%1 would go beyond 1e20 in size").arg(level + 1));
+        grille_->setCurrentCell(grMean, level + 1);
+        grille_->setFocus();
+        throw EAbortSilently();
+    }
 }
 
 TDateTime TWinRandom::Start() const {

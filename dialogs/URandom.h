@@ -40,6 +40,7 @@ private:
     void PrepareGrid();
     TLevelResult ReadCell(int row, int column);
     void ReadGrid(TLevelTriple& means, TLevelTriple& cvs);
+    void RefuseUnstorableSpread(const TLevelTriple& means, const TLevelTriple& cvs);
     TDateTime Start() const;
     void BtOKClick();
     bool Generate(int count, const TLevelTriple& means, const TLevelTriple& cvs);

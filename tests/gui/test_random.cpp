@@ -137,6 +137,8 @@ TEST_F(RandomTest, BadInputIsRefusedAndNothingIsGenerated) {
         {"1001", {"100", "1"}, "1001 is too high\n\rMaximum allowed = 1000"},
         {"5", {"abc", "1"}, "'abc' is not a valid floating point value"},
         {"5", {"100", "1e39"}, "'1e39' is not a valid floating point value"}, // beyond a single
+        {"5", {"1e20", "1"}, "The random values of QC1 would go beyond 1e20 in size"},
+        {"5", {"100", "1e20"}, "The random values of QC1 would go beyond 1e20 in size"},
         {"5", {"", "1", "", "2"}, "Fill in the grid"},
         {"5", {"100", "", "", ""}, "Fill in the grid"}, // no level would get a value
     };
