@@ -13,7 +13,7 @@ BUILD_DIR=${TERVANIX_BUILD_DIR:-build}
 ASAN_BUILD_DIR=${TERVANIX_ASAN_BUILD_DIR:-build-asan}
 PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-translations-l10n fonts-liberation dbus libglib2.0-bin desktop-file-utils dpkg-dev
-          poppler-utils)
+          poppler-utils python3)
 
 install_missing() {
     local missing=()
