@@ -288,7 +288,7 @@ std::vector<std::array<QString, 4>> ChartStatisticsRows(const TAnalyte& analyte,
         analyte.ComputeStats(level, range.First, range.Last, s);
         rows.push_back({Text(materials.FindById(analyte.MaterialId[static_cast<std::size_t>(level)]).Name.str()),
                         s.N <= 0 ? QString() : Text(FormatFixed(s.Mean, 8, analyte.Decimals + 1)),
-                        s.Status != 0 ? QString() : Text(FormatFixed(s.CV, 8, 1)), Text(FormatInt(s.N))});
+                        Text(CVText(s, 8)), Text(FormatInt(s.N))});
     }
     return rows;
 }

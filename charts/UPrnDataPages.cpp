@@ -38,7 +38,7 @@ void AddStatisticsRows(std::vector<TTableCell>& cells, const TAnalyte& analyte, 
         return s.N == 0 ? QString() : Text(FormatFixed(s.Mean, 8, analyte.Decimals + 1));
     }, unit);
     row(QStringLiteral("CV"), [](const TLevelStats& s) {
-        return s.Status != 0 ? QString() : Text(FormatFixed(s.CV, 8, 1));
+        return Text(CVText(s, 8));
     }, QStringLiteral("%"));
     row(QStringLiteral("N"), [](const TLevelStats& s) { return Text(FormatInt(s.N)); }, QString());
 }

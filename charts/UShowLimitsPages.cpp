@@ -44,6 +44,7 @@ QStringList LevelColumn(const TAnalyte& a, const TListSerum& materials, int leve
     const bool statistics = !fixed && s.Status == 0;
     auto value = [&](long double v) { return Ansi(FormatFixed(v, 8, a.Decimals + 1)); };
     auto interval = [&](long double halfWidth) {
+        if (s.NotComputable) return QString::fromLatin1(NotComputableText);
         return limitsValid ? value(s.Mean - halfWidth) + QStringLiteral("  /  ") + value(s.Mean + halfWidth) : QString();
     };
     return {Ansi(material.Name.str()),

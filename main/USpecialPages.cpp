@@ -215,7 +215,7 @@ void TLockPage::RefreshStatistics() {
         TLevelStats s;
         if (interval) a->ComputeStats(level, view.IntervalFrom, view.IntervalTo, s);
         SetCell(level, 1, s.N > 0 ? FromAnsi(FormatFixed(s.Mean, 8, a->Decimals + 1)) : QString());
-        SetCell(level, 2, interval && s.Status != qsNoValue ? FromAnsi(FormatFixed(s.CV, 8, 1)) : QString());
+        SetCell(level, 2, interval ? FromAnsi(CVText(s, 8)) : QString());
         SetCell(level, 3, QString::number(s.N));
     }
 }

@@ -110,6 +110,10 @@ private:
     std::vector<TQCPoint*> freeSlots_;
 };
 
+// The CV of statistics as the tables show it: blank when there are too few values, "not
+// computable" when the values overflow the statistics.
+std::string CVText(const TLevelStats& s, int precision);
+
 // All analytes, in the user's order; owns them.
 class TListAnalytes {
 public:

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "model/UAnalyte.h"
+#include "model/UFormat.h"
 #include "model/UGlobals.h"
 #include "model/UStudent.h"
 
@@ -36,6 +37,8 @@ void SetNoSpreadStats(TLevelStats& s) {
     s.ActionHalfWidth = std::fabs(0.8L * s.Mean);
 }
 
+void RefuseNonFiniteLimits(TLevelStats& s, const TLevelStats& all);
+
 // The running sums of one level over a range of points, in series order. Sum and squares are
 // extended accumulators; Min and Max are kept as the values are stored, in single precision, which
 // widens them exactly (1e10 is a single too). Used as locals, they stay in registers.
@@ -59,8 +62,15 @@ struct TLevelSums {
     }
 
     // Mean, SD, CV, degrees of freedom, chart range and half-widths; the CV is left as it was
-    // when it cannot be computed.
+    // when it cannot be computed. Every range's statistics, not only the limits in use, are
+    // refused when they overflow, so no printout shows an infinite CV.
     void Finish(TLevelStats& s) const {
+        FinishValues(s);
+        RefuseNonFiniteLimits(s, s);
+    }
+
+    void FinishValues(TLevelStats& s) const {
+        s.NotComputable = false;
         s.N = N;
         s.DiscardedCount = Discarded;
         s.Min = Min;
@@ -97,6 +107,7 @@ void RefuseNonFiniteLimits(TLevelStats& s, const TLevelStats& all) {
     const bool finite = std::isfinite(s.Mean) && std::isfinite(s.AlertHalfWidth) && std::isfinite(s.ActionHalfWidth) &&
                         std::isfinite(s.CV) && std::isfinite(s.ChartLow) && std::isfinite(s.ChartHigh);
     if (finite) return;
+    s.NotComputable = true;
     s.Status = qsNoValue;
     if (!std::isfinite(s.Mean)) s.Mean = 0;
     s.CV = 0;
@@ -114,6 +125,11 @@ void WidenToActionLimits(TLevelStats& s) {
 }
 
 } // namespace
+
+std::string CVText(const TLevelStats& s, int precision) {
+    if (s.NotComputable) return NotComputableText;
+    return s.Status != 0 ? std::string() : FormatFixed(s.CV, precision, 1);
+}
 
 void TAnalyte::ComputeStats(int level, int first, int last, TLevelStats& s) const {
     TLevelSums sums;
@@ -180,6 +196,7 @@ void TAnalyte::SetCurrentLimits(int level) {
     default: {
         TLevelStats& c = Current[level];
         c.Status = 0;
+        c.NotComputable = false;
         c.ChartHigh = c.Mean + c.ActionHalfWidth;
         c.ChartLow = c.Mean - c.ActionHalfWidth;
         const TLevelStats& all = AllPoints[level];

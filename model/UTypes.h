@@ -104,7 +104,12 @@ struct TLevelStats {
     std::int32_t DegreesOfFreedom = 0;
     float CV = 0;
     std::uint8_t Status = qsNoValue; // 0 = limits valid, qsNoValue = not computable
+    // Set when the values overflow the statistics (a CV or a half-width that is not finite), as
+    // opposed to too few values: the charts and printouts say "not computable" then. Not stored.
+    bool NotComputable = false;
 };
+
+constexpr const char* NotComputableText = "not computable";
 
 enum TLimitsMode : std::uint8_t { lmMobile = 0, lmLocked = 1, lmFixed = 2 };
 constexpr std::array<const char*, 3> LimitsModeText = {"Mobile limits", "Locked limits", "Fixed limits"};

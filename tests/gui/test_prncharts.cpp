@@ -7,6 +7,7 @@
 #include "charts/UDrawChart.h"
 #include "charts/UPrnCharts.h"
 #include "charts/UPrnTable.h"
+#include "charts/UShowLimitsPages.h"
 #include "gui/GuiHarness.h"
 #include "gui/PrintHarness.h"
 #include "main/UColors.h"
@@ -133,6 +134,28 @@ TEST_F(PaperChart, StatisticsRowsAreThoseOfThePrintedRange) {
     EXPECT_EQ(rows[1], (std::array<QString, 4>{"Unknown", "2.300", "4.3", "3"}));
     // Values without spread have no CV.
     EXPECT_EQ(rows[2], (std::array<QString, 4>{"Unknown", "1.000", "", "4"}));
+}
+
+// Values of an older file, beyond what entry accepts today, overflow the CV: the chart and the
+// printouts say so instead of showing the blanks of a level with too few points.
+TEST_F(PaperChart, LimitsThatOverflowAreNotComputableOnChartAndPrintouts) {
+    TAnalyte a("Glucose", "mmol/L", 1, 1, false);
+    a.AddPoint(test::MakeRun(90, {3.4e38f}));
+    a.AddPoint(test::MakeRun(91, {-3.4e38f}));
+    for (int i = 0; i < 4; ++i) a.AddPoint(test::MakeRun(100 + i, {3.0f}));
+    a.RecomputeAll();
+    ASSERT_TRUE(a.Current[0].NotComputable);
+    EXPECT_EQ(LevelLegend(a, 0).CV, "Limits not computable");
+    EXPECT_EQ(ChartStatisticsRows(a, materials_, {0, 5}, {true, false, false})[1][2], "not computable");
+    const auto table = LimitsTableTexts(a, materials_);
+    EXPECT_EQ(table[4][1], "not computable"); // warning limits
+    EXPECT_EQ(table[5][1], "not computable"); // action limits
+    // Too few points stay blank.
+    a.DeletePoint(1);
+    a.DeletePoint(0);
+    a.RecomputeAll();
+    EXPECT_FALSE(a.Current[0].NotComputable);
+    EXPECT_EQ(LevelLegend(a, 0).CV, "");
 }
 
 class PrnChartsDialog : public ::testing::Test {
