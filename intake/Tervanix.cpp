@@ -5,6 +5,7 @@
 #include <QFontDatabase>
 #include <QIcon>
 #include <QSocketNotifier>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QTextStream>
 #include <csignal>
@@ -244,6 +245,11 @@ public:
 int Run(QApplication& app) {
     const TStartOptions options = ParseStartOptions(app.arguments().mid(1));
     if (HandleRegistration(options, QCoreApplication::applicationFilePath())) return 0;
+    TStderrMessages stderrMessages;
+    if (headless) SetMessageService(&stderrMessages);
+    if (!AgreeOnUnwritableData(QCoreApplication::applicationDirPath(),
+                                QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)))
+        return 1;
     SetProgramDir(QFile::encodeName(DataFolder()).toStdString());
     TDataFolderLock folder(QString::fromStdString(BasePath));
     switch (folder.Claim(options.Mode == TStartMode::Client, QDBusConnection::sessionBus())) {
@@ -258,8 +264,6 @@ int Run(QApplication& app) {
         return 1;
     }
     QuitOnTermination(app);
-    TStderrMessages stderrMessages;
-    if (headless) SetMessageService(&stderrMessages);
     StartUp(options);
     return RunWindows(app, options, folder);
 }

@@ -19,6 +19,28 @@ QString DataFolderFor(const QString& programDir, const QString& userDataHome);
 // The same for this program and this user ($XDG_DATA_HOME, usually ~/.local/share).
 QString DataFolder();
 
+// `<userDataHome>/Tervanix`, the user's own data folder, created (0700) when missing.
+QString UserDataFolder(const QString& userDataHome);
+
+// Why a portable copy's folder that holds the laboratory's data (its data, settings or queue file)
+// cannot be used in place ("Permission denied", "Read-only file system"); empty when it can, when
+// it holds no data, or for an installed program. Such data is never left behind silently.
+QString UnwritableDataReason(const QString& programDir);
+
+// Copies the data files of `from` (the data, settings, queue and archive files and the program's
+// own files beside them) into `to`, never replacing a file already there. False with the reason
+// on the first file that cannot be copied.
+bool CopyDataFiles(const QString& from, const QString& to, QString* why);
+
+// Whether `folder` holds a data, settings or queue file.
+bool HoldsData(const QString& folder);
+
+// A copy started from a folder it cannot write (a read-only medium, another user's folder) that
+// holds the laboratory's data asks to go on with a copy of that data in the user's folder (a copy
+// made earlier is used, never replaced), or to end: it never starts over beside the laboratory's
+// data. False when the program is to end.
+bool AgreeOnUnwritableData(const QString& programDir, const QString& userDataHome);
+
 // The folder holding the user manual and the read-me: the installed `<prefix>/share/tervanix` beside
 // the executable's `bin` folder, else the executable's own folder (a portable copy, the build folder).
 QString DocumentsFolderFor(const QString& programDir);

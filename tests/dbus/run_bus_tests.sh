@@ -367,6 +367,25 @@ case_program_takeover() {
 
 # A full disk (a small tmpfs holding the program's folder): a run that cannot be written is not
 # answered -1 and not kept half-accepted; a kill then loses nothing that was answered -1.
+# A copy on a read-only folder beside the laboratory's data, started by a client without a display:
+# no one can answer the question, so it ends and says why; it never starts over elsewhere.
+case_program_readonly_folder() {
+    install_program
+    "$PROGRAM" & HOST_PID=$!
+    wait_for_name_owned
+    kill -TERM "$HOST_PID"; wait "$HOST_PID" # the first start writes the laboratory's files
+    if [ "$(id -u)" -ne 0 ] || ! mount --bind -o ro "$PROGRAM_DIR" "$PROGRAM_DIR" 2>/dev/null; then
+        echo "skipped: cannot make the program's folder read-only (needs root)"
+        exit 77
+    fi
+    trap 'umount -l "$PROGRAM_DIR" 2>/dev/null' EXIT
+    local err
+    err=$(env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY "$PROGRAM" -Embedding 2>&1 >/dev/null)
+    check_eq "it ends instead of starting over" 1 $?
+    check_eq "it says the folder cannot be written" yes "$(echo "$err" | grep -q 'cannot be written' && echo yes || echo no)"
+    check_eq "no new data in the user's folder" no "$([ -e "$XDG_DATA_HOME/Tervanix/Tervanix.qcf" ] && echo yes || echo no)"
+}
+
 case_program_full_disk() {
     mkdir -p "$W/program"
     if [ "$(id -u)" -ne 0 ] || ! mount -t tmpfs -o size=64m tmpfs "$W/program" 2>/dev/null; then
