@@ -317,8 +317,9 @@ TLevelLegend LevelLegend(const TAnalyte& analyte, int level) {
     if (all.N > 0)
         legend.Mean = Text("m = " + FormatFixed(all.Mean, 8, analyte.Decimals + 1) + " ") + FromAnsi(analyte.UnitName.str());
     if (all.Status == 0) legend.CV = Text("CV = " + FormatFixed(all.CV, 6, 1) + " %");
-    // Without this line a level whose values overflow would look like one with too few points.
-    if (all.NotComputable || analyte.Current[l].NotComputable) legend.CV = QStringLiteral("Limits not computable");
+    // Without this line a level whose values overflow would look like one with too few points;
+    // short, for the narrow legend, and read under the limits mode.
+    if (all.NotComputable || analyte.Current[l].NotComputable) legend.CV = QStringLiteral("Not computable");
     legend.N = Text("N = " + FormatInt(all.N));
     legend.CommonCV = analyte.LimitsMode[l] != lmFixed && analyte.HasOption(aoCommonCV);
     return legend;

@@ -145,7 +145,7 @@ TEST_F(PaperChart, LimitsThatOverflowAreNotComputableOnChartAndPrintouts) {
     for (int i = 0; i < 4; ++i) a.AddPoint(test::MakeRun(100 + i, {3.0f}));
     a.RecomputeAll();
     ASSERT_TRUE(a.Current[0].NotComputable);
-    EXPECT_EQ(LevelLegend(a, 0).CV, "Limits not computable");
+    EXPECT_EQ(LevelLegend(a, 0).CV, "Not computable");
     EXPECT_EQ(ChartStatisticsRows(a, materials_, {0, 5}, {true, false, false})[1][2], "not computable");
     const auto table = LimitsTableTexts(a, materials_);
     EXPECT_EQ(table[4][1], "not computable"); // warning limits
