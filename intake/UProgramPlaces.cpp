@@ -66,7 +66,10 @@ QString UnwritableDataReason(const QString& programDir) {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
+// A copy that failed half-way is taken back, so that the next start does not take a part of the
+// laboratory's files for a copy made earlier.
 bool CopyDataFiles(const QString& from, const QString& to, QString* why) {
+    QStringList copied;
     for (const QFileInfo& file : QDir(from).entryInfoList(QDir::Files | QDir::Hidden, QDir::Name)) {
         if (!IsDataFolderFile(file)) continue;
         const QString target = to + u'/' + file.fileName();
@@ -74,8 +77,10 @@ bool CopyDataFiles(const QString& from, const QString& to, QString* why) {
         QFile source(file.absoluteFilePath());
         if (!source.copy(target)) {
             *why = QDir::toNativeSeparators(file.absoluteFilePath()) + QStringLiteral(": ") + source.errorString();
+            for (const QString& path : copied) QFile::remove(path);
             return false;
         }
+        copied << target;
         QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
     }
     return true;

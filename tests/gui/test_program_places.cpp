@@ -76,5 +76,21 @@ TEST(ProgramPlaces, ReadOnlyFolderWithDataIsCopiedOnlyWhenAgreed) {
     EXPECT_EQ(Contents(mine + QStringLiteral("/Tervanix.qcf")), "entered since");
 }
 
+// A copy that the user's disk cannot hold is taken back: no part of it passes later for a copy
+// made earlier.
+TEST(ProgramPlaces, CopyThatFailsHalfWayLeavesNothing) {
+    QTemporaryDir root;
+    const QString stick = root.path() + QStringLiteral("/stick"), mine = root.path() + QStringLiteral("/home/Tervanix");
+    Touch(stick + QStringLiteral("/QC000001.qca"), "archive");
+    Touch(stick + QStringLiteral("/Tervanix.qcf"), QByteArray(256 * 1024, 'x'));
+    QDir().mkpath(mine);
+    const auto small = test::TMountedFolder::Tmpfs(mine.toStdString(), 64 * 1024);
+    if (!small.Ready()) GTEST_SKIP() << "cannot mount a small disk here: " << small.Why();
+    QString why;
+    EXPECT_FALSE(CopyDataFiles(stick, mine, &why));
+    EXPECT_TRUE(why.contains(QStringLiteral("Tervanix.qcf"))) << why.toStdString();
+    EXPECT_EQ(QDir(mine).entryList(QDir::Files), QStringList());
+}
+
 } // namespace
 } // namespace tervanix
