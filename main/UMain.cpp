@@ -321,6 +321,7 @@ void TWinMain::CreateParametersMenu(QMenu& menu) {
     mnuControlMaterials_ = AddMenuItem(menu, QStringLiteral("&Control materials"), "MnuControlMaterials",
                                        AfterAction(this, [this] { ControlMaterialsClick(); }));
     AddMenuItem(menu, QStringLiteral("&Operators"), "MnuOperators", AfterAction(this, [this] { OperatorsClick(); }));
+    AddMenuItem(menu, QStringLiteral("&Quality goals"), "MnuQualityGoals", AfterAction(this, [this] { Commands().QualityGoalsClick(); }));
 }
 
 void TWinMain::CreateConfigurationMenu(QMenu& menu) {

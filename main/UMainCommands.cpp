@@ -18,6 +18,7 @@
 #include "dialogs/UImport.h"
 #include "dialogs/UNewPsw.h"
 #include "dialogs/UOptions.h"
+#include "dialogs/UQualityGoals.h"
 #include "dialogs/URandom.h"
 #include "dialogs/URisks.h"
 #include "dialogs/USerumByAnal.h"
@@ -93,6 +94,16 @@ void TMainCommands::ShortCutsClick() {
 void TMainCommands::DailyClick() {
     if (!winDailyQC_) winDailyQC_ = new TWinDailyQC(parent_);
     winDailyQC_->exec();
+}
+
+TWinQualityGoals& TMainCommands::WinQualityGoals() {
+    if (!winQualityGoals_) winQualityGoals_ = new TWinQualityGoals(parent_);
+    return *winQualityGoals_;
+}
+
+void TMainCommands::QualityGoalsClick() {
+    WinQualityGoals().Prepare();
+    WinQualityGoals().exec();
 }
 
 void TMainCommands::LimitsClick() {

@@ -29,6 +29,7 @@ class TWinImport;
 class TWinNewPsw;
 class TWinOptions;
 class TWinPrnCharts;
+class TWinQualityGoals;
 class TWinRandom;
 class TWinRisks;
 class TWinSerumByAnal;
@@ -81,6 +82,8 @@ public:
     void PasteClick();
     void ExportClick();
     void ImportClick();
+    // The quality goals: TEa, targets, Sigma and its rules (Parameters > Quality goals).
+    void QualityGoalsClick();
 
     // Replaces the machine's volumes as backup drives (tests).
     void SetDriveMap(std::unique_ptr<IDriveMap> drives);
@@ -93,6 +96,7 @@ public:
     TWinRandom* WinRandom() const { return winRandom_; }
     TWinEmployees* WinEmployees() const { return winEmployees_; }
     TWinOptions* WinOptions() const { return winOptions_; }
+    TWinQualityGoals& WinQualityGoals();
 
 private:
     // The current analyte, or "No analyte." said and the command stopped.
@@ -118,6 +122,7 @@ private:
     TWinNewPsw* winNewPsw_ = nullptr;
     TWinOptions* winOptions_ = nullptr;
     TWinPrnCharts* winPrnCharts_ = nullptr;
+    TWinQualityGoals* winQualityGoals_ = nullptr;
     TWinRandom* winRandom_ = nullptr;
     TWinRisks* winRisks_ = nullptr;
     TWinSerumByAnal* winSerumByAnal_ = nullptr;
