@@ -311,6 +311,8 @@ QAction* TWinMain::AddMenuItem(QMenu& menu, const QString& caption, const char* 
 void TWinMain::CreateFileMenu(QMenu& menu) {
     AddMenuItem(menu, QStringLiteral("&Import"), "MnuImport", AfterAction(this, [this] { ImportClick(); }));
     AddMenuItem(menu, QStringLiteral("&Export"), "MnuExport", AfterAction(this, [this] { ExportClick(); }));
+    AddMenuItem(menu, QStringLiteral("&Monthly summary"), "MnuMonthlySummary",
+                AfterAction(this, [this] { Commands().MonthlySummaryClick(); }));
     disketteRestore_ = AddMenuItem(menu, QStringLiteral("Diskette restore"), "Disketterestore1",
                                    AfterAction(this, [this] { RestoreClick(); }));
 }

@@ -7,6 +7,7 @@
 #include <QToolButton>
 
 #include "charts/UDailyQC.h"
+#include "charts/UMonthlySummary.h"
 #include "charts/UPrnCharts.h"
 #include "charts/UShowLimits.h"
 #include "dialogs/UAbout.h"
@@ -104,6 +105,16 @@ TWinQualityGoals& TMainCommands::WinQualityGoals() {
 void TMainCommands::QualityGoalsClick() {
     WinQualityGoals().Prepare();
     WinQualityGoals().exec();
+}
+
+TWinMonthlySummary& TMainCommands::WinMonthlySummary() {
+    if (!winMonthlySummary_) winMonthlySummary_ = new TWinMonthlySummary(parent_);
+    return *winMonthlySummary_;
+}
+
+void TMainCommands::MonthlySummaryClick() {
+    WinMonthlySummary().Prepare();
+    WinMonthlySummary().exec();
 }
 
 void TMainCommands::LimitsClick() {

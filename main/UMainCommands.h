@@ -26,6 +26,7 @@ class TWinDefAnalytes;
 class TWinDefSerum;
 class TWinEmployees;
 class TWinImport;
+class TWinMonthlySummary;
 class TWinNewPsw;
 class TWinOptions;
 class TWinPrnCharts;
@@ -84,6 +85,8 @@ public:
     void ImportClick();
     // The quality goals: TEa, targets, Sigma and its rules (Parameters > Quality goals).
     void QualityGoalsClick();
+    // The monthly QC summary (File > Monthly summary).
+    void MonthlySummaryClick();
 
     // Replaces the machine's volumes as backup drives (tests).
     void SetDriveMap(std::unique_ptr<IDriveMap> drives);
@@ -97,6 +100,7 @@ public:
     TWinEmployees* WinEmployees() const { return winEmployees_; }
     TWinOptions* WinOptions() const { return winOptions_; }
     TWinQualityGoals& WinQualityGoals();
+    TWinMonthlySummary& WinMonthlySummary();
 
 private:
     // The current analyte, or "No analyte." said and the command stopped.
@@ -123,6 +127,7 @@ private:
     TWinOptions* winOptions_ = nullptr;
     TWinPrnCharts* winPrnCharts_ = nullptr;
     TWinQualityGoals* winQualityGoals_ = nullptr;
+    TWinMonthlySummary* winMonthlySummary_ = nullptr;
     TWinRandom* winRandom_ = nullptr;
     TWinRisks* winRisks_ = nullptr;
     TWinSerumByAnal* winSerumByAnal_ = nullptr;

@@ -1,6 +1,9 @@
-// The quality goals window (TEa and targets, Sigma and its rules) and the goals file as the
-// laboratory keeps it.
+// The quality goals window (TEa and targets, Sigma and its rules), the goals file as the laboratory
+// keeps it, and the monthly summary window.
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -8,6 +11,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
+#include "charts/UMonthlySummary.h"
 #include "dialogs/UQualityGoals.h"
 #include "gui/GuiHarness.h"
 #include "gui/PrintHarness.h"
@@ -145,6 +149,36 @@ TEST_F(QualityGoalsTest, DamagedGoalsFileIsKeptAsideAndSaid) {
     for (const auto& entry : std::filesystem::directory_iterator(ProgramDir))
         kept += entry.path().filename().string().starts_with("Tervanix.goals.damaged-");
     EXPECT_EQ(kept, 1);
+}
+
+// The month of today at first, another month as the operator picks it; a month without runs says
+// so and prints nothing; the month's Sigma comes from the goals.
+TEST_F(QualityGoalsTest, MonthlySummaryPreviewsAndPrintsTheChosenMonth) {
+    test::TPdfPrintService printer;
+    TQualityGoals goals;
+    goals.Set("Glucose", {10.0, {100.0}});
+    ASSERT_TRUE(Laboratory().ChangeGoals(goals));
+    TWinMonthlySummary summary;
+    summary.Prepare();
+    test::ShowActive(&summary);
+    EXPECT_EQ(summary.CBMonth()->currentText(), QStringLiteral("December"));
+    EXPECT_EQ(summary.SEYear()->value(), 2025);
+    ASSERT_EQ(summary.Grid()->rowCount(), 3);
+    EXPECT_EQ(summary.Grid()->item(0, mcN)->text(), QStringLiteral("4"));
+    EXPECT_EQ(summary.Grid()->item(0, mcSigma)->text(), QStringLiteral("8,6"));
+    EXPECT_FALSE(summary.findChild<QLabel*>(QStringLiteral("LblEmpty"))->isVisible());
+    summary.CBMonth()->setCurrentIndex(10);
+    EXPECT_EQ(summary.Grid()->rowCount(), 0);
+    EXPECT_TRUE(summary.findChild<QLabel*>(QStringLiteral("LblEmpty"))->isVisible());
+    Click(summary.BtPrn());
+    EXPECT_EQ(messages_.Last().Text, QStringLiteral("Nothing to print"));
+    EXPECT_EQ(printer.JobCount(), 0);
+    summary.CBMonth()->setCurrentIndex(11);
+    Click(summary.BtPrn());
+    ASSERT_EQ(printer.JobCount(), 1);
+    const QString all = test::PageLines(test::PdfPages(printer.LastPdf())[0]).join(QLatin1Char('|'));
+    EXPECT_TRUE(all.contains(QStringLiteral("Monthly QC summary - December 2025"))) << all.toStdString();
+    EXPECT_TRUE(all.contains(QStringLiteral("Calcium QC1 Unknown 3 2,400 0,1000 4,17 0 0 0"))) << all.toStdString();
 }
 
 } // namespace
