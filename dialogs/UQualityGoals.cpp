@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "main/UAnsi.h"
 #include "main/UCommandRunner.h"
@@ -90,6 +91,9 @@ void TWinQualityGoals::Prepare() {
         ShowLine(row, line);
     }
     grid_->resizeColumnsToContents();
+    // Room for the texts that typing may bring into the bias and rules columns.
+    const int biasWidth = grid_->fontMetrics().horizontalAdvance(QStringLiteral("bias unknown")) + 12;
+    grid_->setColumnWidth(scBias, std::max(grid_->columnWidth(scBias), biasWidth));
 }
 
 void TWinQualityGoals::AddEdits(int row, bool firstLevel) {

@@ -86,8 +86,8 @@ struct TJson {
     enum class TKind { Null, Bool, Number, Text, Array, Object } Kind = TKind::Null;
     double Number = 0;
     std::string Text;
-    std::vector<TJson> Items;
-    std::vector<std::pair<std::string, TJson>> Members;
+    std::vector<TJson> Items;                // of an array; of an object, its members' values
+    std::vector<std::string> Names;          // of an object, its members' names in file order
 };
 
 // A strict reader of one JSON text. Nesting is bounded, so that a hostile file cannot exhaust the stack.
@@ -141,9 +141,9 @@ private:
             if (Take('}')) return v;
             do {
                 SkipBlanks();
-                std::string key = Text();
+                v.Names.push_back(Text());
                 Expect(':');
-                v.Members.emplace_back(std::move(key), Value(depth + 1));
+                v.Items.push_back(Value(depth + 1));
             } while (Take(','));
             Expect('}');
         } else if (c == '[') {
@@ -252,8 +252,8 @@ private:
 };
 
 const TJson* Member(const TJson& object, std::string_view name) {
-    for (const auto& [key, value] : object.Members)
-        if (key == name) return &value;
+    for (std::size_t i = 0; i < object.Names.size(); ++i)
+        if (object.Names[i] == name) return &object.Items[i];
     return nullptr;
 }
 
@@ -311,7 +311,9 @@ TQualityGoals DecodeGoalsFile(std::string_view text) {
     const TJson* analytes = Member(document, "analytes");
     if (!analytes || analytes->Kind != TJson::TKind::Object) throw EQCError("not a goals file: no \"analytes\"");
     TQualityGoals goals;
-    for (const auto& [utf8Name, value] : analytes->Members) {
+    for (std::size_t i = 0; i < analytes->Names.size(); ++i) {
+        const std::string& utf8Name = analytes->Names[i];
+        const TJson& value = analytes->Items[i];
         const std::string name = Utf8ToAnsi(utf8Name);
         if (goals.Find(name)) Refuse(utf8Name, "the analyte is named twice");
         TAnalyteGoals read = ReadAnalyteGoals(utf8Name, value);
