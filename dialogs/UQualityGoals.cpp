@@ -117,10 +117,12 @@ QLineEdit* TWinQualityGoals::TargetEdit(int row) const {
 int TWinQualityGoals::FirstRowOf(int row) const { return row - lines_[static_cast<std::size_t>(row)].Level; }
 
 TAnalyteGoals TWinQualityGoals::TypedGoalsOf(int firstRow) const {
-    TAnalyteGoals goals;
+    const TAnalyte* analyte = lines_[static_cast<std::size_t>(firstRow)].Analyte;
+    // The targets of levels the analyte does not have now are kept for when it has them again.
+    const TAnalyteGoals* stored = Laboratory().Goals().Find(analyte->Name.view());
+    TAnalyteGoals goals = stored ? *stored : TAnalyteGoals{};
     goals.TeaPercent = QuietNumber(TeaEdit(firstRow));
     if (goals.TeaPercent && !(*goals.TeaPercent > 0)) goals.TeaPercent.reset();
-    const TAnalyte* analyte = lines_[static_cast<std::size_t>(firstRow)].Analyte;
     for (int level = 0; level < analyte->LevelCount && level < MaxLevels; ++level)
         goals.Targets[static_cast<std::size_t>(level)] = QuietNumber(TargetEdit(firstRow + level));
     return goals;

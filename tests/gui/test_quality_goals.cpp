@@ -68,10 +68,12 @@ protected:
 };
 
 // The Sigma follows what is typed; Cancel leaves the file; a refused TEa or a file that cannot be
-// written keeps the window open and the goals as they were; OK writes them, the unknown names kept.
+// written keeps the window open and the goals as they were; OK writes them, the unknown names and
+// the targets of levels an analyte no longer has kept.
 TEST_F(QualityGoalsTest, TypedGoalsShowTheirSigmaAndOnlyOKWritesThem) {
     TQualityGoals before;
     before.Set("Lactate", {20.0, {1.5}});
+    before.Set("Calcium", {std::nullopt, {std::nullopt, 2.6}}); // a level Calcium no longer has
     ASSERT_TRUE(Laboratory().ChangeGoals(before));
     const std::string file = OnDisk();
     window_.Prepare();
