@@ -10,7 +10,7 @@
 namespace tervanix {
 
 TDateTime TMonth::First() const { return EncodeDate(Year, Month, 1); }
-TDateTime TMonth::End() const { return Month == 12 ? EncodeDate(Year + 1, 1, 1) : EncodeDate(Year, Month + 1, 1); }
+TDateTime TMonth::End() const { return First() + DaysInMonth(Year, Month); }
 
 namespace {
 

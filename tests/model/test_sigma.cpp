@@ -139,6 +139,7 @@ TEST(MonthlySummary, MonthBoundariesAndCounts) {
     EXPECT_FALSE(MonthlySummary(analytes, {2026, 1}, goals).at(0).SD);
     EXPECT_EQ(MonthlySummary(analytes, {2026, 3}, goals).at(0).N, 1);
     EXPECT_EQ(TMonth({2025, 12}).End(), EncodeDate(2026, 1, 1));
+    EXPECT_EQ(TMonth({9999, 12}).End(), EncodeDate(9999, 12, 31) + 1); // the last month the calendar has
 }
 
 // The month's Sigma: its own CV and mean against TEa and target.
