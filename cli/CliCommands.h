@@ -22,5 +22,8 @@ int RunArchive(const TArgs& args);
 TArchiveContent ReadArchiveFile(const std::string& path);
 int RunPrint(const TArgs& args);
 int RunImport(const TArgs& args);
+// The quality goals: Sigma per analyte level, and the monthly QC summary (CliQuality.cpp).
+int RunSigma(const TArgs& args);
+int RunSummary(const TArgs& args);
 
 } // namespace tervanix::cli

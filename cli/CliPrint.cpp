@@ -27,6 +27,8 @@ constexpr TPrintKind PrintKinds[] = {
     {"limits", RunPrintLimits},
     {"daily", RunPrintDaily},
     {"archive", RunPrintArchive},
+    {"sigma", RunPrintSigma},
+    {"summary", RunPrintSummary},
 };
 
 QtMessageHandler platformHandler = nullptr;

@@ -34,6 +34,8 @@ constexpr const char* UsageText =
     "  tervanix-cli archive FILE.qca\n"
     "  tervanix-cli add --analyte NAME [--date-time T] [--level1 X] [--level2 Y] [--level3 Z]\n"
     "               [--operator OP] [--comment TEXT] [--parallelise]\n"
+    "  tervanix-cli sigma FILE.qcf [--goals FILE.goals] [--settings FILE.cfr]\n"
+    "  tervanix-cli summary FILE.qcf --month YYYY-MM [--goals FILE.goals]\n"
     "  tervanix-cli print data FILE.qcf ANALYTE --from DATE --to DATE [--stats]\n"
     "               [--settings FILE.cfr] --out OUT.pdf\n"
     "  tervanix-cli print charts FILE.qcf ANALYTE --from DATE --to DATE [--levels 1,2,3]\n"
@@ -41,8 +43,11 @@ constexpr const char* UsageText =
     "  tervanix-cli print limits FILE.qcf ANALYTE [--settings FILE.cfr] --out OUT.pdf\n"
     "  tervanix-cli print daily FILE.qcf --day DATE [--settings FILE.cfr] --out OUT.pdf\n"
     "  tervanix-cli print archive FILE.qca --out OUT.pdf\n"
+    "  tervanix-cli print sigma FILE.qcf [--goals FILE.goals] [--settings FILE.cfr] --out OUT.pdf\n"
+    "  tervanix-cli print summary FILE.qcf --month YYYY-MM [--goals FILE.goals] --out OUT.pdf\n"
     "    Every print kind takes --paper A4|Letter (default: the paper of the locale).\n"
     "    DATE is YYYY-MM-DD; the range may be given in either order.\n"
+    "    Without --goals, the goals file beside the data file (FILE.goals) is used.\n"
     "    T is a day number (days since 1899-12-30) or a local time like 2026-12-08T14:30[:00];\n"
     "    an empty value (\"\") means no value for that level.\n";
 
@@ -53,7 +58,7 @@ const std::map<std::string, TCommand>& Commands() {
         {"dump", RunDump},       {"export", RunExport}, {"check", RunCheck},       {"demo", RunDemo},
         {"convert", RunConvert}, {"queue", RunQueue},   {"settings", RunSettings}, {"westgard", RunWestgard},
         {"add", RunAdd},         {"archives", RunArchives}, {"archive", RunArchive}, {"print", RunPrint},
-        {"import", RunImport},
+        {"import", RunImport},   {"sigma", RunSigma},   {"summary", RunSummary},
     };
     return commands;
 }

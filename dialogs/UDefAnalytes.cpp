@@ -152,7 +152,7 @@ void TWinDefAnalytes::CreateButtons() {
     btDefaire_ = MakeButton(this, QStringLiteral("&Undo"), "BtDefaire", QRect(x, 341, w, 25));
     btCancel_ = MakeButton(this, QStringLiteral("Cancel"), "BtCancel", QRect(x, 371, w, 25));
     connect(btOK_, &QPushButton::clicked, this, Command([this] {
-        Laboratory().EditReferenceData([this] { ApplyWorkingCopy(); });
+        Laboratory().EditAnalyteDefinitions([this] { ApplyWorkingCopy(); });
         accept();
     }));
     connect(btDefaire_, &QPushButton::clicked, this, &TWinDefAnalytes::UndoClick);

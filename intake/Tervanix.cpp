@@ -53,7 +53,7 @@ void RemoveLeftTemporaries() {
     if (removed > 0) QTextStream(stderr) << "Tervanix: removed " << removed << " temporary files left by a killed program\n";
 }
 
-// Everything before the windows: seed, folders, mode, settings, resources, queue, data. A file
+// Everything before the windows: seed, folders, mode, settings, resources, queue, data, goals. A file
 // that cannot be read is kept aside and said (TLaboratory).
 void StartUp(const TStartOptions& options) {
     TakeSystemLocale();
@@ -68,6 +68,7 @@ void StartUp(const TStartOptions& options) {
     Analytes.FreeAll();
     Materials.Clear();
     Laboratory().LoadData();
+    Laboratory().LoadGoals();
 }
 
 // A session that ends (logout, shutdown, kill) stops the program through its normal exit, so that the

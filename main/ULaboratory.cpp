@@ -44,6 +44,7 @@ namespace {
 const char* const DataExtension = ".qcf";
 const char* const QueueExtension = ".fif";
 const char* const SettingsExtension = ".cfr";
+const char* const GoalsExtension = ".goals";
 
 QString Native(const std::string& path) { return QDir::toNativeSeparators(QFile::decodeName(path.c_str())); }
 
@@ -476,6 +477,57 @@ void TLaboratory::EditReferenceData(const TEdit& edit) {
     for (int i = 0; i < Analytes.Count(); ++i) Analytes[i].RecomputeAll();
     emit ReferenceDataChanged();
     SaveData();
+}
+
+void TLaboratory::EditAnalyteDefinitions(const TEdit& edit) {
+    // The analytes are known by their address across the edit: it keeps the surviving ones and
+    // makes its new ones while the deleted ones are still held.
+    std::vector<std::pair<const TAnalyte*, std::string>> before;
+    for (int i = 0; i < Analytes.Count(); ++i) before.emplace_back(&Analytes[i], Analytes[i].Name.str());
+    EditReferenceData(edit);
+    std::vector<TRename> renamed;
+    std::vector<std::string> deleted;
+    for (const auto& [analyte, name] : before) {
+        if (Analytes.IndexOf(analyte) < 0) deleted.push_back(name);
+        else if (analyte->Name.str() != name) renamed.push_back({name, analyte->Name.str()});
+    }
+    TQualityGoals carried = goals_;
+    carried.Carry(renamed, deleted);
+    if (!(carried == goals_)) ChangeGoals(carried);
+}
+
+// ---- Quality goals ----
+
+void TLaboratory::LoadGoals() {
+    const std::string path = BasePath + GoalsExtension;
+    goals_ = {};
+    if (FileExists(path)) ReadGoalsFile(path);
+    emit GoalsChanged();
+}
+
+void TLaboratory::ReadGoalsFile(const std::string& path) {
+    try {
+        const auto bytes = ReadWholeFile(path);
+        if (!bytes) throw EQCError(WhyUnreadable(path));
+        goals_ = DecodeGoalsFile(*bytes);
+    } catch (const EQCError& e) {
+        KeepDamaged(path, QStringLiteral("The quality goals file could not be read (%1): the program starts without goals.")
+                              .arg(FromAnsi(e.what())));
+    }
+}
+
+bool TLaboratory::ChangeGoals(const TQualityGoals& goals) {
+    const std::string path = BasePath + GoalsExtension;
+    try {
+        if (!MayWrite(path)) throw EFileWriteError("Cannot save the quality goals", "the damaged file could not be kept aside");
+        WriteFileAtomic(path, EncodeGoalsFile(goals), "Cannot save the quality goals");
+    } catch (const std::exception& e) {
+        ShowError(ReasonOf(e));
+        return false;
+    }
+    goals_ = goals;
+    emit GoalsChanged();
+    return true;
 }
 
 void TLaboratory::EditSettings(const TEdit& edit) {

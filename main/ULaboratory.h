@@ -18,6 +18,7 @@
 #include <optional>
 #include <vector>
 
+#include "model/UQualityGoals.h"
 #include "model/UTypes.h"
 
 namespace tervanix {
@@ -134,6 +135,19 @@ public:
     // Runs the edit; every analyte's limits recomputed, the file written, the windows told.
     void EditReferenceData(const TEdit& edit);
 
+    // "Definition of analytes": EditReferenceData, and the quality goals of the analytes the edit
+    // renamed follow their new names, those of the analytes it deleted go (ChangeGoals).
+    void EditAnalyteDefinitions(const TEdit& edit);
+
+    // ---- Quality goals (TEa and targets, beside the data file) ----
+    // At start, after the data: the goals file; none gives no goals, a damaged one is kept aside
+    // (KeepDamaged) and the goals start empty.
+    void LoadGoals();
+    const TQualityGoals& Goals() const { return goals_; }
+    // The goals written to their file at once and GoalsChanged signalled. When the file cannot be
+    // written the operator is told and nothing changes: false.
+    bool ChangeGoals(const TQualityGoals& goals);
+
     // ---- Settings (operators, options, password, start-up box) ----
     // Runs the edit and writes the settings file.
     void EditSettings(const TEdit& edit);
@@ -145,6 +159,7 @@ signals:
     void ReferenceDataChanged();
     void QueueChanged();
     void SettingsChanged();
+    void GoalsChanged();
     // The one line that tells the operator a run taken out for correction is back.
     void CorrectionPutBack(const QString& line);
 
@@ -158,12 +173,14 @@ private:
     std::optional<TCorrection> correction_;
 
     void KeepDamaged(const std::string& path, const QString& what);
+    void ReadGoalsFile(const std::string& path);
     bool MayWrite(const std::string& path) const;
     void FirstStartData(bool queueFileExisted);
     void WriteDataFile();
     void SaveSettingsFile();
     QStringList SaveAll();
 
+    TQualityGoals goals_;
     std::vector<std::string> notToWrite_; // damaged files that could not be kept aside
     bool queueFileExisted_ = false;
 

@@ -311,6 +311,8 @@ QAction* TWinMain::AddMenuItem(QMenu& menu, const QString& caption, const char* 
 void TWinMain::CreateFileMenu(QMenu& menu) {
     AddMenuItem(menu, QStringLiteral("&Import"), "MnuImport", AfterAction(this, [this] { ImportClick(); }));
     AddMenuItem(menu, QStringLiteral("&Export"), "MnuExport", AfterAction(this, [this] { ExportClick(); }));
+    AddMenuItem(menu, QStringLiteral("&Monthly summary"), "MnuMonthlySummary",
+                AfterAction(this, [this] { Commands().MonthlySummaryClick(); }));
     disketteRestore_ = AddMenuItem(menu, QStringLiteral("Diskette restore"), "Disketterestore1",
                                    AfterAction(this, [this] { RestoreClick(); }));
 }
@@ -321,6 +323,7 @@ void TWinMain::CreateParametersMenu(QMenu& menu) {
     mnuControlMaterials_ = AddMenuItem(menu, QStringLiteral("&Control materials"), "MnuControlMaterials",
                                        AfterAction(this, [this] { ControlMaterialsClick(); }));
     AddMenuItem(menu, QStringLiteral("&Operators"), "MnuOperators", AfterAction(this, [this] { OperatorsClick(); }));
+    AddMenuItem(menu, QStringLiteral("&Quality goals"), "MnuQualityGoals", AfterAction(this, [this] { Commands().QualityGoalsClick(); }));
 }
 
 void TWinMain::CreateConfigurationMenu(QMenu& menu) {

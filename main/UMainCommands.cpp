@@ -7,6 +7,7 @@
 #include <QToolButton>
 
 #include "charts/UDailyQC.h"
+#include "charts/UMonthlySummary.h"
 #include "charts/UPrnCharts.h"
 #include "charts/UShowLimits.h"
 #include "dialogs/UAbout.h"
@@ -18,6 +19,7 @@
 #include "dialogs/UImport.h"
 #include "dialogs/UNewPsw.h"
 #include "dialogs/UOptions.h"
+#include "dialogs/UQualityGoals.h"
 #include "dialogs/URandom.h"
 #include "dialogs/URisks.h"
 #include "dialogs/USerumByAnal.h"
@@ -93,6 +95,26 @@ void TMainCommands::ShortCutsClick() {
 void TMainCommands::DailyClick() {
     if (!winDailyQC_) winDailyQC_ = new TWinDailyQC(parent_);
     winDailyQC_->exec();
+}
+
+TWinQualityGoals& TMainCommands::WinQualityGoals() {
+    if (!winQualityGoals_) winQualityGoals_ = new TWinQualityGoals(parent_);
+    return *winQualityGoals_;
+}
+
+void TMainCommands::QualityGoalsClick() {
+    WinQualityGoals().Prepare();
+    WinQualityGoals().exec();
+}
+
+TWinMonthlySummary& TMainCommands::WinMonthlySummary() {
+    if (!winMonthlySummary_) winMonthlySummary_ = new TWinMonthlySummary(parent_);
+    return *winMonthlySummary_;
+}
+
+void TMainCommands::MonthlySummaryClick() {
+    WinMonthlySummary().Prepare();
+    WinMonthlySummary().exec();
 }
 
 void TMainCommands::LimitsClick() {

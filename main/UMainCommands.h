@@ -26,9 +26,11 @@ class TWinDefAnalytes;
 class TWinDefSerum;
 class TWinEmployees;
 class TWinImport;
+class TWinMonthlySummary;
 class TWinNewPsw;
 class TWinOptions;
 class TWinPrnCharts;
+class TWinQualityGoals;
 class TWinRandom;
 class TWinRisks;
 class TWinSerumByAnal;
@@ -81,6 +83,10 @@ public:
     void PasteClick();
     void ExportClick();
     void ImportClick();
+    // The quality goals: TEa, targets, Sigma and its rules (Parameters > Quality goals).
+    void QualityGoalsClick();
+    // The monthly QC summary (File > Monthly summary).
+    void MonthlySummaryClick();
 
     // Replaces the machine's volumes as backup drives (tests).
     void SetDriveMap(std::unique_ptr<IDriveMap> drives);
@@ -93,6 +99,8 @@ public:
     TWinRandom* WinRandom() const { return winRandom_; }
     TWinEmployees* WinEmployees() const { return winEmployees_; }
     TWinOptions* WinOptions() const { return winOptions_; }
+    TWinQualityGoals& WinQualityGoals();
+    TWinMonthlySummary& WinMonthlySummary();
 
 private:
     // The current analyte, or "No analyte." said and the command stopped.
@@ -118,6 +126,8 @@ private:
     TWinNewPsw* winNewPsw_ = nullptr;
     TWinOptions* winOptions_ = nullptr;
     TWinPrnCharts* winPrnCharts_ = nullptr;
+    TWinQualityGoals* winQualityGoals_ = nullptr;
+    TWinMonthlySummary* winMonthlySummary_ = nullptr;
     TWinRandom* winRandom_ = nullptr;
     TWinRisks* winRisks_ = nullptr;
     TWinSerumByAnal* winSerumByAnal_ = nullptr;

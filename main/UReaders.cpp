@@ -9,14 +9,15 @@
 #include "model/UFormat.h"
 
 namespace tervanix {
-namespace {
 
-[[noreturn]] void Refuse(QLineEdit* edit, const QString& message) {
+void RefuseField(QLineEdit* edit, const QString& message) {
     ShowError(message);
     edit->selectAll();
     edit->setFocus();
     throw EAbortSilently();
 }
+
+namespace {
 
 // Trimmed, with either comma or point taken as the system's decimal separator.
 QString NormalisedText(const QLineEdit* edit) {
@@ -37,10 +38,10 @@ TLevelResult ReadLevelResult(QLineEdit* edit) {
         return result;
     }
     long double value = 0;
-    if (!TryReadDecimal(NormalisedText(edit), value)) Refuse(edit, QStringLiteral("Incorrect floating number"));
+    if (!TryReadDecimal(NormalisedText(edit), value)) RefuseField(edit, QStringLiteral("Incorrect floating number"));
     // Beyond it the level's statistics could not be computed.
     if (!IsStorableResult(value))
-        Refuse(edit, QStringLiteral("%1 is too large: results go up to 1e20 in size, beyond which the "
+        RefuseField(edit, QStringLiteral("%1 is too large: results go up to 1e20 in size, beyond which the "
                                     "statistics cannot be computed").arg(NormalisedText(edit)));
     result.Value = static_cast<float>(value);
     result.Status = qsInControl;
@@ -51,11 +52,16 @@ long double ReadExtendedField(QLineEdit* edit, bool refuseNegative) {
     const QString text = NormalisedText(edit);
     long double value = 0;
     if (!TryReadDecimal(text, value))
-        Refuse(edit, QStringLiteral("'%1' is not a valid floating point value").arg(text));
+        RefuseField(edit, QStringLiteral("'%1' is not a valid floating point value").arg(text));
     if (refuseNegative && value < 0)
-        Refuse(edit, text + QStringLiteral(" is a negative value (not allowed)"));
+        RefuseField(edit, text + QStringLiteral(" is a negative value (not allowed)"));
     edit->setText(text);
     return value;
+}
+
+std::optional<long double> ReadOptionalField(QLineEdit* edit, bool refuseNegative) {
+    if (edit->text().trimmed().isEmpty()) return std::nullopt;
+    return ReadExtendedField(edit, refuseNegative);
 }
 
 std::int32_t ReadIntegerField(QLineEdit* edit, std::int32_t min, std::int32_t max) {
@@ -63,11 +69,11 @@ std::int32_t ReadIntegerField(QLineEdit* edit, std::int32_t min, std::int32_t ma
     bool ok = false;
     const int value = text.toInt(&ok, 10);
     if (!ok)
-        Refuse(edit, QStringLiteral("'%1' is not a valid integer value").arg(text));
+        RefuseField(edit, QStringLiteral("'%1' is not a valid integer value").arg(text));
     if (value > max)
-        Refuse(edit, text + QStringLiteral(" is too high\n\rMaximum allowed = %1").arg(max));
+        RefuseField(edit, text + QStringLiteral(" is too high\n\rMaximum allowed = %1").arg(max));
     if (value < min)
-        Refuse(edit, text + QStringLiteral(" is too low\n\rMinimum allowed = %1").arg(min));
+        RefuseField(edit, text + QStringLiteral(" is too low\n\rMinimum allowed = %1").arg(min));
     edit->setText(text);
     return value;
 }

@@ -4,6 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+
+#include <QString>
 
 #include "model/UTypes.h"
 
@@ -18,6 +21,13 @@ TLevelResult ReadLevelResult(QLineEdit* edit);
 // A finite number; with refuseNegative, below-zero values are refused (minus zero is not below
 // zero). The edit then shows the number with the system's decimal separator and no blanks.
 long double ReadExtendedField(QLineEdit* edit, bool refuseNegative);
+
+// Empty: none; otherwise as ReadExtendedField.
+std::optional<long double> ReadOptionalField(QLineEdit* edit, bool refuseNegative);
+
+// A refusal of the edit's text for a reason of the caller's: the message shown, the edit selected
+// and focused, EAbortSilently thrown.
+[[noreturn]] void RefuseField(QLineEdit* edit, const QString& message);
 
 // An integer within [min, max]; the maximum is checked first. The edit then shows it trimmed.
 std::int32_t ReadIntegerField(QLineEdit* edit, std::int32_t min, std::int32_t max);

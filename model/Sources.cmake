@@ -14,11 +14,15 @@ set(TERVANIX_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/UGaugeScale.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UGlobals.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UImportText.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ULevelSums.h
   ${CMAKE_CURRENT_LIST_DIR}/ULimits.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ULists.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UMonthlySummary.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UQualityGoals.cpp
   ${CMAKE_CURRENT_LIST_DIR}/URandom.cpp
   ${CMAKE_CURRENT_LIST_DIR}/USeriesQueries.cpp
   ${CMAKE_CURRENT_LIST_DIR}/USettingsFile.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/USigma.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UStudent.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UTypes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UWestgard.cpp

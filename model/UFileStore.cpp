@@ -139,6 +139,13 @@ std::string WhyUnreadable(const std::string& path, std::uint64_t maxBytes) {
     return ReadWholeFile(path, maxBytes) ? std::string() : std::string("cannot be read");
 }
 
+std::string PathWithExtension(const std::string& path, std::string_view extension) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t dot = path.find_last_of('.');
+    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+    return (hasExtension ? path.substr(0, dot) : path) + std::string(extension);
+}
+
 bool FileExists(const std::string& path) {
     std::error_code ec;
     return fs::exists(path, ec);

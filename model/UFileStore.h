@@ -49,6 +49,10 @@ std::string WhyUnreadable(const std::string& path, std::uint64_t maxBytes = std:
 
 bool FileExists(const std::string& path);
 
+// The path with its extension replaced (or added): ("lab.qcf", ".cfr") -> "lab.cfr", the files the
+// program keeps beside its data file.
+std::string PathWithExtension(const std::string& path, std::string_view extension);
+
 // Local date-time of the file's last modification (days since 1899-12-30), or nothing when the
 // file cannot be examined.
 std::optional<double> FileModified(const std::string& path);

@@ -368,6 +368,15 @@ std::string FormatFixed(long double value, int precision, int decimals) {
     return SignedText(value < 0 && !d.Digits.empty(), FixedText(d, decimals, separator));
 }
 
+std::string FormatShortest(double value) {
+    char buffer[32];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
+    std::string text(buffer, written.ptr);
+    for (char& c : text)
+        if (c == '.') c = Locale().DecimalSeparator;
+    return text;
+}
+
 std::string FormatInt(long long value) { return std::to_string(value); }
 
 std::string FormatDate(TDateTime dt) { return FormatDateTime(dt, Locale().ShortDateFormat); }

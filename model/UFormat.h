@@ -35,6 +35,9 @@ void SetLocale(const TLocaleFormats& formats);
 // Precision is taken within 1..18 and decimals within 0..18; NaN and infinities give "NAN", "INF", "-INF".
 std::string FormatFixed(long double value, int precision, int decimals);
 std::string FormatInt(long long value);
+// The shortest text that reads back as the same double, with the locale's decimal separator: a
+// value the operator typed (a TEa, a target) shown again as typed ("7.5", "10", "1e-05").
+std::string FormatShortest(double value);
 
 std::string FormatDate(TDateTime dt);                               // short date format
 std::string FormatTime(TDateTime dt);                               // long time format

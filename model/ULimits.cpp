@@ -5,6 +5,7 @@
 #include "model/UAnalyte.h"
 #include "model/UFormat.h"
 #include "model/UGlobals.h"
+#include "model/ULevelSums.h"
 #include "model/UStudent.h"
 
 namespace tervanix {
@@ -39,66 +40,44 @@ void SetNoSpreadStats(TLevelStats& s) {
 
 void RefuseNonFiniteLimits(TLevelStats& s, const TLevelStats& all);
 
-// The running sums of one level over a range of points, in series order. Sum and squares are
-// extended accumulators; Min and Max are kept as the values are stored, in single precision, which
-// widens them exactly (1e10 is a single too). Used as locals, they stay in registers.
-struct TLevelSums {
-    std::int32_t N = 0;
-    std::int32_t Discarded = 0;
-    long double Sum = 0, Squares = 0;
-    float Min = 1e10f, Max = -1e10f;
-
-    void Add(const TLevelResult& r) {
-        if (r.Status == qsDiscarded) {
-            ++Discarded;
-        } else if (r.Status != qsNoValue) {
-            const long double v = r.Value;
-            ++N;
-            Sum += v;
-            Squares += v * v;
-            Min = std::min(Min, r.Value);
-            Max = std::max(Max, r.Value);
-        }
+// Mean, SD, CV, degrees of freedom, chart range and half-widths of the sums; the CV is left as it
+// was when it cannot be computed.
+void FinishValues(const TLevelSums& sums, TLevelStats& s) {
+    s.NotComputable = false;
+    const std::int32_t N = sums.N;
+    s.N = N;
+    s.DiscardedCount = sums.Discarded;
+    s.Min = sums.Min;
+    s.Max = sums.Max;
+    if (N == 0) {
+        SetEmptyStats(s);
+        return;
     }
-
-    // Mean, SD, CV, degrees of freedom, chart range and half-widths; the CV is left as it was
-    // when it cannot be computed. Every range's statistics, not only the limits in use, are
-    // refused when they overflow, so no printout shows an infinite CV.
-    void Finish(TLevelStats& s) const {
-        FinishValues(s);
-        RefuseNonFiniteLimits(s, s);
+    s.Mean = sums.Mean();
+    if (static_cast<long double>(sums.Max) - sums.Min < Tiny) {
+        SetNoSpreadStats(s);
+        return;
     }
-
-    void FinishValues(TLevelStats& s) const {
-        s.NotComputable = false;
-        s.N = N;
-        s.DiscardedCount = Discarded;
-        s.Min = Min;
-        s.Max = Max;
-        if (N == 0) {
-            SetEmptyStats(s);
-            return;
-        }
-        s.Mean = Sum / N;
-        if (static_cast<long double>(Max) - Min < Tiny) {
-            SetNoSpreadStats(s);
-            return;
-        }
-        s.ChartLow = Min;
-        s.ChartHigh = Max;
-        s.DegreesOfFreedom = N - 1;
-        // Rounding can leave a tiny negative variance for nearly equal values.
-        const long double sd = std::sqrt(std::max(0.0L, (Squares - Sum * Sum / N) / (N - 1)));
-        if (std::fabs(s.Mean) < Tiny) {
-            s.Status = qsNoValue;
-        } else {
-            s.CV = static_cast<float>(sd * 100 / std::fabs(s.Mean));
-            s.Status = 0;
-        }
-        s.AlertHalfWidth = StudentFactor(Settings.AlertRisk, N - 1) * sd;
-        s.ActionHalfWidth = StudentFactor(Settings.ActionRisk, N - 1) * sd;
+    s.ChartLow = sums.Min;
+    s.ChartHigh = sums.Max;
+    s.DegreesOfFreedom = N - 1;
+    const long double sd = sums.SD();
+    if (std::fabs(s.Mean) < Tiny) {
+        s.Status = qsNoValue;
+    } else {
+        s.CV = static_cast<float>(sd * 100 / std::fabs(s.Mean));
+        s.Status = 0;
     }
-};
+    s.AlertHalfWidth = StudentFactor(Settings.AlertRisk, N - 1) * sd;
+    s.ActionHalfWidth = StudentFactor(Settings.ActionRisk, N - 1) * sd;
+}
+
+// Every range's statistics, not only the limits in use, are refused when they overflow, so no
+// printout shows an infinite CV.
+void Finish(const TLevelSums& sums, TLevelStats& s) {
+    FinishValues(sums, s);
+    RefuseNonFiniteLimits(s, s);
+}
 
 // Limits that are not finite (values so large that a CV or a half-width overflows) are not
 // computable: status qsNoValue, and finite placeholders for the scale so that nothing draws or
@@ -136,7 +115,7 @@ void TAnalyte::ComputeStats(int level, int first, int last, TLevelStats& s) cons
     first = std::max(first, 0);
     last = std::min(last, Count() - 1);
     for (int i = first; i <= last; ++i) sums.Add(Point(i).Levels[level]);
-    sums.Finish(s);
+    Finish(sums, s);
 }
 
 namespace {
@@ -151,9 +130,9 @@ void WholeSeriesStats(const std::vector<TQCPoint*>& points, std::array<TLevelSta
         if constexpr (Levels > 1) second.Add(p->Levels[1]);
         if constexpr (Levels > 2) third.Add(p->Levels[2]);
     }
-    first.Finish(out[0]);
-    if constexpr (Levels > 1) second.Finish(out[1]);
-    if constexpr (Levels > 2) third.Finish(out[2]);
+    Finish(first, out[0]);
+    if constexpr (Levels > 1) Finish(second, out[1]);
+    if constexpr (Levels > 2) Finish(third, out[2]);
 }
 } // namespace
 

@@ -53,10 +53,7 @@ void SaveSettings(const std::string& path) {
 void SaveSettings() { SaveSettings(BasePath + SettingsExtension); }
 
 std::string SettingsPathBeside(const std::string& dataPath) {
-    const std::size_t slash = dataPath.find_last_of('/');
-    const std::size_t dot = dataPath.find_last_of('.');
-    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
-    return (hasExtension ? dataPath.substr(0, dot) : dataPath) + SettingsExtension;
+    return PathWithExtension(dataPath, SettingsExtension);
 }
 
 } // namespace tervanix

@@ -19,18 +19,23 @@
 #include "charts/UPrnChartsPages.h"
 #include "charts/UPrnData.h"
 #include "charts/UPrnDataPages.h"
+#include "charts/UQualityPages.h"
 #include "charts/UShowLimitsPages.h"
 #include "dialogs/UAbout.h"
 #include "dialogs/UShowArchive.h"
 #include "main/UCommandRunner.h"
 #include "main/UFormParts.h"
+#include "main/ULaboratory.h"
 #include "main/UMain.h"
+#include "main/UMainCommands.h"
 #include "main/UMessages.h"
 #include "main/UResources.h"
 #include "model/UArchive.h"
 #include "model/UClock.h"
 #include "model/UDataLoadSave.h"
+#include "model/UDateTime.h"
 #include "model/UGlobals.h"
+#include "model/UMonthlySummary.h"
 #include "model/URandom.h"
 #include "model/USeriesQueries.h"
 #include "model/USettingsFile.h"
@@ -110,6 +115,8 @@ std::vector<TWindowPicture> WindowPictures(TWinMain& w, TAnalyte& glucose, const
         {"chart-printing", modal([&w] { w.PrintChartsClick(); })},
         {"limits", modal([&w] { w.LimitsClick(); })},
         {"daily-qc", modal([&w] { w.DailyClick(); })},
+        {"quality-goals", modal([&w] { w.Commands().QualityGoalsClick(); })},
+        {"monthly-summary", modal([&w] { w.Commands().MonthlySummaryClick(); })},
         {"risks", modal([&w] { w.RisksClick(); })},
         {"analytes", modal([&w] { w.AnalytesClick(); })},
         {"materials", modal([&w] { w.ControlMaterialsClick(); })},
@@ -145,6 +152,11 @@ std::vector<TPrintoutPicture> PrintoutPictures(const TAnalyte& glucose, const TA
         {"print-data", [&glucose, all] { return DataTableJob(glucose, Materials, all, true); }},
         {"print-limits", [&glucose] { return LimitsPrintJob(glucose, Materials); }},
         {"print-daily", [] { return DailyPrintJob(CollectDayRuns(Analytes, Today()), Today()); }},
+        {"print-summary", [] {
+             const TDateParts today = DecodeDate(Today());
+             const TMonth month{today.Year, today.Month};
+             return MonthlySummaryPrintJob(MonthlySummary(Analytes, month, Laboratory().Goals()), Materials, month);
+         }},
         {"print-archives", [&archive] { return ArchiveListPrintJob(QStringLiteral("Glucose"), {archive}); }},
         {"print-archive", [&archive] { return ArchivePrintJob(QStringLiteral("Glucose"), archive); }},
     };
@@ -169,6 +181,11 @@ void StartDemonstration(const QString& folder) {
     Settings.ShowAboutAtStart = 0;
     CreateDefaultData();
     SaveDataFile(BasePath + ".qcf");
+    // Goals that give the Sigma window lines of several bands.
+    TQualityGoals goals;
+    goals.Set("Glucose", {15.0, {3.0, 5.0, 12.0}});
+    goals.Set("Calcium", {8.0, {2.40, 2.60, std::nullopt}});
+    Laboratory().ChangeGoals(goals);
 }
 
 int MakePictures(const QString& out) {

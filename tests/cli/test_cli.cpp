@@ -554,3 +554,41 @@ TEST(CliJson, NumbersRoundTripAndNonFiniteValuesAreNull) {
 }
 
 } // namespace
+
+// sigma and summary read the goals file beside the data file unless --goals names another; a
+// damaged goals file is refused and left as it is.
+TEST_F(Cli, SigmaAndSummaryFollowTheGoals) {
+    const std::string data = WriteRuleAnalyte(); // CV 2.05 % and 1.03 %, runs in January 2026
+    WriteFile(Path("rules.goals"), "{\"analytes\": {\"TEST\": {\"tea_percent\": 10, \"targets\": [100, null]}}}");
+    WriteFile(Path("other.goals"), "{\"analytes\": {}}");
+    const TRun sigma = Run({"sigma", data});
+    ASSERT_EQ(sigma.Code, 0) << sigma.Err;
+    EXPECT_EQ(Occurrences(sigma.Out, "\"analyte\":\"Test\""), 2u) << sigma.Out;
+    EXPECT_NE(sigma.Out.find("\"level\":1,\"material\":\"Unknown\",\"lot\":\"\",\"tea_percent\":10,\"target\":100,"), std::string::npos);
+    EXPECT_NE(sigma.Out.find("\"bias_percent\":0,\"sigma\":4.87"), std::string::npos) << sigma.Out;
+    EXPECT_NE(sigma.Out.find("\"rules\":[\"1:3s\",\"2:2s\",\"R:4s\",\"4:1s\"]"), std::string::npos);
+    EXPECT_NE(sigma.Out.find("\"target\":null,\"mean\":200,"), std::string::npos);
+    EXPECT_NE(sigma.Out.find("\"bias_percent\":null,\"sigma\":9.7"), std::string::npos);
+    EXPECT_NE(sigma.Out.find("\"rules\":[\"1:3s\"]"), std::string::npos);
+    const TRun none = Run({"sigma", data, "--goals", Path("other.goals")});
+    EXPECT_EQ(Occurrences(none.Out, "\"tea_percent\":null,\"target\":null,"), 2u) << none.Out;
+    EXPECT_EQ(Occurrences(none.Out, "\"sigma\":null,\"rules\":null"), 2u);
+
+    const TRun january = Run({"summary", data, "--month", "2026-01"});
+    ASSERT_EQ(january.Code, 0) << january.Err;
+    EXPECT_NE(january.Out.find("\"level\":1,\"material\":\"Unknown\",\"lot\":\"\",\"n\":20,\"mean\":100,\"sd\":2.05"), std::string::npos)
+        << january.Out;
+    EXPECT_NE(january.Out.find("\"alerts\":0,\"actions\":0,\"discarded\":0,\"sigma\":4.87"), std::string::npos);
+    EXPECT_EQ(Run({"summary", data, "--month", "2026-02"}).Out, "[]\n");
+    ExpectUsageError({"summary", data, "--month", "2026-1"}, "must be written YYYY-MM");
+    ExpectUsageError({"summary", data}, "Missing --month");
+
+    WriteFile(Path("rules.goals"), "{\"analytes\": {\"Test\": {\"tea_percent\": -1}}}");
+    for (const auto& args : {std::vector<std::string>{"sigma", data}, {"summary", data, "--month", "2026-01"}}) {
+        const TRun damaged = Run(args);
+        EXPECT_EQ(damaged.Code, 1);
+        EXPECT_NE(damaged.Err.find("Cannot read quality goals: " + Path("rules.goals")), std::string::npos) << damaged.Err;
+        EXPECT_EQ(damaged.Out, "");
+    }
+    EXPECT_EQ(ReadFile(Path("rules.goals")), "{\"analytes\": {\"Test\": {\"tea_percent\": -1}}}");
+}

@@ -107,6 +107,22 @@ TEST_F(CliPrintViews, DailySheetListsTheDayAnalyteByAnalyteNewestFirst) {
     EXPECT_EQ(text.find("11.25"), std::string::npos); // 03-03
 }
 
+// The monthly summary and the Sigma table as the windows print them, with the goals beside the data.
+TEST_F(CliPrintViews, MonthlySummaryAndSigmaTable) {
+    const std::string data = WriteData();
+    WriteFile(Path("lab.goals"), "{\"analytes\": {\"Urea\": {\"tea_percent\": 9}, \"Glucose\": {\"tea_percent\": 10, \"targets\": [5, 11]}}}");
+    ASSERT_EQ(Print({"summary", data, "--month", "2026-03", "--out", Path("m.pdf")}).Code, 0);
+    const std::string month = PdfText("m.pdf");
+    EXPECT_NE(month.find("Monthly QC summary - March 2026"), std::string::npos) << month;
+    EXPECT_NE(month.find("QC1 Lyo N L42 4 5.563 0.6575 11.82 0 1 0 -0.2"), std::string::npos) << month; // one action
+    EXPECT_NE(month.find("QC2 Patho 3 11.250 0.2500 2.22 0 0 1 3.4"), std::string::npos) << month; // one discarded
+    EXPECT_NE(month.find("Urea QC1 Unknown 1 7.50 0 0 0"), std::string::npos) << month;
+    ASSERT_EQ(Print({"sigma", data, "--out", Path("s.pdf")}).Code, 0);
+    const std::string sigma = PdfText("s.pdf");
+    EXPECT_NE(sigma.find("Sigma metrics and QC rules"), std::string::npos) << sigma;
+    EXPECT_NE(sigma.find("Urea QC1 Unknown 9.00"), std::string::npos) << sigma;
+}
+
 TEST_F(CliPrintViews, RefusalsLeaveNoFile) {
     const std::string data = WriteData();
     const std::string out = Path("out.pdf");
@@ -123,6 +139,9 @@ TEST_F(CliPrintViews, RefusalsLeaveNoFile) {
         {{"daily", data, "--day", "02/03/2026", "--out", out}, 2, "YYYY-MM-DD"},
         {{"daily", data, "--out", out}, 2, "Missing --day DATE"},
         {{"daily", data, "--day", "2026-03-02", "--out", data}, 1, "is the input file"},
+        {{"summary", data, "--month", "2026-04", "--out", out}, 1, "Nothing to print"},
+        {{"summary", data, "--out", out}, 2, "Missing --month"},
+        {{"sigma", data, "--goals", Path("none.goals"), "--out", out}, 1, "Cannot read quality goals"},
     };
     const std::string before = ReadFile(data);
     for (const TCase& c : cases) {

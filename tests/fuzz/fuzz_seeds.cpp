@@ -1,5 +1,5 @@
 // Writes small seed files for each fuzz target, from the program's own writers where it has one:
-//   fuzz_seeds DIR  ->  DIR/datafile, DIR/settings, DIR/queue, DIR/version2, DIR/archive
+//   fuzz_seeds DIR  ->  DIR/datafile, DIR/settings, DIR/queue, DIR/version2, DIR/archive, DIR/goals
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -10,6 +10,7 @@
 #include "model/UDataLoadSave.h"
 #include "model/UFormat.h"
 #include "model/UGlobals.h"
+#include "model/UQualityGoals.h"
 #include "model/URandom.h"
 #include "model/USettingsFile.h"
 
@@ -138,6 +139,11 @@ int main(int argc, char** argv) {
     Write(dir / "archive" / "glucose", ArchiveText(*Analytes.FindByName("Glucose"), 0, Materials));
     SetLocale(TLocaleFormats{});
     Write(dir / "importtext" / "copied", Analytes[0].CopyToText() + std::string(1, '\0'));
+    TQualityGoals goals;
+    goals.Set("Glucose", {10.0, {3.0, 5.0, std::nullopt}});
+    goals.Set("B\xB5" "2", {std::nullopt, {1e-5, std::nullopt, -2.5}});
+    Write(dir / "goals" / "two", EncodeGoalsFile(goals));
+    Write(dir / "goals" / "escapes", "{\"analytes\": {\"Gluc\\u00e9\\ud83d\\ude00\\n\": {\"targets\": [1e2], \"tea_percent\": 7.5, \"x\": [true, false, {}]}}}");
     Write(dir / "importtext" / "spreadsheet", "\xEF\xBB\xBF" "Date\tTime\tQC1\n08/12/2026\t10:30\t4.5\t\t7\n9/12/26\t2:00 PM\t4,6\n");
     return 0;
 }

@@ -8,6 +8,9 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <filesystem>
+
+#include "main/ULaboratory.h"
 #include "model/UGlobals.h"
 
 namespace tervanix::test {
@@ -35,6 +38,14 @@ std::vector<QString> TQtWarnings::Containing(const QString& text) const {
     for (const QString& warning : caughtWarnings)
         if (warning.contains(text)) found.push_back(warning);
     return found;
+}
+
+TGoalsScope::TGoalsScope() { Laboratory().LoadGoals(); }
+
+TGoalsScope::~TGoalsScope() {
+    std::error_code ignored;
+    std::filesystem::remove(BasePath + ".goals", ignored);
+    Laboratory().LoadGoals();
 }
 
 TScriptedMessages::TScriptedMessages() : previous_(SetMessageService(this)) {}

@@ -75,6 +75,16 @@ private:
     TLocaleFormats previous_;
 };
 
+// The laboratory's quality goals for one test: none at its start, and at its end the goals file
+// of the program folder removed and the goals read again (none), so the next test starts without.
+class TGoalsScope {
+public:
+    TGoalsScope();
+    ~TGoalsScope();
+    TGoalsScope(const TGoalsScope&) = delete;
+    TGoalsScope& operator=(const TGoalsScope&) = delete;
+};
+
 // Shows the window and waits until it is active, so that focus can be checked.
 void ShowActive(QWidget* window);
 void Click(QAbstractButton* button);

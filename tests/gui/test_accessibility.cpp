@@ -26,6 +26,7 @@
 #include <memory>
 
 #include "charts/UDailyQC.h"
+#include "charts/UMonthlySummary.h"
 #include "charts/UDrawChart.h"
 #include "charts/UPrnCharts.h"
 #include "charts/UPrnData.h"
@@ -40,6 +41,7 @@
 #include "dialogs/UMotPass.h"
 #include "dialogs/UNewPsw.h"
 #include "dialogs/UOptions.h"
+#include "dialogs/UQualityGoals.h"
 #include "dialogs/URandom.h"
 #include "dialogs/URisks.h"
 #include "dialogs/USerumByAnal.h"
@@ -114,6 +116,12 @@ std::vector<std::pair<const char*, TWindowFactory>> Windows() {
         {"archives", [] { return std::unique_ptr<QWidget>(new TWinArchives()); }},
         {"archive", [] { return std::unique_ptr<QWidget>(new TWinShowArchive()); }},
         {"daily QC", [] { return std::unique_ptr<QWidget>(new TWinDailyQC()); }},
+        {"monthly summary", [] { return std::unique_ptr<QWidget>(new TWinMonthlySummary()); }},
+        {"quality goals", [] {
+             auto window = std::make_unique<TWinQualityGoals>();
+             window->Prepare();
+             return std::unique_ptr<QWidget>(std::move(window));
+         }},
         {"print data", [] { return std::unique_ptr<QWidget>(new TWinPrnData()); }},
         {"risks", [] { return std::unique_ptr<QWidget>(new TWinRisks([] { return nullptr; })); }},
         {"control limits", [] { return std::unique_ptr<QWidget>(new TWinShowLimits()); }},

@@ -23,11 +23,14 @@
 #include "dialogs/USerumByAnal.h"
 #include "gui/GuiHarness.h"
 #include "main/UCommandRunner.h"
+#include "main/ULaboratory.h"
 #include "main/UMain.h"
 #include "main/UTabList.h"
 #include "model/UArchive.h"
 #include "model/UDataLoadSave.h"
+#include "model/UFileStore.h"
 #include "model/UGlobals.h"
+#include "model/UQualityGoals.h"
 #include "support/AnalyteBuilders.h"
 
 static void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
@@ -213,6 +216,38 @@ TEST_F(DefAnalytes, DeletionTakesTheArchivesOnlyOnOKAndUndoBringsLinesBack) {
 }
 
 // Deleting an analyte and the erasing changes of materials and of an assignment wait for the password.
+// A renamed analyte's quality goals follow it on OK, a deleted one's go, and the goals of names
+// the data file does not hold stay; Cancel changes nothing.
+TEST_F(DefAnalytes, RenamedAnalytesCarryTheirGoalsAndDeletedOnesDropThem) {
+    AddAnalyte("Glucose", 1);
+    AddAnalyte("Urea", 1);
+    TQualityGoals goals;
+    goals.Set("Glucose", {10.0, {5.0}});
+    goals.Set("Urea", {9.0, {7.0}});
+    goals.Set("Lactate", {20.0, {}});
+    const std::string path = BasePath + ".goals";
+    const test::TGoalsScope scope;
+    ASSERT_TRUE(Laboratory().ChangeGoals(goals));
+    const auto onDisk = [&] { return DecodeGoalsFile(ReadWholeFile(path).value_or("")); };
+    for (const bool ok : {false, true}) {
+        Open();
+        Select(0);
+        Type(QStringLiteral("Glu"), 1);
+        Click(dialog_->BtCorriger());
+        Select(1);
+        Click(dialog_->BtSupprimer());
+        Click(ok ? dialog_->BtOK() : dialog_->BtCancel());
+        if (!ok) {
+            EXPECT_EQ(onDisk(), goals);
+        }
+    }
+    TQualityGoals expected;
+    expected.Set("Glu", {10.0, {5.0}});
+    expected.Set("Lactate", {20.0, {}});
+    EXPECT_EQ(onDisk(), expected);
+    EXPECT_EQ(Laboratory().Goals(), expected);
+}
+
 TEST_F(RefData, DestructiveButtonsWaitForThePassword) {
     test::TPasswordScope password("LAB");
     TAnalyte& glu = AddAnalyte("Glucose", 1);
