@@ -42,7 +42,7 @@ TPrintOutcome PrintToPdfFile(const QPrinter& printer, TPrintJob job) {
 // While the print system does not answer, Qt's print dialog would freeze the program asking it for
 // its printers: the printout can still be written to a PDF file.
 TPrintOutcome PrintToPdfOnly(QWidget* parent, TPrintJob job) {
-    ShowError(QStringLiteral("The print system does not answer: no printer can be reached now.\r"
+    ShowWarning(QStringLiteral("The print system does not answer: no printer can be reached now.\r"
                              "The printout can be written to a PDF file."));
     const QString path =
         QFileDialog::getSaveFileName(parent, QStringLiteral("Print to File (PDF)"),

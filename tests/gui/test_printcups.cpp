@@ -3,7 +3,11 @@
 // where the machine lacks CUPS or cannot run a private cupsd.
 #include <QApplication>
 #include <QDir>
+#include <QComboBox>
 #include <QFile>
+#include <QLabel>
+#include <QPrintDialog>
+#include <QPrinterInfo>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -128,6 +132,25 @@ TPrinterChoice Choice(QPageSize::PageSizeId paper, TPageRange range, int copies)
     return {Queue, QPageLayout(QPageSize(paper), QPageLayout::Portrait, PrintMarginsMm()), range, copies, true};
 }
 
+// The printer the print dialog offers first and the state shown under it ("printer|state"); the
+// dialog is then cancelled.
+QString OfferedPrinter() {
+    QString offered;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !offered.isEmpty()) return;
+        const auto* state = dialog->findChild<QLabel*>(QStringLiteral("printerState"));
+        offered = dialog->findChild<QComboBox*>(QStringLiteral("printers"))->currentText() + QLatin1Char('|') +
+                  (state && !state->isHidden() ? state->text() : QString());
+        dialog->reject();
+    });
+    look.start(20);
+    TDialogPrintService service;
+    service.Print(nullptr, TwoPages());
+    return offered;
+}
+
 TEST(RealCups, JobsReachThePrinterWithPaperRangeAndCopiesAndRefusalsAreSaid) {
     TPrivateCups cups;
     if (!cups.Unavailable().isEmpty()) GTEST_SKIP() << cups.Unavailable().toStdString();
@@ -153,6 +176,22 @@ TEST(RealCups, JobsReachThePrinterWithPaperRangeAndCopiesAndRefusalsAreSaid) {
     }
     EXPECT_EQ(LastPrinter(), Queue);
     EXPECT_TRUE(messages.Recorded().empty());
+
+    if (QPrinterInfo::availablePrinterNames().contains(Queue)) {
+        // The print dialog offers the printer last printed on before the system's default, and says
+        // that it is stopped.
+        CupsTool({QStringLiteral("lpadmin"), QStringLiteral("-p"), QStringLiteral("Annex"), QStringLiteral("-E"),
+                  QStringLiteral("-v"), QStringLiteral("file:///dev/null"), QStringLiteral("-P"), Ppd});
+        CupsTool({QStringLiteral("lpadmin"), QStringLiteral("-d"), QStringLiteral("Annex")});
+        CupsTool({QStringLiteral("cupsdisable"), QStringLiteral("-r"), QStringLiteral("Paper jam"), Queue});
+        EXPECT_EQ(OfferedPrinter(), QStringLiteral("TervanixLab|Printer TervanixLab is stopped: Paper jam"));
+        QFile::remove(QString::fromStdString(BasePath + ".printer"));
+        EXPECT_EQ(OfferedPrinter(), QStringLiteral("Annex|"));
+        CupsTool({QStringLiteral("cupsenable"), Queue});
+    } else {
+        ADD_FAILURE() << "Qt's print support does not see the private CUPS: it was bound to another CUPS server earlier "
+                         "in this process; run this test alone";
+    }
 
     CupsTool({QStringLiteral("cupsreject"), QStringLiteral("-r"), QStringLiteral("Toner low"), Queue});
     EXPECT_EQ(SendToPrinter(nullptr, Choice(QPageSize::A4, {}, 1), TwoPages()), TPrintOutcome::Failed);

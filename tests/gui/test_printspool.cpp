@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QFile>
+#include <QFileDialog>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -257,6 +258,32 @@ TEST_F(PrintSpoolTest, DailyQCStaysOpenUntilCupsTakesTheJobAndAHangingPrintSyste
     EXPECT_TRUE(test::PdfText(cups_.SentPdf).contains(QStringLiteral("Cumulative daily QC")));
     EXPECT_EQ(LastPrinter(), QStringLiteral("Lab"));
     Analytes.FreeAll();
+}
+
+// While CUPS does not answer, Qt's print dialog would freeze the program: the operator who stops
+// waiting may still write the printout to a PDF file.
+TEST_F(PrintSpoolTest, APrintSystemThatDoesNotAnswerStillLetsThePrintoutBeWrittenToAPdfFile) {
+    cups_.Answers[QStringLiteral("lpstat")] = std::nullopt;
+    QTimer operatorHand;
+    QObject::connect(&operatorHand, &QTimer::timeout, [&] {
+        if (auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            files->setDirectory(folder_.path());
+            static_cast<QDialog*>(files)->accept();
+        }
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* progress = qobject_cast<QProgressDialog*>(top); progress && progress->isVisible())
+                test::Click(progress->findChild<QPushButton*>());
+    });
+    operatorHand.start(20);
+    TDialogPrintService dialog;
+    EXPECT_EQ(dialog.Print(nullptr, TwoPageJob()), TPrintOutcome::Printed);
+    ASSERT_FALSE(messages_.Recorded().empty());
+    EXPECT_EQ(messages_.Last().Text, QStringLiteral("The print system does not answer: no printer can be reached now.\r"
+                                                    "The printout can be written to a PDF file."));
+    QFile file(folder_.filePath(QStringLiteral("QC data - Glucose 2026-12-08.pdf"))); // the name offered
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(test::PdfPages(file.readAll()).size(), 2);
+    EXPECT_EQ(cups_.Cancelled, 1);
 }
 
 } // namespace
