@@ -9,8 +9,6 @@
 #include <QPrintDialog>
 #include <QPrinterInfo>
 #include <QProcess>
-#include <QProgressDialog>
-#include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,7 +17,7 @@
 #include <gtest/gtest.h>
 
 #include "charts/UPrintSpool.h"
-#include "charts/UPrnTable.h"
+#include "gui/PrintHarness.h"
 #include "gui/GuiHarness.h"
 #include "model/UClock.h"
 #include "model/UDateTime.h"
@@ -119,14 +117,7 @@ private:
     QString unavailable_;
 };
 
-TPrintJob TwoPages() {
-    std::vector<TTableCell> cells = {{QStringLiteral("Row"), csShaded}};
-    for (int i = 1; i <= 70; ++i) cells.push_back({QStringLiteral("row %1").arg(i), csPlain});
-    TPrintJob job;
-    job.Title = QStringLiteral("Printing QC data");
-    job.Draw = [cells](TPrintPages& pages) { PrintTable(pages, QStringLiteral("Rows"), {}, cells, false, {20}, 1); };
-    return NamedJob(job, QStringLiteral("QC data - Glucose"), EncodeDate(2026, 12, 8));
-}
+TPrintJob TwoPages() { return test::NumberedRowsJob(70); }
 
 TPrinterChoice Choice(QPageSize::PageSizeId paper, TPageRange range, int copies) {
     return {Queue, QPageLayout(QPageSize(paper), QPageLayout::Portrait, PrintMarginsMm()), range, copies, true};
@@ -200,11 +191,7 @@ TEST(RealCups, JobsReachThePrinterWithPaperRangeAndCopiesAndRefusalsAreSaid) {
     // A print system that does not answer is left with Cancel.
     cups.Pause(true);
     QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [] {
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (auto* progress = qobject_cast<QProgressDialog*>(top); progress && progress->isVisible())
-                test::Click(progress->findChild<QPushButton*>());
-    });
+    QObject::connect(&poll, &QTimer::timeout, [] { test::CancelPrintWait(); });
     poll.start(20);
     EXPECT_EQ(SendToPrinter(nullptr, Choice(QPageSize::A4, {}, 1), TwoPages()), TPrintOutcome::Cancelled);
     poll.stop();

@@ -5,7 +5,6 @@
 #include <QCalendarWidget>
 #include <QFile>
 #include <QFileDialog>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -13,7 +12,6 @@
 
 #include "charts/UDailyQC.h"
 #include "charts/UPrintSpool.h"
-#include "charts/UPrnTable.h"
 #include "gui/GuiHarness.h"
 #include "gui/PrintHarness.h"
 #include "model/UClock.h"
@@ -82,14 +80,7 @@ TPrinterChoice LabA4() {
     return {QStringLiteral("Lab"), QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, PrintMarginsMm()), {}, 1, true};
 }
 
-TPrintJob TwoPageJob() {
-    std::vector<TTableCell> cells = {{QStringLiteral("Row"), csShaded}};
-    for (int i = 1; i <= 70; ++i) cells.push_back({QStringLiteral("row %1").arg(i), csPlain});
-    TPrintJob job;
-    job.Title = QStringLiteral("Printing QC data");
-    job.Draw = [cells](TPrintPages& pages) { PrintTable(pages, QStringLiteral("Rows"), {}, cells, false, {20}, 1); };
-    return NamedJob(job, QStringLiteral("QC data - Glucose"), EncodeDate(2026, 12, 8));
-}
+TPrintJob TwoPageJob() { return test::NumberedRowsJob(70); }
 
 // Every word of the PDF with its place on the page, as pdftotext -bbox reads them.
 QStringList PlacedWords(const QByteArray& pdf) {
@@ -230,13 +221,7 @@ TEST_F(PrintSpoolTest, DailyQCStaysOpenUntilCupsTakesTheJobAndAHangingPrintSyste
     cups_.Answers[QStringLiteral("lp")] = std::nullopt; // CUPS takes the job and never answers
     bool progressSeen = false;
     std::function<void()> cancelWhenUp = [&] {
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (auto* progress = qobject_cast<QProgressDialog*>(top); progress && progress->isVisible()) {
-                progressSeen = true;
-                test::Click(progress->findChild<QPushButton*>());
-                return;
-            }
-        QTimer::singleShot(20, cancelWhenUp);
+        if (!(progressSeen = test::CancelPrintWait())) QTimer::singleShot(20, cancelWhenUp);
     };
     QTimer::singleShot(0, cancelWhenUp);
     test::Click(window.BtPrn());
@@ -270,9 +255,7 @@ TEST_F(PrintSpoolTest, APrintSystemThatDoesNotAnswerStillLetsThePrintoutBeWritte
             files->setDirectory(folder_.path());
             static_cast<QDialog*>(files)->accept();
         }
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (auto* progress = qobject_cast<QProgressDialog*>(top); progress && progress->isVisible())
-                test::Click(progress->findChild<QPushButton*>());
+        test::CancelPrintWait();
     });
     operatorHand.start(20);
     TDialogPrintService dialog;
