@@ -58,7 +58,8 @@ TPrintOutcome PrintToPdfOnly(QWidget* parent, TPrintJob job) {
 }
 
 TPrinterChoice ChoiceOf(const QPrinter& printer) {
-    return {printer.printerName(), printer.pageLayout(), ChosenPages(printer), printer.copyCount(), printer.collateCopies()};
+    return {printer.printerName(), printer.pageLayout(), ChosenPages(printer), printer.copyCount(), printer.collateCopies(),
+            CupsSides(printer.duplex(), printer.pageLayout().orientation())};
 }
 
 } // namespace

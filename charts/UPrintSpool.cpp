@@ -125,7 +125,9 @@ QStringList LpCommand(const TPrinterChoice& choice, const QString& title, const 
                            QStringLiteral("-n"),
                            QString::number(std::max(choice.Copies, 1)),
                            QStringLiteral("-o"),
-                           choice.Collate ? QStringLiteral("collate=true") : QStringLiteral("collate=false")};
+                           choice.Collate ? QStringLiteral("collate=true") : QStringLiteral("collate=false"),
+                           QStringLiteral("-o"),
+                           QStringLiteral("sides=") + choice.Sides};
     const QPageSize paper = choice.Layout.pageSize();
     if (paper.id() != QPageSize::Custom) command << QStringLiteral("-o") << QStringLiteral("media=") + paper.key();
     return command << file;
@@ -220,6 +222,17 @@ std::optional<TPrinterList> AskPrinters(QWidget* parent) {
                         {QStringLiteral("lpstat"), QStringLiteral("-d"), QStringLiteral("-p"), QStringLiteral("-a")});
     if (!answer) return std::nullopt;
     return ParsePrinterList(answer->Output);
+}
+
+// Printing on both sides turns the sheet on its long edge, or for landscape pages on its short one.
+QString CupsSides(QPrinter::DuplexMode duplex, QPageLayout::Orientation orientation) {
+    switch (duplex) {
+    case QPrinter::DuplexLongSide: return QStringLiteral("two-sided-long-edge");
+    case QPrinter::DuplexShortSide: return QStringLiteral("two-sided-short-edge");
+    case QPrinter::DuplexAuto:
+        return orientation == QPageLayout::Landscape ? QStringLiteral("two-sided-short-edge") : QStringLiteral("two-sided-long-edge");
+    default: return QStringLiteral("one-sided");
+    }
 }
 
 TPrintOutcome SendToPrinter(QWidget* parent, const TPrinterChoice& choice, const TPrintJob& job) {

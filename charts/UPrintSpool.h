@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QPageLayout>
+#include <QPrinter>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -81,7 +82,11 @@ struct TPrinterChoice {
     TPageRange Range;
     int Copies = 1;
     bool Collate = true;
+    QString Sides = QStringLiteral("one-sided"); // CUPS's sides: one-sided, two-sided-long-edge, ...
 };
+
+// CUPS's name of the dialog's duplex choice.
+QString CupsSides(QPrinter::DuplexMode duplex, QPageLayout::Orientation orientation);
 
 // Sends the job to the printer: the queue is checked first (one that is gone or refuses jobs is
 // said, and nothing is sent), the pages are laid out as the PDF file of the same choice, and CUPS's

@@ -150,6 +150,20 @@ TEST(PreferredPrinter, TheLastUsedWhileItExistsElseTheSystemsDefault) {
     EXPECT_TRUE(PreferredPrinter({}, printers).isEmpty()); // Qt's choice stands
 }
 
+TEST(CupsSides, TheDialogsDuplexChoiceTurnsTheSheetOnTheEdgeThePagesNeed) {
+    struct TCase {
+        QPrinter::DuplexMode Duplex;
+        QPageLayout::Orientation Orientation;
+        const char* Sides;
+    };
+    const TCase cases[] = {{QPrinter::DuplexNone, QPageLayout::Portrait, "one-sided"},
+                           {QPrinter::DuplexLongSide, QPageLayout::Landscape, "two-sided-long-edge"},
+                           {QPrinter::DuplexShortSide, QPageLayout::Portrait, "two-sided-short-edge"},
+                           {QPrinter::DuplexAuto, QPageLayout::Portrait, "two-sided-long-edge"},
+                           {QPrinter::DuplexAuto, QPageLayout::Landscape, "two-sided-short-edge"}};
+    for (const TCase& c : cases) EXPECT_EQ(CupsSides(c.Duplex, c.Orientation), QString::fromLatin1(c.Sides)) << c.Sides;
+}
+
 // What CUPS answers decides what the operator hears and whether the job counts as printed.
 TEST_F(PrintSpoolTest, TheQueueIsCheckedBeforeAndCupsAnswerReadAfter) {
     struct TCase {
@@ -194,7 +208,7 @@ TEST_F(PrintSpoolTest, ThePrinterGetsThePagesOfThePdfFileOfTheSameChoice) {
     const QMarginsF chosen(10, 10, 10, 10), printable(25, 25, 25, 25);
     TPrinterChoice choice = {QStringLiteral("Lab"),
                              QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Landscape, chosen, QPageLayout::Millimeter, printable),
-                             {2, 2}, 3, false};
+                             {2, 2}, 3, false, QStringLiteral("two-sided-short-edge")};
     ASSERT_EQ(SendToPrinter(nullptr, choice, TwoPageJob()), TPrintOutcome::Printed);
     TPrintJob landscape = TwoPageJob();
     landscape.Orientation = QPageLayout::Landscape;
@@ -203,7 +217,7 @@ TEST_F(PrintSpoolTest, ThePrinterGetsThePagesOfThePdfFileOfTheSameChoice) {
     EXPECT_EQ(PlacedWords(cups_.SentPdf), PlacedWords(file));
     const QStringList lp = cups_.Commands.back();
     const QString options = lp.mid(0, lp.size() - 1).join(QLatin1Char(' '));
-    EXPECT_EQ(options, QStringLiteral("lp -d Lab -t QC data - Glucose -n 3 -o collate=false -o media=Letter"));
+    EXPECT_EQ(options, QStringLiteral("lp -d Lab -t QC data - Glucose -n 3 -o collate=false -o sides=two-sided-short-edge -o media=Letter"));
     EXPECT_FALSE(QFile::exists(lp.last())); // the job's file goes once CUPS has it
 }
 
