@@ -57,6 +57,31 @@ TPrintOutcome PrintToPdfOnly(QWidget* parent, TPrintJob job) {
     return TPrintOutcome::Printed;
 }
 
+// Qt's print dialog asks CUPS again, on the GUI thread, when Print is pressed in it: CUPS is asked
+// beside the program first, so that a print system that stopped answering while the dialog was open
+// meets the progress box and its Cancel instead of freezing the program.
+class TCheckedPrintDialog final : public QPrintDialog {
+public:
+    using QPrintDialog::QPrintDialog;
+    void accept() override {
+        // Print pressed again before the progress box is up waits for the first answer.
+        if (asking_) return;
+        std::optional<TPrinterList> printers;
+        {
+            const QScopedValueRollback asking(asking_, true);
+            printers = AskPrinters(this);
+        }
+        if (printers) return QPrintDialog::accept();
+        printSystemLost_ = true;
+        reject();
+    }
+    bool PrintSystemLost() const { return printSystemLost_; }
+
+private:
+    bool asking_ = false;
+    bool printSystemLost_ = false;
+};
+
 TPrinterChoice ChoiceOf(const QPrinter& printer) {
     return {printer.printerName(), printer.pageLayout(), ChosenPages(printer), printer.copyCount(), printer.collateCopies(),
             CupsSides(printer.duplex(), printer.pageLayout().orientation())};
@@ -86,11 +111,12 @@ TPrintOutcome TDialogPrintService::Print(QWidget* parent, const TPrintJob& job) 
     if (const QString preferred = PreferredPrinter(LastPrinter(), *printers); !preferred.isEmpty())
         printer.setPrinterName(preferred);
     printer.setPageMargins(PrintMarginsMm(), QPageLayout::Millimeter);
-    QPrintDialog dialog(&printer, parent);
+    TCheckedPrintDialog dialog(&printer, parent);
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize |
                       QAbstractPrintDialog::PrintPageRange);
     ShowPrinterStates(dialog, *printers);
-    if (dialog.exec() != QDialog::Accepted) return TPrintOutcome::Cancelled;
+    if (dialog.exec() != QDialog::Accepted)
+        return dialog.PrintSystemLost() ? PrintToPdfOnly(parent, job) : TPrintOutcome::Cancelled;
     if (printer.outputFormat() == QPrinter::PdfFormat) return PrintToPdfFile(printer, job);
     return SendToPrinter(parent, ChoiceOf(printer), job);
 }

@@ -5,9 +5,11 @@
 #include <QCalendarWidget>
 #include <QFile>
 #include <QFileDialog>
+#include <QPrintDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <deque>
 #include <gtest/gtest.h>
 
 #include "charts/UDailyQC.h"
@@ -39,7 +41,12 @@ public:
         Commands.push_back(command);
         QFile file(command.last());
         if (command[0] == QLatin1String("lp") && file.open(QIODevice::ReadOnly)) SentPdf = file.readAll();
-        if (const std::optional<TCommandResult> answer = Answers[command[0]]) ended(*answer);
+        std::optional<TCommandResult> answer = Answers[command[0]];
+        if (!Next.empty()) {
+            answer = Next.front();
+            Next.pop_front();
+        }
+        if (answer) ended(*answer);
         return std::make_unique<TCommand>(Cancelled);
     }
     bool Ran(const QString& program) const {
@@ -49,6 +56,7 @@ public:
     std::map<QString, std::optional<TCommandResult>> Answers = {
         {QStringLiteral("lpstat"), TCommandResult{true, 0, Ready, {}}},
         {QStringLiteral("lp"), TCommandResult{true, 0, QStringLiteral("request id is Lab-7 (1 file(s))\n"), {}}}};
+    std::deque<std::optional<TCommandResult>> Next; // the answers to the next commands, before those above
     std::vector<QStringList> Commands;
     QByteArray SentPdf;
     int Cancelled = 0;
@@ -101,6 +109,9 @@ protected:
         SetProgramDir(savedProgramDir_);
         SetClock(nullptr);
     }
+    // Print, then Cancel while CUPS is waited for: the printout goes to a PDF file named as offered.
+    void ExpectPdfOnlyWhenCupsDoesNotAnswer();
+
     QTemporaryDir folder_;
     std::string savedProgramDir_;
     test::TScriptedMessages messages_;
@@ -263,12 +274,26 @@ TEST_F(PrintSpoolTest, DailyQCStaysOpenUntilCupsTakesTheJobAndAHangingPrintSyste
 // waiting may still write the printout to a PDF file.
 TEST_F(PrintSpoolTest, APrintSystemThatDoesNotAnswerStillLetsThePrintoutBeWrittenToAPdfFile) {
     cups_.Answers[QStringLiteral("lpstat")] = std::nullopt;
+    ExpectPdfOnlyWhenCupsDoesNotAnswer();
+}
+
+// The print dialog was opened while CUPS answered; CUPS stopped answering before Print was pressed.
+TEST_F(PrintSpoolTest, APrintSystemThatStopsAnsweringWhileTheDialogIsOpenIsMetWithCancel) {
+    cups_.Next = {TCommandResult{true, 0, Ready, {}}};
+    cups_.Answers[QStringLiteral("lpstat")] = std::nullopt;
+    ExpectPdfOnlyWhenCupsDoesNotAnswer();
+}
+
+void PrintSpoolTest::ExpectPdfOnlyWhenCupsDoesNotAnswer() {
     QTimer operatorHand;
     QObject::connect(&operatorHand, &QTimer::timeout, [&] {
         if (auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
             files->setDirectory(folder_.path());
             static_cast<QDialog*>(files)->accept();
         }
+        // Print is pressed after this tick: the hand goes on while Print waits for CUPS.
+        if (auto* print = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget()))
+            QTimer::singleShot(0, print, [print] { print->accept(); });
         test::CancelPrintWait();
     });
     operatorHand.start(20);
