@@ -41,9 +41,9 @@ TPrintOutcome PrintToPdfFile(const QPrinter& printer, TPrintJob job) {
 
 // While the print system does not answer, Qt's print dialog would freeze the program asking it for
 // its printers: the printout can still be written to a PDF file.
-TPrintOutcome PrintToPdfOnly(QWidget* parent, TPrintJob job) {
+TPrintOutcome PrintToPdfOnly(QWidget* parent, const TPrintJob& job) {
     ShowWarning(QStringLiteral("The print system does not answer: no printer can be reached now.\r"
-                             "The printout can be written to a PDF file."));
+                               "The printout can be written to a PDF file."));
     const QString path =
         QFileDialog::getSaveFileName(parent, QStringLiteral("Print to File (PDF)"),
                                      QDir::home().filePath(DefaultPdfFileName(job)), QStringLiteral("PDF files (*.pdf)"));
