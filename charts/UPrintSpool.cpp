@@ -72,12 +72,13 @@ QString WithReason(const QString& text, const QString& reason) {
     return reason.isEmpty() ? text + QLatin1Char('.') : text + QStringLiteral(": ") + reason;
 }
 
-// CUPS's own words: "lp: Error - The printer or class does not exist." -> "The printer or class
-// does not exist."
+// CUPS's own words: "/usr/bin/lp: Error - The printer or class does not exist." -> "The printer or
+// class does not exist."
 QString CupsReason(const TCommandResult& answer) {
     QString reason = answer.Errors.trimmed();
-    for (const QString& prefix : {QStringLiteral("lp: "), QStringLiteral("lpstat: "), QStringLiteral("Error - ")})
-        if (reason.startsWith(prefix)) reason = reason.mid(prefix.size());
+    const qsizetype afterCommand = reason.indexOf(QStringLiteral(": "));
+    if (afterCommand > 0 && !reason.left(afterCommand).contains(QLatin1Char(' '))) reason = reason.mid(afterCommand + 2);
+    if (reason.startsWith(QStringLiteral("Error - "))) reason = reason.mid(8);
     return reason.isEmpty() ? QStringLiteral("the print system answered with code %1").arg(answer.ExitCode) : reason;
 }
 
@@ -87,8 +88,9 @@ void RequireCommands(const TCommandResult& answer) {
                                            "installed.\rNothing was printed.")};
 }
 
-// The queue before anything is sent: it must exist and take jobs. nullopt when the operator
-// stopped waiting.
+// The queue before anything is sent: one that refuses jobs gets none. A printer CUPS found on the
+// network has no queue before its first job, and lpstat does not know it: lp then decides. nullopt
+// when the operator stopped waiting.
 std::optional<TQueueState> CheckQueue(QWidget* parent, const QString& printer) {
     const std::optional<TCommandResult> answer =
         RunPrintCommand(parent, QStringLiteral("Asking the printer %1 for its state…").arg(printer),
@@ -97,9 +99,7 @@ std::optional<TQueueState> CheckQueue(QWidget* parent, const QString& printer) {
     RequireCommands(*answer);
     const TPrinterList printers = ParsePrinterList(answer->Output);
     const auto queue = printers.Queues.find(printer);
-    if (answer->ExitCode != 0 || queue == printers.Queues.end())
-        throw EPrintRefused{WithReason(QStringLiteral("The printer %1 cannot be reached").arg(printer), CupsReason(*answer)) +
-                            QStringLiteral("\rNothing was printed.")};
+    if (queue == printers.Queues.end()) return TQueueState{};
     if (!queue->second.Accepting)
         throw EPrintRefused{WithReason(QStringLiteral("The printer %1 does not accept jobs").arg(printer), queue->second.Reason) +
                             QStringLiteral("\rNothing was printed.")};
@@ -147,7 +147,7 @@ bool Submit(QWidget* parent, const TPrinterChoice& choice, const TPrintJob& job,
     if (!answer) return false;
     RequireCommands(*answer);
     if (answer->ExitCode != 0)
-        throw EPrintRefused{QStringLiteral("The printer %1 refused the job: %2\rNothing was printed.")
+        throw EPrintRefused{QStringLiteral("The printer %1 did not take the job: %2\rNothing was printed.")
                                 .arg(choice.Printer, CupsReason(*answer))};
     return true;
 }

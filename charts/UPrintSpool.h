@@ -88,9 +88,9 @@ struct TPrinterChoice {
 // CUPS's name of the dialog's duplex choice.
 QString CupsSides(QPrinter::DuplexMode duplex, QPageLayout::Orientation orientation);
 
-// Sends the job to the printer: the queue is checked first (one that is gone or refuses jobs is
-// said, and nothing is sent), the pages are laid out as the PDF file of the same choice, and CUPS's
-// answer to the job is read. Printed only when CUPS took the job; the printer is then remembered.
+// Sends the job to the printer: the queue is checked first (one that refuses jobs is said, and
+// nothing is sent), the pages are laid out as the PDF file of the same choice, and CUPS's answer to
+// the job is read (a printer that is gone is said then). Printed only when CUPS took the job; the printer is then remembered.
 TPrintOutcome SendToPrinter(QWidget* parent, const TPrinterChoice& choice, const TPrintJob& job);
 
 // The printer the job was last sent to, kept beside the data file (BasePath + ".printer").

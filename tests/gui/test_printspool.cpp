@@ -185,16 +185,17 @@ TEST_F(PrintSpoolTest, TheQueueIsCheckedBeforeAndCupsAnswerReadAfter) {
         QString Message;
     };
     const TCommandResult sent{true, 0, QStringLiteral("request id is Lab-7 (1 file(s))\n"), {}};
+    const TCommandResult unknown{true, 1, {}, QStringLiteral("lpstat: Invalid destination name in list \"Lab\".\n")};
     const TCase cases[] = {
-        {"deleted", TCommandResult{true, 1, {}, QStringLiteral("lpstat: Invalid destination name in list \"Lab\".\n")},
-         sent, TPrintOutcome::Failed, false,
-         QStringLiteral("The printer Lab cannot be reached: Invalid destination name in list \"Lab\".\rNothing was printed.")},
+        {"deleted", unknown, TCommandResult{true, 1, {}, QStringLiteral("/usr/bin/lp: Error - The printer or class does not exist.\n")},
+         TPrintOutcome::Failed, true, QStringLiteral("The printer Lab did not take the job: The printer or class does not exist.\rNothing was printed.")},
+        {"found on the network", unknown, sent, TPrintOutcome::Printed, true, {}},
         {"rejecting",
          TCommandResult{true, 0, QStringLiteral("printer Lab is idle.  enabled\nLab not accepting requests since X -\n\tToner\n"), {}},
          sent, TPrintOutcome::Failed, false, QStringLiteral("The printer Lab does not accept jobs: Toner\rNothing was printed.")},
         {"refused", TCommandResult{true, 0, Ready, {}},
          TCommandResult{true, 1, {}, QStringLiteral("lp: Error - The printer or class does not exist.\n")}, TPrintOutcome::Failed,
-         true, QStringLiteral("The printer Lab refused the job: The printer or class does not exist.\rNothing was printed.")},
+         true, QStringLiteral("The printer Lab did not take the job: The printer or class does not exist.\rNothing was printed.")},
         {"no CUPS", TCommandResult{false, -1, {}, {}}, sent, TPrintOutcome::Failed, false,
          QStringLiteral("The print system cannot be reached: CUPS's commands (lp, lpstat) are not installed.\rNothing was printed.")},
         {"stopped", TCommandResult{true, 0, QStringLiteral("printer Lab disabled since X -\n\tPaper jam\nLab accepting requests\n"), {}},
@@ -259,7 +260,7 @@ TEST_F(PrintSpoolTest, DailyQCStaysOpenUntilCupsTakesTheJobAndAHangingPrintSyste
     test::Click(window.BtPrn());
     ASSERT_FALSE(messages_.Recorded().empty());
     EXPECT_EQ(messages_.Last().Text,
-              QStringLiteral("The printer Lab refused the job: Destination \"Lab\" is not accepting jobs.\rNothing was printed."));
+              QStringLiteral("The printer Lab did not take the job: Destination \"Lab\" is not accepting jobs.\rNothing was printed."));
     EXPECT_TRUE(window.isVisible());
 
     cups_.Answers[QStringLiteral("lp")] = TCommandResult{true, 0, {}, {}};
