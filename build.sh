@@ -13,7 +13,10 @@ BUILD_DIR=${TERVANIX_BUILD_DIR:-build}
 ASAN_BUILD_DIR=${TERVANIX_ASAN_BUILD_DIR:-build-asan}
 PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-translations-l10n fonts-liberation dbus libglib2.0-bin desktop-file-utils dpkg-dev
-          poppler-utils python3)
+          poppler-utils python3
+          # CUPS's commands print on the system's printers; a test runs a private cupsd with a
+          # queue of cups-pdf's printer description
+          cups-client cups-daemon cups-filters cups-pdf)
 
 install_missing() {
     local missing=()

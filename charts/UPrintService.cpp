@@ -1,38 +1,20 @@
 #include "charts/UPrintService.h"
 
+#include <QDir>
 #include <QFile>
-#include <QPainter>
+#include <QFileDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QScopedValueRollback>
 
+#include "charts/UPrintSpool.h"
 #include "main/UMessages.h"
 
 namespace tervanix {
 namespace {
 
 IPrintService* installed = nullptr;
-
-TPrintOutcome PrintOnPrinter(QPrinter& printer, const TPrintJob& job) {
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        ShowError(QStringLiteral("The printer %1 cannot print.").arg(printer.printerName()));
-        return TPrintOutcome::Failed;
-    }
-    try {
-        DrawJob(printer, painter, job);
-    } catch (const std::exception& e) {
-        // Nothing half-printed goes to the printer: the spooled pages are thrown away.
-        printer.abort();
-        ShowError(QString::fromLocal8Bit(e.what()));
-        return TPrintOutcome::Failed;
-    }
-    if (printer.printerState() == QPrinter::Error) {
-        ShowError(QStringLiteral("The printer %1 reported an error.").arg(printer.printerName()));
-        return TPrintOutcome::Failed;
-    }
-    return TPrintOutcome::Printed;
-}
 
 // The pages chosen in the dialog; every page unless a range was chosen.
 TPageRange ChosenPages(const QPrinter& printer) {
@@ -57,6 +39,54 @@ TPrintOutcome PrintToPdfFile(const QPrinter& printer, TPrintJob job) {
     return TPrintOutcome::Printed;
 }
 
+// While the print system does not answer, Qt's print dialog would freeze the program asking it for
+// its printers: the printout can still be written to a PDF file.
+TPrintOutcome PrintToPdfOnly(QWidget* parent, const TPrintJob& job) {
+    ShowWarning(QStringLiteral("The print system does not answer: no printer can be reached now.\r"
+                               "The printout can be written to a PDF file."));
+    const QString path =
+        QFileDialog::getSaveFileName(parent, QStringLiteral("Print to File (PDF)"),
+                                     QDir::home().filePath(DefaultPdfFileName(job)), QStringLiteral("PDF files (*.pdf)"));
+    if (path.isEmpty()) return TPrintOutcome::Cancelled;
+    try {
+        WritePdfAtomic(QFile::encodeName(path).toStdString(), job, QPageSize(LocalePaper(QLocale())));
+    } catch (const std::exception& e) {
+        ShowError(QString::fromLocal8Bit(e.what()));
+        return TPrintOutcome::Failed;
+    }
+    return TPrintOutcome::Printed;
+}
+
+// Qt's print dialog asks CUPS again, on the GUI thread, when Print is pressed in it: CUPS is asked
+// beside the program first, so that a print system that stopped answering while the dialog was open
+// meets the progress box and its Cancel instead of freezing the program.
+class TCheckedPrintDialog final : public QPrintDialog {
+public:
+    using QPrintDialog::QPrintDialog;
+    void accept() override {
+        // Print pressed again before the progress box is up waits for the first answer.
+        if (asking_) return;
+        std::optional<TPrinterList> printers;
+        {
+            const QScopedValueRollback asking(asking_, true);
+            printers = AskPrinters(this);
+        }
+        if (printers) return QPrintDialog::accept();
+        printSystemLost_ = true;
+        reject();
+    }
+    bool PrintSystemLost() const { return printSystemLost_; }
+
+private:
+    bool asking_ = false;
+    bool printSystemLost_ = false;
+};
+
+TPrinterChoice ChoiceOf(const QPrinter& printer) {
+    return {printer.printerName(), printer.pageLayout(), ChosenPages(printer), printer.copyCount(), printer.collateCopies(),
+            CupsSides(printer.duplex(), printer.pageLayout().orientation())};
+}
+
 } // namespace
 
 void PreparePrinter(QPrinter& printer, const TPrintJob& job) {
@@ -70,15 +100,25 @@ void PreparePrinter(QPrinter& printer, const TPrintJob& job) {
 }
 
 TPrintOutcome TDialogPrintService::Print(QWidget* parent, const TPrintJob& job) {
+    // A Print pressed again while the print system is asked waits for the first job.
+    static bool printing = false;
+    if (printing) return TPrintOutcome::Cancelled;
+    const QScopedValueRollback busy(printing, true);
+    const std::optional<TPrinterList> printers = AskPrinters(parent);
+    if (!printers) return PrintToPdfOnly(parent, job);
     QPrinter printer(QPrinter::HighResolution);
     PreparePrinter(printer, job);
+    if (const QString preferred = PreferredPrinter(LastPrinter(), *printers); !preferred.isEmpty())
+        printer.setPrinterName(preferred);
     printer.setPageMargins(PrintMarginsMm(), QPageLayout::Millimeter);
-    QPrintDialog dialog(&printer, parent);
+    TCheckedPrintDialog dialog(&printer, parent);
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize |
                       QAbstractPrintDialog::PrintPageRange);
-    if (dialog.exec() != QDialog::Accepted) return TPrintOutcome::Cancelled;
+    ShowPrinterStates(dialog, *printers);
+    if (dialog.exec() != QDialog::Accepted)
+        return dialog.PrintSystemLost() ? PrintToPdfOnly(parent, job) : TPrintOutcome::Cancelled;
     if (printer.outputFormat() == QPrinter::PdfFormat) return PrintToPdfFile(printer, job);
-    return PrintOnPrinter(printer, job);
+    return SendToPrinter(parent, ChoiceOf(printer), job);
 }
 
 IPrintService& PrintService() {

@@ -20,8 +20,10 @@ public:
 };
 
 // The print dialog lists the printers of the system (none is no error) and always "Print to File
-// (PDF)"; a PDF file is written atomically, a printer that fails has its job aborted. Failures
-// are shown as error messages and reported as Failed.
+// (PDF)", the printer last used (else the system's default) chosen first; a PDF file is written
+// atomically, a printer gets the same PDF through CUPS (charts/UPrintSpool.h). Failures are shown as
+// error messages and reported as Failed. While the print system does not answer, only a PDF file
+// can be written.
 class TDialogPrintService final : public IPrintService {
 public:
     TPrintOutcome Print(QWidget* parent, const TPrintJob& job) override;

@@ -1,7 +1,14 @@
 #include "gui/PrintHarness.h"
 
+#include <QApplication>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTemporaryFile>
+
+#include "charts/UPrnTable.h"
+#include "gui/GuiHarness.h"
+#include "model/UDateTime.h"
 
 namespace tervanix::test {
 
@@ -36,6 +43,24 @@ TPrintOutcome TPdfPrintService::Print(QWidget*, const TPrintJob& job) {
     lastTitle_ = job.Title;
     pdfs_.push_back(RenderPdf(job));
     return TPrintOutcome::Printed;
+}
+
+TPrintJob NumberedRowsJob(int rows) {
+    std::vector<TTableCell> cells = {{QStringLiteral("Row"), csShaded}};
+    for (int i = 1; i <= rows; ++i) cells.push_back({QStringLiteral("row %1").arg(i), csPlain});
+    TPrintJob job;
+    job.Title = QStringLiteral("Printing QC data");
+    job.Draw = [cells](TPrintPages& pages) { PrintTable(pages, QStringLiteral("Rows"), {}, cells, false, {20}, 1); };
+    return NamedJob(job, QStringLiteral("QC data - Glucose"), EncodeDate(2026, 12, 8));
+}
+
+bool CancelPrintWait() {
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* progress = qobject_cast<QProgressDialog*>(top); progress && progress->isVisible()) {
+            Click(progress->findChild<QPushButton*>());
+            return true;
+        }
+    return false;
 }
 
 QString PdfToolOutput(const QByteArray& pdf, const QString& tool, QStringList arguments) {

@@ -57,6 +57,12 @@ private:
     QString lastTitle_;
 };
 
+// A table of numbered rows ("row 1", ...) titled "Rows", the document "QC data - Glucose" of
+// 2026-12-08: 35 rows fill about one A4 page.
+TPrintJob NumberedRowsJob(int rows);
+// Presses Cancel on the progress box shown while the print system is waited for; false when none is up.
+bool CancelPrintWait();
+
 // What a poppler tool prints about the PDF; "%file" among the arguments stands for the PDF's file.
 QString PdfToolOutput(const QByteArray& pdf, const QString& tool, QStringList arguments);
 // The text of each page of the PDF, in reading order (pdftotext -layout).

@@ -57,14 +57,7 @@ QString PdfTitle(const QByteArray& pdf) {
 }
 
 // Three pages of a numbered table; the document "QC data - Glucose".
-TPrintJob ThreePageJob() {
-    std::vector<TTableCell> cells = {{QStringLiteral("Row"), csShaded}};
-    for (int i = 1; i <= 100; ++i) cells.push_back({QStringLiteral("row %1").arg(i), csPlain});
-    TPrintJob job;
-    job.Title = QStringLiteral("Printing QC data");
-    job.Draw = [cells](TPrintPages& pages) { PrintTable(pages, QStringLiteral("Rows"), {}, cells, false, {20}, 1); };
-    return NamedJob(job, QStringLiteral("QC data - Glucose"), EncodeDate(2026, 12, 8));
-}
+TPrintJob ThreePageJob() { return test::NumberedRowsJob(100); }
 
 TEST(RenderPdf, APageRangeGivesThosePagesOnlyAndARangeBeyondTheDocumentIsRefused) {
     const TPrintJob job = ThreePageJob();
