@@ -9,6 +9,7 @@
 #include "main/UAnsi.h"
 #include "main/UColors.h"
 #include "main/UDateTimeEdits.h"
+#include "main/UFontFit.h"
 #include "main/UMessages.h"
 #include "model/UAnalyte.h"
 
@@ -105,6 +106,7 @@ TWinPrnData::TWinPrnData(QWidget* parent)
     connect(range_.DatePicker1, &QDateEdit::dateChanged, this, [this] { CountNbLines(); });
     connect(range_.DatePicker2, &QDateEdit::dateChanged, this, [this] { CountNbLines(); });
     connect(btPrint_, &QPushButton::clicked, this, [this] { QMetaObject::invokeMethod(this, [this] { BtPrintClick(); }, Qt::QueuedConnection); });
+    FitToFont(this);
 }
 
 void TWinPrnData::Prepare(const TAnalyte& analyte, const TListSerum& materials) {

@@ -11,6 +11,7 @@
 #include "charts/UPrnData.h"
 #include "main/UAnsi.h"
 #include "main/UColors.h"
+#include "main/UFontFit.h"
 #include "main/UKeyLock.h"
 #include "main/ULaboratory.h"
 #include "main/UMessages.h"
@@ -174,6 +175,7 @@ TWinShowData::TWinShowData(QWidget* parent) : QDialog(parent) {
     connect(btCancel_, &QPushButton::clicked, this, &QDialog::reject);
     // The Delete key works through its button, so the lock holds for it too.
     BindKeyToButton(QKeySequence::Delete, btDelete_, this);
+    FitToFont(this);
 }
 
 TWinShowData::~TWinShowData() = default;

@@ -13,6 +13,7 @@
 #include "main/UAnsi.h"
 #include "main/UColors.h"
 #include "main/UCommandRunner.h"
+#include "main/UFontFit.h"
 #include "main/UFormParts.h"
 #include "main/ULaboratory.h"
 #include "main/UMessages.h"
@@ -279,7 +280,7 @@ void TFixPage::Initialise() {
         if (!CaptionLevelBox(box, level, levels)) continue;
         const auto l = static_cast<std::size_t>(level);
         box->LblUnite->setText(FromAnsi(a->UnitName.str()));
-        box->move(10, 130 * level + 205 - 60 * levels);
+        box->move(Scaled(this, 10), Scaled(this, 130 * level + 205 - 60 * levels));
         box->show();
         const bool fixed = a->LimitsMode[l] == lmFixed;
         box->BtUnfix->setEnabled(fixed);
@@ -349,7 +350,7 @@ void TErasePage::Initialise() {
     for (int level = 0; level < MaxLevels; ++level) {
         TGBArchivage* box = Box(level);
         if (!CaptionLevelBox(box, level, levels)) continue;
-        box->move(10, 120 * level + 160 - 40 * levels);
+        box->move(Scaled(this, 10), Scaled(this, 120 * level + 160 - 40 * levels));
         box->BtArchi->setText(EraseCaption);
         box->BtArchi->setEnabled(HasValues(*a, level));
         box->show();

@@ -103,9 +103,8 @@ std::vector<TWalkedWindow> Windows() {
              w.SetScreenChecks(false);
              w.RebuildAnalyteList();
          })},
-        {"validation", Make<TWinValidCQ>(), Shown<TWinValidCQ>([](TWinValidCQ& w, TWalkData& d) {
-             w.Prepare(*d.Glucose, d.Run);
-         })},
+        {"validation", Make<TWinValidCQ>(),
+         Shown<TWinValidCQ>([](TWinValidCQ& w, TWalkData& d) { w.Prepare(*d.Glucose, d.Run); })},
         {"about", Make<TWinAbout>(), Shown<TWinAbout>([](TWinAbout& w, TWalkData&) { w.PrepareFromMenu(); })},
         {"setup", Make<TWinSetUp>(), Shown<TWinSetUp>()},
         {"password prompt", Make<TWinEntryPsw>(), Shown<TWinEntryPsw>()},
@@ -121,9 +120,8 @@ std::vector<TWalkedWindow> Windows() {
              w.Fill(QStringLiteral("Glucose"), d.Archive);
          })},
         {"daily QC", Make<TWinDailyQC>(), Shown<TWinDailyQC>()},
-        {"print data", Make<TWinPrnData>(), Shown<TWinPrnData>([](TWinPrnData& w, TWalkData& d) {
-             w.Prepare(*d.Glucose, Materials);
-         })},
+        {"print data", Make<TWinPrnData>(),
+         Shown<TWinPrnData>([](TWinPrnData& w, TWalkData& d) { w.Prepare(*d.Glucose, Materials); })},
         {"risks", [] { return std::unique_ptr<QWidget>(new TWinRisks([] { return nullptr; })); },
          Shown<TWinRisks>()},
         {"control limits", Make<TWinShowLimits>(),
@@ -136,20 +134,23 @@ std::vector<TWalkedWindow> Windows() {
          Executed<TWinImport>([](TWinImport& w, TWalkData& d) { w.Execute(*d.Glucose); })},
         {"data table", Make<TWinShowData>(),
          Shown<TWinShowData>([](TWinShowData& w, TWalkData& d) { w.Prepare(*d.Glucose, -1); })},
-        {"print charts", Make<TWinPrnCharts>(), Shown<TWinPrnCharts>([](TWinPrnCharts& w, TWalkData& d) {
-             w.Prepare(*d.Glucose, Materials);
-         })},
+        {"print charts", Make<TWinPrnCharts>(),
+         Shown<TWinPrnCharts>([](TWinPrnCharts& w, TWalkData& d) { w.Prepare(*d.Glucose, Materials); })},
         {"random generator", Make<TWinRandom>(),
          Executed<TWinRandom>([](TWinRandom& w, TWalkData& d) { w.Execute(*d.Glucose); })},
-        {"operators", Make<TWinEmployees>(), Executed<TWinEmployees>([](TWinEmployees& w, TWalkData&) { w.Execute(); })},
-        {"backup options", Make<TWinOptions>(), Executed<TWinOptions>([](TWinOptions& w, TWalkData&) { w.Execute(); })},
+        {"operators", Make<TWinEmployees>(),
+         Executed<TWinEmployees>([](TWinEmployees& w, TWalkData&) { w.Execute(); })},
+        {"backup options", Make<TWinOptions>(),
+         Executed<TWinOptions>([](TWinOptions& w, TWalkData&) { w.Execute(); })},
     };
 }
 
 // The state every window of the walk reads, restored afterwards.
 class TWalkState {
 public:
-    TWalkState() : savedDir_(ProgramDir), savedMaterials_(Materials), savedSettings_(Settings), savedLocale_(Locale()) {
+    TWalkState()
+        : savedDir_(ProgramDir), savedMaterials_(Materials), savedSettings_(Settings),
+          savedLocale_(Locale()) {
         SetProgramDir(folder_.path().toStdString());
         Settings.ShowAboutAtStart = 0;
         Settings.Password = "";
@@ -162,9 +163,12 @@ public:
         TAnalyte& a = *data_.Glucose;
         for (int level = 0; level < MaxLevels; ++level)
             a.MaterialId[static_cast<std::size_t>(level)] =
-                Materials.AddMaterial("Lyphocheck " + std::to_string(level + 1), "4711" + std::to_string(level)).Id;
+                Materials
+                    .AddMaterial("Lyphocheck " + std::to_string(level + 1), "4711" + std::to_string(level))
+                    .Id;
         for (int day = 0; day < 40; ++day)
-            a.AddPoint(MakeRun(46300 + day, {5.0f + day % 3 * 0.1f, 10.0f + day % 2 * 0.4f, 15.0f}, "", "AB"));
+            a.AddPoint(
+                MakeRun(46300 + day, {5.0f + day % 3 * 0.1f, 10.0f + day % 2 * 0.4f, 15.0f}, "", "AB"));
         a.LimitsMode[0] = lmLocked;
         a.LockFirst[0] = 0;
         a.LockLast[0] = 25;
@@ -186,7 +190,8 @@ public:
 
 private:
     void WriteArchive() {
-        std::string text = "Glucose\r\nmmol/L\r\n13 Nov 2026\t22 Dec 2026\tLyphocheck 1\t47110\t5.100\t1.6\t3\r\n";
+        std::string text =
+            "Glucose\r\nmmol/L\r\n13 Nov 2026\t22 Dec 2026\tLyphocheck 1\t47110\t5.100\t1.6\t3\r\n";
         for (const char* day : {"13 Nov 2026", "14 Nov 2026", "22 Dec 2026"})
             text += std::string(day) + "\t08:30:00\t5.10\tAB\tNew reagent\r\n";
         WriteFileAtomic(ArchiveFileName(1), text, "");

@@ -1,0 +1,27 @@
+// The windows are drawn at fixed pixel positions for the window font (MS Sans Serif 8 at 96 dpi).
+// A desktop with a larger font, or a larger font setting, would cut their texts: these helpers grow
+// a window's geometry by the ratio of its font to that one, keeping the arrangement.
+#pragma once
+
+#include <QRect>
+#include <vector>
+
+class QWidget;
+
+namespace tervanix {
+
+// How much larger than the window font of the layouts the widget's font draws, measured on its
+// widths and its line height; 1 for that font or a smaller one.
+double FontScale(const QWidget* widget);
+
+// A length or a place of the fixed layouts in the pixels of the widget's font.
+int Scaled(const QWidget* widget, int designPixels);
+QRect Scaled(const QWidget* widget, const QRect& designGeometry);
+
+// Grows every part under `root` that sits at fixed pixels (and root's own size) by root's font
+// scale: places, sizes, the tab stops of the tabbed lists, the grids' columns and rows. The parts in
+// `keep` keep their pixels with all they hold (a chart drawn at fixed positions). Run once, when the
+// window has been built.
+void FitToFont(QWidget* root, const std::vector<const QWidget*>& keep = {});
+
+} // namespace tervanix
