@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 
+#include "dialogs/UShowData.h"
 #include "gui/GuiHarness.h"
 #include "gui/WindowWalk.h"
 #include "main/UAccessible.h"
@@ -131,11 +132,11 @@ void CheckGridCells(const QTableWidget* grid, QStringList& found) {
 }
 
 // Each field of a line from its stop to the next stop, the last to the list's right edge.
-void CheckTabbedLines(const QListWidget* list, const std::vector<int>& stops, QStringList& found) {
+void CheckTabbedLines(const QAbstractItemView* list, const std::vector<int>& stops, QStringList& found) {
     const QFontMetrics metrics = list->fontMetrics();
     const int right = list->viewport()->width() - 2;
-    for (int row = 0; row < list->count(); ++row) {
-        const QStringList fields = list->item(row)->text().split(QLatin1Char('\t'));
+    for (int row = 0; row < list->model()->rowCount(); ++row) {
+        const QStringList fields = list->model()->index(row, 0).data().toString().split(QLatin1Char('\t'));
         for (int i = 0; i < fields.size(); ++i) {
             const int left = i == 0 ? 0 : stops[static_cast<std::size_t>(i - 1)];
             const int end =
@@ -197,6 +198,8 @@ QStringList Misfits(QWidget* window) {
             CheckTabbedLines(list, list->Delegate()->TabStops(), found);
         } else if (const auto* archives = dynamic_cast<const TTabbedList*>(w)) {
             CheckTabbedLines(archives, archives->TabStops(), found);
+        } else if (const auto* data = qobject_cast<const TWinShowData*>(window); data && w == data->LB()) {
+            CheckTabbedLines(data->LB(), DataLineTabStops(MaxLevels, data->LB()), found);
         }
     }
     return found;
