@@ -105,15 +105,17 @@ void TWinShowLimits::PlaceControls() {
     const int levelWidth = std::max(Scaled(this, LevelColumnWidth), WidestLevelText() + Scaled(this, 8));
     for (int c = 1; c <= levels; ++c) grid_->setColumnWidth(c, levelWidth);
     const int gridWidth = grid_->columnWidth(0) + 2 + (levelWidth + 1) * levels;
-    grid_->setGeometry(0, 0, gridWidth, Scaled(this, GridHeight));
-    panel3_->setGeometry(0, Scaled(this, 230), gridWidth, Scaled(this, ClientHeight - 230));
+    // Every row shows, however tall the desktop's font makes them; the panel follows the grid.
+    const int gridHeight = std::max(Scaled(this, GridHeight), GridHeightForRows(grid_));
+    grid_->setGeometry(0, 0, gridWidth, gridHeight);
+    panel3_->setGeometry(0, gridHeight - 1, gridWidth, Scaled(this, ClientHeight - 230));
     const int left = 156 - 66 * (MaxLevels - levels);
     btOK_->setGeometry(Scaled(this, QRect(left, 53, 64, 25)));
     btCancel_->setGeometry(Scaled(this, QRect(left + 74, 53, 64, 25)));
     btPrn_->setGeometry(Scaled(this, QRect(left + 149, 53, 64, 25)));
     cbCommonCV_->setGeometry(Scaled(this, QRect(left + 74, 19, 140, 17)));
     btCle_->setGeometry(Scaled(this, QRect(left + 15, 8, 40, 40)));
-    setFixedSize(gridWidth, Scaled(this, ClientHeight));
+    setFixedSize(gridWidth, panel3_->geometry().bottom() + 1);
 }
 
 int TWinShowLimits::WidestLevelText() const {

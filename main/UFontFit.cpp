@@ -87,8 +87,12 @@ void ScaleContents(QWidget* w, double scale) {
 void ScaleTree(QWidget* parent, double scale, const std::vector<const QWidget*>& keep) {
     for (QObject* child : parent->children()) {
         auto* w = qobject_cast<QWidget*>(child);
-        if (!w || w->isWindow() || std::find(keep.begin(), keep.end(), w) != keep.end()) continue;
+        if (!w || w->isWindow()) continue;
         const QRect geometry = w->geometry();
+        if (std::find(keep.begin(), keep.end(), w) != keep.end()) {
+            if (!PlacedByItsParent(w)) w->move(ScaledRect(scale, geometry).topLeft());
+            continue;
+        }
         ScaleFixedSize(w, scale);
         if (!PlacedByItsParent(w)) w->setGeometry(ScaledRect(scale, geometry));
         ScaleContents(w, scale);
@@ -111,6 +115,12 @@ int Scaled(const QWidget* widget, int designPixels) {
 
 QRect Scaled(const QWidget* widget, const QRect& designGeometry) {
     return ScaledRect(FontScale(widget), designGeometry);
+}
+
+int GridHeightForRows(const QTableWidget* grid) {
+    const QHeaderView* headings = grid->horizontalHeader();
+    return 2 * grid->frameWidth() + (headings->isVisible() || !headings->isHidden() ? headings->height() : 0) +
+           grid->verticalHeader()->length();
 }
 
 void FitToFont(QWidget* root, const std::vector<const QWidget*>& keep) {

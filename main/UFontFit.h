@@ -6,6 +6,7 @@
 #include <QRect>
 #include <vector>
 
+class QTableWidget;
 class QWidget;
 
 namespace tervanix {
@@ -18,10 +19,13 @@ double FontScale(const QWidget* widget);
 int Scaled(const QWidget* widget, int designPixels);
 QRect Scaled(const QWidget* widget, const QRect& designGeometry);
 
+// The height that shows every row of a grid that does not scroll, with its heading row and frame.
+int GridHeightForRows(const QTableWidget* grid);
+
 // Grows every part under `root` that sits at fixed pixels (and root's own size) by root's font
 // scale: places, sizes, the tab stops of the tabbed lists, the grids' columns and rows. The parts in
-// `keep` keep their pixels with all they hold (a chart drawn at fixed positions). Run once, when the
-// window has been built.
+// `keep` only move to their scaled places, keeping their size and all they hold (a chart drawn at
+// fixed pixel positions). Run once, when the window has been built.
 void FitToFont(QWidget* root, const std::vector<const QWidget*>& keep = {});
 
 } // namespace tervanix

@@ -13,6 +13,7 @@
 #include "main/UAccessible.h"
 #include "main/UAnsi.h"
 #include "main/UColors.h"
+#include "main/UFontFit.h"
 #include "model/UAnalyte.h"
 #include "model/UFormat.h"
 #include "model/UGlobals.h"
@@ -254,6 +255,10 @@ TWinValidCQ::TWinValidCQ(QWidget* parent) : QDialog(parent) {
     const int height = DialogHeight(MaxLevels, false);
     setFixedSize(ClientWidth, height);
     setGeometry(left, (ScreenHeight(this) - height) / 2, ClientWidth, height);
+    // The gauges are drawn at fixed pixel positions: they keep their size.
+    std::vector<const QWidget*> drawn{pboxWGAcross_};
+    for (const TLevelRow& row : rows_) drawn.push_back(row.Gauge);
+    FitToFont(this, drawn);
 }
 
 void TWinValidCQ::CreateTopPanel() {
@@ -397,7 +402,7 @@ void TWinValidCQ::Activate() {
     panel1_->setText(FromAnsi(analyte_->Name.str()));
     lblUnite_->setText(FromAnsi(analyte_->UnitName.str()));
     lblUnite_->adjustSize();
-    panel2_->resize(ClientWidth, RunPanelHeight(n));
+    panel2_->resize(width(), Scaled(this, RunPanelHeight(n)));
     for (int level = 0; level < MaxLevels; ++level) {
         if (level < n) {
             SetUpRow(level);
@@ -466,14 +471,14 @@ void TWinValidCQ::Evaluate(bool multirules) {
 void TWinValidCQ::PlaceForParticipation() {
     const int n = LevelCount();
     const bool across = result_.ShowsAcross();
-    const int height = DialogHeight(n, across);
-    panel2_->resize(ClientWidth, RunPanelHeight(n));
-    panelWGAcross_->move(0, AcrossPanelTop(n));
+    const int height = Scaled(this, DialogHeight(n, across));
+    panel2_->resize(width(), Scaled(this, RunPanelHeight(n)));
+    panelWGAcross_->move(0, Scaled(this, AcrossPanelTop(n)));
     panelWGAcross_->setVisible(across);
-    const int bottomTop = AcrossPanelTop(n) + (across ? AcrossPanelHeight : 0);
-    panelBottom_->setGeometry(0, bottomTop, ClientWidth, height - bottomTop);
-    setFixedSize(ClientWidth, height);
-    setGeometry(geometry().x(), (ScreenHeight(this) - height) / 2, ClientWidth, height);
+    const int bottomTop = Scaled(this, AcrossPanelTop(n) + (across ? AcrossPanelHeight : 0));
+    panelBottom_->setGeometry(0, bottomTop, width(), height - bottomTop);
+    setFixedSize(width(), height);
+    setGeometry(geometry().x(), (ScreenHeight(this) - height) / 2, width(), height);
 }
 
 void TWinValidCQ::RefreshGauges() {

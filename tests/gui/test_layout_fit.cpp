@@ -121,6 +121,17 @@ void CheckHeadings(const QHeaderView* header, const QString& grid, QStringList& 
 void CheckGridCells(const QTableWidget* grid, QStringList& found) {
     CheckHeadings(grid->horizontalHeader(), grid->objectName(), found);
     const QFontMetrics metrics = grid->fontMetrics();
+    // A grid that cannot scroll shows every row whole.
+    if (grid->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOff && grid->rowCount() > 0) {
+        const int last = grid->rowCount() - 1;
+        const int needed = grid->rowViewportPosition(last) + grid->rowHeight(last);
+        if (needed > grid->viewport()->height())
+            found << QStringLiteral("%1 row %2 needs %3 px, has %4")
+                         .arg(grid->objectName())
+                         .arg(last + 1)
+                         .arg(needed)
+                         .arg(grid->viewport()->height());
+    }
     for (int row = 0; row < grid->rowCount(); ++row)
         for (int column = 0; column < grid->columnCount(); ++column)
             if (const QTableWidgetItem* cell = grid->item(row, column);
@@ -209,12 +220,26 @@ QStringList MisfitsOnEveryPage(QWidget* window) {
     return test::CheckEveryPage(window, Misfits);
 }
 
-// The desktop's own font (the test program keeps the platform's), the window font and the larger
-// sizes a desktop or its user may choose (0: the desktop's size).
+// The desktop's own font (the test program keeps the platform's: 0), the window font and the larger
+// sizes a desktop or its user may choose, and a desktop theme's style sheet that imposes 12 points
+// on every widget (-12).
+class TStyleSheetScope {
+public:
+    explicit TStyleSheetScope(const QString& sheet) { qApp->setStyleSheet(sheet); }
+    ~TStyleSheetScope() { qApp->setStyleSheet(QString()); }
+    TStyleSheetScope(const TStyleSheetScope&) = delete;
+    TStyleSheetScope& operator=(const TStyleSheetScope&) = delete;
+};
+
 class LayoutFit : public testing::TestWithParam<int> {
 protected:
-    std::optional<test::TWindowFontScope> font_ =
-        GetParam() == 0 ? std::nullopt : std::make_optional<test::TWindowFontScope>(GetParam());
+    std::optional<test::TWindowFontScope> font_ = GetParam() > 0
+                                                      ? std::make_optional<test::TWindowFontScope>(GetParam())
+                                                      : std::nullopt;
+    std::optional<TStyleSheetScope> sheet_ =
+        GetParam() < 0 ? std::make_optional<TStyleSheetScope>(
+                             QStringLiteral("QWidget { font-size: %1pt; }").arg(-GetParam()))
+                       : std::nullopt;
 };
 
 TEST_P(LayoutFit, NoTextOfAnyWindowIsCut) {
@@ -247,7 +272,7 @@ TEST_P(LayoutFit, MainWindowScrollsWhenLargerThanTheScreen) {
     Settings = saved;
 }
 
-INSTANTIATE_TEST_SUITE_P(Points, LayoutFit, testing::Values(0, 8, 10, 12));
+INSTANTIATE_TEST_SUITE_P(Points, LayoutFit, testing::Values(0, 8, 10, 12, -12));
 
 } // namespace
 } // namespace tervanix
