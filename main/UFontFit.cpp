@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QFontMetricsF>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLayout>
 #include <QStackedWidget>
 #include <QTabBar>
@@ -117,9 +118,17 @@ QRect Scaled(const QWidget* widget, const QRect& designGeometry) {
     return ScaledRect(FontScale(widget), designGeometry);
 }
 
+void SetElidedText(QLabel* label, const QString& text) {
+    const int room = label->contentsRect().width() - 2 * label->margin();
+    const QString shown = label->fontMetrics().elidedText(text, Qt::ElideRight, room);
+    label->setText(shown);
+    label->setToolTip(shown == text ? QString() : text);
+}
+
 int GridHeightForRows(const QTableWidget* grid) {
     const QHeaderView* headings = grid->horizontalHeader();
-    return 2 * grid->frameWidth() + (headings->isVisible() || !headings->isHidden() ? headings->height() : 0) +
+    return 2 * grid->frameWidth() +
+           (headings->isVisible() || !headings->isHidden() ? headings->height() : 0) +
            grid->verticalHeader()->length();
 }
 

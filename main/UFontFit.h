@@ -6,6 +6,8 @@
 #include <QRect>
 #include <vector>
 
+class QLabel;
+class QString;
 class QTableWidget;
 class QWidget;
 
@@ -18,6 +20,10 @@ double FontScale(const QWidget* widget);
 // A length or a place of the fixed layouts in the pixels of the widget's font.
 int Scaled(const QWidget* widget, int designPixels);
 QRect Scaled(const QWidget* widget, const QRect& designGeometry);
+
+// Shows the text whole where the label has room for it, else cut with an ellipsis and whole in the
+// label's tooltip (a free comment in a row of fixed fields).
+void SetElidedText(QLabel* label, const QString& text);
 
 // The height that shows every row of a grid that does not scroll, with its heading row and frame.
 int GridHeightForRows(const QTableWidget* grid);

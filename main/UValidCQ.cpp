@@ -10,6 +10,7 @@
 #include <QShowEvent>
 #include <algorithm>
 
+#include "charts/UDrawChart.h"
 #include "main/UAccessible.h"
 #include "main/UAnsi.h"
 #include "main/UColors.h"
@@ -259,6 +260,15 @@ TWinValidCQ::TWinValidCQ(QWidget* parent) : QDialog(parent) {
     std::vector<const QWidget*> drawn{pboxWGAcross_};
     for (const TLevelRow& row : rows_) drawn.push_back(row.Gauge);
     FitToFont(this, drawn);
+    FitAcrossCaption();
+}
+
+// The across markers keep their pixels under the gauges' markers: on a larger font their caption is
+// made smaller only as far as it must to end before the first marker.
+void TWinValidCQ::FitAcrossCaption() {
+    const int room = pboxWGAcross_->x() + TPBoxWGAcross::MarkerX(0) - lblAcross_->x() - 4;
+    lblAcross_->setFont(ScaleLabelFont(lblAcross_->font(), {lblAcross_->text()}, room));
+    lblAcross_->adjustSize();
 }
 
 void TWinValidCQ::CreateTopPanel() {
@@ -331,7 +341,7 @@ void TWinValidCQ::CreateAcrossPanel() {
     panelWGAcross_ = MakePanel(this);
     panelWGAcross_->setObjectName(QStringLiteral("PanelWGAcross"));
     panelWGAcross_->setGeometry(0, AcrossPanelTop(MaxLevels), ClientWidth, AcrossPanelHeight);
-    MakeLabel(QStringLiteral("Rules across levels"), panelWGAcross_, 10, 10);
+    lblAcross_ = MakeLabel(QStringLiteral("Rules across levels"), panelWGAcross_, 10, 10);
     // Its markers line up under the level markers 3 to 6 of the gauges.
     pboxWGAcross_ = new TPBoxWGAcross(panelWGAcross_);
     pboxWGAcross_->setGeometry(11, 4, 465, 25);
@@ -380,7 +390,7 @@ void TWinValidCQ::Prepare(TAnalyte& analyte, TResu& run) {
     panelOperator_->setText(FromAnsi(run.Operator));
     panelOperator_->setVisible(!run.Operator.empty());
     lblOperator_->setVisible(!run.Operator.empty());
-    panelComment_->setText(FromAnsi(run.Comment));
+    SetElidedText(panelComment_, FromAnsi(run.Comment));
     panelComment_->setVisible(!run.Comment.empty());
     lblComment_->setVisible(!run.Comment.empty());
     // All three flags, not only the analyte's levels: a flag left from an earlier run of an analyte

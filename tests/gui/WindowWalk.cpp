@@ -167,14 +167,15 @@ public:
                     .AddMaterial("Lyphocheck " + std::to_string(level + 1), "4711" + std::to_string(level))
                     .Id;
         for (int day = 0; day < 40; ++day)
-            a.AddPoint(
-                MakeRun(46300 + day, {5.0f + day % 3 * 0.1f, 10.0f + day % 2 * 0.4f, 15.0f}, "", "AB"));
+            a.AddPoint(MakeRun(46300 + day,
+                               {5.0f + day % 3 * 0.1f, 10.0f + day % 2 * 0.4f, 15.0f + day % 4 * 0.2f}, "",
+                               "AB"));
         a.LimitsMode[0] = lmLocked;
         a.LockFirst[0] = 0;
         a.LockLast[0] = 25;
         a.LimitsMode[1] = lmFixed;
         a.RecomputeAll();
-        data_.Run = MakeRun(46340, {5.1f, 10.2f, 15.3f});
+        data_.Run = MakeRun(46340, {5.1f, 10.2f, 15.3f}, "New reagent", "AB");
         WriteArchive();
     }
     ~TWalkState() {

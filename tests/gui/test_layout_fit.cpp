@@ -25,6 +25,7 @@
 #include "main/UMain.h"
 #include "main/UTabList.h"
 #include "main/UTabbedList.h"
+#include "main/UValidCQ.h"
 #include "model/UGlobals.h"
 
 namespace tervanix {
@@ -164,13 +165,20 @@ QString Caption(const QWidget* w) {
     return {};
 }
 
-// Where a transparent label draws its text, in its parent's coordinates; a widget that paints its
-// whole area covers it.
-QRect DrawnArea(const QWidget* w) {
+// A label that draws only its text: its background is what lies under it.
+bool TextOnly(const QWidget* w) {
     const auto* label = qobject_cast<const QLabel*>(w);
-    if (!label || label->autoFillBackground() || label->frameShape() != QFrame::NoFrame ||
-        !label->pixmap().isNull())
-        return w->geometry();
+    return label && !label->autoFillBackground() && label->frameShape() == QFrame::NoFrame &&
+           label->pixmap().isNull();
+}
+
+// Where a widget draws: a text-only label its text, the markers of the rules across levels from
+// the first one on, any other widget its whole area.
+QRect DrawnArea(const QWidget* w) {
+    if (qobject_cast<const TPBoxWGAcross*>(w))
+        return w->geometry().adjusted(TPBoxWGAcross::MarkerX(0), 0, 0, 0);
+    if (!TextOnly(w)) return w->geometry();
+    const auto* label = static_cast<const QLabel*>(w);
     const QSize text(TextWidth(w->fontMetrics(), label->text()),
                      w->fontMetrics().height() * TextLines(label->text()));
     return (QStyle::alignedRect(w->layoutDirection(), label->alignment(), text, w->contentsRect()) &
@@ -187,7 +195,7 @@ void CheckNeighbours(const QLabel* label, QStringList& found) {
         const auto* other = qobject_cast<const QWidget*>(child);
         if (!other || other == label || !other->isVisible() || other->isWindow()) continue;
         const QRect area = DrawnArea(other);
-        const int gap = area == other->geometry() ? 0 : 2; // two texts that touch read as one word
+        const int gap = TextOnly(other) ? 2 : 0; // two texts that touch read as one word
         if (area.intersects(drawn.adjusted(-gap, 0, gap, 0)))
             found << QStringLiteral("%1 \"%2\" runs into %3 \"%4\"")
                          .arg(label->objectName(), label->text(), other->objectName(), Caption(other));
@@ -200,7 +208,7 @@ QStringList Misfits(QWidget* window) {
         if (!w->isVisible() || InsideAnotherControl(w, window)) continue;
         if (const auto* label = qobject_cast<const QLabel*>(w)) {
             CheckLabel(label, found);
-            if (DrawnArea(label) != label->geometry()) CheckNeighbours(label, found);
+            if (TextOnly(label)) CheckNeighbours(label, found);
         } else if (const auto* button = qobject_cast<const QAbstractButton*>(w)) {
             CheckButton(button, found);
         } else if (const auto* grid = qobject_cast<const QTableWidget*>(w)) {
