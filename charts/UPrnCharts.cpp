@@ -67,6 +67,7 @@ void TWinPrnCharts::Prepare(const TAnalyte& analyte, const TListSerum& materials
     analyte_ = &analyte;
     materials_ = &materials;
     setWindowTitle(QStringLiteral("Print QC charts for ") + Text(analyte.Name.str()));
+    WidenToTitle(this);
     range_.ShowSeries(analyte);
     CountNbPoints();
     cbColor_->setChecked(Settings.PrintInColour != 0);

@@ -113,6 +113,7 @@ void TWinPrnData::Prepare(const TAnalyte& analyte, const TListSerum& materials) 
     analyte_ = &analyte;
     materials_ = &materials;
     setWindowTitle(QStringLiteral("Print QC data for ") + FromAnsi(analyte.Name.str()));
+    WidenToTitle(this);
     range_.ShowSeries(analyte);
     CountNbLines();
     cbPrnStats_->setChecked(true);

@@ -74,6 +74,7 @@ bool TWinRandom::Execute(TAnalyte& analyte) {
     analyte_ = &analyte;
     lastAdded_ = -1;
     setWindowTitle(QStringLiteral("Random data generator for ") + FromAnsi(analyte.Name.str()));
+    WidenToTitle(this);
     editNumber_->clear();
     rbCharts_->setChecked(true);
     PrepareGrid();

@@ -125,6 +125,20 @@ void SetElidedText(QLabel* label, const QString& text) {
     label->setToolTip(shown == text ? QString() : text);
 }
 
+int TitleBarWidth(const QWidget* window) {
+    // The desktop draws the title in a font of its own, often wider than the window's: two fifths
+    // more than the window's bold font, and the icon, three buttons and the margins, each a line high.
+    QFont bold = window->font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    return metrics.horizontalAdvance(window->windowTitle()) * 7 / 5 + 5 * (metrics.height() + 6);
+}
+
+void WidenToTitle(QWidget* window) {
+    const int needed = TitleBarWidth(window);
+    if (needed > window->width()) window->setFixedWidth(needed);
+}
+
 int GridHeightForRows(const QTableWidget* grid) {
     const QHeaderView* headings = grid->horizontalHeader();
     return 2 * grid->frameWidth() +

@@ -25,6 +25,13 @@ QRect Scaled(const QWidget* widget, const QRect& designGeometry);
 // label's tooltip (a free comment in a row of fixed fields).
 void SetElidedText(QLabel* label, const QString& text);
 
+// The width a window's title bar needs to show its caption whole beside the window's icon and its
+// buttons (the desktop draws it in a font of its own, estimated from the window's).
+int TitleBarWidth(const QWidget* window);
+// A narrow dialog whose caption names an analyte grows to that width, so that the desktop does not
+// cut the caption to "Print Q… HbA1c".
+void WidenToTitle(QWidget* window);
+
 // The height that shows every row of a grid that does not scroll, with its heading row and frame.
 int GridHeightForRows(const QTableWidget* grid);
 

@@ -22,6 +22,7 @@
 #include "gui/GuiHarness.h"
 #include "gui/WindowWalk.h"
 #include "main/UAccessible.h"
+#include "main/UFontFit.h"
 #include "main/UMain.h"
 #include "main/UTabList.h"
 #include "main/UTabbedList.h"
@@ -204,6 +205,10 @@ void CheckNeighbours(const QLabel* label, QStringList& found) {
 
 QStringList Misfits(QWidget* window) {
     QStringList found;
+    // The desktop cuts a caption wider than the title bar ("Print Q… HbA1c").
+    if (!window->windowFlags().testFlag(Qt::FramelessWindowHint) && TitleBarWidth(window) > window->width())
+        found << Misfit(window, window->windowTitle(), TitleBarWidth(window), window->width()) +
+                     QStringLiteral(" for its title");
     for (const QWidget* w : window->findChildren<QWidget*>()) {
         if (!w->isVisible() || InsideAnotherControl(w, window)) continue;
         if (const auto* label = qobject_cast<const QLabel*>(w)) {
