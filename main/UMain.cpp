@@ -253,8 +253,10 @@ void TWinMain::ArrangeClientForFont(QWidget* client) {
     int buttonWidth = BarButtonWidth;
     const QList<QToolButton*> buttons = panel1_->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly);
     for (QToolButton* button : buttons) {
+        // A caption centred beside an indicator keeps clear of it on both sides.
         const auto* shape = button->findChild<TIndicatorShape*>();
-        buttonWidth = std::max(buttonWidth, button->sizeHint().width() + (shape ? 2 * (shape->width() + 5) : 0));
+        const int caption = button->fontMetrics().horizontalAdvance(AccessibleCaption(button->text()));
+        buttonWidth = std::max(buttonWidth, shape ? caption + 2 * (shape->width() + 7) : button->sizeHint().width());
     }
     const int gap = BarButtonGap;
     for (QToolButton* button : buttons) {

@@ -285,6 +285,16 @@ TEST_P(LayoutFit, MainWindowScrollsWhenLargerThanTheScreen) {
     Settings = saved;
 }
 
+// At the window font nothing grows: the client keeps the size its arrangement was drawn for.
+TEST(MainWindowLayout, KeepsItsDesignClientAtTheWindowFont) {
+    test::TWindowFontScope font;
+    TWinMain window;
+    const auto* scroller = window.findChild<QScrollArea*>(QStringLiteral("ClientScroller"));
+    ASSERT_TRUE(scroller && scroller->widget());
+    EXPECT_EQ(scroller->widget()->size(), QSize(792, 526));
+    EXPECT_EQ(window.BtExit()->geometry(), QRect(3 + 8 * 87, 5, 84, 34));
+}
+
 INSTANTIATE_TEST_SUITE_P(Points, LayoutFit, testing::Values(0, 8, 10, 12, -12));
 
 } // namespace
