@@ -105,12 +105,11 @@ void CheckButton(const QAbstractButton* button, QStringList& found) {
 
 void CheckHeadings(const QHeaderView* header, const QString& grid, QStringList& found) {
     const QAbstractItemModel* model = header->model();
-    if (!model) return;
+    if (!model || header->isHidden()) return;
     const int margins = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
     for (int i = 0; i < header->count(); ++i) {
         if (header->isSectionHidden(i) || header->sectionSize(i) == 0) continue;
         const QString text = model->headerData(i, header->orientation(), Qt::DisplayRole).toString();
-        if (header->orientation() == Qt::Vertical) continue; // row numbers, sized by the grid
         const int needed = header->fontMetrics().horizontalAdvance(text) + margins;
         if (needed > header->sectionSize(i))
             found << QStringLiteral("%1 heading \"%2\" needs %3 px, has %4")
