@@ -12,6 +12,7 @@
 #include "charts/UPrintService.h"
 #include "main/UColors.h"
 #include "main/UDateTimeEdits.h"
+#include "main/UFontFit.h"
 #include "main/UMessages.h"
 #include "main/UResources.h"
 #include "model/UAnalyte.h"
@@ -92,6 +93,7 @@ TWinDailyQC::TWinDailyQC(QWidget* parent) : QDialog(parent) {
         auto* shortcut = new QShortcut(QKeySequence(key), this);
         connect(shortcut, &QShortcut::activated, this, &QDialog::accept);
     }
+    FitToFont(this);
 }
 
 void TWinDailyQC::CreateCaptions() {

@@ -328,6 +328,11 @@ TLevelLegend LevelLegend(const TAnalyte& analyte, int level) {
 void TChartPainter::DrawLevelLegend(int level) {
     if (level < 0 || level >= MaxLevels) return;
     const TLevelLegend legend = LevelLegend(analyte_, level);
+    // On a larger desktop font the legend is made smaller as far as the paint box's edge needs,
+    // so that no unit or figure is cut.
+    const QFont chartFont = canvas_.font();
+    canvas_.setFont(ScaleLabelFont(chartFont, {legend.Mode, legend.Mean, legend.CV, legend.N, QStringLiteral("Common CV")},
+                                   PaintBoxWidth - LegendLeft));
     int y = top_ + LegendTopOffset;
     DrawTextCell(canvas_, LegendLeft, y, THAlign::Left, legend.Mode, Qt::white, clGreen);
     y += 3 * lineHeight_ / 2;
@@ -343,22 +348,26 @@ void TChartPainter::DrawLevelLegend(int level) {
         font.setUnderline(true);
         canvas_.setFont(font);
         DrawBlackText(canvas_, LegendLeft, y, THAlign::Left, QStringLiteral("Common CV"));
-        font.setUnderline(false);
-        canvas_.setFont(font);
     }
+    canvas_.setFont(chartFont);
     ResetPenAndBrush(canvas_);
 }
 
 // Only the day numbers carry the highlight of the date interval.
 void TChartPainter::DrawDateBand(int first, int last, int y, int intervalFrom, int intervalTo) {
     if (!ClampWindow(first, last)) return;
+    // Two day numbers side by side keep a gap between them, whatever the desktop's font.
+    const QFont chartFont = canvas_.font();
+    const QFont dayFont = ScaleLabelFont(chartFont, {QStringLiteral("30")}, PointStep - 3);
     TDateLabeller labeller;
     for (int i = first; i <= last; ++i) {
         const int x = ColumnX(i, first);
         const TDateColumnLabels labels = labeller.Next(analyte_.Point(i).DateTime);
         const bool highlighted = intervalFrom <= i && i <= intervalTo;
+        canvas_.setFont(dayFont);
         DrawTextCell(canvas_, x, y, THAlign::Centre, Text(labels.Day), highlighted ? Qt::white : Qt::black,
                      highlighted ? clBlue : QColor(Qt::white));
+        canvas_.setFont(chartFont);
         if (!labels.Month.empty()) DrawBlackText(canvas_, x, y + lineHeight_, THAlign::Centre, Text(labels.Month));
         if (!labels.Year.empty()) DrawBlackText(canvas_, x, y + 2 * lineHeight_, THAlign::Centre, Text(labels.Year));
     }

@@ -7,6 +7,7 @@
 
 #include "charts/UPrintService.h"
 #include "main/UAnsi.h"
+#include "main/UFontFit.h"
 #include "main/ULaboratory.h"
 #include "main/UMessages.h"
 #include "model/UAnalyte.h"
@@ -49,6 +50,7 @@ TWinPrnCharts::TWinPrnCharts(QWidget* parent)
     });
     connect(btPrint_, &QPushButton::clicked, this,
             [this] { QMetaObject::invokeMethod(this, [this] { BtPrintClick(); }, Qt::QueuedConnection); });
+    FitToFont(this);
 }
 
 void TWinPrnCharts::FormCreate() {
@@ -65,6 +67,7 @@ void TWinPrnCharts::Prepare(const TAnalyte& analyte, const TListSerum& materials
     analyte_ = &analyte;
     materials_ = &materials;
     setWindowTitle(QStringLiteral("Print QC charts for ") + Text(analyte.Name.str()));
+    WidenToTitle(this);
     range_.ShowSeries(analyte);
     CountNbPoints();
     cbColor_->setChecked(Settings.PrintInColour != 0);

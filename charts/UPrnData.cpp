@@ -9,6 +9,7 @@
 #include "main/UAnsi.h"
 #include "main/UColors.h"
 #include "main/UDateTimeEdits.h"
+#include "main/UFontFit.h"
 #include "main/UMessages.h"
 #include "model/UAnalyte.h"
 
@@ -105,12 +106,14 @@ TWinPrnData::TWinPrnData(QWidget* parent)
     connect(range_.DatePicker1, &QDateEdit::dateChanged, this, [this] { CountNbLines(); });
     connect(range_.DatePicker2, &QDateEdit::dateChanged, this, [this] { CountNbLines(); });
     connect(btPrint_, &QPushButton::clicked, this, [this] { QMetaObject::invokeMethod(this, [this] { BtPrintClick(); }, Qt::QueuedConnection); });
+    FitToFont(this);
 }
 
 void TWinPrnData::Prepare(const TAnalyte& analyte, const TListSerum& materials) {
     analyte_ = &analyte;
     materials_ = &materials;
     setWindowTitle(QStringLiteral("Print QC data for ") + FromAnsi(analyte.Name.str()));
+    WidenToTitle(this);
     range_.ShowSeries(analyte);
     CountNbLines();
     cbPrnStats_->setChecked(true);

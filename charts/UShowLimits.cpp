@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "main/UAnsi.h"
+#include "main/UFontFit.h"
 #include "main/UKeyLock.h"
 #include "main/ULaboratory.h"
 #include "model/UAnalyte.h"
@@ -29,6 +30,7 @@ TWinShowLimits::TWinShowLimits(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("WinShowLimits"));
     CreateGrid();
     CreatePanel();
+    FitToFont(this);
 }
 
 void TWinShowLimits::CreateGrid() {
@@ -94,22 +96,35 @@ void TWinShowLimits::Prepare(TAnalyte& analyte) {
     cbCommonCV_->setVisible(anyPooled);
     if (!anyPooled) btCle_->hide();
     FillGrid();
+    PlaceControls(); // the level columns as wide as the texts just written need
 }
 
 void TWinShowLimits::PlaceControls() {
     const int levels = std::clamp(analyte_->LevelCount, 1, MaxLevels);
     grid_->setColumnCount(levels + 1);
-    for (int c = 1; c <= levels; ++c) grid_->setColumnWidth(c, LevelColumnWidth);
-    const int gridWidth = LabelColumnWidth + 2 + (LevelColumnWidth + 1) * levels;
-    grid_->setGeometry(0, 0, gridWidth, GridHeight);
-    panel3_->setGeometry(0, 230, gridWidth, ClientHeight - 230);
+    const int levelWidth = std::max(Scaled(this, LevelColumnWidth), WidestLevelText() + Scaled(this, 8));
+    for (int c = 1; c <= levels; ++c) grid_->setColumnWidth(c, levelWidth);
+    const int gridWidth = grid_->columnWidth(0) + 2 + (levelWidth + 1) * levels;
+    // Every row shows, however tall the desktop's font makes them; the panel follows the grid.
+    const int gridHeight = std::max(Scaled(this, GridHeight), GridHeightForRows(grid_));
+    grid_->setGeometry(0, 0, gridWidth, gridHeight);
+    panel3_->setGeometry(0, gridHeight - 1, gridWidth, Scaled(this, ClientHeight - 230));
     const int left = 156 - 66 * (MaxLevels - levels);
-    btOK_->setGeometry(left, 53, 64, 25);
-    btCancel_->setGeometry(left + 74, 53, 64, 25);
-    btPrn_->setGeometry(left + 149, 53, 64, 25);
-    cbCommonCV_->setGeometry(left + 74, 19, 140, 17);
-    btCle_->setGeometry(left + 15, 8, 40, 40);
-    setFixedSize(gridWidth, ClientHeight);
+    btOK_->setGeometry(Scaled(this, QRect(left, 53, 64, 25)));
+    btCancel_->setGeometry(Scaled(this, QRect(left + 74, 53, 64, 25)));
+    btPrn_->setGeometry(Scaled(this, QRect(left + 149, 53, 64, 25)));
+    cbCommonCV_->setGeometry(Scaled(this, QRect(left + 74, 19, 140, 17)));
+    btCle_->setGeometry(Scaled(this, QRect(left + 15, 8, 40, 40)));
+    setFixedSize(gridWidth, panel3_->geometry().bottom() + 1);
+}
+
+int TWinShowLimits::WidestLevelText() const {
+    int widest = 0;
+    for (int row = 0; row < grid_->rowCount(); ++row)
+        for (int column = 1; column < grid_->columnCount(); ++column)
+            if (const QTableWidgetItem* cell = grid_->item(row, column))
+                widest = std::max(widest, grid_->fontMetrics().horizontalAdvance(cell->text()));
+    return widest;
 }
 
 void TWinShowLimits::FillGrid() {

@@ -57,6 +57,7 @@ private:
     void CreateGrid();
     void CreatePanel();
     void PlaceControls();
+    int WidestLevelText() const;
     void CBCommonCVClick(bool checked);
     void SetCommonCV(bool on);
 

@@ -9,6 +9,7 @@
 #include <QStyle>
 #include <algorithm>
 
+#include "main/UFontFit.h"
 #include "main/ULaboratory.h"
 #include "model/UGlobals.h"
 
@@ -69,6 +70,7 @@ TWinAbout::TWinAbout(QWidget* parent)
     btOK_->setObjectName(QStringLiteral("BtOK"));
     btOK_->setDefault(true);
     connect(btOK_, &QPushButton::clicked, this, &QDialog::accept);
+    FitToFont(this);
 }
 
 QLabel* TWinAbout::AddLabel(const QString& text, int top) {

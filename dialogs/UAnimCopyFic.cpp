@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "main/UColors.h"
+#include "main/UFontFit.h"
 
 namespace tervanix {
 namespace {
@@ -70,6 +71,7 @@ TWinAnimCopyFic::TWinAnimCopyFic(QWidget* parent) : QWidget(parent, Qt::Dialog |
     lblWarning_->setObjectName(QStringLiteral("LblWarning"));
     lblWarning_->setAlignment(Qt::AlignCenter);
     lblWarning_->setGeometry(8, AnimHeight + 24, width() - 16, 24);
+    FitToFont(this);
 }
 
 void TWinAnimCopyFic::ShowWarning(const QString& warning) {

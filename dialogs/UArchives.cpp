@@ -8,6 +8,7 @@
 #include "dialogs/UShowArchive.h"
 #include "main/UAnsi.h"
 #include "main/UColors.h"
+#include "main/UFontFit.h"
 #include "main/UFormParts.h"
 #include "main/UKeyLock.h"
 #include "main/ULaboratory.h"
@@ -46,6 +47,7 @@ TWinArchives::TWinArchives(QWidget* parent) : QDialog(parent) {
     BindKeyToButton(QKeySequence(Qt::Key_Delete), btDelete_, this);
     lock_ = new TKeyLock(btCle_, {btDelete_, btUndo_});
     winShowArchive_ = new TWinShowArchive(this);
+    FitToFont(this);
 }
 
 TWinArchives::~TWinArchives() = default;

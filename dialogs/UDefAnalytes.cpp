@@ -15,6 +15,7 @@
 #include "main/UAnsi.h"
 #include "main/UCommandRunner.h"
 #include "main/UDialogParts.h"
+#include "main/UFontFit.h"
 #include "main/UKeyLock.h"
 #include "main/ULaboratory.h"
 #include "main/UMessages.h"
@@ -69,6 +70,7 @@ TWinDefAnalytes::TWinDefAnalytes(QWidget* parent) : QDialog(parent) {
     CreateEditPanel();
     CreateListPanel();
     CreateButtons();
+    FitToFont(this);
 }
 
 void TWinDefAnalytes::CreateEditPanel() {
@@ -116,10 +118,11 @@ void TWinDefAnalytes::CreateEditPanel() {
 
 void TWinDefAnalytes::CreateListPanel() {
     const std::pair<const char*, int> headers[] = {
-        {"Name", 0}, {"Levels", 125}, {"Unit", 155}, {"Decimals", 210}, {"Com. CV", 260}};
+        {"Name", 0}, {"Levels", 125}, {"Unit", 165}, {"Decimals", 220}, {"Com. CV", 270}};
     for (const auto& [text, x] : headers)
         (new QLabel(QString::fromLatin1(text), this))->setGeometry(ListLeft + 4 + x, 8, 60, 16);
-    lbox_ = new TTabList("LBox", QStringLiteral("Analytes"), {125, 155, 210, 260}, this);
+    // "Levels" and "Decimals" are wider than the figures under them: their columns make room for them.
+    lbox_ = new TTabList("LBox", QStringLiteral("Analytes"), {125, 165, 220, 270}, this);
     lbox_->setGeometry(ListLeft, 26, 330, 370);
     lbox_->SetDropHandler([this](int target) { DropOn(target); });
     lbox_->SetDragSource(true);

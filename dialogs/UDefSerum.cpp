@@ -12,6 +12,7 @@
 #include "main/UAnsi.h"
 #include "main/UCommandRunner.h"
 #include "main/UDialogParts.h"
+#include "main/UFontFit.h"
 #include "main/UKeyLock.h"
 #include "main/ULaboratory.h"
 #include "main/UMessages.h"
@@ -75,6 +76,7 @@ TWinDefSerum::TWinDefSerum(QWidget* parent) : QDialog(parent) {
     setFixedSize(672, 318);
     CreateEditPanel();
     CreateListPanel();
+    FitToFont(this);
 }
 
 void TWinDefSerum::CreateEditPanel() {

@@ -5,6 +5,7 @@
 
 #include "main/UAnsi.h"
 #include "main/UEditGrid.h"
+#include "main/UFontFit.h"
 #include "main/UFormParts.h"
 #include "main/ULaboratory.h"
 #include "main/UMessages.h"
@@ -50,6 +51,7 @@ TWinEmployees::TWinEmployees(QWidget* parent) : QDialog(parent) {
     connect(btOK_, &QPushButton::clicked, this, &TWinEmployees::BtOKClick);
     connect(btCancel_, &QPushButton::clicked, this, &QDialog::reject);
     connect(btUndo_, &QPushButton::clicked, this, &TWinEmployees::FillGrid);
+    FitToFont(this);
 }
 
 bool TWinEmployees::Execute() {

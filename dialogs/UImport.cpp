@@ -12,6 +12,7 @@
 
 #include "main/UAnsi.h"
 #include "main/UColors.h"
+#include "main/UFontFit.h"
 #include "main/UKeyLock.h"
 #include "main/ULaboratory.h"
 #include "main/UMessages.h"
@@ -106,6 +107,7 @@ TWinImport::TWinImport(QWidget* parent) : QDialog(parent) {
     lock_ = new TKeyLock(btCle_, {btAdd_});
     connect(btAdd_, &QPushButton::clicked, this, &TWinImport::BtAddClick);
     connect(bitBtn1_, &QPushButton::clicked, this, &QDialog::reject);
+    FitToFont(this);
 }
 
 void TWinImport::FillFromClipboard(const TAnalyte& analyte) {

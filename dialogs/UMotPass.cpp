@@ -6,6 +6,7 @@
 
 #include "main/UAccessible.h"
 #include "main/UAnsi.h"
+#include "main/UFontFit.h"
 #include "model/UGlobals.h"
 
 namespace tervanix {
@@ -49,6 +50,7 @@ TWinEntryPsw::TWinEntryPsw(QWidget* parent)
     btCancel_->setObjectName(QStringLiteral("BtCancel"));
     connect(btOK_, &QPushButton::clicked, this, &TWinEntryPsw::BtOKClick);
     connect(btCancel_, &QPushButton::clicked, this, &QDialog::reject);
+    FitToFont(this);
 }
 
 void TWinEntryPsw::showEvent(QShowEvent* event) {

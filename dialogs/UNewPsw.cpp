@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "dialogs/UMotPass.h"
+#include "main/UFontFit.h"
 #include "main/ULaboratory.h"
 #include "model/UGlobals.h"
 
@@ -39,6 +40,7 @@ TWinNewPsw::TWinNewPsw(QWidget* parent) : QDialog(parent) {
     btCancel_->setGeometry(182, 136, 75, 25);
     connect(btOK_, &QPushButton::clicked, this, &TWinNewPsw::BtOKClick);
     connect(btCancel_, &QPushButton::clicked, this, &QDialog::reject);
+    FitToFont(this);
 }
 
 QLineEdit* TWinNewPsw::AddField(const QString& caption, int top, const char* name, QLabel** captionLabel) {

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "main/UCommandRunner.h"
+#include "main/UFontFit.h"
 #include "main/UFormParts.h"
 #include "main/ULaboratory.h"
 #include "main/UMessages.h"
@@ -51,6 +52,7 @@ TWinOptions::TWinOptions(QWidget* parent) : QDialog(parent) {
         ShowStored();
         editDelay_->setFocus();
     });
+    FitToFont(this);
 }
 
 bool TWinOptions::Execute() {

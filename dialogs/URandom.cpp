@@ -14,6 +14,7 @@
 #include "main/UCommandRunner.h"
 #include "main/UDateTimeEdits.h"
 #include "main/UEditGrid.h"
+#include "main/UFontFit.h"
 #include "main/UFormParts.h"
 #include "main/ULaboratory.h"
 #include "main/UMessages.h"
@@ -66,12 +67,14 @@ TWinRandom::TWinRandom(QWidget* parent) : QDialog(parent) {
     btCancel_ = MakeButton(this, QStringLiteral("Cancel"), "BtCancel", QRect(190, 262, 80, 25));
     connect(btOK_, &QPushButton::clicked, this, Command([this] { BtOKClick(); }));
     connect(btCancel_, &QPushButton::clicked, this, &QDialog::reject);
+    FitToFont(this);
 }
 
 bool TWinRandom::Execute(TAnalyte& analyte) {
     analyte_ = &analyte;
     lastAdded_ = -1;
     setWindowTitle(QStringLiteral("Random data generator for ") + FromAnsi(analyte.Name.str()));
+    WidenToTitle(this);
     editNumber_->clear();
     rbCharts_->setChecked(true);
     PrepareGrid();
@@ -83,25 +86,31 @@ bool TWinRandom::Execute(TAnalyte& analyte) {
 
 bool TWinRandom::ToQueue() const { return rbFifo_->isChecked(); }
 
+QString TWinRandom::MaterialName(int level) const {
+    return FromAnsi(Materials.FindById(analyte_->MaterialId[static_cast<std::size_t>(level)]).Name.str());
+}
+
 void TWinRandom::PrepareGrid() {
     const int levels = std::clamp(analyte_->LevelCount, 1, MaxLevels);
     grille_->clear();
     grille_->setColumnCount(levels + 1);
     // The heading column takes its longest heading, so that "Control material" is read whole.
     const QString materialHeading = QStringLiteral("Control material");
-    const int headingWidth = std::max(CellWidth, grille_->fontMetrics().horizontalAdvance(materialHeading) + 12);
+    const QFontMetrics metrics = grille_->fontMetrics();
+    const int headingWidth = std::max(Scaled(this, CellWidth), metrics.horizontalAdvance(materialHeading) + 12);
     grille_->setColumnWidth(0, headingWidth);
-    for (int column = 1; column <= levels; ++column) grille_->setColumnWidth(column, CellWidth);
-    const int width = (CellWidth + 1) * levels + headingWidth + 1 + 4;
-    grille_->setGeometry((DialogWidth - width) / 2, 112, width, 3 * 21 + 4);
+    // A level's column as wide as its material's name.
+    int cellWidth = Scaled(this, CellWidth);
+    for (int level = 0; level < levels; ++level)
+        cellWidth = std::max(cellWidth, metrics.horizontalAdvance(MaterialName(level)) + 12);
+    for (int column = 1; column <= levels; ++column) grille_->setColumnWidth(column, cellWidth);
+    const int width = (cellWidth + 1) * levels + headingWidth + 1 + 4;
+    grille_->setGeometry((this->width() - width) / 2, Scaled(this, 112), width, 3 * grille_->rowHeight(0) + 4);
     const QString unit = FromAnsi(analyte_->UnitName.str());
     grille_->SetFixed(grMaterial, 0, materialHeading, clBtnFace);
     grille_->SetFixed(grMean, 0, QStringLiteral("m (") + unit + QStringLiteral(")"), clBtnFace);
     grille_->SetFixed(grCV, 0, QStringLiteral("C.V. (%)"), clBtnFace);
-    for (int level = 0; level < levels; ++level) {
-        const TMaterial& m = Materials.FindById(analyte_->MaterialId[static_cast<std::size_t>(level)]);
-        grille_->SetFixed(grMaterial, level + 1, FromAnsi(m.Name.str()), clBtnFace);
-    }
+    for (int level = 0; level < levels; ++level) grille_->SetFixed(grMaterial, level + 1, MaterialName(level), clBtnFace);
     grille_->setCurrentCell(grMean, 1);
 }
 

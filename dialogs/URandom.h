@@ -38,6 +38,7 @@ public:
 
 private:
     void PrepareGrid();
+    QString MaterialName(int level) const;
     TLevelResult ReadCell(int row, int column);
     void ReadGrid(TLevelTriple& means, TLevelTriple& cvs);
     void RefuseUnstorableSpread(const TLevelTriple& means, const TLevelTriple& cvs);

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "main/UFontFit.h"
 #include "main/UKeyLock.h"
 #include "main/ULaboratory.h"
 #include "model/UGlobals.h"
@@ -66,6 +67,7 @@ TWinRisks::TWinRisks(std::function<TAnalyte*()> shown, QWidget* parent) : QDialo
     connect(btOK_, &QPushButton::clicked, this, &QDialog::accept);
     connect(btCancel_, &QPushButton::clicked, this, &QDialog::reject);
     connect(btUndo_, &QPushButton::clicked, this, &TWinRisks::BtUndoClick);
+    FitToFont(this);
 }
 
 QGroupBox* TWinRisks::MakeGroup(const QString& title, const char* name, QRect geometry, const QStringList& items,

@@ -13,6 +13,7 @@
 #include "main/UAnsi.h"
 #include "main/UColors.h"
 #include "main/UDialogParts.h"
+#include "main/UFontFit.h"
 #include "main/UKeyLock.h"
 #include "main/ULaboratory.h"
 #include "main/UMessages.h"
@@ -86,6 +87,7 @@ TWinSerumByAnal::TWinSerumByAnal(QWidget* parent) : QDialog(parent) {
     connect(btErase_, &QPushButton::clicked, this, &TWinSerumByAnal::EraseClick);
     connect(btUndo_, &QPushButton::clicked, this, &TWinSerumByAnal::UndoClick);
     connect(btCancel_, &QPushButton::clicked, this, &QDialog::reject);
+    FitToFont(this);
 }
 
 void TWinSerumByAnal::CreateLevels(QWidget* panel) {

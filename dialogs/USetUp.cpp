@@ -15,6 +15,7 @@
 #include "intake/UProgramPlaces.h"
 #include "main/UAccessible.h"
 #include "main/UCommandRunner.h"
+#include "main/UFontFit.h"
 #include "main/UMessages.h"
 #include "model/UFileStore.h"
 #include "model/UTypes.h"
@@ -154,6 +155,7 @@ TWinSetUp::TWinSetUp(QWidget* parent)
     connect(btOK_, &QPushButton::clicked, this, AfterAction(this, [this] { BtOKClick(); }));
     connect(bitBtn1_, &QPushButton::clicked, this, &QDialog::reject);
     SetPlaces(places_);
+    FitToFont(this);
 }
 
 // The shortcut is offered for the program file as it is named here.

@@ -6,6 +6,7 @@
 #include "charts/UPrintService.h"
 #include "charts/UPrnArchive.h"
 #include "main/UAnsi.h"
+#include "main/UFontFit.h"
 #include "main/UFormParts.h"
 #include "main/UTabbedList.h"
 
@@ -32,8 +33,9 @@ TWinShowArchive::TWinShowArchive(QWidget* parent) : QDialog(parent) {
     panelControlMaterial_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panelControlMaterial_->setAlignment(Qt::AlignCenter);
     lblLot_ = AddValue(QStringLiteral("Lot :"), 60, "LblLot");
-    lblDateFrom_ = AddValue(QStringLiteral("Beginning :"), 84, "LblDateFrom");
-    lblDateTo_ = AddValue(QStringLiteral("End :"), 108, "LblDateTo");
+    // A date takes the room up to the window's edge: "13 Nov 2026" is wider than a number.
+    lblDateFrom_ = AddValue(QStringLiteral("Beginning :"), 84, "LblDateFrom", 92);
+    lblDateTo_ = AddValue(QStringLiteral("End :"), 108, "LblDateTo", 92);
     lblMean_ = AddValue(QStringLiteral("Mean :"), 140, "LblMean");
     lblCV_ = AddValue(QStringLiteral("CV :"), 164, "LblCV");
     lblNbre_ = AddValue(QStringLiteral("N :"), 188, "LblNbre");
@@ -47,13 +49,14 @@ TWinShowArchive::TWinShowArchive(QWidget* parent) : QDialog(parent) {
     btOK_ = MakeButton(this, QStringLiteral("OK"), "BtOK", QRect(440, 300, 75, 25));
     btOK_->setDefault(true);
     connect(btOK_, &QPushButton::clicked, this, &QDialog::accept);
+    FitToFont(this);
 }
 
-QLabel* TWinShowArchive::AddValue(const QString& caption, int top, const char* name) {
+QLabel* TWinShowArchive::AddValue(const QString& caption, int top, const char* name, int width) {
     (new QLabel(caption, this))->setGeometry(440, top, ValueLeft - 444, 16);
     auto* value = new QLabel(this);
     value->setObjectName(QString::fromLatin1(name));
-    value->setGeometry(ValueLeft, top, 56, 16);
+    value->setGeometry(ValueLeft, top, width, 16);
     return value;
 }
 

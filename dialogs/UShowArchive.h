@@ -33,7 +33,7 @@ public:
     QPushButton* BtOK() const { return btOK_; }
 
 private:
-    QLabel* AddValue(const QString& caption, int top, const char* name);
+    QLabel* AddValue(const QString& caption, int top, const char* name, int width = 56);
     void PrintClick();
 
     QString analyteName_;

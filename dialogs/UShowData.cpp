@@ -11,6 +11,7 @@
 #include "charts/UPrnData.h"
 #include "main/UAnsi.h"
 #include "main/UColors.h"
+#include "main/UFontFit.h"
 #include "main/UKeyLock.h"
 #include "main/ULaboratory.h"
 #include "main/UMessages.h"
@@ -64,6 +65,12 @@ std::vector<int> DataLineTabStops(int levelCount) {
     return stops;
 }
 
+std::vector<int> DataLineTabStops(int levelCount, const QWidget* list) {
+    std::vector<int> stops = DataLineTabStops(levelCount);
+    for (int& stop : stops) stop = Scaled(list, stop);
+    return stops;
+}
+
 // ---- Lines ----
 
 void TDataLinesModel::Reset(const TAnalyte* analyte) {
@@ -105,7 +112,7 @@ void TDataLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->setPen(selected ? clWhite : clBlack);
     painter->setFont(option.font);
     const QStringList fields = index.data().toString().split(QLatin1Char('\t'));
-    const std::vector<int> stops = DataLineTabStops(analyte.LevelCount);
+    const std::vector<int> stops = DataLineTabStops(analyte.LevelCount, option.widget);
     for (qsizetype f = 0; f < fields.size(); ++f) {
         const int x = r.left() + (f == 0 ? 2 : stops[static_cast<std::size_t>(std::min<qsizetype>(f - 1, stops.size() - 1))]);
         const int width = f + 1 < fields.size() && static_cast<std::size_t>(f) < stops.size()
@@ -117,7 +124,8 @@ void TDataLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     const TQCPoint& point = *model->PointAt(index.row());
     for (int level = 0; level < Levels(analyte); ++level) {
         const QPixmap marker = StatusMarker(point.Levels[static_cast<std::size_t>(level)].Status);
-        if (!marker.isNull()) painter->drawPixmap(r.left() + 120 + LevelColumnWidth * level, r.top() + 2, marker);
+        if (!marker.isNull())
+            painter->drawPixmap(r.left() + Scaled(option.widget, 120 + LevelColumnWidth * level), r.top() + 2, marker);
     }
     painter->restore();
 }
@@ -174,6 +182,7 @@ TWinShowData::TWinShowData(QWidget* parent) : QDialog(parent) {
     connect(btCancel_, &QPushButton::clicked, this, &QDialog::reject);
     // The Delete key works through its button, so the lock holds for it too.
     BindKeyToButton(QKeySequence::Delete, btDelete_, this);
+    FitToFont(this);
 }
 
 TWinShowData::~TWinShowData() = default;
@@ -215,12 +224,12 @@ void TWinShowData::Activate() {
 void TWinShowData::ApplyLayout() {
     const int levels = Levels(*analyte_);
     setWindowTitle(QStringLiteral("QC data for ") + Text(analyte_->Name.str()));
-    const int width = 325 + LevelColumnWidth * levels;
+    const int width = Scaled(this, 325 + LevelColumnWidth * levels);
     const int left = (panel_->width() - width) / 2;
-    lb_->setGeometry(left, ListTop, width, ListHeight);
-    const int headerX[] = {left + 10, left + 130, left + 190, left + 250, left + width - 200, left + width - 130};
+    lb_->setGeometry(left, Scaled(this, ListTop), width, Scaled(this, ListHeight));
+    const int headerX[] = {10, 130, 190, 250, width - 200, width - 130};
     for (std::size_t i = 0; i < headers_.size(); ++i) {
-        headers_[i]->move(headerX[i], 6);
+        headers_[i]->move(left + Scaled(this, headerX[i]), Scaled(this, 6));
         headers_[i]->adjustSize();
     }
     headers_[2]->setVisible(levels >= 2);

@@ -27,6 +27,8 @@ QString DataLineText(const TAnalyte& analyte, const TQCPoint& point);
 // Tab stops of the lines: one per level from 135 pixels, 60 apart, then the operator 60 after
 // the last level and the comment 40 after that.
 std::vector<int> DataLineTabStops(int levelCount);
+// The same stops in the pixels of the list's font.
+std::vector<int> DataLineTabStops(int levelCount, const QWidget* list);
 
 // The lines of the table: the runs of the analyte still shown, in series order.
 class TDataLinesModel : public QAbstractListModel {

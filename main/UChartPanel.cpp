@@ -148,6 +148,18 @@ void TChartPanel::FollowSeries() {
     Repaint();
 }
 
+// The date panels take the width their dates need on the desktop's font; the scroll bar the rest.
+void TChartPanel::PlaceDateStrip() {
+    const QFontMetrics metrics = panelDateDeb_->fontMetrics();
+    const int frames = 2 * panelDateDeb_->frameWidth() + 6;
+    const int width = std::max({78, metrics.horizontalAdvance(panelDateDeb_->text()) + frames,
+                                metrics.horizontalAdvance(panelDateFin_->text()) + frames});
+    const int height = std::clamp(metrics.height() + 2 * panelDateDeb_->frameWidth(), 22, 25);
+    panelDateDeb_->setGeometry(2, 457, width, height);
+    panelDateFin_->setGeometry(600 - width, 457, width, height);
+    scrollBar_->setGeometry(width + 4, 458, 600 - 2 * width - 6, 20);
+}
+
 void TChartPanel::RecomputeWindow() {
     shownCount_ = analyte_ ? analyte_->Count() : 0;
     window_ = analyte_ ? ComputeChartWindow(analyte_->Count(), view_.SelectedPoint) : TChartWindow();
@@ -159,6 +171,7 @@ void TChartPanel::RecomputeWindow() {
         scrollBar_->setValue(window_.First);
         panelDateDeb_->setText(FromAnsi(FormatDate(analyte_->Point(0).DateTime)));
         panelDateFin_->setText(FromAnsi(FormatDate(analyte_->Point(analyte_->Count() - 1).DateTime)));
+        PlaceDateStrip();
     }
     scrollBar_->setVisible(window_.Scrollable);
     panelDateDeb_->setVisible(window_.Scrollable);

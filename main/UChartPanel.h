@@ -88,6 +88,7 @@ public:
     TWinComment* WinComment() const { return winComment_; }
 
 private:
+    void PlaceDateStrip();
     void CreateDatePanels();
     void Paint(QPainter& painter);
     void Describe();

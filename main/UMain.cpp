@@ -10,7 +10,9 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QShortcut>
+#include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTabBar>
 #include <QTabWidget>
@@ -29,6 +31,7 @@
 #include "main/UCommandRunner.h"
 #include "main/UDriveMap.h"
 #include "main/UExchange.h"
+#include "main/UFontFit.h"
 #include "main/ULaboratory.h"
 #include "main/UMessages.h"
 #include "main/UResources.h"
@@ -92,22 +95,28 @@ TWinMain::TWinMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("WinMain"));
     commands_ = new TMainCommands(*this, this);
     setWindowTitle(QStringLiteral("Tervanix server"));
-    auto* client = new QWidget(this);
+    // The client is drawn at fixed positions; on a screen smaller than it, it scrolls.
+    auto* scroller = new QScrollArea(this);
+    scroller->setObjectName(QStringLiteral("ClientScroller"));
+    scroller->setFrameShape(QFrame::NoFrame);
+    auto* client = new QWidget(scroller);
+    client->setObjectName(QStringLiteral("Client"));
     client->setFixedSize(ClientWidth, ClientHeight);
-    setCentralWidget(client);
     CreateChartPanel(client);
     CreatePageControl(client);
     CreateBottomBar(client);
+    ArrangeClientForFont(client);
+    scroller->setWidget(client);
+    setCentralWidget(scroller);
     CreateMenus();
     CreateTimers();
     CreateKeys();
     entryPage_->FillOperators(false);
     ClearEntryFields();
-    // Single border, no maximising: the layout is drawn at fixed pixel positions.
+    // Single border, no maximising; the window may be made smaller than its client, which then scrolls.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    adjustSize();
-    setFixedSize(sizeHint());
+    FitToScreen();
     if (Embedded) CreateTrayIcon();
     RefreshQueueIndicator();
     ConnectLaboratory();
@@ -235,11 +244,54 @@ enum TBarSlot { bsData, bsDaily, bsLimits, bsPrnGraph, bsAffectation, bsArchives
 constexpr int BarButtonWidth = 84;
 constexpr int BarButtonGap = (ClientWidth - bsCount * BarButtonWidth) / (bsCount + 1);
 
+// The chart keeps its pixels (its clicks are counted in them); the page area at its right and the
+// bar under both grow with the desktop's font, the bar's buttons as wide as their widest caption.
+void TWinMain::ArrangeClientForFont(QWidget* client) {
+    FitToFont(client, {chart_});
+    panelNomAnal_->move(602, 0);
+    pageControl_->move(601, panelNomAnal_->height());
+    int buttonWidth = BarButtonWidth;
+    const QList<QToolButton*> buttons = panel1_->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly);
+    for (QToolButton* button : buttons) {
+        // A caption centred beside an indicator keeps clear of it on both sides.
+        const auto* shape = button->findChild<TIndicatorShape*>();
+        const int caption = button->fontMetrics().horizontalAdvance(AccessibleCaption(button->text()));
+        buttonWidth = std::max(buttonWidth, shape ? caption + 2 * (shape->width() + 7) : button->sizeHint().width());
+    }
+    const int gap = BarButtonGap;
+    for (QToolButton* button : buttons) {
+        const int slot = button->property("barSlot").toInt();
+        button->setGeometry(gap + slot * (buttonWidth + gap), button->y(), buttonWidth, button->height());
+        if (auto* shape = button->findChild<TIndicatorShape*>())
+            shape->move(buttonWidth - shape->width() - 5, (button->height() - shape->height()) / 2);
+    }
+    const int width = std::max(pageControl_->geometry().right() + 1, gap + bsCount * (buttonWidth + gap));
+    panel1_->setGeometry(0, std::max(482, pageControl_->geometry().bottom() + 1), width, panel1_->height());
+    client->setFixedSize(width, panel1_->geometry().bottom() + 1);
+}
+
+// As large as the client where the screen has room for it, else as large as the screen.
+void TWinMain::FitToScreen() {
+    const QWidget* client = static_cast<QScrollArea*>(centralWidget())->widget();
+    const QSize whole(client->width(), client->height() + menuBar()->sizeHint().height());
+    setMaximumSize(whole);
+    setMinimumSize(std::min(whole.width(), 320), std::min(whole.height(), 240));
+    QSize size = whole;
+    if (const QScreen* s = screen()) {
+        QSize frame = frameGeometry().size() - geometry().size();
+        // Before the first showing the frame is not known yet: room for a title bar and borders.
+        if (frame == QSize(0, 0)) frame = QSize(8, style()->pixelMetric(QStyle::PM_TitleBarHeight) + 8);
+        size = size.boundedTo(s->availableGeometry().size() - frame);
+    }
+    resize(size);
+}
+
 QToolButton* TWinMain::AddBarButton(int slot, const QString& caption, const char* name, const QString& hint) {
     auto* button = new QToolButton(panel1_);
     button->setObjectName(QString::fromLatin1(name));
     button->setText(caption);
     button->setGeometry(BarButtonGap + slot * (BarButtonWidth + BarButtonGap), 5, BarButtonWidth, 34);
+    button->setProperty("barSlot", slot);
     button->setFocusPolicy(Qt::NoFocus);
     if (!hint.isEmpty()) button->setToolTip(hint);
     return button;
@@ -408,6 +460,7 @@ void TWinMain::HideMain() {
 void TWinMain::PlaceOnScreen() {
     const QScreen* s = screen();
     if (!s) return;
+    FitToScreen();
     const QRect desktop = s->availableGeometry();
     if (s->geometry().width() == 800)
         move(0, 0);

@@ -254,6 +254,8 @@ private:
     void CreatePageControl(QWidget* client);
     void CreateEnterPage();
     void CreateBottomBar(QWidget* client);
+    void ArrangeClientForFont(QWidget* client);
+    void FitToScreen();
     void CreateMenus();
     void CreateFileMenu(QMenu& menu);
     void CreateParametersMenu(QMenu& menu);

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "charts/UDrawChart.h"
 #include "main/UColors.h"
 
 namespace tervanix {
@@ -47,7 +48,10 @@ TGBLockedParam::TGBLockedParam(int level, QWidget* parent) : QGroupBox(parent), 
     BtUnLock = AddButton(this, QStringLiteral("Mobile"), "BtUnLock", QRect(100, 38, 60, 18));
 }
 
+// The dates of a long date format are read whole: the line's font is made smaller only as far as
+// the box's width needs.
 void TGBLockedParam::SetState(const QString& text) {
+    Lbl1->setFont(ScaleLabelFont(font(), {text}, Lbl1->contentsRect().width()));
     Lbl1->setText(text);
     Lbl1->setToolTip(text);
 }

@@ -13,6 +13,7 @@
 #include "main/UAnsi.h"
 #include "main/UColors.h"
 #include "main/UCommandRunner.h"
+#include "main/UFontFit.h"
 #include "main/UFormParts.h"
 #include "main/ULaboratory.h"
 #include "main/UMessages.h"
@@ -145,10 +146,7 @@ void TLockPage::CreateGrid() {
     for (int column = 0; column < 4; ++column)
         grilleLock_->setColumnWidth(column, widths[column]);
     grilleLock_->setFixedWidth(30 + 55 + 40 + 33 + 2 * grilleLock_->frameWidth());
-    const int rowHeight = grilleLock_->fontMetrics().height() + 4;
-    grilleLock_->verticalHeader()->setDefaultSectionSize(rowHeight);
-    grilleLock_->verticalHeader()->setMinimumSectionSize(rowHeight);
-    grilleLock_->horizontalHeader()->setFixedHeight(rowHeight);
+    SizeGridRows();
     grilleLock_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grilleLock_->horizontalHeader()->setStretchLastSection(false);
     for (int row = 0; row < MaxLevels; ++row)
@@ -201,13 +199,22 @@ void TLockPage::ShowLevelState(int level) {
     }
 }
 
+// Rows one line of the grid's font high, whatever the desktop makes it.
+void TLockPage::SizeGridRows() {
+    const int rowHeight = grilleLock_->fontMetrics().height() + 4;
+    grilleLock_->verticalHeader()->setMinimumSectionSize(rowHeight);
+    grilleLock_->verticalHeader()->setDefaultSectionSize(rowHeight);
+    grilleLock_->horizontalHeader()->setFixedHeight(rowHeight);
+}
+
 void TLockPage::RefreshStatistics() {
     const TAnalyte* a = Analyte();
     const TChartView& view = window_.View();
     const bool interval = a && view.IntervalFrom >= 0 && view.IntervalTo < a->Count();
     const int levels = a ? a->LevelCount : 0;
     grilleLock_->setRowCount(std::max(levels, 0));
-    grilleLock_->setFixedHeight((levels + 1) * (grilleLock_->verticalHeader()->defaultSectionSize() + 1) + 4);
+    SizeGridRows();
+    grilleLock_->setFixedHeight(GridHeightForRows(grilleLock_));
     panelFirstDate_->setText(interval ? PointDate(*a, view.IntervalFrom) : QString());
     panelLastDate_->setText(interval ? PointDate(*a, view.IntervalTo) : QString());
     for (int level = 0; level < levels; ++level) {
@@ -279,7 +286,7 @@ void TFixPage::Initialise() {
         if (!CaptionLevelBox(box, level, levels)) continue;
         const auto l = static_cast<std::size_t>(level);
         box->LblUnite->setText(FromAnsi(a->UnitName.str()));
-        box->move(10, 130 * level + 205 - 60 * levels);
+        box->move(Scaled(this, 10), Scaled(this, 130 * level + 205 - 60 * levels));
         box->show();
         const bool fixed = a->LimitsMode[l] == lmFixed;
         box->BtUnfix->setEnabled(fixed);
@@ -349,7 +356,7 @@ void TErasePage::Initialise() {
     for (int level = 0; level < MaxLevels; ++level) {
         TGBArchivage* box = Box(level);
         if (!CaptionLevelBox(box, level, levels)) continue;
-        box->move(10, 120 * level + 160 - 40 * levels);
+        box->move(Scaled(this, 10), Scaled(this, 120 * level + 160 - 40 * levels));
         box->BtArchi->setText(EraseCaption);
         box->BtArchi->setEnabled(HasValues(*a, level));
         box->show();

@@ -100,6 +100,7 @@ public:
     TGBLockedParam* Box(int level) const { return boxes_[static_cast<std::size_t>(level)]; }
 
 private:
+    void SizeGridRows();
     void CreateGrid();
     void SetCell(int row, int column, const QString& text);
     void ShowLevelState(int level);

@@ -21,7 +21,7 @@ TTabListDelegate::TTabListDelegate(std::vector<int> tabStops, QObject* parent)
     : QStyledItemDelegate(parent), tabStops_(std::move(tabStops)) {}
 
 QSize TTabListDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
-    return QSize(QStyledItemDelegate::sizeHint(option, index).width(), LineHeight);
+    return QSize(QStyledItemDelegate::sizeHint(option, index).width(), std::max(LineHeight, option.fontMetrics.height() + 2));
 }
 
 void TTabListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {

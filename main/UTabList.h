@@ -19,6 +19,8 @@ public:
 
     // Drawn over a line after its text (the mark of a pending lot change).
     std::function<void(QPainter&, const QRect&, const QModelIndex&)> OnDrawExtra;
+    const std::vector<int>& TabStops() const { return tabStops_; }
+    void SetTabStops(std::vector<int> tabStops) { tabStops_ = std::move(tabStops); }
 
 private:
     std::vector<int> tabStops_;

@@ -12,12 +12,20 @@ namespace {
 
 constexpr int TextLeft = 2;
 
+} // namespace
+
 class TTabbedLineDelegate : public QStyledItemDelegate {
 public:
     TTabbedLineDelegate(QObject* parent, const std::vector<int>& stops, const QColor& selected)
         : QStyledItemDelegate(parent), selected_(selected) {
-        for (int stop : stops) option_.setTabArray(option_.tabArray() << stop);
+        SetTabStops(stops);
         option_.setWrapMode(QTextOption::NoWrap);
+    }
+
+    void SetTabStops(const std::vector<int>& stops) {
+        QList<qreal> tabs;
+        for (int stop : stops) tabs << stop;
+        option_.setTabArray(tabs);
     }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
@@ -40,15 +48,20 @@ private:
     QTextOption option_;
 };
 
-} // namespace
-
 TTabbedList::TTabbedList(QWidget* parent, std::vector<int> tabStops, const QColor& selectedBackground)
-    : QListWidget(parent), tabStops_(std::move(tabStops)) {
-    setItemDelegate(new TTabbedLineDelegate(this, tabStops_, selectedBackground));
+    : QListWidget(parent), tabStops_(std::move(tabStops)),
+      delegate_(new TTabbedLineDelegate(this, tabStops_, selectedBackground)) {
+    setItemDelegate(delegate_);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setUniformItemSizes(true);
     // The fields stand at fixed stops: a line never needs scrolling sideways.
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+void TTabbedList::SetTabStops(std::vector<int> tabStops) {
+    tabStops_ = std::move(tabStops);
+    delegate_->SetTabStops(tabStops_);
+    viewport()->update();
 }
 
 void AddTabHeadings(QWidget* parent, const QRect& listGeometry, const TTabbedList& list, const QStringList& headings) {

@@ -10,15 +10,19 @@
 
 namespace tervanix {
 
+class TTabbedLineDelegate;
+
 class TTabbedList : public QListWidget {
 public:
     // Tab stops in pixels from the start of the text; selected lines get the given background and
     // white text.
     TTabbedList(QWidget* parent, std::vector<int> tabStops, const QColor& selectedBackground);
     const std::vector<int>& TabStops() const { return tabStops_; }
+    void SetTabStops(std::vector<int> tabStops);
 
 private:
     std::vector<int> tabStops_;
+    TTabbedLineDelegate* delegate_;
 };
 
 // The headings, one at the start of the text and one at each tab stop, above a list placed at

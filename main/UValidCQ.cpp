@@ -10,9 +10,11 @@
 #include <QShowEvent>
 #include <algorithm>
 
+#include "charts/UDrawChart.h"
 #include "main/UAccessible.h"
 #include "main/UAnsi.h"
 #include "main/UColors.h"
+#include "main/UFontFit.h"
 #include "model/UAnalyte.h"
 #include "model/UFormat.h"
 #include "model/UGlobals.h"
@@ -254,6 +256,19 @@ TWinValidCQ::TWinValidCQ(QWidget* parent) : QDialog(parent) {
     const int height = DialogHeight(MaxLevels, false);
     setFixedSize(ClientWidth, height);
     setGeometry(left, (ScreenHeight(this) - height) / 2, ClientWidth, height);
+    // The gauges are drawn at fixed pixel positions: they keep their size.
+    std::vector<const QWidget*> drawn{pboxWGAcross_};
+    for (const TLevelRow& row : rows_) drawn.push_back(row.Gauge);
+    FitToFont(this, drawn);
+    FitAcrossCaption();
+}
+
+// The across markers keep their pixels under the gauges' markers: on a larger font their caption is
+// made smaller only as far as it must to end before the first marker.
+void TWinValidCQ::FitAcrossCaption() {
+    const int room = pboxWGAcross_->x() + TPBoxWGAcross::MarkerX(0) - lblAcross_->x() - 4;
+    lblAcross_->setFont(ScaleLabelFont(lblAcross_->font(), {lblAcross_->text()}, room));
+    lblAcross_->adjustSize();
 }
 
 void TWinValidCQ::CreateTopPanel() {
@@ -326,7 +341,7 @@ void TWinValidCQ::CreateAcrossPanel() {
     panelWGAcross_ = MakePanel(this);
     panelWGAcross_->setObjectName(QStringLiteral("PanelWGAcross"));
     panelWGAcross_->setGeometry(0, AcrossPanelTop(MaxLevels), ClientWidth, AcrossPanelHeight);
-    MakeLabel(QStringLiteral("Rules across levels"), panelWGAcross_, 10, 10);
+    lblAcross_ = MakeLabel(QStringLiteral("Rules across levels"), panelWGAcross_, 10, 10);
     // Its markers line up under the level markers 3 to 6 of the gauges.
     pboxWGAcross_ = new TPBoxWGAcross(panelWGAcross_);
     pboxWGAcross_->setGeometry(11, 4, 465, 25);
@@ -375,7 +390,7 @@ void TWinValidCQ::Prepare(TAnalyte& analyte, TResu& run) {
     panelOperator_->setText(FromAnsi(run.Operator));
     panelOperator_->setVisible(!run.Operator.empty());
     lblOperator_->setVisible(!run.Operator.empty());
-    panelComment_->setText(FromAnsi(run.Comment));
+    SetElidedText(panelComment_, FromAnsi(run.Comment));
     panelComment_->setVisible(!run.Comment.empty());
     lblComment_->setVisible(!run.Comment.empty());
     // All three flags, not only the analyte's levels: a flag left from an earlier run of an analyte
@@ -397,7 +412,7 @@ void TWinValidCQ::Activate() {
     panel1_->setText(FromAnsi(analyte_->Name.str()));
     lblUnite_->setText(FromAnsi(analyte_->UnitName.str()));
     lblUnite_->adjustSize();
-    panel2_->resize(ClientWidth, RunPanelHeight(n));
+    panel2_->resize(width(), Scaled(this, RunPanelHeight(n)));
     for (int level = 0; level < MaxLevels; ++level) {
         if (level < n) {
             SetUpRow(level);
@@ -466,14 +481,14 @@ void TWinValidCQ::Evaluate(bool multirules) {
 void TWinValidCQ::PlaceForParticipation() {
     const int n = LevelCount();
     const bool across = result_.ShowsAcross();
-    const int height = DialogHeight(n, across);
-    panel2_->resize(ClientWidth, RunPanelHeight(n));
-    panelWGAcross_->move(0, AcrossPanelTop(n));
+    const int height = Scaled(this, DialogHeight(n, across));
+    panel2_->resize(width(), Scaled(this, RunPanelHeight(n)));
+    panelWGAcross_->move(0, Scaled(this, AcrossPanelTop(n)));
     panelWGAcross_->setVisible(across);
-    const int bottomTop = AcrossPanelTop(n) + (across ? AcrossPanelHeight : 0);
-    panelBottom_->setGeometry(0, bottomTop, ClientWidth, height - bottomTop);
-    setFixedSize(ClientWidth, height);
-    setGeometry(geometry().x(), (ScreenHeight(this) - height) / 2, ClientWidth, height);
+    const int bottomTop = Scaled(this, AcrossPanelTop(n) + (across ? AcrossPanelHeight : 0));
+    panelBottom_->setGeometry(0, bottomTop, width(), height - bottomTop);
+    setFixedSize(width(), height);
+    setGeometry(geometry().x(), (ScreenHeight(this) - height) / 2, width(), height);
 }
 
 void TWinValidCQ::RefreshGauges() {

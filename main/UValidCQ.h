@@ -121,6 +121,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void FitAcrossCaption();
     struct TLevelRow {
         TPBoxValidCQ* Gauge = nullptr;
         QPushButton* Reject = nullptr;
@@ -160,6 +161,7 @@ private:
     std::array<TLevelRow, MaxLevels> rows_{};
     QFrame* panelWGAcross_;
     TPBoxWGAcross* pboxWGAcross_;
+    QLabel* lblAcross_ = nullptr;
     QFrame* panelBottom_;
     QCheckBox* cbWestg_;
     QPushButton* btOK_;

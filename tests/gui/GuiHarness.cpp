@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "main/ULaboratory.h"
+#include "main/UFormParts.h"
 #include "model/UGlobals.h"
 
 namespace tervanix::test {
@@ -74,6 +75,15 @@ TLocaleScope::TLocaleScope(char decimalSeparator) : previous_(Locale()) {
 }
 
 TLocaleScope::~TLocaleScope() { SetLocale(previous_); }
+
+TWindowFontScope::TWindowFontScope(int points) : previous_(QApplication::font()) {
+    SetWindowFont();
+    QFont font = QApplication::font();
+    font.setPointSize(points);
+    QApplication::setFont(font);
+}
+
+TWindowFontScope::~TWindowFontScope() { QApplication::setFont(previous_); }
 
 void ShowActive(QWidget* window) {
     QApplication::processEvents(); // a window hidden just before must first lose its activation

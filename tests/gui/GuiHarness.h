@@ -2,6 +2,7 @@
 // and locale pinned for one test, and small helpers to click, type, wait and grab.
 #pragma once
 
+#include <QFont>
 #include <QImage>
 #include <QString>
 #include <deque>
@@ -83,6 +84,19 @@ public:
     ~TGoalsScope();
     TGoalsScope(const TGoalsScope&) = delete;
     TGoalsScope& operator=(const TGoalsScope&) = delete;
+};
+
+// The program's window font (MS Sans Serif 8, at `points` when given) for one test, the test
+// program's own afterwards: the windows have their design sizes at 8 points.
+class TWindowFontScope {
+public:
+    explicit TWindowFontScope(int points = 8);
+    ~TWindowFontScope();
+    TWindowFontScope(const TWindowFontScope&) = delete;
+    TWindowFontScope& operator=(const TWindowFontScope&) = delete;
+
+private:
+    QFont previous_;
 };
 
 // Shows the window and waits until it is active, so that focus can be checked.

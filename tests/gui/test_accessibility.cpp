@@ -1,12 +1,11 @@
 // Screen readers and desktop automation find every control by its name: each window of the program
-// is walked here, and an input, button, list or paint box without a name (or with a caption's
-// trailing blank) fails. A new window joins the walk with one line in Windows().
+// is walked here (gui/WindowWalk), and an input, button, list or paint box without a name (or with a
+// caption's trailing blank) fails.
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QAccessible>
 #include <QApplication>
-#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -14,7 +13,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStackedWidget>
 #include <QPlainTextEdit>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -25,31 +23,10 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-#include "charts/UDailyQC.h"
-#include "charts/UMonthlySummary.h"
 #include "charts/UDrawChart.h"
 #include "charts/UPrnCharts.h"
-#include "charts/UPrnData.h"
-#include "charts/UShowLimits.h"
-#include "dialogs/UAbout.h"
-#include "dialogs/UAnimCopyFic.h"
-#include "dialogs/UArchives.h"
-#include "dialogs/UDefAnalytes.h"
-#include "dialogs/UDefSerum.h"
-#include "dialogs/UEmployees.h"
-#include "dialogs/UImport.h"
-#include "dialogs/UMotPass.h"
-#include "dialogs/UNewPsw.h"
-#include "dialogs/UOptions.h"
-#include "dialogs/UQualityGoals.h"
-#include "dialogs/URandom.h"
-#include "dialogs/URisks.h"
-#include "dialogs/USerumByAnal.h"
-#include "dialogs/USetUp.h"
-#include "dialogs/UShowArchive.h"
-#include "dialogs/UShowData.h"
-#include "dialogs/UWinComment.h"
 #include "gui/GuiHarness.h"
+#include "gui/WindowWalk.h"
 #include "main/UAccessible.h"
 #include "main/UMain.h"
 #include "main/UTabList.h"
@@ -59,6 +36,10 @@
 
 namespace tervanix {
 namespace {
+
+using test::CheckEveryPage;
+using test::CheckEveryWindow;
+using test::InsideAnotherControl;
 
 TEST(AccessibleCaption, DropsMnemonicsAndTrailingBlanks) {
     EXPECT_EQ(AccessibleCaption(QStringLiteral("&Westgard multirules ")),
@@ -75,17 +56,6 @@ bool IsControl(const QWidget* w) {
            qobject_cast<const QTextEdit*>(w) || w->objectName().startsWith(QStringLiteral("PBox"));
 }
 
-// The pieces Qt builds inside a combo box, a date edit, a calendar or a tab bar are named by their
-// owner.
-bool InsideAnotherControl(const QWidget* w, const QWidget* root) {
-    for (const QWidget* p = w->parentWidget(); p && p != root; p = p->parentWidget())
-        if (qobject_cast<const QComboBox*>(p) || qobject_cast<const QAbstractSpinBox*>(p) ||
-            qobject_cast<const QTabBar*>(p) || qobject_cast<const QCalendarWidget*>(p) ||
-            qobject_cast<const QMenuBar*>(p) || qobject_cast<const QAbstractItemView*>(p))
-            return true;
-    return false;
-}
-
 QStringList UnnamedControls(QWidget* root) {
     QStringList unnamed;
     QList<QWidget*> widgets = root->findChildren<QWidget*>();
@@ -99,62 +69,6 @@ QStringList UnnamedControls(QWidget* root) {
                            .arg(QString::fromLatin1(w->metaObject()->className()), w->objectName(), name);
     }
     return unnamed;
-}
-
-using TWindowFactory = std::function<std::unique_ptr<QWidget>()>;
-
-std::vector<std::pair<const char*, TWindowFactory>> Windows() {
-    return {
-        {"main window", [] { return std::unique_ptr<QWidget>(new TWinMain()); }},
-        {"validation", [] { return std::unique_ptr<QWidget>(new TWinValidCQ()); }},
-        {"about", [] { return std::unique_ptr<QWidget>(new TWinAbout()); }},
-        {"setup", [] { return std::unique_ptr<QWidget>(new TWinSetUp()); }},
-        {"password prompt", [] { return std::unique_ptr<QWidget>(new TWinEntryPsw()); }},
-        {"new password", [] { return std::unique_ptr<QWidget>(new TWinNewPsw()); }},
-        {"comment pop-up", [] { return std::unique_ptr<QWidget>(new TWinComment()); }},
-        {"copy to diskette", [] { return std::unique_ptr<QWidget>(new TWinAnimCopyFic()); }},
-        {"archives", [] { return std::unique_ptr<QWidget>(new TWinArchives()); }},
-        {"archive", [] { return std::unique_ptr<QWidget>(new TWinShowArchive()); }},
-        {"daily QC", [] { return std::unique_ptr<QWidget>(new TWinDailyQC()); }},
-        {"monthly summary", [] { return std::unique_ptr<QWidget>(new TWinMonthlySummary()); }},
-        {"quality goals", [] {
-             auto window = std::make_unique<TWinQualityGoals>();
-             window->Prepare();
-             return std::unique_ptr<QWidget>(std::move(window));
-         }},
-        {"print data", [] { return std::unique_ptr<QWidget>(new TWinPrnData()); }},
-        {"risks", [] { return std::unique_ptr<QWidget>(new TWinRisks([] { return nullptr; })); }},
-        {"control limits", [] { return std::unique_ptr<QWidget>(new TWinShowLimits()); }},
-        {"analytes", [] { return std::unique_ptr<QWidget>(new TWinDefAnalytes()); }},
-        {"control materials", [] { return std::unique_ptr<QWidget>(new TWinDefSerum()); }},
-        {"assignment of materials", [] { return std::unique_ptr<QWidget>(new TWinSerumByAnal()); }},
-        {"import", [] { return std::unique_ptr<QWidget>(new TWinImport()); }},
-        {"data table", [] { return std::unique_ptr<QWidget>(new TWinShowData()); }},
-        {"print charts", [] { return std::unique_ptr<QWidget>(new TWinPrnCharts()); }},
-        {"random generator", [] { return std::unique_ptr<QWidget>(new TWinRandom()); }},
-        {"operators", [] { return std::unique_ptr<QWidget>(new TWinEmployees()); }},
-        {"backup options", [] { return std::unique_ptr<QWidget>(new TWinOptions()); }},
-    };
-}
-
-// Every window, made in a program folder of its own with Glucose on three levels over 40 days (the
-// main window then shows the dates under its charts), goes through `check`; what it finds fails.
-void CheckEveryWindow(const std::function<QStringList(QWidget* window)>& check) {
-    QTemporaryDir folder;
-    const std::string savedDir = ProgramDir;
-    SetProgramDir(folder.path().toStdString());
-    Analytes.FreeAll();
-    TAnalyte& a = Analytes.Add(std::make_unique<TAnalyte>("Glucose", "mmol/L", 2, 3, false));
-    for (int day = 0; day < 40; ++day) a.AddPoint(test::MakeRun(45000 + day, {5.0f + day % 3 * 0.1f, 10.0f, 15.0f}));
-    a.RecomputeAll();
-    for (const auto& [title, make] : Windows()) {
-        std::unique_ptr<QWidget> window = make();
-        if (auto* main = qobject_cast<TWinMain*>(window.get())) main->RebuildAnalyteList();
-        const QStringList found = check(window.get());
-        EXPECT_TRUE(found.isEmpty()) << title << ": " << found.join(QStringLiteral("; ")).toStdString();
-    }
-    Analytes.FreeAll();
-    SetProgramDir(savedDir);
 }
 
 TEST(Accessibility, EveryControlOfEveryWindowHasAName) { CheckEveryWindow(UnnamedControls); }
@@ -261,17 +175,10 @@ QStringList Collisions(const QStringList& texts) {
     return collisions;
 }
 
-// Every page of the window's page controls in turn, with what each page shows.
+// Every page of the window in turn, with what each page shows, and every menu.
 QStringList WindowCollisions(QWidget* window) {
-    QStringList found = Collisions(WindowMnemonicTexts(window));
-    for (QStackedWidget* pages : window->findChildren<QStackedWidget*>()) {
-        const int shown = pages->currentIndex();
-        for (int page = 0; page < pages->count(); ++page) {
-            pages->setCurrentIndex(page);
-            found << Collisions(WindowMnemonicTexts(window));
-        }
-        pages->setCurrentIndex(shown);
-    }
+    QStringList found =
+        CheckEveryPage(window, [](QWidget* shown) { return Collisions(WindowMnemonicTexts(shown)); });
     for (const QMenu* menu : window->findChildren<QMenu*>()) {
         QStringList items;
         for (const QAction* item : menu->actions()) items << item->text();

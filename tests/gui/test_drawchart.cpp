@@ -241,12 +241,16 @@ QImage ExpectedLegend(int top, const std::vector<TLegendLine>& lines) {
     image.fill(Qt::white);
     QPainter canvas(&image);
     int y = top + 20;
+    const int h = QFontMetrics(ChartFont()).height();
+    std::vector<QString> texts;
+    for (const TLegendLine& line : lines) texts.push_back(line.Text);
+    // Made smaller where the widest line would run past the paint box's edge.
+    const QFont fitted = ScaleLabelFont(ChartFont(), texts, PaintBoxWidth - ChartRight - 15);
     for (const TLegendLine& line : lines) {
-        QFont font = ChartFont();
+        QFont font = fitted;
         font.setUnderline(line.Underlined);
         canvas.setFont(font);
-        const int h = canvas.fontMetrics().height();
-        const QRect cell(ChartRight + 15, y, canvas.fontMetrics().horizontalAdvance(line.Text), h);
+        const QRect cell(ChartRight + 15, y, canvas.fontMetrics().horizontalAdvance(line.Text), canvas.fontMetrics().height());
         canvas.fillRect(cell, line.Caption ? clGreen : clWhite);
         canvas.setPen(line.Caption ? Qt::white : Qt::black);
         canvas.drawText(cell, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, line.Text);
@@ -410,6 +414,38 @@ TEST(ValueScale, LabelsFitLeftOfTheTicksAtEveryFontSize) {
         for (const QString& label : labels) EXPECT_LE(QFontMetrics(fitted).horizontalAdvance(label), Room);
         if (QFontMetrics(font).horizontalAdvance(labels[0]) <= Room) {
             EXPECT_EQ(fitted.pointSizeF(), points); // nothing to make room for
+        }
+    }
+}
+
+} // namespace
+} // namespace tervanix
+
+namespace tervanix {
+namespace {
+
+// On a larger desktop font the legends stay inside the paint box and two day numbers side by side
+// keep a gap between them: nothing reads "m = 11.96 mmo" or "2930".
+TEST(ChartTexts, LegendsAndDayNumbersFitAtEveryFontSize) {
+    auto a = std::make_unique<TAnalyte>("GLU", "mmol/L", 2, 1, true); // with the common CV line
+    for (int day = 0; day < 31; ++day) a->AddPoint(MakeRun(EncodeDate(2026, 10, 10) + day, {11.96f + day % 2}));
+    a->RecomputeAll();
+    const int bandY = DateBandY(1);
+    for (const int points : {8, 12, 16}) {
+        SCOPED_TRACE(points);
+        QImage image(PaintBoxWidth + 100, PaintBoxHeight, QImage::Format_RGB32);
+        image.fill(Qt::darkGray);
+        {
+            QPainter canvas(&image);
+            canvas.setFont(QFont(QStringLiteral("Liberation Sans"), points));
+            PaintAnalyteCharts(canvas, QRect(0, 0, PaintBoxWidth, PaintBoxHeight), *a, WholeSeries(*a));
+        }
+        for (int y = 0; y < PaintBoxHeight; ++y)
+            for (int x = PaintBoxWidth; x < image.width(); ++x) ASSERT_EQ(At(image, x, y), QColor(Qt::darkGray)) << x << "," << y;
+        for (int column = 0; column + 1 < ChartColumns; ++column) {
+            const int between = ColumnX(column, 0) + PointStep / 2;
+            for (int y = bandY; y < bandY + QFontMetrics(QFont(QStringLiteral("Liberation Sans"), 8)).height(); ++y)
+                ASSERT_EQ(At(image, between, y), QColor(Qt::white)) << column << "," << y;
         }
     }
 }

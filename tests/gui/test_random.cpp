@@ -73,6 +73,7 @@ protected:
     std::string savedProgramDir_;
     TAnalyte* analyte_ = nullptr;
     TScriptedMessages messages_;
+    test::TWindowFontScope font_; // the design widths hold at the window font
     std::unique_ptr<TWinMain> main_;
 };
 

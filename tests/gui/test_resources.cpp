@@ -27,6 +27,7 @@ TEST(Resources, StatusMarksHaveTheirSizesAndTransparency) {
 }
 
 TEST(Resources, GrabbedPromptHasItsDesignSize) {
+    test::TWindowFontScope font;
     TWinEntryPsw dialog;
     test::ShowActive(&dialog);
     const QImage image = test::Grab(&dialog);

@@ -63,6 +63,7 @@ protected:
     void TearDown() override { Settings = DefaultSettings(); }
     TAnalyte analyte_{"Urea", "mmol/L", 1, 1, false};
     TScriptedMessages boxes_;
+    test::TWindowFontScope font_; // the design widths hold at the window font
     TWinShowData dialog_;
 };
 

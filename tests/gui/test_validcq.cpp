@@ -33,6 +33,7 @@ class ValidCQ : public ::testing::Test {
 protected:
     TListSerum savedMaterials = Materials;
     std::unique_ptr<TAnalyte> a;
+    test::TWindowFontScope font_; // the design geometry holds at the window font
     TWinValidCQ win;
 
     ~ValidCQ() override { Materials = savedMaterials; }

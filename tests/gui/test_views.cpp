@@ -134,6 +134,7 @@ protected:
     TAnalyte* analyte_ = nullptr;
     // Every change of the limits reaches the chart through the laboratory.
     QSignalSpy repaints_{&Laboratory(), &TLaboratory::SeriesChanged};
+    test::TWindowFontScope font_; // the design widths hold at the window font
     TWinShowLimits window_;
 };
 
