@@ -5,6 +5,8 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -61,7 +63,6 @@ TWinQualityGoals::TWinQualityGoals(QWidget* parent) : QDialog(parent) {
     grid_->verticalHeader()->hide();
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setSelectionMode(QAbstractItemView::NoSelection);
-    grid_->horizontalHeader()->setStretchLastSection(true);
     btOK_ = new QPushButton(QStringLiteral("OK"), this);
     btOK_->setObjectName(QStringLiteral("BtOK"));
     btCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
@@ -94,6 +95,18 @@ void TWinQualityGoals::Prepare() {
     // Room for the texts that typing may bring into the bias and rules columns.
     const int biasWidth = grid_->fontMetrics().horizontalAdvance(QStringLiteral("bias unknown")) + 12;
     grid_->setColumnWidth(scBias, std::max(grid_->columnWidth(scBias), biasWidth));
+    WidenToColumns();
+}
+
+// Every column as wide as its heading and texts at any font; the window grows to show them all
+// where the screen has room, and the grid scrolls where it has not.
+void TWinQualityGoals::WidenToColumns() {
+    int columns = 0;
+    for (int column = 0; column < grid_->columnCount(); ++column) columns += grid_->columnWidth(column);
+    const int frame = width() - grid_->viewport()->width();
+    const int room = screen() ? screen()->availableGeometry().width() : width();
+    resize(std::clamp(columns + frame + grid_->verticalScrollBar()->sizeHint().width(), width(), std::max(width(), room)),
+           height());
 }
 
 void TWinQualityGoals::AddEdits(int row, bool firstLevel) {

@@ -43,6 +43,7 @@ private:
     TQualityGoals TypedGoals() const;
     TAnalyteGoals TypedGoalsOf(int firstRow) const;
     void AddEdits(int row, bool firstLevel);
+    void WidenToColumns();
     void RefreshAnalyte(int row);
     void ShowLine(int row, const TSigmaLine& line);
     int FirstRowOf(int row) const;
