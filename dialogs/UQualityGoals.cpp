@@ -61,6 +61,7 @@ TWinQualityGoals::TWinQualityGoals(QWidget* parent) : QDialog(parent) {
     grid_->setAccessibleName(QStringLiteral("Quality goals and Sigma"));
     grid_->setHorizontalHeaderLabels(SigmaHeadings());
     grid_->verticalHeader()->hide();
+    grid_->setWordWrap(false);
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setSelectionMode(QAbstractItemView::NoSelection);
     btOK_ = new QPushButton(QStringLiteral("OK"), this);
@@ -92,9 +93,20 @@ void TWinQualityGoals::Prepare() {
         ShowLine(row, line);
     }
     grid_->resizeColumnsToContents();
-    // Room for the texts that typing may bring into the bias and rules columns.
+    // Room for the texts that typing may bring into the bias column.
     const int biasWidth = grid_->fontMetrics().horizontalAdvance(QStringLiteral("bias unknown")) + 12;
     grid_->setColumnWidth(scBias, std::max(grid_->columnWidth(scBias), biasWidth));
+    WidenToColumns();
+}
+
+// The figures and the advice that typing changed are shown whole: their columns grow (never
+// shrink, so that the line does not jump under the operator's eyes).
+void TWinQualityGoals::FitFigureColumns() {
+    for (int column = scMean; column < scCount; ++column) {
+        const int before = grid_->columnWidth(column);
+        grid_->resizeColumnToContents(column);
+        grid_->setColumnWidth(column, std::max(before, grid_->columnWidth(column)));
+    }
     WidenToColumns();
 }
 
@@ -103,7 +115,8 @@ void TWinQualityGoals::Prepare() {
 void TWinQualityGoals::WidenToColumns() {
     int columns = 0;
     for (int column = 0; column < grid_->columnCount(); ++column) columns += grid_->columnWidth(column);
-    const int frame = width() - grid_->viewport()->width();
+    const QMargins margins = layout()->contentsMargins();
+    const int frame = margins.left() + margins.right() + 2 * grid_->frameWidth();
     const int room = screen() ? screen()->availableGeometry().width() : width();
     resize(std::clamp(columns + frame + grid_->verticalScrollBar()->sizeHint().width(), width(), std::max(width(), room)),
            height());
@@ -151,6 +164,7 @@ void TWinQualityGoals::RefreshAnalyte(int row) {
         line.Sigma = LevelSigma(analyte, level, &goals);
         ShowLine(first + level, line);
     }
+    FitFigureColumns();
 }
 
 void TWinQualityGoals::ShowLine(int row, const TSigmaLine& line) {

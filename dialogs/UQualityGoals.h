@@ -44,6 +44,7 @@ private:
     TAnalyteGoals TypedGoalsOf(int firstRow) const;
     void AddEdits(int row, bool firstLevel);
     void WidenToColumns();
+    void FitFigureColumns();
     void RefreshAnalyte(int row);
     void ShowLine(int row, const TSigmaLine& line);
     int FirstRowOf(int row) const;

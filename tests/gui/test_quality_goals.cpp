@@ -85,6 +85,8 @@ TEST_F(QualityGoalsTest, TypedGoalsShowTheirSigmaAndOnlyOKWritesThem) {
     EXPECT_EQ(Cell(0, scBias), QStringLiteral("2,04"));
     EXPECT_EQ(Cell(0, scSigma), QStringLiteral("6,8"));
     EXPECT_EQ(Cell(0, scRules), QStringLiteral("1:3s - 2 control measurements per run"));
+    const QTableWidget* grid = window_.Grid(); // the advice typing brought is shown whole
+    EXPECT_GE(grid->columnWidth(scRules), grid->fontMetrics().horizontalAdvance(Cell(0, scRules)));
     EXPECT_EQ(window_.Grid()->item(0, scSigma)->background().color(), QColor(0x66, 0xCC, 0x66));
     EXPECT_EQ(Cell(1, scTea), QStringLiteral("10,00"));
     EXPECT_EQ(Cell(1, scBias), QStringLiteral("bias unknown"));
