@@ -6,12 +6,14 @@
 #include <string>
 
 #include "model/UArchive.h"
+#include "model/UAuditTrail.h"
 #include "model/UCodec.h"
 #include "model/UDataLoadSave.h"
 #include "model/UFormat.h"
 #include "model/UGlobals.h"
 #include "model/URandom.h"
 #include "model/USettingsFile.h"
+#include "model/USha256.h"
 
 using namespace tervanix;
 namespace fs = std::filesystem;
@@ -98,6 +100,26 @@ std::string Version2File() {
     return w.take();
 }
 
+// Three linked lines, as the program writes them.
+std::string AuditChainText() {
+    const char* const actions[] = {"audit.started", "run.stored", "limits.locked"};
+    std::string text, previous;
+    long long seq = 0;
+    for (const char* action : actions) {
+        TAuditEntry entry;
+        entry.Seq = ++seq;
+        entry.Time = "2026-12-08T16:35:03Z";
+        entry.Action = action;
+        entry.Analyte = "Glucose \"\u00e9\"";
+        entry.Details = R"({"values":[4.5,null],"comment":"ok"})";
+        entry.Prev = previous;
+        const std::string line = EncodeAuditLine(entry);
+        previous = Sha256Hex(line);
+        text += line + "\n";
+    }
+    return text;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -139,5 +161,6 @@ int main(int argc, char** argv) {
     SetLocale(TLocaleFormats{});
     Write(dir / "importtext" / "copied", Analytes[0].CopyToText() + std::string(1, '\0'));
     Write(dir / "importtext" / "spreadsheet", "\xEF\xBB\xBF" "Date\tTime\tQC1\n08/12/2026\t10:30\t4.5\t\t7\n9/12/26\t2:00 PM\t4,6\n");
+    Write(dir / "audit" / "chain", AuditChainText());
     return 0;
 }
