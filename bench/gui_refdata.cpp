@@ -84,7 +84,7 @@ void LotChangeOK(benchmark::State& state, Fill fill) {
         dialog.EraseClick();
         state.ResumeTiming();
         // The OK's path: the laboratory applies the edit, recomputes and writes the file.
-        Laboratory().EditReferenceData([&dialog] { dialog.ApplyWorkingCopy(); });
+        Laboratory().EditReferenceData({}, [&dialog] { dialog.ApplyWorkingCopy(); });
         state.PauseTiming();
         dialog.hide();
         state.ResumeTiming();

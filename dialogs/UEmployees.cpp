@@ -78,7 +78,11 @@ void TWinEmployees::BtOKClick() {
         reject();
         return;
     }
-    Laboratory().EditSettings([this] {
+    QJsonArray before, after;
+    for (int i = 0; i < Operators.Count(); ++i) before.append(FromAnsi(Operators[i]));
+    for (int row = 0; row < grid_->rowCount(); ++row)
+        if (const QString code = grid_->CellText(row, 1); !code.isEmpty()) after.append(code);
+    Laboratory().EditSettings({AuditNote("operators.changed", {}, 0, {{QStringLiteral("operators"), BeforeAfter(before, after)}})}, [this] {
         Operators.Clear();
         for (int row = 0; row < grid_->rowCount(); ++row)
             if (const QString code = grid_->CellText(row, 1); !code.isEmpty()) Operators.Add(ToAnsi(code));

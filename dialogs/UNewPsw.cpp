@@ -78,7 +78,9 @@ void TWinNewPsw::BtOKClick() {
         SelectAndFocus(editNewPsw_);
         return;
     }
-    Laboratory().EditSettings([&] { Settings.Password = newPassword; });
+    // The trail says that it changed, and whether there is one now; never the password.
+    const QJsonObject details{{QStringLiteral("password_set"), BeforeAfter(!Settings.Password.empty(), !newPassword.empty())}};
+    Laboratory().EditSettings({AuditNote("password.changed", {}, 0, details)}, [&] { Settings.Password = newPassword; });
     accept();
 }
 

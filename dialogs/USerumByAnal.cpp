@@ -162,12 +162,34 @@ int TWinSerumByAnal::ChangedLevels() const {
     return changed;
 }
 
+namespace {
+
+QJsonObject MaterialOf(std::int32_t id) {
+    const TMaterial& m = Materials.FindById(id);
+    return {{QStringLiteral("name"), FromAnsi(m.Name.str())}, {QStringLiteral("lot"), FromAnsi(m.Lot.str())}};
+}
+
+} // namespace
+
+// One note for each level given another material; `archived`: its results go to an archive.
+TAuditNotes TWinSerumByAnal::AssignmentNotes(bool archived) const {
+    TAuditNotes notes;
+    for (int i = 0; i < std::min(analyte_->LevelCount, MaxLevels); ++i) {
+        const auto l = static_cast<std::size_t>(i);
+        if (working_[l] == analyte_->MaterialId[l]) continue;
+        QJsonObject details = BeforeAfter(MaterialOf(analyte_->MaterialId[l]), MaterialOf(working_[l]));
+        details.insert(QStringLiteral("results_archived"), archived);
+        notes.push_back(AuditNote("assignment.changed", AuditAnalyteName(*analyte_), i + 1, details));
+    }
+    return notes;
+}
+
 void TWinSerumByAnal::ChangeAssignmentClick() {
     if (!analyte_) return;
     if (ChangedLevels() == 0)
         ShowInformation(QStringLiteral("Nothing Changed"));
     else
-        Laboratory().EditReferenceData([this] { analyte_->MaterialId = working_; });
+        Laboratory().EditReferenceData(AssignmentNotes(false), [this] { analyte_->MaterialId = working_; });
     accept();
 }
 
@@ -189,7 +211,7 @@ void TWinSerumByAnal::EraseClick() {
                     FromAnsi(former.Lot.view()) + u')';
     }
     QStringList failures;
-    if (Confirm(question)) Laboratory().EditReferenceData([&] {
+    if (Confirm(question)) Laboratory().EditReferenceData(AssignmentNotes(true), [&] {
         const TWaitCursor wait;
         for (int i = 0; i < levels; ++i) {
             const auto l = static_cast<std::size_t>(i);

@@ -264,7 +264,11 @@ void TWinShowData::DeleteAll() {
 void TWinShowData::Undo() { Activate(); }
 
 void TWinShowData::CarryOutDeletions() {
-    if (!pending_.empty()) Laboratory().EditSeries(*analyte_, [this] {
+    TAuditNotes notes;
+    for (int position : pending_)
+        if (position >= 0 && position < analyte_->Count())
+            notes.push_back(AuditNote("run.deleted", AuditAnalyteName(*analyte_), 0, PointDetails(*analyte_, position)));
+    if (!pending_.empty()) Laboratory().EditSeries(*analyte_, notes, [this] {
         for (int position : pending_)
             if (position >= 0 && position < analyte_->Count()) analyte_->DeletePoint(position);
     });

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 #include <QToolButton>
 
@@ -170,7 +171,10 @@ void RunUnderHourglass(Command command) {
 
 void TMainCommands::BackupClick() {
     TQtBackupUi ui(CopyAnimation());
-    RunUnderHourglass([&] { BackupToDiskette(ui, Drives()); });
+    const auto record = [](const std::string& copy) {
+        Laboratory().Audit({AuditNote("backup", {}, 0, {{QStringLiteral("copy"), QFile::decodeName(copy.c_str())}})});
+    };
+    RunUnderHourglass([&] { BackupToDiskette(ui, Drives(), record, Laboratory().AuditPath()); });
     host_.BackupDone();
 }
 
@@ -178,7 +182,11 @@ void TMainCommands::RestoreClick() {
     host_.LeaveSpecialPage();
     TQtBackupUi ui(CopyAnimation());
     // The analytes in memory are replaced: the main window finds the current one again by its name.
-    Laboratory().EditReferenceData([&] { RunUnderHourglass([&] { RestoreFromDiskette(ui, Drives()); }); });
+    // The trail is not restored with the data: it only grows, and says what was restored from where.
+    const auto record = [](const std::string& copy) {
+        Laboratory().Audit({AuditNote("restore", {}, 0, {{QStringLiteral("copy"), QFile::decodeName(copy.c_str())}})});
+    };
+    Laboratory().EditReferenceData({}, [&] { RunUnderHourglass([&] { RestoreFromDiskette(ui, Drives(), record); }); });
     ShowInformation(QStringLiteral("Restore OK"));
 }
 
@@ -248,14 +256,16 @@ void TMainCommands::ImportTextFile(const QString& file) {
         ShowError(FromAnsi(e.what()));
         return;
     }
-    RunImportDialog([&analyte, &bytes](TWinImport& dialog) { dialog.FillFromText(bytes, analyte); },
+    RunImportDialog([&](TWinImport& dialog) { dialog.FillFromText(bytes, analyte, QFileInfo(file).fileName()); },
                     QStringLiteral("Bad file format"));
 }
 
 void TMainCommands::ImportLegacyFile(const QString& file) {
     bool failed = false;
+    const QJsonObject details{{QStringLiteral("file"), QFileInfo(file).fileName()},
+                              {QStringLiteral("kind"), QStringLiteral("version 2")}};
     // Analytes read whole before a fault stay in the list: they are shown and kept on disk.
-    Laboratory().EditReferenceData([&] {
+    Laboratory().EditReferenceData({AuditNote("import", {}, 0, details)}, [&] {
         try {
             ImportVersion2File(QFile::encodeName(file).toStdString());
         } catch (const std::exception&) {

@@ -10,6 +10,10 @@
 
 #include "model/USha256.h"
 
+// The login of the audit trail is the account of the process (POSIX).
+#include <pwd.h>
+#include <unistd.h>
+
 namespace tervanix {
 
 // ---- Who and when ----
@@ -39,7 +43,13 @@ std::string SystemUtcNow() {
     return text;
 }
 
+// The account the process runs under; its name from the environment only when it has none.
 std::string SystemLogin() {
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    char buffer[4096];
+    if (::getpwuid_r(::geteuid(), &entry, buffer, sizeof buffer, &found) == 0 && found && found->pw_name)
+        return found->pw_name;
     for (const char* name : {"LOGNAME", "USER", "USERNAME"})
         if (const char* value = std::getenv(name); value && *value) return value;
     return "";
@@ -441,7 +451,7 @@ void AppendAudit(const std::string& path, const std::vector<TAuditNote>& notes) 
     if (end.NextSeq == 1) {
         TAuditNote started;
         started.Action = "audit.started";
-        started.Source = notes.front().Source;
+        started.Source = notes.front().Source.empty() ? std::string(AuditFromProgram) : notes.front().Source;
         all.push_back(std::move(started));
     }
     all.insert(all.end(), notes.begin(), notes.end());

@@ -38,7 +38,7 @@ struct TAuditNote {
     int Level = 0;               // 1-3, 0 when not about one level
     std::string Details = "{}";  // a JSON object: what changed, before and after
     std::string Operator;        // chosen or typed in the program for this action; "" when none
-    std::string Source = std::string(AuditFromProgram);
+    std::string Source; // "" : the writer's own (the program's, a bus client's)
 };
 
 struct TAuditEntry : TAuditNote {
