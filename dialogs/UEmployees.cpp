@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "main/UAnsi.h"
+#include "main/UCommandRunner.h"
 #include "main/UEditGrid.h"
 #include "main/UFormParts.h"
 #include "main/ULaboratory.h"
@@ -47,7 +48,7 @@ TWinEmployees::TWinEmployees(QWidget* parent) : QDialog(parent) {
     btOK_->setDefault(true);
     btCancel_ = MakeButton(this, QStringLiteral("Cancel"), "BtCancel", QRect(196, 214, 90, 25));
     btUndo_ = MakeButton(this, QStringLiteral("&Undo"), "BtUndo", QRect(196, 248, 90, 25));
-    connect(btOK_, &QPushButton::clicked, this, &TWinEmployees::BtOKClick);
+    connect(btOK_, &QPushButton::clicked, this, Command([this] { BtOKClick(); }));
     connect(btCancel_, &QPushButton::clicked, this, &QDialog::reject);
     connect(btUndo_, &QPushButton::clicked, this, &TWinEmployees::FillGrid);
 }

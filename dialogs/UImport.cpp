@@ -12,6 +12,7 @@
 
 #include "main/UAnsi.h"
 #include "main/UColors.h"
+#include "main/UCommandRunner.h"
 #include "main/UKeyLock.h"
 #include "main/ULaboratory.h"
 #include "main/UMessages.h"
@@ -104,7 +105,7 @@ TWinImport::TWinImport(QWidget* parent) : QDialog(parent) {
     btCle_->setAccessibleName(QStringLiteral("Unlock"));
     btCle_->setToolTip(QStringLiteral("Unlock"));
     lock_ = new TKeyLock(btCle_, {btAdd_});
-    connect(btAdd_, &QPushButton::clicked, this, &TWinImport::BtAddClick);
+    connect(btAdd_, &QPushButton::clicked, this, Command([this] { BtAddClick(); }));
     connect(bitBtn1_, &QPushButton::clicked, this, &QDialog::reject);
 }
 

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "dialogs/UMotPass.h"
+#include "main/UCommandRunner.h"
 #include "main/ULaboratory.h"
 #include "model/UGlobals.h"
 
@@ -37,7 +38,7 @@ TWinNewPsw::TWinNewPsw(QWidget* parent) : QDialog(parent) {
     btCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
     btCancel_->setObjectName(QStringLiteral("BtCancel"));
     btCancel_->setGeometry(182, 136, 75, 25);
-    connect(btOK_, &QPushButton::clicked, this, &TWinNewPsw::BtOKClick);
+    connect(btOK_, &QPushButton::clicked, this, Command([this] { BtOKClick(); }));
     connect(btCancel_, &QPushButton::clicked, this, &QDialog::reject);
 }
 

@@ -12,6 +12,7 @@
 #include "dialogs/UDefSerum.h"
 #include "main/UAnsi.h"
 #include "main/UColors.h"
+#include "main/UCommandRunner.h"
 #include "main/UDialogParts.h"
 #include "main/UKeyLock.h"
 #include "main/ULaboratory.h"
@@ -82,8 +83,8 @@ TWinSerumByAnal::TWinSerumByAnal(QWidget* parent) : QDialog(parent) {
     eraseLock_ = new TKeyLock(btCle_, {btErase_});
     btUndo_ = MakeButton(this, QStringLiteral("&Undo"), "BtUndo", QRect(x, 170, w, 25));
     btCancel_ = MakeButton(this, QStringLiteral("Cancel"), "Cancel", QRect(x, 203, w, 25));
-    connect(bitBtn1_, &QPushButton::clicked, this, &TWinSerumByAnal::ChangeAssignmentClick);
-    connect(btErase_, &QPushButton::clicked, this, &TWinSerumByAnal::EraseClick);
+    connect(bitBtn1_, &QPushButton::clicked, this, Command([this] { ChangeAssignmentClick(); }));
+    connect(btErase_, &QPushButton::clicked, this, Command([this] { EraseClick(); }));
     connect(btUndo_, &QPushButton::clicked, this, &TWinSerumByAnal::UndoClick);
     connect(btCancel_, &QPushButton::clicked, this, &QDialog::reject);
 }
