@@ -4,6 +4,7 @@
 
 #include "cli/CliCommon.h"
 #include "model/UArchive.h"
+#include "model/UAuditTrail.h"
 
 namespace tervanix::cli {
 
@@ -22,5 +23,14 @@ int RunArchive(const TArgs& args);
 TArchiveContent ReadArchiveFile(const std::string& path);
 int RunPrint(const TArgs& args);
 int RunImport(const TArgs& args);
+
+// The audit trail (CliAudit.cpp).
+int RunAudit(const TArgs& args);
+// --analyte NAME, --from DATE, --to DATE into the filter; false for another option.
+bool TakeAuditFilterOption(const std::string& option, TArgCursor& cursor, TAuditFilter& filter);
+// A day as "YYYY-MM-DD".
+std::string IsoDay(TDateTime day);
+// The entries the filter accepts, oldest first; EFailure when the file cannot be read.
+std::vector<TAuditEntry> ReadAuditForOutput(const std::string& path, const TAuditFilter& filter);
 
 } // namespace tervanix::cli

@@ -68,5 +68,6 @@ int RunPrintCharts(const TArgs& args);
 int RunPrintLimits(const TArgs& args);
 int RunPrintDaily(const TArgs& args);
 int RunPrintArchive(const TArgs& args);
+int RunPrintAudit(const TArgs& args);
 
 } // namespace tervanix::cli

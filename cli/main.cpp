@@ -32,6 +32,8 @@ constexpr const char* UsageText =
     "               [--reject L]... [--multirules on|off] [--settings FILE.cfr]\n"
     "  tervanix-cli archives FILE.qcf ANALYTE\n"
     "  tervanix-cli archive FILE.qca\n"
+    "  tervanix-cli audit FILE.adt [--analyte NAME] [--from DATE] [--to DATE]\n"
+    "  tervanix-cli audit FILE.adt --verify\n"
     "  tervanix-cli add --analyte NAME [--date-time T] [--level1 X] [--level2 Y] [--level3 Z]\n"
     "               [--operator OP] [--comment TEXT] [--parallelise]\n"
     "  tervanix-cli print data FILE.qcf ANALYTE --from DATE --to DATE [--stats]\n"
@@ -41,6 +43,7 @@ constexpr const char* UsageText =
     "  tervanix-cli print limits FILE.qcf ANALYTE [--settings FILE.cfr] --out OUT.pdf\n"
     "  tervanix-cli print daily FILE.qcf --day DATE [--settings FILE.cfr] --out OUT.pdf\n"
     "  tervanix-cli print archive FILE.qca --out OUT.pdf\n"
+    "  tervanix-cli print audit FILE.adt [--analyte NAME] [--from DATE] [--to DATE] --out OUT.pdf\n"
     "    Every print kind takes --paper A4|Letter (default: the paper of the locale).\n"
     "    DATE is YYYY-MM-DD; the range may be given in either order.\n"
     "    T is a day number (days since 1899-12-30) or a local time like 2026-12-08T14:30[:00];\n"
@@ -53,7 +56,7 @@ const std::map<std::string, TCommand>& Commands() {
         {"dump", RunDump},       {"export", RunExport}, {"check", RunCheck},       {"demo", RunDemo},
         {"convert", RunConvert}, {"queue", RunQueue},   {"settings", RunSettings}, {"westgard", RunWestgard},
         {"add", RunAdd},         {"archives", RunArchives}, {"archive", RunArchive}, {"print", RunPrint},
-        {"import", RunImport},
+        {"import", RunImport},      {"audit", RunAudit},
     };
     return commands;
 }

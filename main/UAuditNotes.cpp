@@ -126,4 +126,39 @@ QJsonObject LevelLimits(const TAnalyte& analyte, int level) {
     return limits;
 }
 
+namespace {
+
+QString SummaryOf(const QJsonValue& value);
+
+QString SummaryOfObject(const QJsonObject& object) {
+    if (object.size() == 2 && object.contains(QStringLiteral("before")) && object.contains(QStringLiteral("after")))
+        return SummaryOf(object.value(QStringLiteral("before"))) + QStringLiteral(" \u2192 ") +
+               SummaryOf(object.value(QStringLiteral("after")));
+    QStringList parts;
+    for (auto it = object.begin(); it != object.end(); ++it) parts << it.key() + QStringLiteral(": ") + SummaryOf(it.value());
+    return parts.join(QStringLiteral("; "));
+}
+
+QString SummaryOf(const QJsonValue& value) {
+    switch (value.type()) {
+    case QJsonValue::Object: return QStringLiteral("(") + SummaryOfObject(value.toObject()) + QStringLiteral(")");
+    case QJsonValue::Array: {
+        QStringList items;
+        for (const QJsonValue& item : value.toArray()) items << SummaryOf(item);
+        return QStringLiteral("[") + items.join(QStringLiteral(", ")) + QStringLiteral("]");
+    }
+    case QJsonValue::String: return value.toString();
+    case QJsonValue::Double: return QString::number(value.toDouble(), 'g', 10);
+    case QJsonValue::Bool: return value.toBool() ? QStringLiteral("yes") : QStringLiteral("no");
+    default: return QStringLiteral("-");
+    }
+}
+
+} // namespace
+
+QString AuditSummary(const TAuditEntry& entry) {
+    const QJsonObject details = QJsonDocument::fromJson(QByteArray::fromStdString(entry.Details)).object();
+    return SummaryOfObject(details);
+}
+
 } // namespace tervanix

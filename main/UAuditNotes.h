@@ -37,4 +37,8 @@ QJsonArray WestgardMessages(const TAnalyte& analyte, const TResu& run);
 // One level's limits: mode, locked range, mean, SD and the alert and action limits.
 QJsonObject LevelLimits(const TAnalyte& analyte, int level);
 
+// One line that says what an entry's details hold ("name: Glucose → Glycaemia; runs: 2"), for the
+// audit window's list and its printout.
+QString AuditSummary(const TAuditEntry& entry);
+
 } // namespace tervanix
