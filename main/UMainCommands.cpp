@@ -13,6 +13,7 @@
 #include "dialogs/UAbout.h"
 #include "dialogs/UAnimCopyFic.h"
 #include "dialogs/UArchives.h"
+#include "dialogs/UAuditTrail.h"
 #include "dialogs/UDefAnalytes.h"
 #include "dialogs/UDefSerum.h"
 #include "dialogs/UEmployees.h"
@@ -217,6 +218,13 @@ void TMainCommands::OperatorsClick() {
 void TMainCommands::OptionsClick() {
     if (!winOptions_) winOptions_ = new TWinOptions(parent_);
     winOptions_->Execute();
+}
+
+// ---- Audit trail ----
+
+void TMainCommands::AuditTrailClick() {
+    if (!winAuditTrail_) winAuditTrail_ = new TWinAuditTrail(parent_);
+    winAuditTrail_->Execute(Laboratory().AuditPath());
 }
 
 // ---- Exchange: Copy, Paste, Export, Import ----

@@ -33,6 +33,7 @@
 #include "dialogs/UAbout.h"
 #include "dialogs/UAnimCopyFic.h"
 #include "dialogs/UArchives.h"
+#include "dialogs/UAuditTrail.h"
 #include "dialogs/UDefAnalytes.h"
 #include "dialogs/UDefSerum.h"
 #include "dialogs/UEmployees.h"
@@ -112,6 +113,7 @@ std::vector<std::pair<const char*, TWindowFactory>> Windows() {
         {"comment pop-up", [] { return std::unique_ptr<QWidget>(new TWinComment()); }},
         {"copy to diskette", [] { return std::unique_ptr<QWidget>(new TWinAnimCopyFic()); }},
         {"archives", [] { return std::unique_ptr<QWidget>(new TWinArchives()); }},
+        {"audit trail", [] { return std::unique_ptr<QWidget>(new TWinAuditTrail()); }},
         {"archive", [] { return std::unique_ptr<QWidget>(new TWinShowArchive()); }},
         {"daily QC", [] { return std::unique_ptr<QWidget>(new TWinDailyQC()); }},
         {"print data", [] { return std::unique_ptr<QWidget>(new TWinPrnData()); }},
