@@ -160,6 +160,7 @@ QLayout* TWinAuditTrail::CreateFilters() {
     analyte_ = new QComboBox(this);
     analyte_->setObjectName(QStringLiteral("CBAnalyte"));
     analyte_->setEditable(true); // an analyte deleted since is typed
+    analyte_->setMinimumContentsLength(16);
     analyte_->lineEdit()->setPlaceholderText(QStringLiteral("All analytes"));
     action_ = new QComboBox(this);
     action_->setObjectName(QStringLiteral("CBAction"));
@@ -275,6 +276,7 @@ void TWinAuditTrail::EndCheck() {
     checkLine_->setText(CheckText(*checkResult_));
     checkLine_->setAccessibleDescription(checkLine_->text());
     checked_ = true;
+    emit ChainChecked();
 }
 
 void TWinAuditTrail::WaitForCheck() {

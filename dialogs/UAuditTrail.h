@@ -50,6 +50,10 @@ public:
     QLabel* CheckLine() const { return checkLine_; }
     QPushButton* BtPrint() const { return btPrint_; }
 
+signals:
+    // The check of the chain has ended and its line is shown.
+    void ChainChecked();
+
 private:
     QLayout* CreateFilters();
     TAuditFilter Filter() const;

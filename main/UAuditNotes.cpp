@@ -1,6 +1,7 @@
 #include "main/UAuditNotes.h"
 
 #include <QJsonDocument>
+#include <charconv>
 #include <cmath>
 
 #include "main/UAnsi.h"
@@ -37,6 +38,14 @@ QString AuditDateTime(TDateTime when) {
 
 QJsonValue AuditNumber(double value) { return std::isfinite(value) ? QJsonValue(value) : QJsonValue(); }
 
+// A stored value (single precision) as the decimal the operator typed: its shortest form.
+QJsonValue AuditValue(float value) {
+    if (!std::isfinite(value)) return QJsonValue();
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return QString::fromLatin1(text, end - text).toDouble();
+}
+
 QJsonObject BeforeAfter(const QJsonValue& before, const QJsonValue& after) {
     return {{QStringLiteral("before"), before}, {QStringLiteral("after"), after}};
 }
@@ -53,7 +62,7 @@ QJsonObject LevelsDetails(const TLevelResults& levels, int levelCount) {
     QJsonArray values, statuses;
     for (int l = 0; l < levelCount && l < MaxLevels; ++l) {
         const TLevelResult& level = levels[static_cast<std::size_t>(l)];
-        values.append(level.Status == qsNoValue ? QJsonValue() : AuditNumber(level.Value));
+        values.append(level.Status == qsNoValue ? QJsonValue() : AuditValue(level.Value));
         statuses.append(StatusName(level.Status));
     }
     return {{QStringLiteral("values"), values}, {QStringLiteral("statuses"), statuses}};
@@ -130,10 +139,26 @@ namespace {
 
 QString SummaryOf(const QJsonValue& value);
 
+bool IsChange(const QJsonObject& object) {
+    return object.size() == 2 && object.contains(QStringLiteral("before")) && object.contains(QStringLiteral("after"));
+}
+
+// Two records side by side: only what differs ("mode: mobile → locked; mean: 5.1 → 5.02").
+QString SummaryOfChange(const QJsonValue& before, const QJsonValue& after) {
+    if (!before.isObject() || !after.isObject())
+        return SummaryOf(before) + QStringLiteral(" \u2192 ") + SummaryOf(after);
+    const QJsonObject was = before.toObject(), is = after.toObject();
+    QStringList keys = was.keys() + is.keys();
+    keys.removeDuplicates();
+    QStringList parts;
+    for (const QString& key : keys)
+        if (was.value(key) != is.value(key)) parts << key + QStringLiteral(": ") + SummaryOfChange(was.value(key), is.value(key));
+    return parts.join(QStringLiteral("; "));
+}
+
 QString SummaryOfObject(const QJsonObject& object) {
-    if (object.size() == 2 && object.contains(QStringLiteral("before")) && object.contains(QStringLiteral("after")))
-        return SummaryOf(object.value(QStringLiteral("before"))) + QStringLiteral(" \u2192 ") +
-               SummaryOf(object.value(QStringLiteral("after")));
+    if (IsChange(object))
+        return SummaryOfChange(object.value(QStringLiteral("before")), object.value(QStringLiteral("after")));
     QStringList parts;
     for (auto it = object.begin(); it != object.end(); ++it) parts << it.key() + QStringLiteral(": ") + SummaryOf(it.value());
     return parts.join(QStringLiteral("; "));
@@ -141,7 +166,9 @@ QString SummaryOfObject(const QJsonObject& object) {
 
 QString SummaryOf(const QJsonValue& value) {
     switch (value.type()) {
-    case QJsonValue::Object: return QStringLiteral("(") + SummaryOfObject(value.toObject()) + QStringLiteral(")");
+    case QJsonValue::Object:
+        return IsChange(value.toObject()) ? SummaryOfObject(value.toObject())
+                                          : QStringLiteral("(") + SummaryOfObject(value.toObject()) + QStringLiteral(")");
     case QJsonValue::Array: {
         QStringList items;
         for (const QJsonValue& item : value.toArray()) items << SummaryOf(item);

@@ -26,6 +26,8 @@ QString AuditAnalyteName(const TAnalyte& analyte);
 QString AuditDateTime(TDateTime when);
 // A number; null for a value that is not finite.
 QJsonValue AuditNumber(double value);
+// A stored result as its shortest decimal (4.1, not 4.099999904).
+QJsonValue AuditValue(float value);
 QJsonObject BeforeAfter(const QJsonValue& before, const QJsonValue& after);
 
 // A run: date-time, values and statuses of the analyte's levels, operator, comment.

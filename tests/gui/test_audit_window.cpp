@@ -14,6 +14,7 @@
 #include "dialogs/UAuditTrail.h"
 #include "gui/GuiHarness.h"
 #include "gui/PrintHarness.h"
+#include "main/UAuditNotes.h"
 #include "model/UAuditTrail.h"
 #include "model/UFileStore.h"
 
@@ -96,6 +97,22 @@ TEST_F(AuditWindow, SaysWhereTheChainIsBrokenAndPrintsWhatIsSelected) {
     EXPECT_TRUE(pdf.contains(QStringLiteral("Chain broken at line 4"))) << pdf.toStdString();
     EXPECT_LT(pdf.indexOf(QStringLiteral("run.stored")), pdf.indexOf(QStringLiteral("run.deleted"))); // oldest first
     EXPECT_FALSE(pdf.contains(QStringLiteral("audit.started")));
+}
+
+// What the list and the printout say of an entry's details: a change as only what differs.
+TEST(AuditSummary, SaysWhatChanged) {
+    const struct { const char* details; const char* summary; } cases[] = {
+        {R"({"values":[4.5,null],"comment":"x"})", "comment: x; values: [4.5, -]"},
+        {R"({"before":{"mode":"mobile","mean":5},"after":{"mode":"locked","mean":5}})", "mode: mobile \u2192 locked"},
+        {R"({"levels":{"before":2,"after":3},"why":"queued"})", "levels: 2 \u2192 3; why: queued"},
+        {R"({"password_set":{"before":false,"after":true}})", "password_set: no \u2192 yes"},
+    };
+    for (const auto& c : cases) {
+        TAuditEntry entry;
+        entry.Details = c.details;
+        EXPECT_EQ(AuditSummary(entry), QString::fromUtf8(c.summary)) << c.details;
+    }
+    EXPECT_EQ(AuditValue(4.1f).toDouble(), 4.1); // as typed, not 4.099999904
 }
 
 } // namespace
