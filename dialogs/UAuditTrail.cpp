@@ -168,7 +168,7 @@ QLayout* TWinAuditTrail::CreateFilters() {
     for (const std::string_view action : AuditActions)
         action_->addItem(QString::fromLatin1(action.data(), static_cast<qsizetype>(action.size())),
                          QString::fromLatin1(action.data(), static_cast<qsizetype>(action.size())));
-    dates_ = new QCheckBox(QStringLiteral("Only the &days (UTC)"), this);
+    dates_ = new QCheckBox(QStringLiteral("Only the da&ys (UTC)"), this);
     dates_->setObjectName(QStringLiteral("CBDates"));
     SetAccessibleCaption(dates_, dates_->text());
     from_ = new QDateEdit(QDate::currentDate(), this);
