@@ -339,25 +339,44 @@ bool ForEachLineBackward(const std::string& path, const std::function<bool(std::
     std::streamoff end = in.tellg();
     std::string tail; // the start of the lines read so far, whose beginning is further back
     bool last = true;
+    // Small first: appending a line reads only the last line.
+    std::streamoff chunk = 4096;
     while (end > 0) {
-        const std::streamoff size = std::min<std::streamoff>(end, ChunkSize);
+        const std::streamoff size = std::min<std::streamoff>(end, chunk);
+        chunk = std::min<std::streamoff>(chunk * 4, ChunkSize);
         end -= size;
-        std::string chunk(static_cast<std::size_t>(size), '\0');
+        std::string bytes(static_cast<std::size_t>(size), '\0');
         in.seekg(end);
-        if (!in.read(chunk.data(), size)) return false;
-        chunk += tail;
-        std::size_t stop = chunk.size();
-        if (last && stop > 0 && chunk[stop - 1] == '\n') --stop; // the line end of the last line
+        if (!in.read(bytes.data(), size)) return false;
+        bytes += tail;
+        std::size_t stop = bytes.size();
+        if (last && stop > 0 && bytes[stop - 1] == '\n') --stop; // the line end of the last line
         last = false;
-        for (std::size_t nl; stop > 0 && (nl = chunk.rfind('\n', stop - 1)) != std::string::npos; stop = nl)
-            if (!line(std::string_view(chunk).substr(nl + 1, stop - nl - 1))) return true;
-        tail = chunk.substr(0, stop);
+        for (std::size_t nl; stop > 0 && (nl = bytes.rfind('\n', stop - 1)) != std::string::npos; stop = nl)
+            if (!line(std::string_view(bytes).substr(nl + 1, stop - nl - 1))) return true;
+        tail = bytes.substr(0, stop);
     }
     if (!tail.empty() || !last) line(tail);
     return true;
 }
 
-bool LinksTo(const std::optional<TAuditEntry>& entry, long long position, const std::string& previousHash) {
+// A line as the writer writes it begins with its number and ends with its link: those two are read
+// in place, which keeps the check of a long trail fast. Nothing for a line in another form.
+std::optional<bool> LinksInPlace(std::string_view line, long long position, std::string_view previousHash) {
+    constexpr std::string_view head = "{\"seq\":", tail = "\"}";
+    constexpr std::string_view link = ",\"prev\":\"";
+    const std::size_t linkAt = line.size() - std::min(line.size(), tail.size() + previousHash.size() + link.size());
+    if (!line.starts_with(head) || !line.ends_with(tail) || line.substr(linkAt, link.size()) != link) return std::nullopt;
+    long long seq = 0;
+    const char* digits = line.data() + head.size();
+    const auto [end, error] = std::from_chars(digits, line.data() + line.size(), seq);
+    if (error != std::errc() || end == digits || *end != ',') return std::nullopt;
+    return seq == position && line.substr(linkAt + link.size(), previousHash.size()) == previousHash;
+}
+
+bool LinksTo(std::string_view line, long long position, const std::string& previousHash) {
+    if (const std::optional<bool> linked = LinksInPlace(line, position, previousHash)) return *linked;
+    const std::optional<TAuditEntry> entry = DecodeAuditLine(line);
     return entry && entry->Seq == position && entry->Prev == previousHash;
 }
 
@@ -370,7 +389,7 @@ TAuditCheck VerifyAuditText(std::string_view text) {
         const std::size_t end = std::min(text.find('\n'), text.size());
         const std::string_view line = text.substr(0, end);
         ++check.Entries;
-        if (check.Intact() && !LinksTo(DecodeAuditLine(line), check.Entries, previous)) check.FirstBroken = check.Entries;
+        if (check.Intact() && !LinksTo(line, check.Entries, previous)) check.FirstBroken = check.Entries;
         if (check.Intact()) previous = Sha256Hex(line);
         text.remove_prefix(std::min(end + 1, text.size()));
     }
@@ -383,7 +402,7 @@ std::optional<TAuditCheck> VerifyAuditFile(const std::string& path, std::string*
     std::string previous;
     const bool read = ForEachLine(path, [&](std::string_view line) {
         ++check.Entries;
-        if (check.Intact() && !LinksTo(DecodeAuditLine(line), check.Entries, previous)) check.FirstBroken = check.Entries;
+        if (check.Intact() && !LinksTo(line, check.Entries, previous)) check.FirstBroken = check.Entries;
         if (check.Intact()) previous = Sha256Hex(line);
         return true;
     });

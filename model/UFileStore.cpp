@@ -125,7 +125,8 @@ void AppendFileDurably(const std::string& path, std::string_view bytes, const st
     const off_t before = ::fstat(fd, &st) == 0 ? st.st_size : 0;
     int error = 0;
     if (!WriteAll(fd, bytes, path)) error = errno;
-    if (error == 0 && (Injected("sync", path) != 0 || ::fsync(fd) != 0)) error = errno;
+    // The bytes and the file's new length on the disk; its times may follow later.
+    if (error == 0 && (Injected("sync", path) != 0 || ::fdatasync(fd) != 0)) error = errno;
     // A torn line must not stay in front of the next one.
     if (error != 0) [[maybe_unused]] const int cut = ::ftruncate(fd, before);
     if (::close(fd) != 0 && error == 0) error = errno;

@@ -157,6 +157,12 @@ TEST_F(AuditTest, ReadsTheNewestEntriesTheFilterAccepts) {
     EXPECT_EQ(seqs({"Glucose", "", "", ""}, 100), (std::vector<long long>{6, 5, 4, 2}));
     EXPECT_EQ(seqs({"", "run.stored", "2026-12-02", "2026-12-04"}, 100), (std::vector<long long>{5, 3}));
     EXPECT_TRUE(ReadAuditEntries((dir_ / "none.adt").string(), {}).empty());
+    // A trail longer than the first pieces read from its end: no line lost or cut at their seams.
+    for (int i = 0; i < 400; ++i) AppendAudit(Path(), {Note("run.stored", std::string(std::size_t(i % 97), 'x'))});
+    const std::vector<TAuditEntry> all = ReadAuditEntries(Path(), {});
+    ASSERT_EQ(all.size(), 406U);
+    for (std::size_t i = 0; i < all.size(); ++i) EXPECT_EQ(all[i].Seq, 406 - static_cast<long long>(i));
+    EXPECT_TRUE(VerifyAuditFile(Path())->Intact());
 }
 
 TEST_F(AuditTest, ReaderRefusesWhatIsNotAnEntry) {
