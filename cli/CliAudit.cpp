@@ -55,8 +55,6 @@ bool TakeAuditFilterOption(const std::string& option, TArgCursor& cursor, TAudit
     else if (option == "--from") filter.FromDate = IsoDay(ParseDay(cursor.ValueOf(option), option));
     else if (option == "--to") filter.ToDate = IsoDay(ParseDay(cursor.ValueOf(option), option));
     else return false;
-    if (!filter.FromDate.empty() && !filter.ToDate.empty() && filter.FromDate > filter.ToDate)
-        std::swap(filter.FromDate, filter.ToDate); // either order, as the other date ranges
     return true;
 }
 
@@ -67,8 +65,10 @@ std::string IsoDay(TDateTime day) {
     return text;
 }
 
-std::vector<TAuditEntry> ReadAuditForOutput(const std::string& path, const TAuditFilter& filter) {
+std::vector<TAuditEntry> ReadAuditForOutput(const std::string& path, TAuditFilter filter) {
     RequireReadable(path);
+    if (!filter.FromDate.empty() && !filter.ToDate.empty() && filter.FromDate > filter.ToDate)
+        std::swap(filter.FromDate, filter.ToDate); // either order, as the other date ranges
     try {
         std::vector<TAuditEntry> entries = ReadAuditEntries(path, filter);
         std::reverse(entries.begin(), entries.end()); // oldest first, as in the file

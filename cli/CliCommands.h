@@ -30,7 +30,8 @@ int RunAudit(const TArgs& args);
 bool TakeAuditFilterOption(const std::string& option, TArgCursor& cursor, TAuditFilter& filter);
 // A day as "YYYY-MM-DD".
 std::string IsoDay(TDateTime day);
-// The entries the filter accepts, oldest first; EFailure when the file cannot be read.
-std::vector<TAuditEntry> ReadAuditForOutput(const std::string& path, const TAuditFilter& filter);
+// The entries the filter accepts (its dates in either order), oldest first; EFailure when the file
+// cannot be read.
+std::vector<TAuditEntry> ReadAuditForOutput(const std::string& path, TAuditFilter filter);
 
 } // namespace tervanix::cli

@@ -18,8 +18,6 @@ int RunPrintAudit(const TArgs& args) {
     RefuseOverwrite(request.Out, path);
     if (request.From) filter.FromDate = IsoDay(*request.From);
     if (request.To) filter.ToDate = IsoDay(*request.To);
-    if (!filter.FromDate.empty() && !filter.ToDate.empty() && filter.FromDate > filter.ToDate)
-        std::swap(filter.FromDate, filter.ToDate);
     const std::vector<TAuditEntry> entries = ReadAuditForOutput(path, filter);
     if (entries.empty()) throw EFailure("Nothing to print");
     const auto app = StartPrinting();
