@@ -796,6 +796,55 @@ TEST_F(Scenario, AFullDiskAtExitKeepsTheProgramOpen) {
     disk.Unmount();
 }
 
+// The changes made outside the edit dialogs each leave their line, with what changed.
+TEST_F(Scenario, QueueLimitsRisksLevelsAndPasswordChangesAreAudited) {
+    TResu queued = MakeRun(Day, {5.1f, 10.2f, 15.3f});
+    queued.AnalyteName = "Glucose";
+    WriteGlucoseFolder({queued});
+    Start();
+    const auto choose = [](const char* group, int item) {
+        return [group, item](QWidget* modal) {
+            auto* box = modal->findChild<QWidget*>(QString::fromLatin1(group));
+            ASSERT_NE(box, nullptr);
+            Click(box->findChildren<QAbstractButton*>().at(item));
+            PressIn(modal, "BtOK");
+        };
+    };
+    const struct {
+        const char* action;
+        std::function<void()> make;
+        const char* detail;
+        QJsonValue expected;
+    } changes[] = {
+        {"queue.cleared", [this] { Menu("MnuClearFifo", {}); }, "runs", 1},
+        {"common_cv.changed", [this] { Press("BtLimits", {[](QWidget* modal) {
+                                       PressIn(modal, "CBCommonCV");
+                                       PressIn(modal, "BtOK");
+                                   }}); },
+         "common_cv.after", true},
+        {"risks.changed", [&] { Menu("MnuRisks", {choose("RGAlert", 0)}); }, "alert_risk.after", 0},
+        {"level.archived", [this] {
+             Menu("Archiving1", {});
+             PressIn(Find<QWidget>("GBArchivage2"), "BtArchi");
+             Press("BtOKErase");
+         },
+         "limits.mode", QStringLiteral("mobile")},
+        {"password.changed", [this] { Menu("MnuPsw", {[](QWidget* modal) {
+                                      FillIn(modal, "EditNewPsw", QStringLiteral("Zq7"));
+                                      FillIn(modal, "EditConfirm", QStringLiteral("Zq7"));
+                                      PressIn(modal, "BtOK");
+                                  }}); },
+         "password_set.after", true},
+    };
+    for (const auto& change : changes) {
+        SCOPED_TRACE(change.action);
+        change.make();
+        EXPECT_EQ(Detail(Audited(change.action), change.detail), change.expected);
+    }
+    EXPECT_EQ(Audited("level.archived").Level, 2);
+    EXPECT_EQ(ReadWholeFile(AuditFile())->find("Zq7"), std::string::npos); // never the password
+}
+
 // The audit line comes first: when it cannot be written, the run is not stored, the operator
 // reads why, and the run is still on the Enter page to try again.
 TEST_F(Scenario, AnAuditTrailThatCannotBeWrittenRefusesTheChange) {
