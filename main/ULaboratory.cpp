@@ -17,6 +17,7 @@
 #include "model/UFileStore.h"
 #include "model/UGlobals.h"
 #include "model/USettingsFile.h"
+#include "model/UStudent.h"
 
 namespace tervanix {
 
@@ -573,8 +574,9 @@ void TLaboratory::PreviewRisks(TAnalyte* shown, std::uint8_t alert, std::uint8_t
 
 void TLaboratory::ChangeRisks(std::uint8_t alert, std::uint8_t action, std::uint8_t alertBefore,
                               std::uint8_t actionBefore) {
-    const QJsonObject details{{QStringLiteral("alert_risk"), BeforeAfter(alertBefore, alert)},
-                              {QStringLiteral("action_risk"), BeforeAfter(actionBefore, action)}};
+    const auto risk = [](std::uint8_t index) { return QString::fromLatin1(RiskPercentText(index)); };
+    const QJsonObject details{{QStringLiteral("alert_risk"), BeforeAfter(risk(alertBefore), risk(alert))},
+                              {QStringLiteral("action_risk"), BeforeAfter(risk(actionBefore), risk(action))}};
     try {
         Audit({AuditNote("risks.changed", {}, 0, details)});
     } catch (const EQCError&) {

@@ -822,7 +822,7 @@ TEST_F(Scenario, QueueLimitsRisksLevelsAndPasswordChangesAreAudited) {
                                        PressIn(modal, "BtOK");
                                    }}); },
          "common_cv.after", true},
-        {"risks.changed", [&] { Menu("MnuRisks", {choose("RGAlert", 0)}); }, "alert_risk.after", 0},
+        {"risks.changed", [&] { Menu("MnuRisks", {choose("RGAlert", 1)}); }, "alert_risk.after", QStringLiteral("2 %")},
         {"level.archived", [this] {
              Menu("Archiving1", {});
              PressIn(Find<QWidget>("GBArchivage2"), "BtArchi");
