@@ -35,6 +35,7 @@
 #include "model/UAnalyte.h"
 #include "model/UBackup.h"
 #include "model/UCompatibilityMorvelle.h"
+#include "model/UFileStore.h"
 #include "model/UGlobals.h"
 
 namespace tervanix {
@@ -269,17 +270,29 @@ void TMainCommands::ImportTextFile(const QString& file) {
 }
 
 void TMainCommands::ImportLegacyFile(const QString& file) {
+    // Read aside first, so that the audit line can say what comes in; analytes read whole before
+    // a fault come in all the same.
+    TListAnalytes read;
     bool failed = false;
-    const QJsonObject details{{QStringLiteral("file"), QFileInfo(file).fileName()},
-                              {QStringLiteral("kind"), QStringLiteral("version 2")}};
-    // Analytes read whole before a fault stay in the list: they are shown and kept on disk.
-    Laboratory().EditReferenceData({AuditNote("import", {}, 0, details)}, [&] {
-        try {
-            ImportVersion2File(QFile::encodeName(file).toStdString());
-        } catch (const std::exception&) {
-            failed = true;
-        }
-    });
+    try {
+        const std::string path = QFile::encodeName(file).toStdString();
+        const std::optional<std::string> bytes = ReadWholeFile(path);
+        if (!bytes) throw EQCError("Cannot open " + path);
+        ImportVersion2(*bytes, read);
+    } catch (const std::exception&) {
+        failed = true;
+    }
+    if (read.Count() > 0) {
+        int runs = 0;
+        for (int i = 0; i < read.Count(); ++i) runs += read[i].Count();
+        const QJsonObject details{{QStringLiteral("file"), QFileInfo(file).fileName()},
+                                  {QStringLiteral("kind"), QStringLiteral("version 2")},
+                                  {QStringLiteral("analytes"), read.Count()},
+                                  {QStringLiteral("runs"), runs}};
+        Laboratory().EditReferenceData({AuditNote("import", {}, 0, details)}, [&] {
+            while (read.Count() > 0) Analytes.Add(read.Extract(0));
+        });
+    }
     if (failed) ShowError(QStringLiteral("Cannot read data"));
 }
 
