@@ -23,8 +23,9 @@ inline TAuditEntry StoredRunEntry(long long seq) {
     e.Source = "program";
     e.Action = seq == 1 ? "audit.started" : "run.stored";
     e.Analyte = "Analyte " + std::to_string(seq % 300);
-    e.Details = R"({"comment":"","date_time":"2026-12-08T16:35:00","operator":"AB","statuses":["in control",)"
-                R"("in control","high alert"],"values":[4.52,10.1,16.3],"westgard":["level 3: 1:2s warning"]})";
+    e.Details =
+        R"({"comment":"","date_time":"2026-12-08T16:35:00","operator":"AB","statuses":["in control",)"
+        R"("in control","high alert"],"values":[4.52,10.1,16.3],"westgard":["level 3: 1:2s warning"]})";
     return e;
 }
 

@@ -23,7 +23,8 @@ std::string FreshTrail(const std::filesystem::path& folder) {
     note.Action = "run.stored";
     note.Analyte = "Glucose";
     note.Details = bench::StoredRunEntry(2).Details;
-    for (int i = 0; i < 1000; ++i) AppendAudit(path, {note});
+    for (int i = 0; i < 1000; ++i)
+        AppendAudit(path, {note});
     return path;
 }
 
@@ -33,7 +34,8 @@ void AppendOneLine(benchmark::State& state, const std::filesystem::path& folder)
     note.Action = "run.stored";
     note.Analyte = "Glucose";
     note.Details = bench::StoredRunEntry(2).Details;
-    for (auto _ : state) AppendAudit(path, {note});
+    for (auto _ : state)
+        AppendAudit(path, {note});
     std::filesystem::remove(path);
 }
 
@@ -53,13 +55,15 @@ void BM_AuditVerify1M(benchmark::State& state) {
     const std::string& path = LargeAuditPath();
     for (auto _ : state) {
         const auto check = VerifyAuditFile(path);
-        if (!check || !check->Intact() || check->Entries != bench::LargeAuditLines) state.SkipWithError("not intact");
+        if (!check || !check->Intact() || check->Entries != bench::LargeAuditLines)
+            state.SkipWithError("not intact");
     }
 }
 
 void BM_AuditNewest10000Of1M(benchmark::State& state) {
     const std::string& path = LargeAuditPath();
-    for (auto _ : state) benchmark::DoNotOptimize(ReadAuditEntries(path, {}, 10000));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ReadAuditEntries(path, {}, 10000));
 }
 
 BENCHMARK(BM_AuditAppendWithoutFlush)->Unit(benchmark::kMicrosecond);

@@ -1,6 +1,6 @@
 // The audit trail in the program: a run accepted (its audit line, the recompute and the data file
-// written, in a small and in a large laboratory) against the audit line alone, and the audit window opened on a 1,000,000-line trail
-// until its newest 10,000 entries are shown.
+// written, in a small and in a large laboratory) against the audit line alone, and the audit window opened on
+// a 1,000,000-line trail until its newest 10,000 entries are shown.
 #include <QEventLoop>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -27,7 +27,8 @@ struct TBenchFolder {
         SetProgramDir(folder.path().toStdString());
         Analytes.FreeAll();
         TAnalyte& a = Analytes.Add(std::make_unique<TAnalyte>("Glucose", "mmol/L", 2, 3, false));
-        a.GenerateRandomPoints(365, {{{5, 0, {}}, {10, 0, {}}, {15, 0, {}}}}, {{{3, 0, {}}, {3, 0, {}}, {3, 0, {}}}}, 46000.5);
+        a.GenerateRandomPoints(365, {{{5, 0, {}}, {10, 0, {}}, {15, 0, {}}}},
+                               {{{3, 0, {}}, {3, 0, {}}, {3, 0, {}}}}, 46000.5);
         a.RecomputeAll();
         Laboratory().SaveData();
     }
@@ -42,7 +43,8 @@ TResu Run(TDateTime when) {
     run.DateTime = when;
     run.AnalyteName = "Glucose";
     run.Operator = "AB";
-    for (std::size_t l = 0; l < MaxLevels; ++l) run.Levels[l] = {5.0f * float(l + 1), qsInControl, {}};
+    for (std::size_t l = 0; l < MaxLevels; ++l)
+        run.Levels[l] = {5.0f * float(l + 1), qsInControl, {}};
     return run;
 }
 
@@ -50,7 +52,8 @@ void BM_AcceptRunWithAuditLine(benchmark::State& state) {
     TBenchFolder lab;
     TAnalyte& glucose = Analytes[0];
     double when = 46400.5;
-    for (auto _ : state) Laboratory().StoreRun(glucose, Run(when += 0.001));
+    for (auto _ : state)
+        Laboratory().StoreRun(glucose, Run(when += 0.001));
 }
 
 // The same in the large laboratory (300 analytes, 48 MB data file), as a busy laboratory's file.
@@ -61,7 +64,8 @@ void BM_AcceptRunWithAuditLineLargeLaboratory(benchmark::State& state) {
     LoadDataFile(bench::LargeFilePath());
     TAnalyte& first = Analytes[0];
     double when = 46400.5;
-    for (auto _ : state) Laboratory().StoreRun(first, Run(when += 0.001));
+    for (auto _ : state)
+        Laboratory().StoreRun(first, Run(when += 0.001));
     Analytes.FreeAll();
     Materials.Clear();
     SetProgramDir(savedDir);

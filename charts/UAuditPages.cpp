@@ -13,7 +13,8 @@ QString AuditSelectionLine(const TAuditFilter& filter) {
     if (!filter.FromDate.empty()) parts << QStringLiteral("from ") + QString::fromStdString(filter.FromDate);
     if (!filter.ToDate.empty()) parts << QStringLiteral("to ") + QString::fromStdString(filter.ToDate);
     if (parts.isEmpty()) return QStringLiteral("All entries");
-    return parts.join(QStringLiteral(", ")) + (filter.FromDate.empty() && filter.ToDate.empty() ? QString() : QStringLiteral(" (UTC)"));
+    return parts.join(QStringLiteral(", ")) +
+           (filter.FromDate.empty() && filter.ToDate.empty() ? QString() : QStringLiteral(" (UTC)"));
 }
 
 TPrintJob AuditPrintJob(const std::vector<TAuditEntry>& entries, const QString& selection) {
@@ -33,7 +34,8 @@ TPrintJob AuditPrintJob(const std::vector<TAuditEntry>& entries, const QString& 
     const QStringList headingLines = {selection};
     job.Draw = [headingLines, cells = std::move(cells)](TPrintPages& pages) {
         const std::vector<int> widths = {17, 8, 10, 20, 14, 5, 60};
-        PrintTable(pages, QStringLiteral("Audit trail"), headingLines, cells, false, widths, static_cast<int>(widths.size()));
+        PrintTable(pages, QStringLiteral("Audit trail"), headingLines, cells, false, widths,
+                   static_cast<int>(widths.size()));
     };
     return NamedJob(std::move(job), QStringLiteral("Audit trail"), Today());
 }

@@ -24,12 +24,16 @@ TAuditRequest ParseAudit(const TArgs& args) {
     TArgCursor cursor(args);
     while (!cursor.Done()) {
         const std::string& arg = cursor.Next();
-        if (arg == "--verify") request.Verify = true;
-        else if (!IsOption(arg)) request.Positionals.push_back(arg);
-        else if (!TakeAuditFilterOption(arg, cursor, request.Filter)) throw EUsage("Unknown option: " + arg);
+        if (arg == "--verify")
+            request.Verify = true;
+        else if (!IsOption(arg))
+            request.Positionals.push_back(arg);
+        else if (!TakeAuditFilterOption(arg, cursor, request.Filter))
+            throw EUsage("Unknown option: " + arg);
     }
     ExpectPositionals(request.Positionals, 1);
-    if (request.Verify && !(request.Filter.Analyte.empty() && request.Filter.FromDate.empty() && request.Filter.ToDate.empty()))
+    if (request.Verify &&
+        !(request.Filter.Analyte.empty() && request.Filter.FromDate.empty() && request.Filter.ToDate.empty()))
         throw EUsage("--verify checks the whole file: it takes no --analyte, --from or --to");
     return request;
 }
@@ -44,7 +48,8 @@ int Verify(const std::string& path) {
     std::string why;
     const std::optional<TAuditCheck> check = VerifyAuditFile(path, &why);
     if (!check) throw EFailure("Cannot read " + path + ": " + why);
-    std::cout << "{\"entries\": " << check->Entries << ", \"intact\": " << (check->Intact() ? "true" : "false");
+    std::cout << "{\"entries\": " << check->Entries
+              << ", \"intact\": " << (check->Intact() ? "true" : "false");
     if (!check->Intact()) std::cout << ", \"first_broken\": " << check->FirstBroken;
     std::cout << "}\n";
     return check->Intact() ? 0 : 1;
@@ -53,10 +58,14 @@ int Verify(const std::string& path) {
 } // namespace
 
 bool TakeAuditFilterOption(const std::string& option, TArgCursor& cursor, TAuditFilter& filter) {
-    if (option == "--analyte") filter.Analyte = cursor.ValueOf(option);
-    else if (option == "--from") filter.FromDate = IsoDay(ParseDay(cursor.ValueOf(option), option));
-    else if (option == "--to") filter.ToDate = IsoDay(ParseDay(cursor.ValueOf(option), option));
-    else return false;
+    if (option == "--analyte")
+        filter.Analyte = cursor.ValueOf(option);
+    else if (option == "--from")
+        filter.FromDate = IsoDay(ParseDay(cursor.ValueOf(option), option));
+    else if (option == "--to")
+        filter.ToDate = IsoDay(ParseDay(cursor.ValueOf(option), option));
+    else
+        return false;
     return true;
 }
 
@@ -89,7 +98,8 @@ int RunAudit(const TArgs& args) {
     }
     const std::vector<TAuditEntry> entries = ReadAuditForOutput(path, request.Filter);
     std::string out = "[";
-    for (std::size_t i = 0; i < entries.size(); ++i) out += (i ? ",\n" : "\n") + EncodeAuditLine(entries[i]);
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        out += (i ? ",\n" : "\n") + EncodeAuditLine(entries[i]);
     out += entries.empty() ? "]\n" : "\n]\n";
     std::cout << out;
     return 0;

@@ -9,9 +9,10 @@ namespace tervanix::cli {
 
 int RunPrintAudit(const TArgs& args) {
     TAuditFilter filter;
-    const TPrintRequest request = ParsePrintArgs(args, [&filter](const std::string& option, TArgCursor& cursor) {
-        return option == "--analyte" && TakeAuditFilterOption(option, cursor, filter);
-    });
+    const TPrintRequest request =
+        ParsePrintArgs(args, [&filter](const std::string& option, TArgCursor& cursor) {
+            return option == "--analyte" && TakeAuditFilterOption(option, cursor, filter);
+        });
     ExpectPositionals(request.Positionals, 1);
     if (request.Stats || request.SettingsPath) throw EUsage("print audit takes no --stats or --settings");
     const std::string& path = request.Positionals[0];

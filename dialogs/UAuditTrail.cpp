@@ -46,25 +46,36 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : static_cast<int>(entries_.size());
     }
-    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : ColumnCount; }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : ColumnCount;
+    }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         static const char* const headings[ColumnCount] = {"Time (UTC)", "Operator", "Login", "Source",
                                                           "Action",     "Analyte",  "Level", "Summary"};
-        if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount) return {};
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount)
+            return {};
         return QString::fromLatin1(headings[section]);
     }
     QVariant data(const QModelIndex& index, int role) const override {
         const TAuditEntry* e = EntryAt(index.row());
         if (!e || role != Qt::DisplayRole) return {};
         switch (index.column()) {
-        case 0: return QString::fromStdString(e->Time).replace(u'T', u' ').remove(u'Z');
-        case 1: return QString::fromStdString(e->Operator);
-        case 2: return QString::fromStdString(e->Login);
-        case 3: return QString::fromStdString(e->Source);
-        case 4: return QString::fromStdString(e->Action);
-        case 5: return QString::fromStdString(e->Analyte);
-        case 6: return e->Level > 0 ? QVariant(e->Level) : QVariant();
-        default: return Summary(static_cast<std::size_t>(index.row()));
+        case 0:
+            return QString::fromStdString(e->Time).replace(u'T', u' ').remove(u'Z');
+        case 1:
+            return QString::fromStdString(e->Operator);
+        case 2:
+            return QString::fromStdString(e->Login);
+        case 3:
+            return QString::fromStdString(e->Source);
+        case 4:
+            return QString::fromStdString(e->Action);
+        case 5:
+            return QString::fromStdString(e->Analyte);
+        case 6:
+            return e->Level > 0 ? QVariant(e->Level) : QVariant();
+        default:
+            return Summary(static_cast<std::size_t>(index.row()));
         }
     }
 
@@ -83,11 +94,15 @@ namespace {
 QString EntryText(const TAuditEntry& e) {
     const QByteArray details =
         QJsonDocument::fromJson(QByteArray::fromStdString(e.Details)).toJson(QJsonDocument::Indented);
-    return QStringLiteral("Entry %1, %2 (UTC)\nAction: %3\nAnalyte: %4   Level: %5\nOperator: %6   Login: %7   Source: %8\n\n%9")
+    return QStringLiteral("Entry %1, %2 (UTC)\n"
+                          "Action: %3\n"
+                          "Analyte: %4   Level: %5\n"
+                          "Operator: %6   Login: %7   Source: %8\n\n%9")
         .arg(e.Seq)
-        .arg(QString::fromStdString(e.Time), QString::fromStdString(e.Action), QString::fromStdString(e.Analyte),
-             e.Level > 0 ? QString::number(e.Level) : QStringLiteral("-"), QString::fromStdString(e.Operator),
-             QString::fromStdString(e.Login), QString::fromStdString(e.Source), QString::fromUtf8(details));
+        .arg(QString::fromStdString(e.Time), QString::fromStdString(e.Action),
+             QString::fromStdString(e.Analyte), e.Level > 0 ? QString::number(e.Level) : QStringLiteral("-"),
+             QString::fromStdString(e.Operator), QString::fromStdString(e.Login),
+             QString::fromStdString(e.Source), QString::fromUtf8(details));
 }
 
 QString CheckText(const std::optional<TAuditCheck>& check) {
@@ -117,7 +132,8 @@ TWinAuditTrail::TWinAuditTrail(QWidget* parent) : QDialog(parent) {
     list_->verticalHeader()->hide();
     list_->horizontalHeader()->setStretchLastSection(true);
     list_->setAccessibleName(QStringLiteral("Entries, newest first"));
-    connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { ShowSelected(); });
+    connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this] { ShowSelected(); });
     shownLine_ = new QLabel(this);
     shownLine_->setObjectName(QStringLiteral("LblShown"));
     layout->addWidget(shownLine_);
@@ -153,7 +169,9 @@ TWinAuditTrail::TWinAuditTrail(QWidget* parent) : QDialog(parent) {
         setTabOrder(order[i - 1], order[i]);
 }
 
-TWinAuditTrail::~TWinAuditTrail() { WaitForCheck(); }
+TWinAuditTrail::~TWinAuditTrail() {
+    WaitForCheck();
+}
 
 QLayout* TWinAuditTrail::CreateFilters() {
     auto* filters = new QGridLayout;
@@ -219,7 +237,8 @@ void TWinAuditTrail::Open(const std::string& path) {
         const QString typed = analyte_->currentText();
         analyte_->clear();
         analyte_->addItem(QString());
-        for (int i = 0; i < Analytes.Count(); ++i) analyte_->addItem(FromAnsi(Analytes[i].Name.str()));
+        for (int i = 0; i < Analytes.Count(); ++i)
+            analyte_->addItem(FromAnsi(Analytes[i].Name.str()));
         analyte_->setCurrentText(typed);
     }
     Reload();
@@ -249,8 +268,9 @@ void TWinAuditTrail::Reload() {
     }
     const std::size_t count = entries.size();
     model_->Reset(std::move(entries));
-    shownLine_->setText(count == ShownEntries ? QStringLiteral("The newest %1 entries that the filters select").arg(count)
-                                              : QStringLiteral("%1 entries that the filters select").arg(count));
+    shownLine_->setText(count == ShownEntries
+                            ? QStringLiteral("The newest %1 entries that the filters select").arg(count)
+                            : QStringLiteral("%1 entries that the filters select").arg(count));
     list_->resizeColumnsToContents();
     if (count > 0) list_->selectRow(0);
     ShowSelected();

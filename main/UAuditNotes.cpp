@@ -22,7 +22,9 @@ TAuditNote AuditNote(std::string_view action, const QString& analyte, int level,
     return note;
 }
 
-QString AuditAnalyteName(const TAnalyte& analyte) { return FromAnsi(analyte.Name.str()); }
+QString AuditAnalyteName(const TAnalyte& analyte) {
+    return FromAnsi(analyte.Name.str());
+}
 
 QString AuditDateTime(TDateTime when) {
     const TDateParts d = DecodeDate(when);
@@ -36,7 +38,9 @@ QString AuditDateTime(TDateTime when) {
         .arg(t.Second, 2, 10, QLatin1Char('0'));
 }
 
-QJsonValue AuditNumber(double value) { return std::isfinite(value) ? QJsonValue(value) : QJsonValue(); }
+QJsonValue AuditNumber(double value) {
+    return std::isfinite(value) ? QJsonValue(value) : QJsonValue();
+}
 
 // A stored value (single precision) as the decimal the operator typed: its shortest form.
 QJsonValue AuditValue(float value) {
@@ -89,12 +93,14 @@ QJsonObject PointDetails(const TAnalyte& analyte, int index) {
 
 QJsonArray WestgardMessages(const TAnalyte& analyte, const TResu& run) {
     std::array<bool, MaxLevels> rejected{};
-    for (std::size_t l = 0; l < MaxLevels; ++l) rejected[l] = run.Levels[l].Status == qsDiscarded;
+    for (std::size_t l = 0; l < MaxLevels; ++l)
+        rejected[l] = run.Levels[l].Status == qsDiscarded;
     const TWestgardResult result = EvaluateRun(analyte, run, rejected, analyte.HasOption(aoWestgard));
     QJsonArray messages;
     for (int l = 0; l < analyte.LevelCount && l < MaxLevels; ++l)
         for (int rule = 0; rule < LevelRuleCount; ++rule) {
-            const TRuleState state = result.Rules[static_cast<std::size_t>(l)][static_cast<std::size_t>(rule)];
+            const TRuleState state =
+                result.Rules[static_cast<std::size_t>(l)][static_cast<std::size_t>(rule)];
             if (state != TRuleState::None)
                 messages.append(QStringLiteral("level %1: %2 %3")
                                     .arg(l + 1)
@@ -120,17 +126,20 @@ QJsonObject LevelLimits(const TAnalyte& analyte, int level) {
     const double action = static_cast<double>(s.ActionHalfWidth);
     const std::uint8_t mode = analyte.LimitsMode[l];
     const char* modeName = mode == lmLocked ? "locked" : mode == lmFixed ? "fixed" : "mobile";
-    QJsonObject limits{{QStringLiteral("mode"), QString::fromLatin1(modeName)},
-                       {QStringLiteral("mean"), AuditNumber(mean)},
-                       {QStringLiteral("sd"), AuditNumber(mean * static_cast<double>(s.CV) / 100.0)},
-                       {QStringLiteral("alert_limits"), QJsonArray{AuditNumber(mean - alert), AuditNumber(mean + alert)}},
-                       {QStringLiteral("action_limits"), QJsonArray{AuditNumber(mean - action), AuditNumber(mean + action)}}};
+    QJsonObject limits{
+        {QStringLiteral("mode"), QString::fromLatin1(modeName)},
+        {QStringLiteral("mean"), AuditNumber(mean)},
+        {QStringLiteral("sd"), AuditNumber(mean * static_cast<double>(s.CV) / 100.0)},
+        {QStringLiteral("alert_limits"), QJsonArray{AuditNumber(mean - alert), AuditNumber(mean + alert)}},
+        {QStringLiteral("action_limits"),
+         QJsonArray{AuditNumber(mean - action), AuditNumber(mean + action)}}};
     if (analyte.LimitsMode[l] == lmLocked) {
         const int first = analyte.LockFirst[l], last = analyte.LockLast[l];
         const bool inSeries = first >= 0 && last < analyte.Count() && first <= last;
-        limits.insert(QStringLiteral("range"),
-                      inSeries ? QJsonArray{AuditDateTime(analyte.Point(first).DateTime), AuditDateTime(analyte.Point(last).DateTime)}
-                               : QJsonArray{first, last});
+        limits.insert(QStringLiteral("range"), inSeries
+                                                   ? QJsonArray{AuditDateTime(analyte.Point(first).DateTime),
+                                                                AuditDateTime(analyte.Point(last).DateTime)}
+                                                   : QJsonArray{first, last});
     }
     return limits;
 }
@@ -140,7 +149,8 @@ namespace {
 QString SummaryOf(const QJsonValue& value);
 
 bool IsChange(const QJsonObject& object) {
-    return object.size() == 2 && object.contains(QStringLiteral("before")) && object.contains(QStringLiteral("after"));
+    return object.size() == 2 && object.contains(QStringLiteral("before")) &&
+           object.contains(QStringLiteral("after"));
 }
 
 // Two records side by side: only what differs ("mode: mobile → locked; mean: 5.1 → 5.02").
@@ -152,7 +162,8 @@ QString SummaryOfChange(const QJsonValue& before, const QJsonValue& after) {
     keys.removeDuplicates();
     QStringList parts;
     for (const QString& key : keys)
-        if (was.value(key) != is.value(key)) parts << key + QStringLiteral(": ") + SummaryOfChange(was.value(key), is.value(key));
+        if (was.value(key) != is.value(key))
+            parts << key + QStringLiteral(": ") + SummaryOfChange(was.value(key), is.value(key));
     return parts.join(QStringLiteral("; "));
 }
 
@@ -160,24 +171,31 @@ QString SummaryOfObject(const QJsonObject& object) {
     if (IsChange(object))
         return SummaryOfChange(object.value(QStringLiteral("before")), object.value(QStringLiteral("after")));
     QStringList parts;
-    for (auto it = object.begin(); it != object.end(); ++it) parts << it.key() + QStringLiteral(": ") + SummaryOf(it.value());
+    for (auto it = object.begin(); it != object.end(); ++it)
+        parts << it.key() + QStringLiteral(": ") + SummaryOf(it.value());
     return parts.join(QStringLiteral("; "));
 }
 
 QString SummaryOf(const QJsonValue& value) {
     switch (value.type()) {
     case QJsonValue::Object:
-        return IsChange(value.toObject()) ? SummaryOfObject(value.toObject())
-                                          : QStringLiteral("(") + SummaryOfObject(value.toObject()) + QStringLiteral(")");
+        return IsChange(value.toObject())
+                   ? SummaryOfObject(value.toObject())
+                   : QStringLiteral("(") + SummaryOfObject(value.toObject()) + QStringLiteral(")");
     case QJsonValue::Array: {
         QStringList items;
-        for (const QJsonValue& item : value.toArray()) items << SummaryOf(item);
+        for (const QJsonValue& item : value.toArray())
+            items << SummaryOf(item);
         return QStringLiteral("[") + items.join(QStringLiteral(", ")) + QStringLiteral("]");
     }
-    case QJsonValue::String: return value.toString();
-    case QJsonValue::Double: return QString::number(value.toDouble(), 'g', 10);
-    case QJsonValue::Bool: return value.toBool() ? QStringLiteral("yes") : QStringLiteral("no");
-    default: return QStringLiteral("-");
+    case QJsonValue::String:
+        return value.toString();
+    case QJsonValue::Double:
+        return QString::number(value.toDouble(), 'g', 10);
+    case QJsonValue::Bool:
+        return value.toBool() ? QStringLiteral("yes") : QStringLiteral("no");
+    default:
+        return QStringLiteral("-");
     }
 }
 

@@ -404,14 +404,13 @@ void TLaboratory::PutBackCorrection() {
     TAnalyte& analyte = *taken.Analyte;
     // The run goes back whatever happens: leaving it out would lose it. A line that cannot be
     // written is said, and the trail keeps the run as taken out.
-    TAuditNotes notes;
     try {
         Audit({AuditNote("run.put_back", AuditAnalyteName(analyte), 0, RunDetails(taken.Original, analyte.LevelCount),
                          FromAnsi(taken.Original.Operator))});
     } catch (const EQCError& e) {
         ShowError(QString::fromStdString(e.what()));
     }
-    EditSeries(analyte, notes, [&] {
+    EditSeries(analyte, {}, [&] {
         const int index = analyte.AddPoint(taken.Original);
         // A run that lay inside a locked interval lies there again.
         for (int l = 0; l < analyte.LevelCount; ++l) {
@@ -552,7 +551,9 @@ QString TLaboratory::ArchiveLevels(TAnalyte& analyte, const std::array<bool, Max
 void TLaboratory::SetCommonCV(TAnalyte& analyte, bool on, bool confirmed) {
     const bool changed = analyte.HasOption(aoCommonCV) != on;
     // Confirmed, the switch was turned from the other position when the view opened.
-    if (confirmed) Audit({AuditNote("common_cv.changed", AuditAnalyteName(analyte), 0, {{QStringLiteral("common_cv"), BeforeAfter(!on, on)}})});
+    if (confirmed)
+        Audit({AuditNote("common_cv.changed", AuditAnalyteName(analyte), 0,
+                         {{QStringLiteral("common_cv"), BeforeAfter(!on, on)}})});
     if (on)
         analyte.Options |= aoCommonCV;
     else

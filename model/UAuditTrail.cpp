@@ -37,9 +37,9 @@ std::string SystemUtcNow() {
     const year_month_day date{day};
     const hh_mm_ss time{now - day};
     char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02dZ", int(date.year()), unsigned(date.month()),
-                  unsigned(date.day()), int(time.hours().count()), int(time.minutes().count()),
-                  int(time.seconds().count()));
+    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02dZ", int(date.year()),
+                  unsigned(date.month()), unsigned(date.day()), int(time.hours().count()),
+                  int(time.minutes().count()), int(time.seconds().count()));
     return text;
 }
 
@@ -57,10 +57,18 @@ std::string SystemLogin() {
 
 } // namespace
 
-void SetAuditClock(std::function<std::string()> utcNow) { ClockOverride() = std::move(utcNow); }
-void SetAuditLogin(std::function<std::string()> login) { LoginOverride() = std::move(login); }
-std::string AuditUtcNow() { return ClockOverride() ? ClockOverride()() : SystemUtcNow(); }
-std::string AuditLogin() { return LoginOverride() ? LoginOverride()() : SystemLogin(); }
+void SetAuditClock(std::function<std::string()> utcNow) {
+    ClockOverride() = std::move(utcNow);
+}
+void SetAuditLogin(std::function<std::string()> login) {
+    LoginOverride() = std::move(login);
+}
+std::string AuditUtcNow() {
+    return ClockOverride() ? ClockOverride()() : SystemUtcNow();
+}
+std::string AuditLogin() {
+    return LoginOverride() ? LoginOverride()() : SystemLogin();
+}
 
 std::string AuditPathOf(const std::string& dataPath) {
     const std::size_t slash = dataPath.find_last_of('/');
@@ -139,16 +147,31 @@ public:
             if (at_ >= text_.size()) return std::nullopt;
             const char e = text_[at_++];
             switch (e) {
-            case '"': case '\\': case '/': out += e; break;
-            case 'b': out += '\b'; break;
-            case 'f': out += '\f'; break;
-            case 'n': out += '\n'; break;
-            case 'r': out += '\r'; break;
-            case 't': out += '\t'; break;
+            case '"':
+            case '\\':
+            case '/':
+                out += e;
+                break;
+            case 'b':
+                out += '\b';
+                break;
+            case 'f':
+                out += '\f';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 't':
+                out += '\t';
+                break;
             case 'u':
                 if (!CodePoint(out)) return std::nullopt;
                 break;
-            default: return std::nullopt;
+            default:
+                return std::nullopt;
             }
         }
         return std::nullopt;
@@ -168,20 +191,28 @@ public:
         if (depth > 64 || at_ >= text_.size()) return std::nullopt;
         const char c = text_[at_];
         bool sound = true;
-        if (c == '{') sound = Members(depth);
-        else if (c == '[') sound = Elements(depth);
-        else if (c == '"') sound = String().has_value();
-        else if (c == 't') sound = Word("true");
-        else if (c == 'f') sound = Word("false");
-        else if (c == 'n') sound = Word("null");
-        else sound = Number();
+        if (c == '{')
+            sound = Members(depth);
+        else if (c == '[')
+            sound = Elements(depth);
+        else if (c == '"')
+            sound = String().has_value();
+        else if (c == 't')
+            sound = Word("true");
+        else if (c == 'f')
+            sound = Word("false");
+        else if (c == 'n')
+            sound = Word("null");
+        else
+            sound = Number();
         if (!sound) return std::nullopt;
         return text_.substr(start, at_ - start);
     }
 
 private:
     void SkipBlanks() {
-        while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == '\t' || text_[at_] == '\n' || text_[at_] == '\r'))
+        while (at_ < text_.size() &&
+               (text_[at_] == ' ' || text_[at_] == '\t' || text_[at_] == '\n' || text_[at_] == '\r'))
             ++at_;
     }
     bool Word(std::string_view word) {
@@ -272,9 +303,12 @@ bool ReadMember(TJsonReader& json, const std::string& key, TAuditEntry& e) {
     if (key == "seq" || key == "level") {
         const std::optional<long long> value = json.Integer();
         if (!value) return false;
-        if (key == "seq") e.Seq = *value;
-        else if (*value < 0 || *value > 3) return false;
-        else e.Level = static_cast<int>(*value);
+        if (key == "seq")
+            e.Seq = *value;
+        else if (*value < 0 || *value > 3)
+            return false;
+        else
+            e.Level = static_cast<int>(*value);
         return true;
     }
     const std::optional<std::string_view> value = json.Value();
@@ -365,8 +399,10 @@ bool ForEachLineBackward(const std::string& path, const std::function<bool(std::
 std::optional<bool> LinksInPlace(std::string_view line, long long position, std::string_view previousHash) {
     constexpr std::string_view head = "{\"seq\":", tail = "\"}";
     constexpr std::string_view link = ",\"prev\":\"";
-    const std::size_t linkAt = line.size() - std::min(line.size(), tail.size() + previousHash.size() + link.size());
-    if (!line.starts_with(head) || !line.ends_with(tail) || line.substr(linkAt, link.size()) != link) return std::nullopt;
+    const std::size_t linkAt =
+        line.size() - std::min(line.size(), tail.size() + previousHash.size() + link.size());
+    if (!line.starts_with(head) || !line.ends_with(tail) || line.substr(linkAt, link.size()) != link)
+        return std::nullopt;
     long long seq = 0;
     const char* digits = line.data() + head.size();
     const auto [end, error] = std::from_chars(digits, line.data() + line.size(), seq);
@@ -417,7 +453,8 @@ bool TAuditFilter::Accepts(const TAuditEntry& entry) const {
            (FromDate.empty() || day >= FromDate) && (ToDate.empty() || day <= ToDate);
 }
 
-std::vector<TAuditEntry> ReadAuditEntries(const std::string& path, const TAuditFilter& filter, std::size_t maxCount) {
+std::vector<TAuditEntry> ReadAuditEntries(const std::string& path, const TAuditFilter& filter,
+                                          std::size_t maxCount) {
     std::vector<TAuditEntry> entries;
     if (!FileExists(path) || maxCount == 0) return entries;
     const bool read = ForEachLineBackward(path, [&](std::string_view line) {
@@ -470,10 +507,12 @@ void AppendAudit(const std::string& path, const std::vector<TAuditNote>& notes) 
     if (end.NextSeq == 1) {
         TAuditNote started;
         started.Action = "audit.started";
-        started.Source = notes.front().Source.empty() ? std::string(AuditFromProgram) : notes.front().Source;
+        started.Source = notes.front().Source;
         all.push_back(std::move(started));
     }
     all.insert(all.end(), notes.begin(), notes.end());
+    for (TAuditNote& note : all)
+        if (note.Source.empty()) note.Source = std::string(AuditFromProgram);
     const std::string time = AuditUtcNow();
     const std::string login = AuditLogin();
     std::string bytes;

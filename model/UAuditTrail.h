@@ -18,13 +18,16 @@
 namespace tervanix {
 
 // Every action the trail knows, in the order the window offers them.
+// clang-format off
 inline constexpr std::array<std::string_view, 28> AuditActions = {
-    "audit.started",     "run.stored",       "run.queued",        "run.deleted",      "run.taken_for_correction",
-    "run.put_back",      "queue.cleared",    "limits.locked",     "limits.unlocked",  "limits.fixed",
-    "level.archived",    "common_cv.changed", "risks.changed",    "analyte.added",    "analyte.changed",
-    "analyte.deleted",   "material.added",   "material.changed",  "material.deleted", "assignment.changed",
-    "import",            "restore",          "backup",            "archive.deleted",  "operators.changed",
-    "password.changed",  "options.changed",  "goals.changed"};
+    "audit.started",
+    "run.stored", "run.queued", "run.deleted", "run.taken_for_correction", "run.put_back", "queue.cleared",
+    "limits.locked", "limits.unlocked", "limits.fixed", "level.archived", "common_cv.changed", "risks.changed",
+    "analyte.added", "analyte.changed", "analyte.deleted",
+    "material.added", "material.changed", "material.deleted", "assignment.changed",
+    "import", "restore", "backup", "archive.deleted",
+    "operators.changed", "password.changed", "options.changed", "goals.changed"};
+// clang-format on
 
 // Where the change came from.
 inline constexpr std::string_view AuditFromProgram = "program";
@@ -34,18 +37,18 @@ inline constexpr std::string_view AuditFromCommandLine = "command line";
 // What a change says of itself; the trail adds its number, time, login and link.
 struct TAuditNote {
     std::string Action;
-    std::string Analyte;         // "" when not about one analyte
-    int Level = 0;               // 1-3, 0 when not about one level
-    std::string Details = "{}";  // a JSON object: what changed, before and after
-    std::string Operator;        // chosen or typed in the program for this action; "" when none
-    std::string Source; // "" : the writer's own (the program's, a bus client's)
+    std::string Analyte;        // "" when not about one analyte
+    int Level = 0;              // 1-3, 0 when not about one level
+    std::string Details = "{}"; // a JSON object: what changed, before and after
+    std::string Operator;       // chosen or typed in the program for this action; "" when none
+    std::string Source;         // "" : the writer's own (the laboratory's current source, else "program")
 };
 
 struct TAuditEntry : TAuditNote {
     long long Seq = 0;
-    std::string Time;   // UTC, "2026-12-08T16:35:03Z"
-    std::string Login;  // the operating-system user
-    std::string Prev;   // SHA-256 of the previous line, "" on the first
+    std::string Time;  // UTC, "2026-12-08T16:35:03Z"
+    std::string Login; // the operating-system user
+    std::string Prev;  // SHA-256 of the previous line, "" on the first
 };
 
 // The audit file of a data file: the same name with ".adt".

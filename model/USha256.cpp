@@ -17,7 +17,9 @@ constexpr std::array<std::uint32_t, 64> K = {
     0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
     0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
 
-constexpr std::uint32_t Rotr(std::uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
+constexpr std::uint32_t Rotr(std::uint32_t x, int n) {
+    return (x >> n) | (x << (32 - n));
+}
 
 void Compress(std::array<std::uint32_t, 8>& h, const unsigned char* block) {
     std::array<std::uint32_t, 64> w{};
@@ -31,7 +33,8 @@ void Compress(std::array<std::uint32_t, 8>& h, const unsigned char* block) {
     }
     std::uint32_t a = h[0], b = h[1], c = h[2], d = h[3], e = h[4], f = h[5], g = h[6], hh = h[7];
     for (std::size_t i = 0; i < 64; ++i) {
-        const std::uint32_t t1 = hh + (Rotr(e, 6) ^ Rotr(e, 11) ^ Rotr(e, 25)) + ((e & f) ^ (~e & g)) + K[i] + w[i];
+        const std::uint32_t t1 =
+            hh + (Rotr(e, 6) ^ Rotr(e, 11) ^ Rotr(e, 25)) + ((e & f) ^ (~e & g)) + K[i] + w[i];
         const std::uint32_t t2 = (Rotr(a, 2) ^ Rotr(a, 13) ^ Rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
         hh = g;
         g = f;
@@ -52,7 +55,8 @@ std::string Sha256Hex(std::string_view bytes) {
                                       0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     std::size_t whole = bytes.size() / 64 * 64;
-    for (std::size_t at = 0; at < whole; at += 64) Compress(h, data + at);
+    for (std::size_t at = 0; at < whole; at += 64)
+        Compress(h, data + at);
     // The tail, the bit 1, zeros and the length in bits fill one or two last blocks.
     std::array<unsigned char, 128> last{};
     const std::size_t rest = bytes.size() - whole;
@@ -60,8 +64,10 @@ std::string Sha256Hex(std::string_view bytes) {
     last[rest] = 0x80;
     const std::size_t blocks = rest < 56 ? 1 : 2;
     const std::uint64_t bits = std::uint64_t(bytes.size()) * 8;
-    for (std::size_t i = 0; i < 8; ++i) last[blocks * 64 - 1 - i] = static_cast<unsigned char>(bits >> (8 * i));
-    for (std::size_t b = 0; b < blocks; ++b) Compress(h, last.data() + 64 * b);
+    for (std::size_t i = 0; i < 8; ++i)
+        last[blocks * 64 - 1 - i] = static_cast<unsigned char>(bits >> (8 * i));
+    for (std::size_t b = 0; b < blocks; ++b)
+        Compress(h, last.data() + 64 * b);
     static constexpr char Hex[] = "0123456789abcdef";
     std::string hex(64, '0');
     for (std::size_t i = 0; i < 32; ++i) {

@@ -26,9 +26,14 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(folder_.isValid());
         // Five days of changes, one a day: the trail starts with its own line.
-        const struct { const char* day; const char* action; const char* analyte; } made[] = {
-            {"2026-12-01", "run.stored", "Glucose"}, {"2026-12-02", "limits.locked", "Glucose"},
-            {"2026-12-03", "run.stored", "Calcium"}, {"2026-12-04", "run.deleted", "Glucose"}};
+        const struct {
+            const char* day;
+            const char* action;
+            const char* analyte;
+        } made[] = {{"2026-12-01", "run.stored", "Glucose"},
+                    {"2026-12-02", "limits.locked", "Glucose"},
+                    {"2026-12-03", "run.stored", "Calcium"},
+                    {"2026-12-04", "run.deleted", "Glucose"}};
         for (const auto& m : made) {
             SetAuditClock([&m] { return std::string(m.day) + "T09:30:00Z"; });
             TAuditNote note;
@@ -48,7 +53,8 @@ protected:
     QStringList ShownActions() const {
         QStringList actions;
         const QAbstractItemModel* model = window_.List()->model();
-        for (int row = 0; row < model->rowCount(); ++row) actions << model->index(row, 4).data().toString();
+        for (int row = 0; row < model->rowCount(); ++row)
+            actions << model->index(row, 4).data().toString();
         return actions;
     }
 
@@ -58,11 +64,17 @@ protected:
 };
 
 TEST_F(AuditWindow, FiltersSelectTheNewestEntriesFirst) {
-    EXPECT_EQ(ShownActions(), (QStringList{"run.deleted", "run.stored", "limits.locked", "run.stored", "audit.started"}));
+    EXPECT_EQ(ShownActions(),
+              (QStringList{"run.deleted", "run.stored", "limits.locked", "run.stored", "audit.started"}));
     EXPECT_EQ(window_.CheckLine()->text(), QStringLiteral("Chain intact, 5 entries"));
     EXPECT_TRUE(window_.Details()->toPlainText().contains(QStringLiteral("Action: run.deleted")));
     EXPECT_TRUE(window_.Details()->toPlainText().contains(QStringLiteral("\"comment\": \"lamp changed\"")));
-    const struct { const char* analyte; const char* action; bool dates; QStringList shown; } filters[] = {
+    const struct {
+        const char* analyte;
+        const char* action;
+        bool dates;
+        QStringList shown;
+    } filters[] = {
         {"Glucose", "", false, {"run.deleted", "limits.locked", "run.stored"}},
         {"", "run.stored", false, {"run.stored", "run.stored"}},
         {"Glucose", "run.stored", false, {"run.stored"}},
@@ -71,7 +83,8 @@ TEST_F(AuditWindow, FiltersSelectTheNewestEntriesFirst) {
     };
     for (const auto& f : filters) {
         window_.AnalyteFilter()->setCurrentText(QString::fromLatin1(f.analyte));
-        window_.ActionFilter()->setCurrentIndex(std::max(0, window_.ActionFilter()->findData(QString::fromLatin1(f.action))));
+        window_.ActionFilter()->setCurrentIndex(
+            std::max(0, window_.ActionFilter()->findData(QString::fromLatin1(f.action))));
         window_.FromDate()->setDate(QDate(2026, 12, 3));
         window_.ToDate()->setDate(QDate(2026, 12, 2)); // either order
         window_.DateFilter()->setChecked(f.dates);
@@ -95,15 +108,20 @@ TEST_F(AuditWindow, SaysWhereTheChainIsBrokenAndPrintsWhatIsSelected) {
     const QString pdf = test::PdfText(printed.LastPdf());
     EXPECT_TRUE(pdf.contains(QStringLiteral("Audit trail"))) << pdf.toStdString();
     EXPECT_TRUE(pdf.contains(QStringLiteral("Chain broken at line 4"))) << pdf.toStdString();
-    EXPECT_LT(pdf.indexOf(QStringLiteral("run.stored")), pdf.indexOf(QStringLiteral("run.deleted"))); // oldest first
+    EXPECT_LT(pdf.indexOf(QStringLiteral("run.stored")),
+              pdf.indexOf(QStringLiteral("run.deleted"))); // oldest first
     EXPECT_FALSE(pdf.contains(QStringLiteral("audit.started")));
 }
 
 // What the list and the printout say of an entry's details: a change as only what differs.
 TEST(AuditSummary, SaysWhatChanged) {
-    const struct { const char* details; const char* summary; } cases[] = {
+    const struct {
+        const char* details;
+        const char* summary;
+    } cases[] = {
         {R"({"values":[4.5,null],"comment":"x"})", "comment: x; values: [4.5, -]"},
-        {R"({"before":{"mode":"mobile","mean":5},"after":{"mode":"locked","mean":5}})", "mode: mobile \u2192 locked"},
+        {R"({"before":{"mode":"mobile","mean":5},"after":{"mode":"locked","mean":5}})",
+         "mode: mobile \u2192 locked"},
         {R"({"levels":{"before":2,"after":3},"why":"queued"})", "levels: 2 \u2192 3; why: queued"},
         {R"({"password_set":{"before":false,"after":true}})", "password_set: no \u2192 yes"},
     };

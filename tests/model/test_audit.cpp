@@ -56,16 +56,20 @@ protected:
 } // namespace
 
 TEST(Sha256, FipsVectors) {
-    const struct { std::string message, digest; } vectors[] = {
+    const struct {
+        std::string message, digest;
+    } vectors[] = {
         {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
         {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
         {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
          "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
-        {"abcdefghbcdefghicdefghijdefghijkefghijklfghijklmghijklmnhijklmnoijklmnopjklmnopqklmnopqrlmnopqrsmnopqrstnopqrstu",
+        {"abcdefghbcdefghicdefghijdefghijkefghijklfghijklmghijklmnhijklmnoijklmnopjklmnopqklmnopqrlmnopqrsmno"
+         "pqrstnopqrstu",
          "cf5b16a778af8380036ce59e7b0492370b249b11e8f07a51afac45037afee9d1"},
         {std::string(1000000, 'a'), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
     };
-    for (const auto& v : vectors) EXPECT_EQ(Sha256Hex(v.message), v.digest) << v.message.size();
+    for (const auto& v : vectors)
+        EXPECT_EQ(Sha256Hex(v.message), v.digest) << v.message.size();
 }
 
 TEST_F(AuditTest, FirstChangeStartsTheTrailAndLinksEveryLine) {
@@ -76,8 +80,9 @@ TEST_F(AuditTest, FirstChangeStartsTheTrailAndLinksEveryLine) {
     AppendAudit(Path(), {Note("limits.locked", "Glucose", 1), Note("run.deleted")});
     const std::vector<std::string> lines = Lines();
     ASSERT_EQ(lines.size(), 4U);
-    EXPECT_EQ(lines[0], R"({"seq":1,"time":"2026-12-08T16:35:03Z","login":"lab1","operator":"","source":"program",)"
-                        R"("action":"audit.started","analyte":"","level":0,"details":{},"prev":""})");
+    EXPECT_EQ(lines[0],
+              R"({"seq":1,"time":"2026-12-08T16:35:03Z","login":"lab1","operator":"","source":"program",)"
+              R"("action":"audit.started","analyte":"","level":0,"details":{},"prev":""})");
     const std::optional<TAuditEntry> second = DecodeAuditLine(lines[1]);
     ASSERT_TRUE(second);
     EXPECT_EQ(second->Seq, 2);
@@ -93,13 +98,18 @@ TEST_F(AuditTest, FirstChangeStartsTheTrailAndLinksEveryLine) {
 }
 
 TEST_F(AuditTest, AnEditedRemovedOrReorderedLineBreaksTheChain) {
-    for (int i = 0; i < 4; ++i) AppendAudit(Path(), {Note("run.stored")});
+    for (int i = 0; i < 4; ++i)
+        AppendAudit(Path(), {Note("run.stored")});
     const std::vector<std::string> lines = Lines(); // 5 with audit.started
     std::string edited = lines[2];
     edited.replace(edited.find("Glucose"), 7, "Glucoze");
     std::string renumbered = lines[4];
     renumbered.replace(renumbered.find("\"seq\":5"), 7, "\"seq\":7");
-    const struct { const char* what; std::vector<std::string> lines; long long firstBroken; } cases[] = {
+    const struct {
+        const char* what;
+        std::vector<std::string> lines;
+        long long firstBroken;
+    } cases[] = {
         {"renumbered", {lines[0], lines[1], lines[2], lines[3], renumbered}, 5},
         {"edited", {lines[0], lines[1], edited, lines[3], lines[4]}, 4},
         {"edited first", {lines[0].substr(0, lines[0].size() - 1) + " }", lines[1]}, 2},
@@ -110,7 +120,8 @@ TEST_F(AuditTest, AnEditedRemovedOrReorderedLineBreaksTheChain) {
     };
     for (const auto& c : cases) {
         std::string text;
-        for (const std::string& line : c.lines) text += line + "\n";
+        for (const std::string& line : c.lines)
+            text += line + "\n";
         EXPECT_EQ(VerifyAuditText(text).FirstBroken, c.firstBroken) << c.what;
         WriteText(text);
         EXPECT_EQ(VerifyAuditFile(Path())->FirstBroken, c.firstBroken) << c.what;
@@ -138,7 +149,11 @@ TEST_F(AuditTest, AFullDiskRefusesTheLineAndLeavesTheFileAsItWas) {
 }
 
 TEST_F(AuditTest, ReadsTheNewestEntriesTheFilterAccepts) {
-    const struct { const char* time; const char* analyte; const char* action; } made[] = {
+    const struct {
+        const char* time;
+        const char* analyte;
+        const char* action;
+    } made[] = {
         {"2026-12-01T10:00:00Z", "Glucose", "run.stored"},  {"2026-12-02T10:00:00Z", "Calcium", "run.stored"},
         {"2026-12-03T10:00:00Z", "Glucose", "run.deleted"}, {"2026-12-04T23:59:59Z", "Glucose", "run.stored"},
         {"2026-12-05T00:00:00Z", "Glucose", "run.stored"},
@@ -149,7 +164,8 @@ TEST_F(AuditTest, ReadsTheNewestEntriesTheFilterAccepts) {
     }
     const auto seqs = [&](const TAuditFilter& filter, std::size_t max) {
         std::vector<long long> out;
-        for (const TAuditEntry& e : ReadAuditEntries(Path(), filter, max)) out.push_back(e.Seq);
+        for (const TAuditEntry& e : ReadAuditEntries(Path(), filter, max))
+            out.push_back(e.Seq);
         return out;
     };
     EXPECT_EQ(seqs({}, 100), (std::vector<long long>{6, 5, 4, 3, 2, 1}));
@@ -158,19 +174,29 @@ TEST_F(AuditTest, ReadsTheNewestEntriesTheFilterAccepts) {
     EXPECT_EQ(seqs({"", "run.stored", "2026-12-02", "2026-12-04"}, 100), (std::vector<long long>{5, 3}));
     EXPECT_TRUE(ReadAuditEntries((dir_ / "none.adt").string(), {}).empty());
     // A trail longer than the first pieces read from its end: no line lost or cut at their seams.
-    for (int i = 0; i < 400; ++i) AppendAudit(Path(), {Note("run.stored", std::string(std::size_t(i % 97), 'x'))});
+    for (int i = 0; i < 400; ++i)
+        AppendAudit(Path(), {Note("run.stored", std::string(std::size_t(i % 97), 'x'))});
     const std::vector<TAuditEntry> all = ReadAuditEntries(Path(), {});
     ASSERT_EQ(all.size(), 406U);
-    for (std::size_t i = 0; i < all.size(); ++i) EXPECT_EQ(all[i].Seq, 406 - static_cast<long long>(i));
+    for (std::size_t i = 0; i < all.size(); ++i)
+        EXPECT_EQ(all[i].Seq, 406 - static_cast<long long>(i));
     EXPECT_TRUE(VerifyAuditFile(Path())->Intact());
 }
 
 TEST_F(AuditTest, ReaderRefusesWhatIsNotAnEntry) {
-    const char* refused[] = {"", "{}", "[1]", R"({"seq":1,"action":"x"})", R"({"seq":"1","action":"x","prev":""})",
-                             R"({"seq":1,"action":"x","prev":"","level":7})", R"({"seq":1,"action":"x","prev":""} x)",
-                             R"({"seq":1,"action":"x","prev":"","details":[]})", R"({"seq":1,"action":"\ud800","prev":""})"};
-    for (const char* line : refused) EXPECT_FALSE(DecodeAuditLine(line)) << line;
-    const auto later = DecodeAuditLine(R"({"seq":1,"action":"\u00e9\ud83d\ude00","prev":"","new":{"a":[1,true,null]}})");
+    const char* refused[] = {"",
+                             "{}",
+                             "[1]",
+                             R"({"seq":1,"action":"x"})",
+                             R"({"seq":"1","action":"x","prev":""})",
+                             R"({"seq":1,"action":"x","prev":"","level":7})",
+                             R"({"seq":1,"action":"x","prev":""} x)",
+                             R"({"seq":1,"action":"x","prev":"","details":[]})",
+                             R"({"seq":1,"action":"\ud800","prev":""})"};
+    for (const char* line : refused)
+        EXPECT_FALSE(DecodeAuditLine(line)) << line;
+    const auto later =
+        DecodeAuditLine(R"({"seq":1,"action":"\u00e9\ud83d\ude00","prev":"","new":{"a":[1,true,null]}})");
     ASSERT_TRUE(later);
     EXPECT_EQ(later->Action, "\xc3\xa9\xf0\x9f\x98\x80");
 }

@@ -14,7 +14,9 @@
 
 namespace tervanix::test {
 
-inline std::string AuditFile() { return BasePath + ".adt"; }
+inline std::string AuditFile() {
+    return BasePath + ".adt";
+}
 
 // The newest entry with that action; throws when there is none, which fails the test.
 inline TAuditEntry Audited(const char* action) {
@@ -26,7 +28,8 @@ inline TAuditEntry Audited(const char* action) {
 // The value at a dotted path of the entry's details ("after.mode").
 inline QJsonValue Detail(const TAuditEntry& entry, const char* path) {
     QJsonValue value = QJsonDocument::fromJson(QByteArray::fromStdString(entry.Details)).object();
-    for (const QString& key : QString::fromLatin1(path).split(u'.')) value = value.toObject().value(key);
+    for (const QString& key : QString::fromLatin1(path).split(u'.'))
+        value = value.toObject().value(key);
     return value;
 }
 
