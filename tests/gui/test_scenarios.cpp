@@ -869,5 +869,28 @@ TEST_F(Scenario, AnAuditTrailThatCannotBeWrittenRefusesTheChange) {
     EXPECT_EQ(ReadAuditEntries(AuditFile(), {}).back().Action, "audit.started");
 }
 
+// The same on a real full disk: the line does not fit, the run stays on the Enter page.
+TEST_F(Scenario, AFullDiskRefusesTheRunWithItsAuditLine) {
+    const std::filesystem::path small = std::filesystem::path(folder_.path().toStdString()) / "small";
+    auto disk = test::TMountedFolder::Tmpfs(small, 256 * 1024);
+    if (!disk.Ready()) GTEST_SKIP() << disk.Why();
+    SetProgramDir(small.string());
+    WriteGlucoseFolder();
+    Start();
+    disk.Fill();
+    EnterRun({QStringLiteral("5.0"), QStringLiteral("10.0"), QStringLiteral("15.0")}, Validate({"BtOK"}));
+    EXPECT_TRUE(messages_.Last().Text.startsWith(QStringLiteral("Cannot write the audit trail\r")))
+        << messages_.Last().Text.toStdString();
+    EXPECT_TRUE(messages_.Last().Text.endsWith(QString::fromUtf8(std::strerror(ENOSPC))));
+    EXPECT_EQ(Analytes[0].Count(), Runs);
+    EXPECT_EQ(Find<QLineEdit>("EditLevel1")->text(), QStringLiteral("5.0"));
+    disk.Unfill();
+    window_.reset();
+    saver_.reset();
+    ClearLists();
+    EXPECT_TRUE(VerifyAuditFile(AuditFile())->Intact()); // before the folder goes
+    disk.Unmount();
+}
+
 } // namespace
 } // namespace tervanix
