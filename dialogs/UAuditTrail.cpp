@@ -287,8 +287,14 @@ void TWinAuditTrail::StartCheck() {
     checked_ = false;
     checkLine_->setText(QStringLiteral("Checking the chain..."));
     checkResult_ = std::make_shared<std::optional<TAuditCheck>>();
-    check_.reset(QThread::create([path = path_, result = checkResult_] { *result = VerifyAuditFile(path); }));
-    connect(check_.get(), &QThread::finished, this, [this] { EndCheck(); });
+    stopCheck_ = std::make_shared<std::atomic<bool>>(false);
+    check_.reset(QThread::create([path = path_, result = checkResult_, stop = stopCheck_] {
+        *result = VerifyAuditFile(path, nullptr, stop.get());
+    }));
+    // A check that was stopped or replaced says nothing.
+    connect(check_.get(), &QThread::finished, this, [this, result = checkResult_, stop = stopCheck_] {
+        if (result == checkResult_ && !*stop) EndCheck();
+    });
     check_->start();
 }
 
@@ -299,8 +305,11 @@ void TWinAuditTrail::EndCheck() {
     emit ChainChecked();
 }
 
+// A check still running is stopped: the window closes, or checks the trail afresh.
 void TWinAuditTrail::WaitForCheck() {
-    if (check_) check_->wait();
+    if (!check_) return;
+    if (!checked_) *stopCheck_ = true;
+    check_->wait();
 }
 
 void TWinAuditTrail::PrintClick() {

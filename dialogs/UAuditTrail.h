@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -79,6 +80,7 @@ private:
     QPushButton* btClose_ = nullptr;
     std::unique_ptr<QThread> check_;
     std::shared_ptr<std::optional<TAuditCheck>> checkResult_;
+    std::shared_ptr<std::atomic<bool>> stopCheck_;
     bool checked_ = false;
 };
 

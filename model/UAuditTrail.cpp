@@ -432,18 +432,24 @@ TAuditCheck VerifyAuditText(std::string_view text) {
     return check;
 }
 
-std::optional<TAuditCheck> VerifyAuditFile(const std::string& path, std::string* why) {
+std::optional<TAuditCheck> VerifyAuditFile(const std::string& path, std::string* why,
+                                           const std::atomic<bool>* stop) {
     TAuditCheck check;
     if (!FileExists(path)) return check;
     std::string previous;
+    bool stopped = false;
     const bool read = ForEachLine(path, [&](std::string_view line) {
+        if (stop && *stop) {
+            stopped = true;
+            return false;
+        }
         ++check.Entries;
         if (check.Intact() && !LinksTo(line, check.Entries, previous)) check.FirstBroken = check.Entries;
         if (check.Intact()) previous = Sha256Hex(line);
         return true;
     });
-    if (read) return check;
-    if (why) *why = WhyUnreadable(path);
+    if (read && !stopped) return check;
+    if (why && !read) *why = WhyUnreadable(path);
     return std::nullopt;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <limits>
@@ -90,8 +91,10 @@ struct TAuditCheck {
     bool Intact() const { return FirstBroken == 0; }
 };
 TAuditCheck VerifyAuditText(std::string_view text);
-// Nothing when the file cannot be read (the reason in `why`); a missing file is an empty trail.
-std::optional<TAuditCheck> VerifyAuditFile(const std::string& path, std::string* why = nullptr);
+// Nothing when the file cannot be read (the reason in `why`) or `stop` was set before the end; a
+// missing file is an empty trail.
+std::optional<TAuditCheck> VerifyAuditFile(const std::string& path, std::string* why = nullptr,
+                                           const std::atomic<bool>* stop = nullptr);
 
 // Which entries to read: empty texts take every analyte and action; dates "YYYY-MM-DD" (UTC).
 struct TAuditFilter {

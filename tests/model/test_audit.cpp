@@ -95,6 +95,8 @@ TEST_F(AuditTest, FirstChangeStartsTheTrailAndLinksEveryLine) {
     const TAuditCheck check = VerifyAuditFile(Path()).value();
     EXPECT_EQ(check.Entries, 4);
     EXPECT_TRUE(check.Intact());
+    const std::atomic<bool> stop{true}; // a check stopped half-way says nothing
+    EXPECT_FALSE(VerifyAuditFile(Path(), nullptr, &stop));
 }
 
 TEST_F(AuditTest, AnEditedRemovedOrReorderedLineBreaksTheChain) {
