@@ -84,7 +84,7 @@ void LotChangeOK(benchmark::State& state, Fill fill) {
         dialog.EraseClick();
         state.ResumeTiming();
         // The OK's path: the laboratory applies the edit, recomputes and writes the file.
-        Laboratory().EditAnalyteDefinitions([&dialog] { dialog.ApplyWorkingCopy(); });
+        Laboratory().EditAnalyteDefinitions({}, [&dialog] { dialog.ApplyWorkingCopy(); });
         state.PauseTiming();
         dialog.hide();
         state.ResumeTiming();

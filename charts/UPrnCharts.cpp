@@ -7,6 +7,7 @@
 
 #include "charts/UPrintService.h"
 #include "main/UAnsi.h"
+#include "main/UCommandRunner.h"
 #include "main/UFontFit.h"
 #include "main/ULaboratory.h"
 #include "main/UMessages.h"
@@ -46,7 +47,11 @@ TWinPrnCharts::TWinPrnCharts(QWidget* parent)
     connect(range_.DatePicker2, &QDateEdit::dateChanged, this, [this] { CountNbPoints(); });
     // The colour choice is the program's setting at once, whether or not anything is printed.
     connect(cbColor_, &QCheckBox::clicked, this, [](bool checked) {
-        Laboratory().EditSettings([checked] { Settings.PrintInColour = checked ? 1 : 0; });
+        RunCommand([checked] {
+            const QJsonObject details{{QStringLiteral("print_in_colour"), BeforeAfter(!checked, checked)}};
+            Laboratory().EditSettings({AuditNote("options.changed", {}, 0, details)},
+                                      [checked] { Settings.PrintInColour = checked ? 1 : 0; });
+        });
     });
     connect(btPrint_, &QPushButton::clicked, this,
             [this] { QMetaObject::invokeMethod(this, [this] { BtPrintClick(); }, Qt::QueuedConnection); });

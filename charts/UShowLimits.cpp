@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "main/UAnsi.h"
+#include "main/UCommandRunner.h"
 #include "main/UFontFit.h"
 #include "main/UKeyLock.h"
 #include "main/ULaboratory.h"
@@ -161,8 +162,17 @@ void TWinShowLimits::done(int result) {
     // Leaving any way but OK takes the switch back, limits and chart included.
     const bool changed = analyte_ && analyte_->HasOption(aoCommonCV) != rememberedCommonCV_;
     if (changed && result == QDialog::Accepted) {
-        // A choice kept with OK is written at once, as an accepted run is.
-        Laboratory().SetCommonCV(*analyte_, analyte_->HasOption(aoCommonCV), true);
+        // A choice kept with OK is written at once, as an accepted run is; without its audit line
+        // it is not kept.
+        bool kept = false;
+        RunCommand([&] {
+            Laboratory().SetCommonCV(*analyte_, analyte_->HasOption(aoCommonCV), true);
+            kept = true;
+        });
+        if (!kept) {
+            SetCommonCV(rememberedCommonCV_);
+            cbCommonCV_->setChecked(rememberedCommonCV_);
+        }
     } else if (changed) {
         SetCommonCV(rememberedCommonCV_);
         cbCommonCV_->setChecked(rememberedCommonCV_);

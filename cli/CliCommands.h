@@ -4,6 +4,7 @@
 
 #include "cli/CliCommon.h"
 #include "model/UArchive.h"
+#include "model/UAuditTrail.h"
 
 namespace tervanix::cli {
 
@@ -25,5 +26,15 @@ int RunImport(const TArgs& args);
 // The quality goals: Sigma per analyte level, and the monthly QC summary (CliQuality.cpp).
 int RunSigma(const TArgs& args);
 int RunSummary(const TArgs& args);
+
+// The audit trail (CliAudit.cpp).
+int RunAudit(const TArgs& args);
+// --analyte NAME, --from DATE, --to DATE into the filter; false for another option.
+bool TakeAuditFilterOption(const std::string& option, TArgCursor& cursor, TAuditFilter& filter);
+// A day as "YYYY-MM-DD".
+std::string IsoDay(TDateTime day);
+// The entries the filter accepts (its dates in either order), oldest first; EFailure when the file
+// cannot be read.
+std::vector<TAuditEntry> ReadAuditForOutput(const std::string& path, TAuditFilter filter);
 
 } // namespace tervanix::cli

@@ -8,6 +8,8 @@
 #include "cli/CliCommands.h"
 #include "cli/CliJson.h"
 #include "cli/CliLocale.h"
+#include "main/UAuditNotes.h"
+#include "model/UAuditTrail.h"
 #include "model/UAnsiText.h"
 #include "model/UDataLoadSave.h"
 #include "model/UFileStore.h"
@@ -58,6 +60,19 @@ void WriteRuns(const std::vector<TImportRun>& runs) {
     std::cout << j.str() << '\n';
 }
 
+// The audit line goes first: without it the data file is not written.
+void WriteImportAudit(const std::string& dataPath, const TAnalyte& analyte, const std::string& textPath, int added) {
+    TAuditNote note = AuditNote("import", AuditAnalyteName(analyte), 0,
+                                {{QStringLiteral("file"), QFileInfo(QString::fromLocal8Bit(textPath.c_str())).fileName()},
+                                 {QStringLiteral("runs"), added}});
+    note.Source = std::string(AuditFromCommandLine);
+    try {
+        AppendAudit(AuditPathOf(dataPath), {note});
+    } catch (const EAuditWriteError& e) {
+        throw EFailure(std::string(e.what()) + ": " + e.Path() + ": " + e.Reason() + "; nothing was imported");
+    }
+}
+
 } // namespace
 
 int RunImport(const TArgs& args) {
@@ -84,6 +99,7 @@ int RunImport(const TArgs& args) {
         std::cerr << "tervanix-cli: " << AnsiToUtf8(analyte.Name.str()) << " level " << level + 1 << ": "
                   << (mode == lmLocked ? "locked" : "fixed") << " limits set back to mobile limits\n";
     }
+    WriteImportAudit(dataPath, analyte, request.Positionals[2], added);
     WriteFileAtomic(dataPath, EncodeDataFile(data.Materials, data.Analytes), "Cannot write " + dataPath);
     TJsonWriter j;
     j.BeginObject().Key("analyte").Text(analyte.Name.view()).Key("added").Int(added).Key("points").Int(analyte.Count()).EndObject();

@@ -27,6 +27,7 @@ constexpr TPrintKind PrintKinds[] = {
     {"limits", RunPrintLimits},
     {"daily", RunPrintDaily},
     {"archive", RunPrintArchive},
+    {"audit", RunPrintAudit},
     {"sigma", RunPrintSigma},
     {"summary", RunPrintSummary},
 };

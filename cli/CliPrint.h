@@ -68,6 +68,7 @@ int RunPrintCharts(const TArgs& args);
 int RunPrintLimits(const TArgs& args);
 int RunPrintDaily(const TArgs& args);
 int RunPrintArchive(const TArgs& args);
+int RunPrintAudit(const TArgs& args);
 int RunPrintSigma(const TArgs& args);
 int RunPrintSummary(const TArgs& args);
 

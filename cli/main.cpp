@@ -32,6 +32,8 @@ constexpr const char* UsageText =
     "               [--reject L]... [--multirules on|off] [--settings FILE.cfr]\n"
     "  tervanix-cli archives FILE.qcf ANALYTE\n"
     "  tervanix-cli archive FILE.qca\n"
+    "  tervanix-cli audit FILE.adt [--analyte NAME] [--from DATE] [--to DATE]\n"
+    "  tervanix-cli audit FILE.adt --verify\n"
     "  tervanix-cli add --analyte NAME [--date-time T] [--level1 X] [--level2 Y] [--level3 Z]\n"
     "               [--operator OP] [--comment TEXT] [--parallelise]\n"
     "  tervanix-cli sigma FILE.qcf [--goals FILE.goals] [--settings FILE.cfr]\n"
@@ -43,6 +45,7 @@ constexpr const char* UsageText =
     "  tervanix-cli print limits FILE.qcf ANALYTE [--settings FILE.cfr] --out OUT.pdf\n"
     "  tervanix-cli print daily FILE.qcf --day DATE [--settings FILE.cfr] --out OUT.pdf\n"
     "  tervanix-cli print archive FILE.qca --out OUT.pdf\n"
+    "  tervanix-cli print audit FILE.adt [--analyte NAME] [--from DATE] [--to DATE] --out OUT.pdf\n"
     "  tervanix-cli print sigma FILE.qcf [--goals FILE.goals] [--settings FILE.cfr] --out OUT.pdf\n"
     "  tervanix-cli print summary FILE.qcf --month YYYY-MM [--goals FILE.goals] --out OUT.pdf\n"
     "    Every print kind takes --paper A4|Letter (default: the paper of the locale).\n"
@@ -58,7 +61,7 @@ const std::map<std::string, TCommand>& Commands() {
         {"dump", RunDump},       {"export", RunExport}, {"check", RunCheck},       {"demo", RunDemo},
         {"convert", RunConvert}, {"queue", RunQueue},   {"settings", RunSettings}, {"westgard", RunWestgard},
         {"add", RunAdd},         {"archives", RunArchives}, {"archive", RunArchive}, {"print", RunPrint},
-        {"import", RunImport},   {"sigma", RunSigma},   {"summary", RunSummary},
+        {"import", RunImport},   {"audit", RunAudit},   {"sigma", RunSigma},   {"summary", RunSummary},
     };
     return commands;
 }

@@ -9,6 +9,7 @@
 #include <QStyle>
 #include <algorithm>
 
+#include "main/UCommandRunner.h"
 #include "main/UFontFit.h"
 #include "main/ULaboratory.h"
 #include "model/UGlobals.h"
@@ -103,7 +104,11 @@ int TWinAbout::ExecFromMenu() {
 
 void TWinAbout::done(int result) {
     // However the box is closed (OK, Escape), the operator's choice counts.
-    if (atStart_ && checkBoxAvertir_->isChecked()) Laboratory().EditSettings([] { Settings.ShowAboutAtStart = 0; });
+    if (atStart_ && checkBoxAvertir_->isChecked()) RunCommand([] {
+        Laboratory().EditSettings(
+            {AuditNote("options.changed", {}, 0, {{QStringLiteral("show_about_at_start"), BeforeAfter(true, false)}})},
+            [] { Settings.ShowAboutAtStart = 0; });
+    });
     atStart_ = false;
     QDialog::done(result);
 }

@@ -123,7 +123,10 @@ bool TWinArchives::DeletePending() {
     // The deleted archives leave the analyte's list on disk at once, so that a later archive that
     // takes a freed number is never listed for this analyte.
     std::vector<std::string> kept;
-    Laboratory().EditSeries(*analyte_, [&] { kept = DeleteArchives(*analyte_, pending_); });
+    TAuditNotes notes;
+    for (const std::int32_t number : pending_)
+        notes.push_back(AuditNote("archive.deleted", AuditAnalyteName(*analyte_), 0, {{QStringLiteral("archive"), number}}));
+    Laboratory().EditSeries(*analyte_, notes, [&] { kept = DeleteArchives(*analyte_, pending_); });
     for (const std::string& path : kept)
         ShowError(QStringLiteral("Cannot delete file \"") + QString::fromStdString(path) + QStringLiteral("\""));
     return true;

@@ -155,7 +155,7 @@ void TWinDefAnalytes::CreateButtons() {
     btDefaire_ = MakeButton(this, QStringLiteral("&Undo"), "BtDefaire", QRect(x, 341, w, 25));
     btCancel_ = MakeButton(this, QStringLiteral("Cancel"), "BtCancel", QRect(x, 371, w, 25));
     connect(btOK_, &QPushButton::clicked, this, Command([this] {
-        Laboratory().EditAnalyteDefinitions([this] { ApplyWorkingCopy(); });
+        Laboratory().EditAnalyteDefinitions(ChangeNotes(), [this] { ApplyWorkingCopy(); });
         accept();
     }));
     connect(btDefaire_, &QPushButton::clicked, this, &TWinDefAnalytes::UndoClick);
@@ -349,6 +349,30 @@ void TWinDefAnalytes::UndoClick() {
     deleted_.clear();
     FillList();
     ClearClick();
+}
+
+TAuditNotes TWinDefAnalytes::ChangeNotes() const {
+    TAuditNotes notes;
+    for (int i = 0; i < lbox_->count(); ++i) {
+        const TAnalyteLine line = TAnalyteLine::FromText(lbox_->item(i)->text());
+        QJsonObject after{{QStringLiteral("unit"), line.Unit}, {QStringLiteral("decimals"), line.Decimals},
+                          {QStringLiteral("levels"), line.Levels}, {QStringLiteral("common_cv"), line.CommonCV}};
+        const TAnalyte* a = LineAnalyte(lbox_->item(i));
+        if (!a || Analytes.IndexOf(a) < 0) {
+            notes.push_back(AuditNote("analyte.added", line.Name, 0, after));
+            continue;
+        }
+        after.insert(QStringLiteral("name"), line.Name);
+        const QJsonObject before{{QStringLiteral("name"), AuditAnalyteName(*a)}, {QStringLiteral("unit"), FromAnsi(a->UnitName.str())},
+                                 {QStringLiteral("decimals"), a->Decimals}, {QStringLiteral("levels"), a->LevelCount},
+                                 {QStringLiteral("common_cv"), a->HasOption(aoCommonCV)}};
+        if (before != after) notes.push_back(AuditNote("analyte.changed", line.Name, 0, BeforeAfter(before, after)));
+    }
+    for (const TAnalyte* gone : deleted_)
+        if (gone && Analytes.IndexOf(gone) >= 0)
+            notes.push_back(AuditNote("analyte.deleted", AuditAnalyteName(*gone), 0,
+                                      {{QStringLiteral("runs"), gone->Count()}, {QStringLiteral("archives"), int(gone->Archives.size())}}));
+    return notes;
 }
 
 void TWinDefAnalytes::ApplyWorkingCopy() {

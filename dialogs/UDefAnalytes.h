@@ -8,6 +8,8 @@
 #include <QString>
 #include <vector>
 
+#include "main/UAuditNotes.h"
+
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -48,6 +50,8 @@ public:
     void DropOn(int target);
     // OK: the working copy becomes the live list; deleted analytes go with their archive files.
     void ApplyWorkingCopy();
+    // What ApplyWorkingCopy changes, for the audit trail.
+    TAuditNotes ChangeNotes() const;
 
     QLineEdit* EditNom() const { return editNom_; }
     QSpinBox* SELevels() const { return seLevels_; }

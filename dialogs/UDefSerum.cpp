@@ -121,7 +121,7 @@ void TWinDefSerum::CreateListPanel() {
     btDefaire_ = MakeButton(this, QStringLiteral("&Undo"), "BtDefaire", QRect(x, 255, w, 25));
     bitBtn1_ = MakeButton(this, QStringLiteral("Cancel"), "BitBtn1", QRect(x, 285, w, 25));
     connect(btOK_, &QPushButton::clicked, this, Command([this] {
-        Laboratory().EditReferenceData([this] { ApplyWorkingCopy(); });
+        Laboratory().EditReferenceData(ChangeNotes(), [this] { ApplyWorkingCopy(); });
         accept();
     }));
     connect(btDefaire_, &QPushButton::clicked, this, &TWinDefSerum::UndoClick);
@@ -300,6 +300,37 @@ void TWinDefSerum::ConfirmLotChange(std::int32_t id, const QString& name, const 
     TMaterial* m = LiveMaterial(id);
     m->Name = ToAnsi(name);
     m->Lot = ToAnsi(lot);
+}
+
+namespace {
+
+QJsonObject MaterialJson(const QString& name, const QString& lot) {
+    return {{QStringLiteral("name"), name}, {QStringLiteral("lot"), lot}};
+}
+
+} // namespace
+
+TAuditNotes TWinDefSerum::ChangeNotes() const {
+    TAuditNotes notes;
+    for (std::int32_t id : deleted_)
+        if (const TMaterial* m = LiveMaterial(id))
+            notes.push_back(AuditNote("material.deleted", {}, 0, MaterialJson(FromAnsi(m->Name.str()), FromAnsi(m->Lot.str()))));
+    for (int row = 0; row < lbSerum_->count(); ++row) {
+        const QString text = lbSerum_->item(row)->text();
+        const QJsonObject after = MaterialJson(Name(text), Lot(text));
+        const TMaterial* m = LiveMaterial(LineMaterialId(lbSerum_->item(row)));
+        if (!m) {
+            notes.push_back(AuditNote("material.added", {}, 0, after));
+            continue;
+        }
+        const QJsonObject before = MaterialJson(FromAnsi(m->Name.str()), FromAnsi(m->Lot.str()));
+        if (before != after || m->ChangeFlag == 1) {
+            QJsonObject details = BeforeAfter(before, after);
+            if (m->ChangeFlag == 1) details.insert(QStringLiteral("new_lot"), true); // its results are archived
+            notes.push_back(AuditNote("material.changed", {}, 0, details));
+        }
+    }
+    return notes;
 }
 
 void TWinDefSerum::ApplyWorkingCopy() {

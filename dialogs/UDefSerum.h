@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "main/UAuditNotes.h"
+
 class QLineEdit;
 class QListWidgetItem;
 class QPushButton;
@@ -40,6 +42,8 @@ public:
     void UndoClick();
     // OK: deletions, new materials, plain changes, and the lot changes the operator confirms.
     void ApplyWorkingCopy();
+    // What ApplyWorkingCopy changes, for the audit trail.
+    TAuditNotes ChangeNotes() const;
 
     QLineEdit* EditNom() const { return editNom_; }
     QLineEdit* EditLot() const { return editLot_; }

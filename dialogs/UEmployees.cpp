@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "main/UAnsi.h"
+#include "main/UCommandRunner.h"
 #include "main/UEditGrid.h"
 #include "main/UFontFit.h"
 #include "main/UFormParts.h"
@@ -48,7 +49,7 @@ TWinEmployees::TWinEmployees(QWidget* parent) : QDialog(parent) {
     btOK_->setDefault(true);
     btCancel_ = MakeButton(this, QStringLiteral("Cancel"), "BtCancel", QRect(196, 214, 90, 25));
     btUndo_ = MakeButton(this, QStringLiteral("&Undo"), "BtUndo", QRect(196, 248, 90, 25));
-    connect(btOK_, &QPushButton::clicked, this, &TWinEmployees::BtOKClick);
+    connect(btOK_, &QPushButton::clicked, this, Command([this] { BtOKClick(); }));
     connect(btCancel_, &QPushButton::clicked, this, &QDialog::reject);
     connect(btUndo_, &QPushButton::clicked, this, &TWinEmployees::FillGrid);
     FitToFont(this);
@@ -80,7 +81,11 @@ void TWinEmployees::BtOKClick() {
         reject();
         return;
     }
-    Laboratory().EditSettings([this] {
+    QJsonArray before, after;
+    for (int i = 0; i < Operators.Count(); ++i) before.append(FromAnsi(Operators[i]));
+    for (int row = 0; row < grid_->rowCount(); ++row)
+        if (const QString code = grid_->CellText(row, 1); !code.isEmpty()) after.append(code);
+    Laboratory().EditSettings({AuditNote("operators.changed", {}, 0, {{QStringLiteral("operators"), BeforeAfter(before, after)}})}, [this] {
         Operators.Clear();
         for (int row = 0; row < grid_->rowCount(); ++row)
             if (const QString code = grid_->CellText(row, 1); !code.isEmpty()) Operators.Add(ToAnsi(code));

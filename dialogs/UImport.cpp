@@ -12,6 +12,7 @@
 
 #include "main/UAnsi.h"
 #include "main/UColors.h"
+#include "main/UCommandRunner.h"
 #include "main/UFontFit.h"
 #include "main/UKeyLock.h"
 #include "main/ULaboratory.h"
@@ -105,13 +106,14 @@ TWinImport::TWinImport(QWidget* parent) : QDialog(parent) {
     btCle_->setAccessibleName(QStringLiteral("Unlock"));
     btCle_->setToolTip(QStringLiteral("Unlock"));
     lock_ = new TKeyLock(btCle_, {btAdd_});
-    connect(btAdd_, &QPushButton::clicked, this, &TWinImport::BtAddClick);
+    connect(btAdd_, &QPushButton::clicked, this, Command([this] { BtAddClick(); }));
     connect(bitBtn1_, &QPushButton::clicked, this, &QDialog::reject);
     FitToFont(this);
 }
 
 void TWinImport::FillFromClipboard(const TAnalyte& analyte) {
     setWindowTitle(QStringLiteral("ClipBoard contents"));
+    source_ = QStringLiteral("clipboard");
     runs_.clear();
     lines_->Reset(&runs_, analyte.Decimals);
     const QString text = QApplication::clipboard()->text();
@@ -120,8 +122,9 @@ void TWinImport::FillFromClipboard(const TAnalyte& analyte) {
     Parse(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())), analyte);
 }
 
-void TWinImport::FillFromText(std::string_view bytes, const TAnalyte& analyte) {
+void TWinImport::FillFromText(std::string_view bytes, const TAnalyte& analyte, const QString& fileName) {
     setWindowTitle(QStringLiteral("Imported file contents"));
+    source_ = fileName;
     runs_.clear();
     lines_->Reset(&runs_, analyte.Decimals);
     if (bytes.size() > MaxImportTextBytes || !IsImportText(bytes)) throw EQCError("Bad file format");
@@ -186,7 +189,10 @@ void TWinImport::BtAddClick() {
         reject();
         return;
     }
-    Laboratory().EditSeries(*analyte_, [this] { AddImportedRuns(*analyte_, runs_); });
+    const auto added = std::count_if(runs_.begin(), runs_.end(), [this](const TImportRun& run) { return IsAddable(run, *analyte_); });
+    const QJsonObject details{{QStringLiteral("file"), source_}, {QStringLiteral("runs"), static_cast<int>(added)}};
+    Laboratory().EditSeries(*analyte_, {AuditNote("import", AuditAnalyteName(*analyte_), 0, details)},
+                            [this] { AddImportedRuns(*analyte_, runs_); });
     accept();
 }
 

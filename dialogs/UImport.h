@@ -40,7 +40,8 @@ public:
     // there is no text to read (the caller says which message), and EAbortSilently when the
     // operator stopped the reading of a long text.
     void FillFromClipboard(const TAnalyte& analyte);
-    void FillFromText(std::string_view bytes, const TAnalyte& analyte);
+    // `fileName`: where the text came from, for the audit trail.
+    void FillFromText(std::string_view bytes, const TAnalyte& analyte, const QString& fileName = {});
 
     // Shows the dialog modally for the analyte; true when runs were added.
     bool Execute(TAnalyte& analyte);
@@ -59,6 +60,7 @@ private:
     void BtAddClick();
 
     std::vector<TImportRun> runs_;
+    QString source_; // the file name, or "clipboard"
     TAnalyte* analyte_ = nullptr;
     TImportLines* lines_ = nullptr;
     QListView* lb_ = nullptr;

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "dialogs/UMotPass.h"
+#include "main/UCommandRunner.h"
 #include "main/UFontFit.h"
 #include "main/ULaboratory.h"
 #include "model/UGlobals.h"
@@ -38,7 +39,7 @@ TWinNewPsw::TWinNewPsw(QWidget* parent) : QDialog(parent) {
     btCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
     btCancel_->setObjectName(QStringLiteral("BtCancel"));
     btCancel_->setGeometry(182, 136, 75, 25);
-    connect(btOK_, &QPushButton::clicked, this, &TWinNewPsw::BtOKClick);
+    connect(btOK_, &QPushButton::clicked, this, Command([this] { BtOKClick(); }));
     connect(btCancel_, &QPushButton::clicked, this, &QDialog::reject);
     FitToFont(this);
 }
@@ -80,7 +81,9 @@ void TWinNewPsw::BtOKClick() {
         SelectAndFocus(editNewPsw_);
         return;
     }
-    Laboratory().EditSettings([&] { Settings.Password = newPassword; });
+    // The trail says that it changed, and whether there is one now; never the password.
+    const QJsonObject details{{QStringLiteral("password_set"), BeforeAfter(!Settings.Password.empty(), !newPassword.empty())}};
+    Laboratory().EditSettings({AuditNote("password.changed", {}, 0, details)}, [&] { Settings.Password = newPassword; });
     accept();
 }
 

@@ -77,9 +77,13 @@ void TWinOptions::ShowStored() {
 
 void TWinOptions::BtOKClick() {
     const int days = ReadIntegerField(editDelay_, 1, MaxIntervalDays);
-    Laboratory().EditSettings([&] {
+    const char drive = cbDrive_->currentData().toChar().toUpper().toLatin1();
+    const QJsonObject details{
+        {QStringLiteral("backup_interval_days"), BeforeAfter(Settings.BackupIntervalDays, days)},
+        {QStringLiteral("backup_drive"), BeforeAfter(QString(QLatin1Char(Settings.BackupDrive)), QString(QLatin1Char(drive)))}};
+    Laboratory().EditSettings({AuditNote("options.changed", {}, 0, details)}, [&] {
         Settings.BackupIntervalDays = days;
-        Settings.BackupDrive = cbDrive_->currentData().toChar().toUpper().toLatin1();
+        Settings.BackupDrive = drive;
     });
     accept();
 }

@@ -189,7 +189,9 @@ bool TWinRandom::Generate(int count, const TLevelTriple& means, const TLevelTrip
     }
     if (analyte_->Count() > 0 && !Confirm(text + QStringLiteral("\rAdd the new random points to the previous ones.")))
         return false;
-    Laboratory().EditSeries(*analyte_, [&] { lastAdded_ = analyte_->GenerateRandomPoints(count, means, cvs, start); });
+    const QJsonObject details{{QStringLiteral("file"), QStringLiteral("random generator")}, {QStringLiteral("runs"), count}};
+    Laboratory().EditSeries(*analyte_, {AuditNote("import", AuditAnalyteName(*analyte_), 0, details)},
+                            [&] { lastAdded_ = analyte_->GenerateRandomPoints(count, means, cvs, start); });
     return true;
 }
 

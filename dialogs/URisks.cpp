@@ -127,7 +127,7 @@ void TWinRisks::done(int result) {
 
 bool ChangeRisks(TWinRisks& window) {
     if (window.exec() != QDialog::Accepted) return false;
-    Laboratory().ChangeRisks(Settings.AlertRisk, Settings.ActionRisk);
+    Laboratory().ChangeRisks(Settings.AlertRisk, Settings.ActionRisk, window.RememberedAlert(), window.RememberedAction());
     return true;
 }
 

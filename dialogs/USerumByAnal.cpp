@@ -12,6 +12,7 @@
 #include "dialogs/UDefSerum.h"
 #include "main/UAnsi.h"
 #include "main/UColors.h"
+#include "main/UCommandRunner.h"
 #include "main/UDialogParts.h"
 #include "main/UFontFit.h"
 #include "main/UKeyLock.h"
@@ -83,8 +84,8 @@ TWinSerumByAnal::TWinSerumByAnal(QWidget* parent) : QDialog(parent) {
     eraseLock_ = new TKeyLock(btCle_, {btErase_});
     btUndo_ = MakeButton(this, QStringLiteral("&Undo"), "BtUndo", QRect(x, 170, w, 25));
     btCancel_ = MakeButton(this, QStringLiteral("Cancel"), "Cancel", QRect(x, 203, w, 25));
-    connect(bitBtn1_, &QPushButton::clicked, this, &TWinSerumByAnal::ChangeAssignmentClick);
-    connect(btErase_, &QPushButton::clicked, this, &TWinSerumByAnal::EraseClick);
+    connect(bitBtn1_, &QPushButton::clicked, this, Command([this] { ChangeAssignmentClick(); }));
+    connect(btErase_, &QPushButton::clicked, this, Command([this] { EraseClick(); }));
     connect(btUndo_, &QPushButton::clicked, this, &TWinSerumByAnal::UndoClick);
     connect(btCancel_, &QPushButton::clicked, this, &QDialog::reject);
     FitToFont(this);
@@ -164,12 +165,34 @@ int TWinSerumByAnal::ChangedLevels() const {
     return changed;
 }
 
+namespace {
+
+QJsonObject MaterialOf(std::int32_t id) {
+    const TMaterial& m = Materials.FindById(id);
+    return {{QStringLiteral("name"), FromAnsi(m.Name.str())}, {QStringLiteral("lot"), FromAnsi(m.Lot.str())}};
+}
+
+} // namespace
+
+// One note for each level given another material; `archived`: its results go to an archive.
+TAuditNotes TWinSerumByAnal::AssignmentNotes(bool archived) const {
+    TAuditNotes notes;
+    for (int i = 0; i < std::min(analyte_->LevelCount, MaxLevels); ++i) {
+        const auto l = static_cast<std::size_t>(i);
+        if (working_[l] == analyte_->MaterialId[l]) continue;
+        QJsonObject details = BeforeAfter(MaterialOf(analyte_->MaterialId[l]), MaterialOf(working_[l]));
+        details.insert(QStringLiteral("results_archived"), archived);
+        notes.push_back(AuditNote("assignment.changed", AuditAnalyteName(*analyte_), i + 1, details));
+    }
+    return notes;
+}
+
 void TWinSerumByAnal::ChangeAssignmentClick() {
     if (!analyte_) return;
     if (ChangedLevels() == 0)
         ShowInformation(QStringLiteral("Nothing Changed"));
     else
-        Laboratory().EditReferenceData([this] { analyte_->MaterialId = working_; });
+        Laboratory().EditReferenceData(AssignmentNotes(false), [this] { analyte_->MaterialId = working_; });
     accept();
 }
 
@@ -191,7 +214,7 @@ void TWinSerumByAnal::EraseClick() {
                     FromAnsi(former.Lot.view()) + u')';
     }
     QStringList failures;
-    if (Confirm(question)) Laboratory().EditReferenceData([&] {
+    if (Confirm(question)) Laboratory().EditReferenceData(AssignmentNotes(true), [&] {
         const TWaitCursor wait;
         for (int i = 0; i < levels; ++i) {
             const auto l = static_cast<std::size_t>(i);

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 
+#include "main/UAuditNotes.h"
 #include "model/UTypes.h"
 
 class QLabel;
@@ -57,6 +58,7 @@ private:
     void Initialise();
     void ShowLevel(int level);
     int ChangedLevels() const;
+    TAuditNotes AssignmentNotes(bool archived) const;
 
     TAnalyte* analyte_ = nullptr;
     std::array<std::int32_t, MaxLevels> working_{-1, -1, -1};

@@ -11,6 +11,7 @@
 #include "charts/UPrnData.h"
 #include "main/UAnsi.h"
 #include "main/UColors.h"
+#include "main/UCommandRunner.h"
 #include "main/UFontFit.h"
 #include "main/UKeyLock.h"
 #include "main/ULaboratory.h"
@@ -272,13 +273,23 @@ void TWinShowData::DeleteAll() {
 
 void TWinShowData::Undo() { Activate(); }
 
-void TWinShowData::CarryOutDeletions() {
-    if (!pending_.empty()) Laboratory().EditSeries(*analyte_, [this] {
-        for (int position : pending_)
-            if (position >= 0 && position < analyte_->Count()) analyte_->DeletePoint(position);
+bool TWinShowData::CarryOutDeletions() {
+    TAuditNotes notes;
+    for (int position : pending_)
+        if (position >= 0 && position < analyte_->Count())
+            notes.push_back(AuditNote("run.deleted", AuditAnalyteName(*analyte_), 0, PointDetails(*analyte_, position)));
+    // Without their audit lines the runs stay, and the operator is told why.
+    bool done = pending_.empty();
+    if (!done) RunCommand([&] {
+        Laboratory().EditSeries(*analyte_, notes, [this] {
+            for (int position : pending_)
+                if (position >= 0 && position < analyte_->Count()) analyte_->DeletePoint(position);
+        });
+        done = true;
     });
-    deleted_ = deleted_ || !pending_.empty();
+    deleted_ = deleted_ || (done && !pending_.empty());
     pending_.clear();
+    return done;
 }
 
 void TWinShowData::EditLine() {
@@ -300,7 +311,7 @@ void TWinShowData::EditLine() {
                 lines_.index(row).data().toString().section(QLatin1Char('\t'), 0, 0);
     if (!Confirm(question)) return;
     const TQCPoint* point = lines_.PointAt(row);
-    CarryOutDeletions();
+    if (!CarryOutDeletions()) return;
     handedBack_ = point;
     QDialog::done(Accepted);
 }

@@ -97,7 +97,8 @@ private:
     void Activate();
     void ApplyLayout();
     void RemoveRows(const std::vector<int>& rowsDescending);
-    void CarryOutDeletions();
+    // False when they could not be made (said already).
+    bool CarryOutDeletions();
     int SelectedRow() const;
     QPushButton* AddButton(const QString& caption, const char* name, QRect geometry);
 

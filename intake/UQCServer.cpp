@@ -4,6 +4,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>
+#include <QFileInfo>
 #include <QTimer>
 #include <cfloat>
 #include <cmath>
@@ -205,12 +206,21 @@ bool TQCServer::CallerIsThisProgram() const {
     return pid.isValid() && SameProgramFile(pid.value());
 }
 
+std::string TQCServer::CallerSource() const {
+    if (!calledFromDBus() || !bus_.interface()) return std::string(AuditFromAutomation);
+    const QDBusReply<uint> pid = bus_.interface()->servicePid(message().service());
+    const QString program = pid.isValid() ? QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid.value())).symLinkTarget() : QString();
+    return QFileInfo(program).fileName() == QLatin1String("tervanix-cli") ? std::string(AuditFromCommandLine)
+                                                                         : std::string(AuditFromAutomation);
+}
+
 void TQCServer::AnswerPending() {
     answer_->stop();
     if (pending_.isEmpty()) return;
     // -1 means "on disk": runs whose write failed are not kept (the store says why).
-    const bool stored = Laboratory().QueueRunsDurably(std::move(pendingRuns_), store_);
+    const bool stored = Laboratory().QueueRunsDurably(std::move(pendingRuns_), store_, pendingSources_);
     pendingRuns_.clear();
+    pendingSources_.clear();
     if (stored) {
         host_.QueueChanged();
         emit QueueChanged();
@@ -249,10 +259,16 @@ int TQCServer::Add(double DateTime, const QString& Analyte, const QString& Level
         setDelayedReply(true);
         pending_.append(message());
         pendingRuns_.push_back(std::move(run));
+        pendingSources_.push_back(CallerSource());
         if (!answer_->isActive()) answer_->start();
         return value;
     }
-    Laboratory().QueueRun(std::move(run));
+    try {
+        const TLaboratory::TAuditSource automation(AuditFromAutomation);
+        Laboratory().QueueRun(std::move(run));
+    } catch (const EQCError&) {
+        return avNotWritten; // its audit line could not be written: not kept
+    }
     host_.QueueChanged();
     emit QueueChanged();
     return value;

@@ -136,6 +136,8 @@ private:
     void CallArrived();
     void CheckIdle();
     bool CallerIsThisProgram() const;
+    // For the audit trail: "command line" for tervanix-cli, else "automation".
+    std::string CallerSource() const;
     void AnswerPending();
 
     IServerHost& host_;
@@ -146,6 +148,7 @@ private:
     std::function<bool()> store_;
     QList<QDBusMessage> pending_; // calls of runs waiting for the queue's write
     std::vector<TResu> pendingRuns_;
+    std::vector<std::string> pendingSources_;
     bool published_ = false;
     bool endWhenIdle_ = false;
     bool headless_ = false;

@@ -11,11 +11,13 @@
 #include "main/UMessages.h"
 #include "model/UAnalyte.h"
 #include "model/UArchive.h"
+#include "model/UAuditTrail.h"
 #include "model/UDataLoadSave.h"
 #include "model/UFormat.h"
 #include "model/UFileStore.h"
 #include "model/UGlobals.h"
 #include "model/USettingsFile.h"
+#include "model/UStudent.h"
 
 namespace tervanix {
 
@@ -243,9 +245,34 @@ void TLaboratory::SaveAtExit() {
     FreeAtExit();
 }
 
+// ---- Audit trail ----
+
+std::string TLaboratory::AuditPath() const { return BasePath + ".adt"; }
+
+void TLaboratory::Audit(TAuditNotes notes) {
+    for (TAuditNote& note : notes)
+        if (note.Source.empty()) note.Source = auditSource_;
+    try {
+        AppendAudit(AuditPath(), notes);
+    } catch (const EAuditWriteError& e) {
+        throw EQCError(QStringLiteral("Cannot write the audit trail\r%1: %2")
+                           .arg(Native(e.Path()), FromAnsi(e.Reason()))
+                           .toStdString());
+    }
+}
+
+TLaboratory::TAuditSource::TAuditSource(std::string_view source) : previous_(Laboratory().auditSource_) {
+    Laboratory().auditSource_ = std::string(source);
+}
+
+TLaboratory::TAuditSource::~TAuditSource() { Laboratory().auditSource_ = std::move(previous_); }
+
 // ---- The road of a run ----
 
 int TLaboratory::StoreRun(TAnalyte& analyte, const TResu& run) {
+    QJsonObject details = RunDetails(run, analyte.LevelCount);
+    details.insert(QStringLiteral("westgard"), WestgardMessages(analyte, run));
+    Audit({AuditNote("run.stored", AuditAnalyteName(analyte), 0, details, FromAnsi(run.Operator))});
     // A recalled run stays in the queue file until the data file holds it.
     if (validating_) {
         storedUnsaved_.push_back(std::move(*validating_));
@@ -258,12 +285,32 @@ int TLaboratory::StoreRun(TAnalyte& analyte, const TResu& run) {
     return index;
 }
 
-void TLaboratory::QueueRun(TResu run) {
+namespace {
+
+TAuditNote QueuedNote(const TResu& run) {
+    return AuditNote("run.queued", FromAnsi(run.AnalyteName), 0, RunDetails(run, MaxLevels), FromAnsi(run.Operator));
+}
+
+TAuditNotes QueuedNotes(const std::vector<TResu>& runs) {
+    TAuditNotes notes;
+    for (const TResu& run : runs) notes.push_back(QueuedNote(run));
+    return notes;
+}
+
+} // namespace
+
+void TLaboratory::PushToQueue(TResu run) {
     Queue.Push(std::move(run));
     emit QueueChanged();
 }
 
+void TLaboratory::QueueRun(TResu run) {
+    Audit({QueuedNote(run)});
+    PushToQueue(std::move(run));
+}
+
 void TLaboratory::QueueRuns(std::vector<TResu> runs) {
+    Audit(QueuedNotes(runs));
     for (TResu& run : runs) Queue.Push(std::move(run));
     emit QueueChanged();
 }
@@ -276,13 +323,23 @@ std::optional<TResu> TLaboratory::RecallQueuedRun() {
     return run;
 }
 
+// The run was queued before: back in the queue, it is no new change of the record.
 void TLaboratory::ReturnRecalledRun(TResu run) {
     validating_.reset();
-    QueueRun(std::move(run));
+    PushToQueue(std::move(run));
 }
 
-bool TLaboratory::QueueRunsDurably(std::vector<TResu> runs, const std::function<bool()>& store) {
+bool TLaboratory::QueueRunsDurably(std::vector<TResu> runs, const std::function<bool()>& store,
+                                   const std::vector<std::string>& sources) {
     const int count = static_cast<int>(runs.size());
+    TAuditNotes notes = QueuedNotes(runs);
+    for (std::size_t i = 0; i < notes.size() && i < sources.size(); ++i) notes[i].Source = sources[i];
+    // A run whose line cannot be written is not accepted: the client hears "not kept".
+    try {
+        Audit(std::move(notes));
+    } catch (const EQCError&) {
+        return false;
+    }
     for (TResu& run : runs) Queue.Push(std::move(run));
     // Told first, so that the saver's own write, which the store makes now, is not repeated.
     emit QueueChanged();
@@ -293,26 +350,28 @@ bool TLaboratory::QueueRunsDurably(std::vector<TResu> runs, const std::function<
 }
 
 void TLaboratory::ClearQueue() {
+    Audit({AuditNote("queue.cleared", {}, 0, {{QStringLiteral("runs"), Queue.Count()}})});
     Queue.Clear();
     validating_.reset();
     emit QueueChanged();
 }
 
 TAnalyte& TLaboratory::AnalyteForQueuedRun(const TResu& run) {
-    bool changed = false;
     TAnalyte* analyte = Analytes.FindByName(run.AnalyteName);
+    const int levelsBefore = analyte ? analyte->LevelCount : 0;
+    const int levels = run.Levels[2].Status != qsNoValue ? 3 : run.Levels[1].Status != qsNoValue ? 2 : 1;
+    if (analyte && levels <= levelsBefore) return *analyte;
+    const QString name = FromAnsi(run.AnalyteName);
     if (!analyte) {
+        Audit({AuditNote("analyte.added", name, 0,
+                         {{QStringLiteral("unit"), QStringLiteral("mmol/L")}, {QStringLiteral("levels"), 3},
+                          {QStringLiteral("why"), QStringLiteral("a queued run names it")}})});
         analyte = &Analytes.Add(std::make_unique<TAnalyte>(run.AnalyteName, "mmol/L", 2, 3, false));
-        changed = true;
+    } else {
+        Audit({AuditNote("analyte.changed", name, 0, {{QStringLiteral("levels"), BeforeAfter(levelsBefore, levels)}})});
+        analyte->SetLevelCount(levels);
     }
-    if (run.Levels[2].Status != qsNoValue && analyte->LevelCount < 3) {
-        analyte->SetLevelCount(3);
-        changed = true;
-    } else if (run.Levels[1].Status != qsNoValue && analyte->LevelCount == 1) {
-        analyte->SetLevelCount(2);
-        changed = true;
-    }
-    if (changed) emit ReferenceDataChanged();
+    emit ReferenceDataChanged();
     return *analyte;
 }
 
@@ -329,7 +388,10 @@ void TLaboratory::TakeForCorrection(TAnalyte& analyte, int index) {
         taken.InLockedInterval[level] = analyte.LimitsMode[level] == lmLocked && analyte.LockFirst[level] <= index &&
                                         index <= analyte.LockLast[level];
     }
-    EditSeries(analyte, [&] { analyte.DeletePoint(index); });
+    EditSeries(analyte,
+               {AuditNote("run.taken_for_correction", AuditAnalyteName(analyte), 0, PointDetails(analyte, index),
+                          FromAnsi(taken.Original.Operator))},
+               [&] { analyte.DeletePoint(index); });
     correction_ = std::move(taken);
 }
 
@@ -341,7 +403,15 @@ void TLaboratory::PutBackCorrection() {
     correction_.reset();
     if (Analytes.IndexOf(taken.Analyte) < 0) return; // its analyte was deleted, its runs with it
     TAnalyte& analyte = *taken.Analyte;
-    EditSeries(analyte, [&] {
+    // The run goes back whatever happens: leaving it out would lose it. A line that cannot be
+    // written is said, and the trail keeps the run as taken out.
+    try {
+        Audit({AuditNote("run.put_back", AuditAnalyteName(analyte), 0, RunDetails(taken.Original, analyte.LevelCount),
+                         FromAnsi(taken.Original.Operator))});
+    } catch (const EQCError& e) {
+        ShowError(QString::fromStdString(e.what()));
+    }
+    EditSeries(analyte, {}, [&] {
         const int index = analyte.AddPoint(taken.Original);
         // A run that lay inside a locked interval lies there again.
         for (int l = 0; l < analyte.LevelCount; ++l) {
@@ -357,7 +427,8 @@ void TLaboratory::PutBackCorrection() {
                                     FromAnsi(taken.Original.AnalyteName)));
 }
 
-void TLaboratory::EditSeries(TAnalyte& analyte, const TEdit& edit) {
+void TLaboratory::EditSeries(TAnalyte& analyte, const TAuditNotes& notes, const TEdit& edit) {
+    Audit(notes);
     edit();
     analyte.RecomputeAll();
     emit SeriesChanged(&analyte);
@@ -409,7 +480,40 @@ void TLaboratory::UnfixLevel(TAnalyte& analyte, int level) {
     emit SeriesChanged(&analyte);
 }
 
-void TLaboratory::ConfirmLimits(TAnalyte& analyte) {
+namespace {
+
+const char* LimitsAction(std::uint8_t mode) {
+    return mode == lmLocked ? "limits.locked" : mode == lmFixed ? "limits.fixed" : "limits.unlocked";
+}
+
+// One note for each level whose limits the page changed.
+TAuditNotes LimitsNotes(TAnalyte& analyte, const TLimitsSnapshot& opening) {
+    const TLimitsSnapshot now = TLimitsSnapshot::Of(analyte);
+    std::array<QJsonObject, MaxLevels> was;
+    opening.RestoreInto(analyte);
+    for (int level = 0; level < analyte.LevelCount && level < MaxLevels; ++level)
+        was[static_cast<std::size_t>(level)] = LevelLimits(analyte, level);
+    now.RestoreInto(analyte);
+    TAuditNotes notes;
+    for (int level = 0; level < analyte.LevelCount && level < MaxLevels; ++level) {
+        const QJsonObject& before = was[static_cast<std::size_t>(level)];
+        const QJsonObject is = LevelLimits(analyte, level);
+        if (before == is) continue;
+        notes.push_back(AuditNote(LimitsAction(now.LimitsMode[static_cast<std::size_t>(level)]),
+                                  AuditAnalyteName(analyte), level + 1, BeforeAfter(before, is)));
+    }
+    return notes;
+}
+
+} // namespace
+
+void TLaboratory::ConfirmLimits(TAnalyte& analyte, const TLimitsSnapshot& opening) {
+    try {
+        Audit(LimitsNotes(analyte, opening));
+    } catch (const EQCError&) {
+        RestoreLimits(analyte, opening);
+        throw;
+    }
     emit SeriesChanged(&analyte);
     SaveData();
 }
@@ -422,6 +526,12 @@ void TLaboratory::RestoreLimits(TAnalyte& analyte, const TLimitsSnapshot& snapsh
 QString TLaboratory::ArchiveLevels(TAnalyte& analyte, const std::array<bool, MaxLevels>& marks) {
     // Each level is written to its archive file before it is erased; the levels erased before a
     // failure are saved all the same.
+    TAuditNotes notes;
+    for (int level = 0; level < analyte.LevelCount && level < MaxLevels; ++level)
+        if (marks[static_cast<std::size_t>(level)])
+            notes.push_back(AuditNote("level.archived", AuditAnalyteName(analyte), level + 1,
+                                      {{QStringLiteral("limits"), LevelLimits(analyte, level)}}));
+    Audit(notes);
     QString failure;
     int erased = 0;
     for (int level = 0; level < analyte.LevelCount && level < MaxLevels && failure.isEmpty(); ++level) {
@@ -441,6 +551,10 @@ QString TLaboratory::ArchiveLevels(TAnalyte& analyte, const std::array<bool, Max
 
 void TLaboratory::SetCommonCV(TAnalyte& analyte, bool on, bool confirmed) {
     const bool changed = analyte.HasOption(aoCommonCV) != on;
+    // Confirmed, the switch was turned from the other position when the view opened.
+    if (confirmed)
+        Audit({AuditNote("common_cv.changed", AuditAnalyteName(analyte), 0,
+                         {{QStringLiteral("common_cv"), BeforeAfter(!on, on)}})});
     if (on)
         analyte.Options |= aoCommonCV;
     else
@@ -460,8 +574,20 @@ void TLaboratory::PreviewRisks(TAnalyte* shown, std::uint8_t alert, std::uint8_t
     emit SeriesChanged(shown);
 }
 
-void TLaboratory::ChangeRisks(std::uint8_t alert, std::uint8_t action) {
-    EditSettings([&] {
+void TLaboratory::ChangeRisks(std::uint8_t alert, std::uint8_t action, std::uint8_t alertBefore,
+                              std::uint8_t actionBefore) {
+    const auto risk = [](std::uint8_t index) { return QString::fromLatin1(RiskPercentText(index)); };
+    const QJsonObject details{{QStringLiteral("alert_risk"), BeforeAfter(risk(alertBefore), risk(alert))},
+                              {QStringLiteral("action_risk"), BeforeAfter(risk(actionBefore), risk(action))}};
+    try {
+        Audit({AuditNote("risks.changed", {}, 0, details)});
+    } catch (const EQCError&) {
+        PreviewRisks(nullptr, alertBefore, actionBefore);
+        for (int i = 0; i < Analytes.Count(); ++i) Analytes[i].RecomputeAll();
+        emit ReferenceDataChanged();
+        throw;
+    }
+    EditSettings({}, [&] {
         Settings.AlertRisk = alert;
         Settings.ActionRisk = action;
     });
@@ -471,7 +597,8 @@ void TLaboratory::ChangeRisks(std::uint8_t alert, std::uint8_t action) {
 
 // ---- Reference data and settings ----
 
-void TLaboratory::EditReferenceData(const TEdit& edit) {
+void TLaboratory::EditReferenceData(const TAuditNotes& notes, const TEdit& edit) {
+    Audit(notes);
     PutBackCorrection(); // before its analyte may be deleted or replaced
     edit();
     for (int i = 0; i < Analytes.Count(); ++i) Analytes[i].RecomputeAll();
@@ -479,12 +606,12 @@ void TLaboratory::EditReferenceData(const TEdit& edit) {
     SaveData();
 }
 
-void TLaboratory::EditAnalyteDefinitions(const TEdit& edit) {
+void TLaboratory::EditAnalyteDefinitions(const TAuditNotes& notes, const TEdit& edit) {
     // The analytes are known by their address across the edit: it keeps the surviving ones and
     // makes its new ones while the deleted ones are still held.
     std::vector<std::pair<const TAnalyte*, std::string>> before;
     for (int i = 0; i < Analytes.Count(); ++i) before.emplace_back(&Analytes[i], Analytes[i].Name.str());
-    EditReferenceData(edit);
+    EditReferenceData(notes, edit);
     std::vector<TRename> renamed;
     std::vector<std::string> deleted;
     for (const auto& [analyte, name] : before) {
@@ -520,6 +647,7 @@ bool TLaboratory::ChangeGoals(const TQualityGoals& goals) {
     const std::string path = BasePath + GoalsExtension;
     try {
         if (!MayWrite(path)) throw EFileWriteError("Cannot save the quality goals", "the damaged file could not be kept aside");
+        Audit(GoalsNotes(goals_, goals));
         WriteFileAtomic(path, EncodeGoalsFile(goals), "Cannot save the quality goals");
     } catch (const std::exception& e) {
         ShowError(ReasonOf(e));
@@ -530,7 +658,8 @@ bool TLaboratory::ChangeGoals(const TQualityGoals& goals) {
     return true;
 }
 
-void TLaboratory::EditSettings(const TEdit& edit) {
+void TLaboratory::EditSettings(const TAuditNotes& notes, const TEdit& edit) {
+    Audit(notes);
     edit();
     try {
         SaveSettingsFile();

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "model/UQualityGoals.h"
+#include "main/UAuditNotes.h"
 #include "model/UTypes.h"
 
 namespace tervanix {
@@ -80,6 +81,25 @@ public:
     // SaveForExit(true, false) then FreeAtExit, the exit of a program that cannot stay open.
     void SaveAtExit();
 
+    // ---- Audit trail ----
+    // Every change writes its notes first: the audit file beside the data file holds them, flushed,
+    // before the change is made. When they cannot be written, EQCError "Cannot write the audit
+    // trail" with the path and the reason is thrown and the change must not be made. A change
+    // of its own (outside the edits below) records itself with this one call.
+    void Audit(TAuditNotes notes);
+    std::string AuditPath() const;
+    // While one lives, the changes come from that source (a bus client) instead of the program.
+    class TAuditSource {
+    public:
+        explicit TAuditSource(std::string_view source);
+        ~TAuditSource();
+        TAuditSource(const TAuditSource&) = delete;
+        TAuditSource& operator=(const TAuditSource&) = delete;
+
+    private:
+        std::string previous_;
+    };
+
     // ---- The road of a run ----
     // A validated run into its series by date: limits recomputed, file written. The run's index.
     int StoreRun(TAnalyte& analyte, const TResu& run);
@@ -94,7 +114,9 @@ public:
     void ReturnRecalledRun(TResu run);
     // Runs delivered by clients, answered only once on disk: queued, then `store` writes the queue
     // file. When it fails they leave the queue again (nothing half-accepted) and false comes back.
-    bool QueueRunsDurably(std::vector<TResu> runs, const std::function<bool()>& store);
+    // `sources`: where each run came from, for the audit trail ("automation", "command line").
+    bool QueueRunsDurably(std::vector<TResu> runs, const std::function<bool()>& store,
+                          const std::vector<std::string>& sources = {});
     void ClearQueue();
     // The analyte of a queued run, created (or given more levels) when the run needs it.
     TAnalyte& AnalyteForQueuedRun(const TResu& run);
@@ -109,7 +131,8 @@ public:
 
     // ---- Series edited by a window (data table, import, paste, random runs, archives) ----
     // Runs the edit, recomputes the analyte's limits, writes the file and signals.
-    void EditSeries(TAnalyte& analyte, const TEdit& edit);
+    // `notes` tell the audit trail what the edit does; written before it runs.
+    void EditSeries(TAnalyte& analyte, const TAuditNotes& notes, const TEdit& edit);
 
     // ---- Limits on the Lock and Fix pages: shown at once, written on the page's OK ----
     // False when the interval holds too few values for the level: nothing changed then.
@@ -117,8 +140,9 @@ public:
     void UnlockLevel(TAnalyte& analyte, int level);
     void FixLevel(TAnalyte& analyte, int level, long double target, long double warning, long double action);
     void UnfixLevel(TAnalyte& analyte, int level);
-    // OK of a page: the limits shown are kept and written.
-    void ConfirmLimits(TAnalyte& analyte);
+    // OK of a page: the limits shown are kept and written; the audit trail says what changed from
+    // the limits of the page's opening (which come back when it cannot be written).
+    void ConfirmLimits(TAnalyte& analyte, const TLimitsSnapshot& opening);
     // Cancel or Undo of a page: the limits of its opening come back.
     void RestoreLimits(TAnalyte& analyte, const TLimitsSnapshot& snapshot);
     // The marked levels written to their archive files and erased; a level that cannot be archived
@@ -126,18 +150,20 @@ public:
     QString ArchiveLevels(TAnalyte& analyte, const std::array<bool, MaxLevels>& marks);
     // Common CV of the limits view: previewed while the view is open, written when confirmed.
     void SetCommonCV(TAnalyte& analyte, bool on, bool confirmed);
+
     // The statistical risks: previewed on the analyte shown while the dialog is open, applied to
     // every analyte and written with the settings on OK.
     void PreviewRisks(TAnalyte* shown, std::uint8_t alert, std::uint8_t action);
-    void ChangeRisks(std::uint8_t alert, std::uint8_t action);
+    // `alertBefore` and `actionBefore`: the risks at the dialog's opening, for the audit trail.
+    void ChangeRisks(std::uint8_t alert, std::uint8_t action, std::uint8_t alertBefore, std::uint8_t actionBefore);
 
     // ---- Reference data (analytes, materials, assignments, restore, legacy import) ----
     // Runs the edit; every analyte's limits recomputed, the file written, the windows told.
-    void EditReferenceData(const TEdit& edit);
+    void EditReferenceData(const TAuditNotes& notes, const TEdit& edit);
 
     // "Definition of analytes": EditReferenceData, and the quality goals of the analytes the edit
     // renamed follow their new names, those of the analytes it deleted go (ChangeGoals).
-    void EditAnalyteDefinitions(const TEdit& edit);
+    void EditAnalyteDefinitions(const TAuditNotes& notes, const TEdit& edit);
 
     // ---- Quality goals (TEa and targets, beside the data file) ----
     // At start, after the data: the goals file; none gives no goals, a damaged one is kept aside
@@ -150,7 +176,7 @@ public:
 
     // ---- Settings (operators, options, password, start-up box) ----
     // Runs the edit and writes the settings file.
-    void EditSettings(const TEdit& edit);
+    void EditSettings(const TAuditNotes& notes, const TEdit& edit);
 
 signals:
     // The points or limits of one analyte changed.
@@ -181,6 +207,9 @@ private:
     QStringList SaveAll();
 
     TQualityGoals goals_;
+    void PushToQueue(TResu run);
+
+    std::string auditSource_ = std::string(AuditFromProgram);
     std::vector<std::string> notToWrite_; // damaged files that could not be kept aside
     bool queueFileExisted_ = false;
 

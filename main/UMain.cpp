@@ -397,6 +397,8 @@ void TWinMain::CreateSpecialMenu(QMenu& menu) {
     AddMenuItem(menu, QStringLiteral("&Random generator"), "MnuRandomGenerator", AfterAction(this, [this] { RandomClick(); }));
     mnuClearFifo_ = AddMenuItem(menu, QStringLiteral("&Clear queue"), "MnuClearFifo",
                                 AfterAction(this, [this] { ClearQueue(); }));
+    AddMenuItem(menu, QStringLiteral("&Audit trail"), "MnuAuditTrail",
+                AfterAction(this, [this] { commands_->AuditTrailClick(); }));
 }
 
 void TWinMain::CreateClipboardMenu(QMenu& menu) {

@@ -185,6 +185,7 @@ public:
 
     // State.
     TAnalyte* CurrentAnalyte() const override { return current_; }
+    const TLimitsSnapshot& LimitsAtOpening() const override { return limitsSnapshot_; }
     int SelectedPoint() const override { return chart_->View().SelectedPoint; }
     const TChartView& View() const override { return chart_->View(); }
     const TChartWindow& Window() const { return chart_->Window(); }

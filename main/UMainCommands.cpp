@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 #include <QToolButton>
 
@@ -13,6 +14,7 @@
 #include "dialogs/UAbout.h"
 #include "dialogs/UAnimCopyFic.h"
 #include "dialogs/UArchives.h"
+#include "dialogs/UAuditTrail.h"
 #include "dialogs/UDefAnalytes.h"
 #include "dialogs/UDefSerum.h"
 #include "dialogs/UEmployees.h"
@@ -35,6 +37,7 @@
 #include "model/UAnalyte.h"
 #include "model/UBackup.h"
 #include "model/UCompatibilityMorvelle.h"
+#include "model/UFileStore.h"
 #include "model/UGlobals.h"
 
 namespace tervanix {
@@ -192,7 +195,10 @@ void RunUnderHourglass(Command command) {
 
 void TMainCommands::BackupClick() {
     TQtBackupUi ui(CopyAnimation());
-    RunUnderHourglass([&] { BackupToDiskette(ui, Drives()); });
+    const auto record = [](const std::string& copy) {
+        Laboratory().Audit({AuditNote("backup", {}, 0, {{QStringLiteral("copy"), QFile::decodeName(copy.c_str())}})});
+    };
+    RunUnderHourglass([&] { BackupToDiskette(ui, Drives(), record, Laboratory().AuditPath()); });
     host_.BackupDone();
 }
 
@@ -200,7 +206,11 @@ void TMainCommands::RestoreClick() {
     host_.LeaveSpecialPage();
     TQtBackupUi ui(CopyAnimation());
     // The analytes in memory are replaced: the main window finds the current one again by its name.
-    Laboratory().EditReferenceData([&] { RunUnderHourglass([&] { RestoreFromDiskette(ui, Drives()); }); });
+    // The trail is not restored with the data: it only grows, and says what was restored from where.
+    const auto record = [](const std::string& copy) {
+        Laboratory().Audit({AuditNote("restore", {}, 0, {{QStringLiteral("copy"), QFile::decodeName(copy.c_str())}})});
+    };
+    Laboratory().EditReferenceData({}, [&] { RunUnderHourglass([&] { RestoreFromDiskette(ui, Drives(), record); }); });
     ShowInformation(QStringLiteral("Restore OK"));
 }
 
@@ -231,6 +241,13 @@ void TMainCommands::OperatorsClick() {
 void TMainCommands::OptionsClick() {
     if (!winOptions_) winOptions_ = new TWinOptions(parent_);
     winOptions_->Execute();
+}
+
+// ---- Audit trail ----
+
+void TMainCommands::AuditTrailClick() {
+    if (!winAuditTrail_) winAuditTrail_ = new TWinAuditTrail(parent_);
+    winAuditTrail_->Execute(Laboratory().AuditPath());
 }
 
 // ---- Exchange: Copy, Paste, Export, Import ----
@@ -270,20 +287,34 @@ void TMainCommands::ImportTextFile(const QString& file) {
         ShowError(FromAnsi(e.what()));
         return;
     }
-    RunImportDialog([&analyte, &bytes](TWinImport& dialog) { dialog.FillFromText(bytes, analyte); },
+    RunImportDialog([&](TWinImport& dialog) { dialog.FillFromText(bytes, analyte, QFileInfo(file).fileName()); },
                     QStringLiteral("Bad file format"));
 }
 
 void TMainCommands::ImportLegacyFile(const QString& file) {
+    // Read aside first, so that the audit line can say what comes in; analytes read whole before
+    // a fault come in all the same.
+    TListAnalytes read;
     bool failed = false;
-    // Analytes read whole before a fault stay in the list: they are shown and kept on disk.
-    Laboratory().EditReferenceData([&] {
-        try {
-            ImportVersion2File(QFile::encodeName(file).toStdString());
-        } catch (const std::exception&) {
-            failed = true;
-        }
-    });
+    try {
+        const std::string path = QFile::encodeName(file).toStdString();
+        const std::optional<std::string> bytes = ReadWholeFile(path);
+        if (!bytes) throw EQCError("Cannot open " + path);
+        ImportVersion2(*bytes, read);
+    } catch (const std::exception&) {
+        failed = true;
+    }
+    if (read.Count() > 0) {
+        int runs = 0;
+        for (int i = 0; i < read.Count(); ++i) runs += read[i].Count();
+        const QJsonObject details{{QStringLiteral("file"), QFileInfo(file).fileName()},
+                                  {QStringLiteral("kind"), QStringLiteral("version 2")},
+                                  {QStringLiteral("analytes"), read.Count()},
+                                  {QStringLiteral("runs"), runs}};
+        Laboratory().EditReferenceData({AuditNote("import", {}, 0, details)}, [&] {
+            while (read.Count() > 0) Analytes.Add(read.Extract(0));
+        });
+    }
     if (failed) ShowError(QStringLiteral("Cannot read data"));
 }
 

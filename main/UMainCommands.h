@@ -21,6 +21,7 @@ class TExchangeFiles;
 class TWinAbout;
 class TWinAnimCopyFic;
 class TWinArchives;
+class TWinAuditTrail;
 class TWinDailyQC;
 class TWinDefAnalytes;
 class TWinDefSerum;
@@ -87,6 +88,8 @@ public:
     void QualityGoalsClick();
     // The monthly QC summary (File > Monthly summary).
     void MonthlySummaryClick();
+    // Special functions › Audit trail.
+    void AuditTrailClick();
 
     // Replaces the machine's volumes as backup drives (tests).
     void SetDriveMap(std::unique_ptr<IDriveMap> drives);
@@ -96,6 +99,7 @@ public:
     TWinPrnCharts& WinPrnCharts();
     TExchangeFiles& ExchangeFiles() { return *exchangeFiles_; }
     TWinArchives* WinArchives() const { return winArchives_; }
+    TWinAuditTrail* WinAuditTrail() const { return winAuditTrail_; }
     TWinRandom* WinRandom() const { return winRandom_; }
     TWinEmployees* WinEmployees() const { return winEmployees_; }
     TWinOptions* WinOptions() const { return winOptions_; }
@@ -118,6 +122,7 @@ private:
     TWinAbout* winAbout_ = nullptr;
     TWinAnimCopyFic* winAnimCopyFic_ = nullptr;
     TWinArchives* winArchives_ = nullptr;
+    TWinAuditTrail* winAuditTrail_ = nullptr;
     TWinDailyQC* winDailyQC_ = nullptr;
     TWinDefAnalytes* winDefAnalytes_ = nullptr;
     TWinDefSerum* winDefSerum_ = nullptr;

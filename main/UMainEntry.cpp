@@ -65,7 +65,12 @@ void TWinMain::LoadPointForCorrection(const TQCPoint* point) {
     const int index = current_->IndexOf(point);
     if (index < 0) return;
     entryPage_->ShowRun(current_->Point(index), *current_);
-    Laboratory().TakeForCorrection(*current_, index);
+    try {
+        Laboratory().TakeForCorrection(*current_, index);
+    } catch (...) {
+        entryPage_->ClearFields(); // not taken out: it must not be stored a second time
+        throw;
+    }
 }
 
 // ---- Queue ----

@@ -62,7 +62,7 @@ TSpecialPage::TSpecialPage(ISpecialPageHost& window, int tag, const TNames& name
 
 void TSpecialPage::OKClick() {
     window_.SwitchPage(0);
-    if (edited_ && Analyte()) Laboratory().ConfirmLimits(*Analyte());
+    if (edited_ && Analyte()) Laboratory().ConfirmLimits(*Analyte(), window_.LimitsAtOpening());
     edited_ = false;
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "main/ULaboratory.h"
 #include "model/UTypes.h"
 
 class QGroupBox;
@@ -30,6 +31,8 @@ class ISpecialPageHost {
 public:
     virtual ~ISpecialPageHost() = default;
     virtual TAnalyte* CurrentAnalyte() const = 0;
+    // The limits of the analyte when the page opened, which OK compares the kept limits with.
+    virtual const TLimitsSnapshot& LimitsAtOpening() const = 0;
     virtual const TChartView& View() const = 0;
     // The material label of a level on the Enter page.
     virtual QString LevelCaption(int level) const = 0;

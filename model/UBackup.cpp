@@ -149,14 +149,38 @@ std::string BackupDisplayPath(char letter, const std::string& extension) {
     return std::string(1, letter) + ":/" + BackupBaseName + extension;
 }
 
-void BackupToDiskette(IBackupUi& ui, const IDriveMap& drives) {
+namespace {
+
+// The files of our own beside the data file (the audit trail, the quality goals) go with the data
+// copy, beside it under their own names.
+void CopyBeside(const std::string& file, const std::string& dataCopy, const std::string& what) {
+    if (file.empty() || !FileExists(file)) return;
+    const std::size_t slash = dataCopy.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string() : dataCopy.substr(0, slash + 1);
+    const std::string copy = folder + file.substr(file.find_last_of('/') + 1);
+    const std::optional<std::string> bytes = ReadWholeFile(file);
+    if (!bytes) ThrowNamed("Cannot read " + what, file, WhyUnreadable(file));
+    try {
+        WriteFileAtomic(copy, *bytes, "Cannot save " + what);
+    } catch (const EFileWriteError& e) {
+        ThrowNamed("Cannot save " + what, copy, e.Reason());
+    }
+}
+
+} // namespace
+
+void BackupToDiskette(IBackupUi& ui, const IDriveMap& drives, const std::function<void(const std::string&)>& record,
+                      const std::string& auditFile) {
     const char letter = BackupLetter();
     const TBackupFiles files = FilesOn(WaitForDrive(ui, drives, letter, "Backup aborted"));
     if (!ui.Confirm("Confirm data backup")) throw EQCError("Backup aborted");
+    if (record) record(files.Sav);
     TCopyWindow window(ui, "Backuping data to " + BackupDisplayPath(letter, SavExtension));
     TPreviousCopies previous(files);
     try {
         SaveDataFile(files.Sav);
+        CopyBeside(auditFile, files.Sav, "the audit trail");
+        CopyBeside(BasePath + ".goals", files.Sav, "the quality goals");
     } catch (const EFileWriteError& e) {
         previous.Undo();
         ThrowNamed("Cannot save data", files.Sav, e.Reason());
@@ -170,7 +194,7 @@ void BackupToDiskette(IBackupUi& ui, const IDriveMap& drives) {
     ui.Information("Backup OK");
 }
 
-void RestoreFromDiskette(IBackupUi& ui, const IDriveMap& drives) {
+void RestoreFromDiskette(IBackupUi& ui, const IDriveMap& drives, const std::function<void(const std::string&)>& record) {
     const char letter = BackupLetter();
     const TBackupFiles files = FilesOn(WaitForDrive(ui, drives, letter, "Restore aborted"));
     if (!Exists(files.Sav)) throw EQCError("No backup file to restore");
@@ -178,6 +202,7 @@ void RestoreFromDiskette(IBackupUi& ui, const IDriveMap& drives) {
     const std::string date = modified ? FormatDate(*modified) : std::string();
     if (!ui.Confirm("Confirm data restore from diskette. The date of source file is : " + date))
         throw EQCError("Restore aborted");
+    if (record) record(files.Sav);
     TCopyWindow window(ui, "Restoring data from " + BackupDisplayPath(letter, SavExtension));
     try {
         LoadDataFile(files.Sav);

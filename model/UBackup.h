@@ -2,6 +2,7 @@
 // The windows provide the boxes and the drive map; the logic here knows neither.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "model/UTypes.h"
@@ -52,12 +53,18 @@ std::string BackupDisplayPath(char letter, const std::string& extension);
 // Writes the data file as the backup copy; the previous copy becomes the ".Old" file.
 // Throws EQCError("Backup aborted") when the operator stops, or the write's own error.
 // On success Settings.LastBackup is today.
-void BackupToDiskette(IBackupUi& ui, const IDriveMap& drives);
+// `record` runs once the operator confirmed, before anything is copied (the audit trail's line; a
+// failure there stops the backup); the audit file and the quality goals, when there are, are
+// copied beside the copy.
+void BackupToDiskette(IBackupUi& ui, const IDriveMap& drives, const std::function<void(const std::string& copy)>& record = {},
+                      const std::string& auditFile = {});
 
 // Replaces the materials and analytes in memory with the backup copy.
 // Throws EQCError("Restore aborted"), ("No backup file to restore") or ("Impossible to restore");
 // the current data are then untouched.
-void RestoreFromDiskette(IBackupUi& ui, const IDriveMap& drives);
+// `record` runs once the operator confirmed, before anything is read (the audit trail's line). The
+// live audit file is never replaced by the copy's: the trail only grows.
+void RestoreFromDiskette(IBackupUi& ui, const IDriveMap& drives, const std::function<void(const std::string& copy)>& record = {});
 
 // A backup is due when the whole days since the last one reach the interval.
 bool BackupDue(const TSettings& settings, TDateTime today);

@@ -115,6 +115,25 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes, const std:
     SyncFolder(FolderOf(path));
 }
 
+void AppendFileDurably(const std::string& path, std::string_view bytes, const std::string& failureMessage) {
+    if (IsNonRegular(path)) throw EFileWriteError(failureMessage, path + " is not a regular file; it was left as it is");
+    const bool created = !FileExists(path);
+    if (Injected("append", path) != 0) throw EFileWriteError(failureMessage, ErrorText(errno));
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) throw EFileWriteError(failureMessage, ErrorText(errno));
+    struct stat st {};
+    const off_t before = ::fstat(fd, &st) == 0 ? st.st_size : 0;
+    int error = 0;
+    if (!WriteAll(fd, bytes, path)) error = errno;
+    // The bytes and the file's new length on the disk; its times may follow later.
+    if (error == 0 && (Injected("sync", path) != 0 || ::fdatasync(fd) != 0)) error = errno;
+    // A torn line must not stay in front of the next one.
+    if (error != 0) [[maybe_unused]] const int cut = ::ftruncate(fd, before);
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error != 0) throw EFileWriteError(failureMessage, ErrorText(error));
+    if (created) SyncFolder(FolderOf(path));
+}
+
 std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t maxBytes) {
     std::error_code ec;
     if (!fs::is_regular_file(path, ec)) return std::nullopt;

@@ -33,8 +33,13 @@ private:
 // link) is never replaced: refused before anything is written.
 void WriteFileAtomic(const std::string& path, std::string_view bytes, const std::string& failureMessage);
 
+// Adds the bytes at the end of the file (created when missing), in one write flushed to the disk
+// before it returns. On failure the file is cut back to its former length and EFileWriteError
+// (failureMessage, reason) is thrown. A target that is not a regular file is refused.
+void AppendFileDurably(const std::string& path, std::string_view bytes, const std::string& failureMessage);
+
 // Injectable failures of the atomic writes, for the tests of what the callers do when the disk
-// refuses: before each step ("create", "write", "sync", "rename") of a write to `path` the hook
+// refuses: before each step ("create", "write", "sync", "rename"; "append" for an append) of a write to `path` the hook
 // is asked, and a non-zero errno it returns makes that step fail with it. Empty: no hook.
 using TWriteFault = std::function<int(std::string_view step, const std::string& path)>;
 void SetWriteFault(TWriteFault fault);

@@ -4,16 +4,20 @@
 // The clock and the random seed are fixed, so that the pictures are the same at every build.
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QImage>
+#include <QJsonArray>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
 
+#include "charts/UAuditPages.h"
 #include "charts/UDailyQCPages.h"
 #include "charts/UPrnArchive.h"
 #include "charts/UPrnChartsPages.h"
@@ -22,7 +26,9 @@
 #include "charts/UQualityPages.h"
 #include "charts/UShowLimitsPages.h"
 #include "dialogs/UAbout.h"
+#include "dialogs/UAuditTrail.h"
 #include "dialogs/UShowArchive.h"
+#include "main/UAuditNotes.h"
 #include "main/UCommandRunner.h"
 #include "main/UFormParts.h"
 #include "main/ULaboratory.h"
@@ -31,6 +37,7 @@
 #include "main/UMessages.h"
 #include "main/UResources.h"
 #include "model/UArchive.h"
+#include "model/UAuditTrail.h"
 #include "model/UClock.h"
 #include "model/UDataLoadSave.h"
 #include "model/UDateTime.h"
@@ -97,6 +104,32 @@ TArchiveContent MakeDemoArchive(TAnalyte& analyte) {
     return ReadArchive(analyte.Archives.back()).value();
 }
 
+// The audit window once the check of its chain has said its line.
+QImage GrabAuditTrail(TWinMain& window) {
+    TWinAuditTrail view(&window);
+    QEventLoop checked;
+    QObject::connect(&view, &TWinAuditTrail::ChainChecked, &checked, &QEventLoop::quit);
+    view.Open(Laboratory().AuditPath());
+    if (!view.Checked()) checked.exec();
+    view.show();
+    QApplication::processEvents();
+    return view.grab().toImage();
+}
+
+// A morning's changes in the demonstration folder, as the program records them.
+void WriteDemonstrationAudit() {
+    SetAuditLogin([] { return std::string("lab1"); });
+    // One minute a change, also for the windows' own changes (the validation's queued run).
+    SetAuditClock([minute = 10]() mutable { return "2026-12-08T09:" + std::to_string(minute++) + ":00Z"; });
+    TAnalyte& glucose = *Analytes.FindByName("Glucose");
+    Laboratory().Audit({AuditNote("run.stored", QStringLiteral("Glucose"), 0, PointDetails(glucose, glucose.Count() - 1),
+                                  QStringLiteral("AB"))});
+    Laboratory().Audit({AuditNote("limits.locked", QStringLiteral("Glucose"), 1,
+                                  BeforeAfter(LevelLimits(glucose, 0), LevelLimits(glucose, 0)))});
+    Laboratory().Audit({AuditNote("operators.changed", {}, 0,
+                                  {{QStringLiteral("operators"), BeforeAfter(QJsonArray{"AB"}, QJsonArray{"AB", "CD"})}})});
+}
+
 struct TWindowPicture {
     const char* Name;
     std::function<QImage()> Take;
@@ -137,6 +170,7 @@ std::vector<TWindowPicture> WindowPictures(TWinMain& w, TAnalyte& glucose, const
         {"password", modal([&w] { w.Commands().PasswordClick(); })},
         {"about", modal([&w] { w.Commands().About().ExecFromMenu(); })},
         {"setup", modal([&w] { w.Commands().ShortCutsClick(); })},
+        {"audit-trail", [&w] { return GrabAuditTrail(w); }},
     };
 }
 
@@ -159,6 +193,11 @@ std::vector<TPrintoutPicture> PrintoutPictures(const TAnalyte& glucose, const TA
          }},
         {"print-archives", [&archive] { return ArchiveListPrintJob(QStringLiteral("Glucose"), {archive}); }},
         {"print-archive", [&archive] { return ArchivePrintJob(QStringLiteral("Glucose"), archive); }},
+        {"print-audit", [] {
+             std::vector<TAuditEntry> entries = ReadAuditEntries(Laboratory().AuditPath(), {});
+             std::reverse(entries.begin(), entries.end());
+             return AuditPrintJob(entries, QStringLiteral("All entries - Chain intact, %1 entries").arg(entries.size()));
+         }},
     };
 }
 
@@ -194,6 +233,7 @@ int MakePictures(const QString& out) {
     StartDemonstration(folder.path());
     TAnalyte& glucose = *Analytes.FindByName("Glucose");
     const TArchiveContent archive = MakeDemoArchive(glucose);
+    WriteDemonstrationAudit();
     int missing = 0;
     const auto check = [&missing](const char* name, bool made) {
         if (made) return;

@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 
 #include "cli/CliJson.h"
+#include "cli/CliPrintSupport.h"
 #include "cli/CliLocale.h"
 #include "model/UArchive.h"
 #include "main/USystemLocale.h"
@@ -299,6 +300,7 @@ TEST_F(Cli, ImportReadsTheExportedTextAndAddsAsTheDialogDoes) {
         EXPECT_EQ(r.Code, 1);
         EXPECT_NE(r.Err.find("The program is working on"), std::string::npos) << r.Err;
         EXPECT_EQ(ReadFile(data), before);
+        EXPECT_FALSE(std::filesystem::exists(Path("rules.adt"))); // nor its audit trail
     }
 
     r = Run({"import", data, "Test", Path("runs.txt")});
@@ -308,6 +310,60 @@ TEST_F(Cli, ImportReadsTheExportedTextAndAddsAsTheDialogDoes) {
     const TRun exported = Run({"export", data, "Test"});
     EXPECT_NE(exported.Out.find("1 Feb 2026\t08:00:00\t150.0\t\t\t\r\n2 Feb 2026\t12:00:00\t\t201.0\t\t\r\n"), std::string::npos);
     EXPECT_NE(Run({"dump", data}).Out.find("\"status\":2"), std::string::npos); // 150 classified beyond action
+}
+
+// The import appends its audit line before it writes the data file; the trail is read, checked
+// and printed by the command line.
+TEST_F(Cli, ImportIsAuditedAndTheTrailIsReadCheckedAndPrinted) {
+    const std::string data = WriteRuleAnalyte();
+    const std::string trail = Path("rules.adt");
+    WriteFile(Path("runs.txt"), "1 Feb 2026\t08:00\t150\r\n");
+    // An audit file that cannot be written refuses the import.
+    const std::string before = ReadFile(data);
+    std::filesystem::create_directory(trail);
+    TRun r = Run({"import", data, "Test", Path("runs.txt")});
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_NE(r.Err.find("Cannot write the audit trail: " + trail + ": "), std::string::npos) << r.Err;
+    EXPECT_EQ(ReadFile(data), before);
+    std::filesystem::remove(trail);
+    r = Run({"import", data, "Test", Path("runs.txt")});
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    EXPECT_NE(ReadFile(data), before);
+
+    r = Run({"audit", trail});
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    EXPECT_EQ(Occurrences(r.Out, "\"seq\":"), 2u);
+    EXPECT_NE(r.Out.find("\"source\":\"command line\",\"action\":\"import\",\"analyte\":\"Test\""), std::string::npos) << r.Out;
+    EXPECT_NE(r.Out.find("\"details\":{\"file\":\"runs.txt\",\"runs\":1}"), std::string::npos) << r.Out;
+    const std::string today = r.Out.substr(r.Out.find("\"time\":\"") + 8, 10);
+    const struct { std::vector<std::string> options; std::size_t entries; } filters[] = {
+        {{"--analyte", "Test"}, 1}, {{"--analyte", "Urea"}, 0}, {{"--from", today, "--to", today}, 2}, {{"--from", "2999-01-01"}, 0}};
+    for (const auto& f : filters) {
+        std::vector<std::string> args = {"audit", trail};
+        args.insert(args.end(), f.options.begin(), f.options.end());
+        r = Run(args);
+        EXPECT_EQ(r.Code, 0) << r.Err;
+        EXPECT_EQ(Occurrences(r.Out, "\"seq\":"), f.entries) << f.options[1];
+    }
+
+    r = Run({"audit", trail, "--verify"});
+    EXPECT_EQ(r.Code, 0);
+    EXPECT_EQ(r.Out, "{\"entries\": 2, \"intact\": true}\n");
+    std::string edited = ReadFile(trail);
+    edited.replace(edited.find("audit.started"), 13, "audit.startex"); // line 1, which line 2 links to
+    WriteFile(trail, edited);
+    r = Run({"audit", trail, "--verify"});
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_EQ(r.Out, "{\"entries\": 2, \"intact\": false, \"first_broken\": 2}\n");
+    EXPECT_EQ(Run({"audit", Path("absent.adt"), "--verify"}).Code, 1);
+
+    r = Run({"print", "audit", trail, "--analyte", "Test", "--out", Path("audit.pdf")});
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    const std::string text = SqueezeBlanks(PdfFileText(Path("audit.pdf"), Path("audit.txt")));
+    EXPECT_NE(text.find("Audit trail"), std::string::npos) << text;
+    EXPECT_NE(text.find("import Test"), std::string::npos) << text;
+    EXPECT_EQ(text.find("audit.started"), std::string::npos) << text; // not about Test
+    EXPECT_EQ(Run({"print", "audit", trail, "--analyte", "Urea", "--out", Path("none.pdf")}).Code, 1);
 }
 
 // The import dialog asks before it sets locked or fixed limits back to mobile; the command line

@@ -305,6 +305,8 @@ case_program_values() {
         $'ABCDEFGHIJKLMNO\t46000.500000\t1\t1/0\t0/6\t0/6\tOP\t' \
         $'CA\t46001.250000\t0\t4.5/0\t0/6\t7.25/0\tOPER\ta comment longer tha')"
     check_eq "accepted runs are on disk when answered" "$expected" "$(program_queue | tail -2)"
+    check_eq "accepted runs are in the audit trail as a client's" 2 \
+        "$(grep -c '"source":"automation","action":"run.queued"' "$PROGRAM_DIR/Tervanix.adt")"
     check_eq "user-started program outlives its clients" 0 "$(kill -0 "$HOST_PID"; echo $?)"
     kill -TERM "$HOST_PID"; wait "$HOST_PID"
     check_eq "program ended normally" 0 $?

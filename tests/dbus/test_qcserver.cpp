@@ -19,6 +19,8 @@
 #include "intake/UQCServer.h"
 #include "intake/UQueueSaver.h"
 #include "intake/URegistration.h"
+#include "model/UAuditTrail.h"
+#include "model/UFileStore.h"
 #include "model/UFormat.h"
 #include "model/UGlobals.h"
 #include "support/SmallDisks.h"
@@ -138,6 +140,9 @@ public:
 };
 
 TEST(QCServer, AddQueuesAcceptedRunsAndTellsTheHost) {
+    QTemporaryDir folder;
+    const std::string savedProgramDir = ProgramDir;
+    SetProgramDir(folder.path().toStdString());
     Queue.Clear();
     TRecordingHost host;
     TQCServer server(host, QDBusConnection(QStringLiteral("no bus")));
@@ -157,7 +162,18 @@ TEST(QCServer, AddQueuesAcceptedRunsAndTellsTheHost) {
     ASSERT_EQ(Queue.Count(), 2);
     EXPECT_EQ(Queue.Entries().front().AnalyteName, "GLU");
     EXPECT_EQ(Queue.Entries().back().AnalyteName, "CA");
+    // Each accepted run is in the audit trail as a bus client's; without its line, none is kept.
+    const std::vector<TAuditEntry> trail = ReadAuditEntries(BasePath + ".adt", {});
+    ASSERT_EQ(trail.size(), 3U); // and audit.started
+    EXPECT_EQ(trail[0].Analyte, "CA");
+    EXPECT_EQ(trail[0].Action, "run.queued");
+    EXPECT_EQ(trail[0].Source, "automation");
+    SetWriteFault([](std::string_view, const std::string& path) { return path.ends_with(".adt") ? ENOSPC : 0; });
+    EXPECT_EQ(server.Add(46000.5, QStringLiteral("GLU"), QStringLiteral("5"), none, none, none, none, false), 5);
+    SetWriteFault({});
+    EXPECT_EQ(Queue.Count(), 2);
     Queue.Clear();
+    SetProgramDir(savedProgramDir);
 }
 
 TEST(QCServer, WithoutABusTheProgramRunsOnUnpublished) {

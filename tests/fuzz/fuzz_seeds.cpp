@@ -6,6 +6,7 @@
 #include <string>
 
 #include "model/UArchive.h"
+#include "model/UAuditTrail.h"
 #include "model/UCodec.h"
 #include "model/UDataLoadSave.h"
 #include "model/UFormat.h"
@@ -13,6 +14,7 @@
 #include "model/UQualityGoals.h"
 #include "model/URandom.h"
 #include "model/USettingsFile.h"
+#include "model/USha256.h"
 
 using namespace tervanix;
 namespace fs = std::filesystem;
@@ -99,6 +101,26 @@ std::string Version2File() {
     return w.take();
 }
 
+// Three linked lines, as the program writes them.
+std::string AuditChainText() {
+    const char* const actions[] = {"audit.started", "run.stored", "limits.locked"};
+    std::string text, previous;
+    long long seq = 0;
+    for (const char* action : actions) {
+        TAuditEntry entry;
+        entry.Seq = ++seq;
+        entry.Time = "2026-12-08T16:35:03Z";
+        entry.Action = action;
+        entry.Analyte = "Glucose \"\u00e9\"";
+        entry.Details = R"({"values":[4.5,null],"comment":"ok"})";
+        entry.Prev = previous;
+        const std::string line = EncodeAuditLine(entry);
+        previous = Sha256Hex(line);
+        text += line + "\n";
+    }
+    return text;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -145,5 +167,6 @@ int main(int argc, char** argv) {
     Write(dir / "goals" / "two", EncodeGoalsFile(goals));
     Write(dir / "goals" / "escapes", "{\"analytes\": {\"Gluc\\u00e9\\ud83d\\ude00\\n\": {\"targets\": [1e2], \"tea_percent\": 7.5, \"x\": [true, false, {}]}}}");
     Write(dir / "importtext" / "spreadsheet", "\xEF\xBB\xBF" "Date\tTime\tQC1\n08/12/2026\t10:30\t4.5\t\t7\n9/12/26\t2:00 PM\t4,6\n");
+    Write(dir / "audit" / "chain", AuditChainText());
     return 0;
 }

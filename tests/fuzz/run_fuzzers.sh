@@ -8,7 +8,7 @@ set -eu
 
 SECONDS_PER_TARGET=${1:-60}
 [ $# -gt 0 ] && shift
-TARGETS=${*:-datafile settings queue version2 archive importtext goals}
+TARGETS=${*:-datafile settings queue version2 archive importtext goals audit}
 
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 BUILD="$ROOT/build-fuzz"

@@ -21,6 +21,7 @@
 #include "dialogs/UAbout.h"
 #include "dialogs/UAnimCopyFic.h"
 #include "dialogs/UArchives.h"
+#include "dialogs/UAuditTrail.h"
 #include "dialogs/UDefAnalytes.h"
 #include "dialogs/UDefSerum.h"
 #include "dialogs/UEmployees.h"
@@ -118,6 +119,7 @@ std::vector<TWalkedWindow> Windows() {
         {"copy to diskette", Make<TWinAnimCopyFic>(), Shown<TWinAnimCopyFic>()},
         {"archives", Make<TWinArchives>(),
          Executed<TWinArchives>([](TWinArchives& w, TWalkData& d) { w.Execute(*d.Glucose); })},
+        {"audit trail", Make<TWinAuditTrail>(), Shown<TWinAuditTrail>()},
         {"archive", Make<TWinShowArchive>(), Shown<TWinShowArchive>([](TWinShowArchive& w, TWalkData& d) {
              w.Fill(QStringLiteral("Glucose"), d.Archive);
          })},

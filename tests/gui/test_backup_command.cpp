@@ -18,8 +18,10 @@
 #include "main/UMain.h"
 #include "model/UBackup.h"
 #include "model/UClock.h"
+#include "model/UFileStore.h"
 #include "model/UGlobals.h"
 #include "support/AnalyteBuilders.h"
+#include "support/AuditReading.h"
 
 namespace tervanix {
 namespace {
@@ -93,9 +95,14 @@ TEST_F(BackupCommandTest, BackupWritesTheCopyKeepsTheOldOneAndStopsTheReminder) 
     EXPECT_EQ(window_->ShapeBackUp()->Colour(), clLime);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
+    WriteFileAtomic(BasePath + ".goals", R"({"analytes": {"Glucose": {"tea_percent": 10}}})", "goals");
     RunCommand([this] { window_->BackupClick(); });
     EXPECT_TRUE(QFile::exists(OnDiskette("Tervanix.Sav")));
     EXPECT_TRUE(QFile::exists(OnDiskette("Tervanix.Old")));
+    // The audit trail goes with the copy, its backup line included.
+    EXPECT_EQ(ReadWholeFile(OnDiskette("Tervanix.adt").toStdString()), ReadWholeFile(test::AuditFile()));
+    EXPECT_EQ(ReadWholeFile(OnDiskette("Tervanix.goals").toStdString()), ReadWholeFile(BasePath + ".goals"));
+    EXPECT_EQ(test::Detail(test::Audited("backup"), "copy").toString(), OnDiskette("Tervanix.Sav"));
 }
 
 TEST_F(BackupCommandTest, NoDisketteAsksRetryOrCancelAndCancelChangesNothing) {
@@ -126,6 +133,11 @@ TEST_F(BackupCommandTest, RestoreBringsTheCopyBackAndKeepsTheCurrentAnalyteByNam
     window_->Disketterestore1()->trigger();
     QApplication::processEvents();
     EXPECT_EQ(messages_.Last().Text, QStringLiteral("Restore OK"));
+    // The trail only grows: the copy's older trail does not replace it, a restore line is added.
+    const std::vector<TAuditEntry> trail = ReadAuditEntries(test::AuditFile(), {}, 2);
+    ASSERT_EQ(trail.size(), 2U);
+    EXPECT_EQ(trail[0].Action, "restore");
+    EXPECT_EQ(trail[1].Action, "backup");
     ASSERT_EQ(Analytes.Count(), 1);
     ASSERT_NE(window_->CurrentAnalyte(), nullptr);
     EXPECT_EQ(window_->CurrentAnalyte(), &Analytes[0]);

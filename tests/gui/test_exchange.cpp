@@ -24,6 +24,7 @@
 #include "model/UFormat.h"
 #include "model/UGlobals.h"
 #include "support/AnalyteBuilders.h"
+#include "support/AuditReading.h"
 
 namespace tervanix {
 namespace {
@@ -290,6 +291,9 @@ TEST_F(ExchangeTest, ImportOfAVersion2FileAppendsItsAnalytesWhateverTheCaseOfIts
     ASSERT_EQ(Analytes.Count(), 1);
     EXPECT_EQ(window_->LBAnalytes()->count(), 1);
     EXPECT_EQ(Analytes[0].Point(0).DateTime, 46000.5);
+    const TAuditEntry imported = test::Audited("import");
+    EXPECT_EQ(test::Detail(imported, "file").toString(), QStringLiteral("old.Dat"));
+    EXPECT_EQ(test::Detail(imported, "runs").toInt(), 1);
 
     WriteFileAtomic(Path(QStringLiteral("bad.SAV")).toStdString(), w.bytes(), "");
     answer_ = Path(QStringLiteral("bad.SAV"));

@@ -1,4 +1,5 @@
 #include <QComboBox>
+#include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,6 +20,7 @@
 #include "model/UFileStore.h"
 #include "model/UGlobals.h"
 #include "model/USettingsFile.h"
+#include "support/AuditReading.h"
 
 namespace tervanix {
 namespace {
@@ -85,6 +87,9 @@ TEST_F(SettingsDialogsTest, OperatorsAreEditedSortedAndSavedAfterConfirmingDelet
     EXPECT_EQ(Operators.Items(), (std::vector<std::string>{"AB", "AB", "CD", "ZZ"}));
     EXPECT_EQ(SavedOperators(), Operators.Items());
     EXPECT_EQ(main_->CBOperator()->count(), 4);
+    const TAuditEntry changed = test::Audited("operators.changed");
+    EXPECT_TRUE(test::Detail(changed, "operators.before").toArray().contains(QStringLiteral("JD")));
+    EXPECT_FALSE(test::Detail(changed, "operators.after").toArray().contains(QStringLiteral("JD")));
 
     // Cancel in the confirmation keeps the list as it was.
     messages_.Answer(TMsgButton::Cancel);
@@ -175,6 +180,7 @@ TEST_F(SettingsDialogsTest, NewOptionsStopADueReminderAndAreSaved) {
     TOperatorList operators;
     DecodeSettingsFile(*ReadWholeFile(BasePath + ".cfr"), saved, operators);
     EXPECT_EQ(saved.BackupIntervalDays, 30);
+    EXPECT_EQ(test::Detail(test::Audited("options.changed"), "backup_interval_days.after").toInt(), 30);
 
     test::WhenModalOpens([this](QWidget*) {
         main_->WinOptions()->EditDelay()->setText(QStringLiteral("10"));

@@ -1,6 +1,7 @@
 // The quality goals window (TEa and targets, Sigma and its rules), the goals file as the laboratory
 // keeps it, and the monthly summary window.
 #include <QComboBox>
+#include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
@@ -20,6 +21,7 @@
 #include "model/UFileStore.h"
 #include "model/UGlobals.h"
 #include "support/AnalyteBuilders.h"
+#include "support/AuditReading.h"
 
 namespace tervanix {
 namespace {
@@ -120,6 +122,11 @@ TEST_F(QualityGoalsTest, TypedGoalsShowTheirSigmaAndOnlyOKWritesThem) {
     expected.Set("Glucose", {7.5, {std::nullopt, 200.0}});
     EXPECT_EQ(DecodeGoalsFile(OnDisk()), expected);
     EXPECT_EQ(Laboratory().Goals(), expected);
+    const TAuditEntry audited = test::Audited("goals.changed"); // before and after, one analyte
+    EXPECT_EQ(audited.Analyte, "Glucose");
+    EXPECT_TRUE(test::Detail(audited, "before").isNull());
+    EXPECT_EQ(test::Detail(audited, "after.tea_percent").toDouble(), 7.5);
+    EXPECT_EQ(test::Detail(audited, "after.targets").toArray().at(1).toDouble(), 200.0);
 }
 
 // The table is printed through the page engine, the goals as typed.

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QJsonArray>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
@@ -26,19 +27,25 @@
 #include "dialogs/UShowData.h"
 #include "gui/GuiHarness.h"
 #include "intake/UQueueSaver.h"
+#include "main/UAuditNotes.h"
 #include "main/UMain.h"
 #include "main/UValidCQ.h"
+#include "model/UAuditTrail.h"
 #include "model/UClock.h"
 #include "model/UDataLoadSave.h"
 #include "model/UFileStore.h"
 #include "model/UGlobals.h"
 #include "support/AnalyteBuilders.h"
+#include "support/AuditReading.h"
 #include "support/SmallDisks.h"
 
 namespace tervanix {
 namespace {
 
+using test::Audited;
+using test::AuditFile;
 using test::Click;
+using test::Detail;
 using test::MakeRun;
 using test::TypeText;
 
@@ -105,6 +112,9 @@ protected:
     }
 
     void TearDown() override {
+        // Whatever the scenario did, the audit trail it left is one unbroken chain.
+        const std::optional<TAuditCheck> check = VerifyAuditFile(AuditFile());
+        EXPECT_TRUE(check && check->Intact()) << (check ? check->FirstBroken : -1);
         window_.reset();
         saver_.reset();
         ClearLists();
@@ -165,7 +175,6 @@ protected:
         return QDir(QString::fromStdString(ProgramDir)).entryList({prefix + u'*'}, QDir::Files);
     }
     std::string QueueFile() const { return BasePath + ".fif"; }
-
     // The control of that name in the main window (or in `in`); a missing one fails the test.
     template <typename T>
     T* Find(const char* name, QWidget* in = nullptr) const {
@@ -277,6 +286,15 @@ TEST_F(Scenario, ARunRejectedOnLevel2IsStoredDiscardedThereAndLeavesItsLimits) {
     });
     EXPECT_TRUE(Find<QLineEdit>("EditLevel2")->text().isEmpty()); // ready for the next run
     EXPECT_EQ(QueuedInFile(), 0);
+    const TAuditEntry stored = Audited("run.stored");
+    EXPECT_EQ(stored.Analyte, "Glucose");
+    EXPECT_EQ(stored.Source, "program");
+    EXPECT_EQ(Detail(stored, "statuses").toArray(),
+              (QJsonArray{QStringLiteral("in control"), QStringLiteral("discarded"), QStringLiteral("in control")}));
+    EXPECT_EQ(Detail(stored, "values").toArray().at(1).toDouble(), 30.0);
+    EXPECT_EQ(Detail(stored, "comment").toString(), QStringLiteral("Lamp changed"));
+    EXPECT_EQ(Detail(stored, "date_time").toString(), QStringLiteral("2024-03-15T10:30:00"));
+    EXPECT_TRUE(Detail(stored, "westgard").isArray());
     ExpectEverywhere([](const TListSerum&, const TListAnalytes& analytes) {
         const TAnalyte& a = analytes[0];
         ASSERT_EQ(a.Count(), Runs + 1);
@@ -323,6 +341,7 @@ TEST_F(Scenario, ARunCancelledAtValidationWaitsInTheQueueFile) {
     EXPECT_EQ(Find<QToolButton>("BtFifo")->text(), QStringLiteral("&Queue : 1"));
     EXPECT_TRUE(Find<QTimer>("TimerBtFifo")->isActive()); // the queue button blinks
     ExpectQueueFileHolds(1);
+    EXPECT_EQ(Detail(Audited("run.queued"), "values").toArray().at(1).toDouble(), 30.0);
     ExpectEverywhere([](const TListSerum&, const TListAnalytes& analytes) { EXPECT_EQ(analytes[0].Count(), Runs); });
     ASSERT_EQ(Queue.Count(), 1);
     EXPECT_EQ(Queue.Entries().front().AnalyteName, "Glucose");
@@ -377,6 +396,16 @@ TEST_F(Scenario, LimitsLockedOnADateRangeChosenWithTheKeyboardComeBackAfterARest
         Operate([&] { PressIn(Find<QWidget>(box), "BtLock"); });
     Press("BtOKLock");
     EXPECT_TRUE(Find<QWidget>("TabSheetEnter")->isVisible());
+    const std::vector<TAuditEntry> lines = ReadAuditEntries(AuditFile(), {}, 3);
+    ASSERT_EQ(lines.size(), 3U);
+    for (const TAuditEntry& line : lines) {
+        EXPECT_EQ(line.Action, "limits.locked");
+        EXPECT_EQ(Detail(line, "before.mode").toString(), QStringLiteral("mobile"));
+        EXPECT_EQ(Detail(line, "after.mode").toString(), QStringLiteral("locked"));
+        EXPECT_EQ(Detail(line, "after.range").toArray().size(), 2);
+        EXPECT_EQ(Detail(line, "after.mean").toDouble(), double(Analytes[0].Current[std::size_t(line.Level - 1)].Mean));
+    }
+    EXPECT_EQ(lines[0].Level + lines[1].Level + lines[2].Level, 6);
     const std::array<TLevelStats, MaxLevels> locked = Analytes[0].Current;
     ExpectEverywhere([&locked](const TListSerum&, const TListAnalytes& analytes) {
         const TAnalyte& a = analytes[0];
@@ -404,6 +433,8 @@ TEST_F(Scenario, ARunDeletedInTheDataTableLeavesTheFileAndTheLimits) {
               PressIn(modal, "BtDelete");
               PressIn(modal, "BtOK"); // the deletion confirmed in its box
           }});
+    EXPECT_EQ(Detail(Audited("run.deleted"), "date_time").toString(), AuditDateTime(deleted));
+    EXPECT_TRUE(Detail(Audited("run.deleted"), "date_time").toString().startsWith(QStringLiteral("2024-02-27T")));
     ExpectEverywhere([deleted](const TListSerum&, const TListAnalytes& analytes) {
         const TAnalyte& a = analytes[0];
         ASSERT_EQ(a.Count(), Runs - 1);
@@ -456,6 +487,7 @@ TEST_F(Correction, ARunLeftUncorrectedIsBackInItsSeriesAndFileUnchanged) {
             << messages_.Last().Text.toStdString();
         EXPECT_EQ(messages_.Last().Type, TMsgType::Information);
         if (std::string(name) == "Edit line on another run") continue; // the second run is out now
+        EXPECT_EQ(Detail(Audited("run.put_back"), "date_time"), Detail(Audited("run.taken_for_correction"), "date_time"));
         ExpectEverywhere([&original](const TListSerum&, const TListAnalytes& analytes) {
             const TAnalyte& a = analytes[0];
             ASSERT_EQ(a.Count(), Runs);
@@ -512,6 +544,15 @@ TEST_F(Scenario, RenamedAnalyteNewLotAndAssignmentAreKept) {
         EXPECT_EQ(materials.FindById(a.MaterialId[0]).Name.str(), "Lyphocheck 3");
     });
     EXPECT_EQ(Find<QListWidget>("LBAnalytes")->item(0)->text(), QStringLiteral("Glycaemia"));
+    const TAuditEntry renamed = Audited("analyte.changed");
+    EXPECT_EQ(Detail(renamed, "before.name").toString(), QStringLiteral("Glucose"));
+    EXPECT_EQ(Detail(renamed, "after.name").toString(), QStringLiteral("Glycaemia"));
+    const TAuditEntry lot = Audited("material.changed");
+    EXPECT_EQ(Detail(lot, "before.lot").toString(), QStringLiteral("2"));
+    EXPECT_EQ(Detail(lot, "after.lot").toString(), QStringLiteral("B7"));
+    const TAuditEntry assigned = Audited("assignment.changed");
+    EXPECT_EQ(assigned.Level, 1);
+    EXPECT_EQ(Detail(assigned, "after.name").toString(), QStringLiteral("Lyphocheck 3"));
 }
 
 TEST_F(Scenario, ImportedTextRunsJoinTheSeries) {
@@ -534,6 +575,10 @@ TEST_F(Scenario, ImportedTextRunsJoinTheSeries) {
                            EXPECT_EQ(modal->windowTitle(), QStringLiteral("Imported file contents"));
                            PressIn(modal, "BtAdd");
                        }});
+    const TAuditEntry imported = Audited("import");
+    EXPECT_EQ(imported.Analyte, "Glucose");
+    EXPECT_EQ(Detail(imported, "file").toString(), QStringLiteral("runs.txt"));
+    EXPECT_EQ(Detail(imported, "runs").toInt(), 2);
     ExpectEverywhere([](const TListSerum&, const TListAnalytes& analytes) {
         const TAnalyte& a = analytes[0];
         ASSERT_EQ(a.Count(), Runs + 2);
@@ -690,7 +735,7 @@ TEST_F(Scenario, AFailedExitSaveOffersAWayOut) {
     WriteGlucoseFolder();
     Start();
     TAnalyte& glucose = Analytes[0];
-    Laboratory().EditSeries(glucose, [&] { glucose.AddPoint(MakeRun(Day, {5, 10, 15})); });
+    Laboratory().EditSeries(glucose, {}, [&] { glucose.AddPoint(MakeRun(Day, {5, 10, 15})); });
     const std::string before = *ReadWholeFile(DataFile());
     int failures = 3;
     SetWriteFault([&failures](std::string_view step, const std::string&) {
@@ -733,9 +778,9 @@ TEST_F(Scenario, AFullDiskAtExitKeepsTheProgramOpen) {
     WriteGlucoseFolder();
     Start();
     TAnalyte& glucose = Analytes[0];
-    Laboratory().EditSeries(glucose, [&] { glucose.AddPoint(MakeRun(Day, {5, 10, 15})); });
+    Laboratory().EditSeries(glucose, {}, [&] { glucose.AddPoint(MakeRun(Day, {5, 10, 15})); });
     disk.Fill();
-    Laboratory().EditSeries(glucose, [&] { glucose.AddPoint(MakeRun(Day + 1, {5, 10, 15})); }); // "Cannot save data"
+    Laboratory().EditSeries(glucose, {}, [&] { glucose.AddPoint(MakeRun(Day + 1, {5, 10, 15})); }); // "Cannot save data"
     messages_.Answer(TMsgButton::Cancel);
     EXPECT_EQ(Laboratory().SaveForExit(true, true), TLaboratory::TExitSave::Stay);
     EXPECT_TRUE(messages_.Last().Text.contains(QString::fromUtf8(std::strerror(ENOSPC)))) << messages_.Last().Text.toStdString();
@@ -748,6 +793,102 @@ TEST_F(Scenario, AFullDiskAtExitKeepsTheProgramOpen) {
     window_.reset();
     saver_.reset();
     ClearLists();
+    disk.Unmount();
+}
+
+// The changes made outside the edit dialogs each leave their line, with what changed.
+TEST_F(Scenario, QueueLimitsRisksLevelsAndPasswordChangesAreAudited) {
+    TResu queued = MakeRun(Day, {5.1f, 10.2f, 15.3f});
+    queued.AnalyteName = "Glucose";
+    WriteGlucoseFolder({queued});
+    Start();
+    const auto choose = [](const char* group, int item) {
+        return [group, item](QWidget* modal) {
+            auto* box = modal->findChild<QWidget*>(QString::fromLatin1(group));
+            ASSERT_NE(box, nullptr);
+            Click(box->findChildren<QAbstractButton*>().at(item));
+            PressIn(modal, "BtOK");
+        };
+    };
+    const struct {
+        const char* action;
+        std::function<void()> make;
+        const char* detail;
+        QJsonValue expected;
+    } changes[] = {
+        {"queue.cleared", [this] { Menu("MnuClearFifo", {}); }, "runs", 1},
+        {"common_cv.changed", [this] { Press("BtLimits", {[](QWidget* modal) {
+                                       PressIn(modal, "CBCommonCV");
+                                       PressIn(modal, "BtOK");
+                                   }}); },
+         "common_cv.after", true},
+        {"risks.changed", [&] { Menu("MnuRisks", {choose("RGAlert", 1)}); }, "alert_risk.after", QStringLiteral("2 %")},
+        {"level.archived", [this] {
+             Menu("Archiving1", {});
+             PressIn(Find<QWidget>("GBArchivage2"), "BtArchi");
+             Press("BtOKErase");
+         },
+         "limits.mode", QStringLiteral("mobile")},
+        {"password.changed", [this] { Menu("MnuPsw", {[](QWidget* modal) {
+                                      FillIn(modal, "EditNewPsw", QStringLiteral("Zq7"));
+                                      FillIn(modal, "EditConfirm", QStringLiteral("Zq7"));
+                                      PressIn(modal, "BtOK");
+                                  }}); },
+         "password_set.after", true},
+    };
+    for (const auto& change : changes) {
+        SCOPED_TRACE(change.action);
+        change.make();
+        EXPECT_EQ(Detail(Audited(change.action), change.detail), change.expected);
+    }
+    EXPECT_EQ(Audited("level.archived").Level, 2);
+    EXPECT_EQ(ReadWholeFile(AuditFile())->find("Zq7"), std::string::npos); // never the password
+}
+
+// The audit line comes first: when it cannot be written, the run is not stored, the operator
+// reads why, and the run is still on the Enter page to try again.
+TEST_F(Scenario, AnAuditTrailThatCannotBeWrittenRefusesTheChange) {
+    WriteGlucoseFolder();
+    Start();
+    const std::string data = *ReadWholeFile(DataFile());
+    SetWriteFault([](std::string_view step, const std::string& path) {
+        return step == "append" && path.ends_with(".adt") ? ENOSPC : 0;
+    });
+    EnterRun({QStringLiteral("5.0"), QStringLiteral("10.0"), QStringLiteral("15.0")}, Validate({"BtOK"}));
+    SetWriteFault({});
+    const QString said = messages_.Last().Text;
+    EXPECT_TRUE(said.startsWith(QStringLiteral("Cannot write the audit trail\r") + QString::fromStdString(AuditFile()) +
+                                QStringLiteral(": ") + QString::fromUtf8(std::strerror(ENOSPC))))
+        << said.toStdString();
+    EXPECT_EQ(Analytes[0].Count(), Runs);
+    EXPECT_EQ(ReadWholeFile(DataFile()), data);
+    EXPECT_EQ(Find<QLineEdit>("EditLevel1")->text(), QStringLiteral("5.0"));
+    EXPECT_FALSE(FileExists(AuditFile()));
+    Press("BtOKEnter", {Validate({"BtOK"})}); // room again: the same run goes through
+    EXPECT_EQ(Analytes[0].Count(), Runs + 1);
+    EXPECT_EQ(ReadAuditEntries(AuditFile(), {}).back().Action, "audit.started");
+}
+
+// The same on a real full disk: the line does not fit, the run stays on the Enter page.
+TEST_F(Scenario, AFullDiskRefusesTheRunWithItsAuditLine) {
+    const std::filesystem::path small = std::filesystem::path(folder_.path().toStdString()) / "small";
+    auto disk = test::TMountedFolder::Tmpfs(small, 256 * 1024);
+    if (!disk.Ready()) GTEST_SKIP() << disk.Why();
+    SetProgramDir(small.string());
+    WriteGlucoseFolder();
+    Start();
+    disk.Fill();
+    EnterRun({QStringLiteral("5.0"), QStringLiteral("10.0"), QStringLiteral("15.0")}, Validate({"BtOK"}));
+    EXPECT_TRUE(messages_.Last().Text.startsWith(QStringLiteral("Cannot write the audit trail\r")))
+        << messages_.Last().Text.toStdString();
+    EXPECT_TRUE(messages_.Last().Text.endsWith(QString::fromUtf8(std::strerror(ENOSPC))));
+    EXPECT_EQ(Analytes[0].Count(), Runs);
+    EXPECT_EQ(Find<QLineEdit>("EditLevel1")->text(), QStringLiteral("5.0"));
+    disk.Unfill();
+    window_.reset();
+    saver_.reset();
+    ClearLists();
+    EXPECT_TRUE(VerifyAuditFile(AuditFile())->Intact()); // before the folder goes
     disk.Unmount();
 }
 

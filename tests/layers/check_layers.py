@@ -27,7 +27,7 @@ ALLOWED = {
 }
 
 # The core is ISO C++: its standard library, and the POSIX calls of the file layer (atomic writes,
-# damaged files kept aside, left-over temporary files).
+# damaged files kept aside, left-over temporary files) and of the audit trail's login.
 STANDARD_HEADERS = set("""
 algorithm any array atomic barrier bit bitset cassert cctype cerrno cfenv cfloat charconv chrono
 cinttypes climits clocale cmath codecvt compare complex concepts condition_variable coroutine
@@ -39,7 +39,7 @@ semaphore set shared_mutex source_location span sstream stack stdexcept stop_tok
 string string_view syncstream system_error thread tuple type_traits typeindex typeinfo
 unordered_map unordered_set utility valarray variant vector version
 """.split())
-CORE_SYSTEM_HEADERS = {"unistd.h", "fcntl.h", "sys/stat.h"}
+CORE_SYSTEM_HEADERS = {"unistd.h", "fcntl.h", "sys/stat.h", "pwd.h"}
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
 
