@@ -17,11 +17,6 @@
 #include "model/ULists.h"
 
 namespace tervanix {
-namespace {
-
-QString Text(const std::string& bytes) { return FromAnsi(bytes); }
-
-} // namespace
 
 TWinPrnCharts::TWinPrnCharts(QWidget* parent)
     : QDialog(parent), range_(this, QStringLiteral("Control points to print"),
@@ -71,7 +66,7 @@ void TWinPrnCharts::FormCreate() {
 void TWinPrnCharts::Prepare(const TAnalyte& analyte, const TListSerum& materials) {
     analyte_ = &analyte;
     materials_ = &materials;
-    setWindowTitle(QStringLiteral("Print QC charts for ") + Text(analyte.Name.str()));
+    setWindowTitle(QStringLiteral("Print QC charts for ") + FromAnsi(analyte.Name.str()));
     WidenToTitle(this);
     range_.ShowSeries(analyte);
     CountNbPoints();
@@ -82,7 +77,7 @@ void TWinPrnCharts::Prepare(const TAnalyte& analyte, const TListSerum& materials
         const bool used = level < analyte.LevelCount;
         box->setVisible(used);
         if (!used) continue;
-        box->setText(Text(LevelMaterialText(analyte, materials, level)));
+        box->setText(FromAnsi(LevelMaterialText(analyte, materials, level)));
         box->setChecked(true);
         // A single level is always printed.
         box->setEnabled(analyte.LevelCount > 1);

@@ -22,8 +22,6 @@ constexpr int BandPoints = 31;
 constexpr int ChartFontSize = 8;
 constexpr int StatisticsRowsPerPage = 50;
 
-QString Text(const std::string& bytes) { return FromAnsi(bytes); }
-
 bool HasValue(const TLevelResult& r) { return r.Status != qsDiscarded && r.Status != qsNoValue; }
 
 // The pens of one printout: the colours of the screen charts, or black with dotted limit lines.
@@ -87,7 +85,7 @@ void TChartsPrinter::SetFont(bool bold) {
 int TChartsPrinter::Print(TPointRange range) {
     const int pageHeight = pages_.PageHeight();
     const int rowHeight = pageHeight / StatisticsRowsPerPage;
-    int y = PrintBoxedTitle(pages_, Text(analyte_.Name.str()) + QStringLiteral(" QC charts"));
+    int y = PrintBoxedTitle(pages_, FromAnsi(analyte_.Name.str()) + QStringLiteral(" QC charts"));
     SetFont(false);
     const QFontMetrics metrics = canvas_.fontMetrics();
     h_ = metrics.height();
@@ -124,7 +122,7 @@ int TChartsPrinter::PrintLevelChart(int level, TPointRange band, int y) {
     const TMaterial& material = materials_.FindById(analyte_.MaterialId[l]);
     y += h_;
     SetFont(true);
-    const QString title = Text(material.Name.str()) + QStringLiteral(" (") + Text(material.Lot.str()) + QStringLiteral(")");
+    const QString title = FromAnsi(material.Name.str()) + QStringLiteral(" (") + FromAnsi(material.Lot.str()) + QStringLiteral(")");
     const QRect titleRect(0, y, std::min(canvas_.fontMetrics().horizontalAdvance(title), pages_.PageWidth()),
                           canvas_.fontMetrics().height());
     canvas_.fillRect(titleRect, clSilver);
@@ -181,7 +179,7 @@ void TChartsPrinter::DrawValueScale(int level, int top) {
         const int y = YOf(level, g, top);
         canvas_.setPen(PrinterPen(*canvas_.device()));
         canvas_.drawLine(geometry_.Left, y, geometry_.Left - w_, y);
-        const QString label = Text(FormatFixed(g, 6, scale.Decimals));
+        const QString label = FromAnsi(FormatFixed(g, 6, scale.Decimals));
         const int width = metrics.horizontalAdvance(label);
         canvas_.drawText(QRect(geometry_.Left - 2 * w_ - width, y - h_ / 2, width, h_),
                          Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, label);
@@ -224,9 +222,9 @@ int TChartsPrinter::PrintDateBand(TPointRange band, int y) {
     for (int i = band.First; i <= band.Last; ++i) {
         const int x = geometry_.ColumnX(i - band.First);
         const TDateColumnLabels labels = labeller.Next(analyte_.Point(i).DateTime);
-        CentredText(x, y, Text(labels.Day));
-        if (!labels.Month.empty()) CentredText(x, y + h_, Text(labels.Month));
-        if (!labels.Year.empty()) CentredText(x, y + 2 * h_, Text(labels.Year));
+        CentredText(x, y, FromAnsi(labels.Day));
+        if (!labels.Month.empty()) CentredText(x, y + h_, FromAnsi(labels.Month));
+        if (!labels.Year.empty()) CentredText(x, y + 2 * h_, FromAnsi(labels.Year));
     }
     return y + 3 * h_;
 }
@@ -253,7 +251,7 @@ void TChartsPrinter::PrintFooter(int page) {
     SetFont(false);
     PrintFooterLine(pages_, QStringLiteral("- Page %1 - %2 QC - Printed on %3 -")
                                 .arg(page)
-                                .arg(Text(analyte_.Name.str()), Text(FormatDate(Today()))));
+                                .arg(FromAnsi(analyte_.Name.str()), FromAnsi(FormatDate(Today()))));
 }
 
 } // namespace
@@ -280,15 +278,15 @@ std::vector<TPointRange> ChartBands(TPointRange range) {
 std::vector<std::array<QString, 4>> ChartStatisticsRows(const TAnalyte& analyte, const TListSerum& materials,
                                                         TPointRange range, const TLevelChoice& levels) {
     std::vector<std::array<QString, 4>> rows;
-    rows.push_back({QStringLiteral("Statistics"), QStringLiteral("m (") + Text(analyte.UnitName.str()) + QStringLiteral(")"),
+    rows.push_back({QStringLiteral("Statistics"), QStringLiteral("m (") + FromAnsi(analyte.UnitName.str()) + QStringLiteral(")"),
                     QStringLiteral("C.V. (%)"), QStringLiteral("N")});
     for (int level = 0; level < std::min(analyte.LevelCount, MaxLevels); ++level) {
         if (!levels[static_cast<std::size_t>(level)]) continue;
         TLevelStats s;
         analyte.ComputeStats(level, range.First, range.Last, s);
-        rows.push_back({Text(materials.FindById(analyte.MaterialId[static_cast<std::size_t>(level)]).Name.str()),
-                        s.N <= 0 ? QString() : Text(FormatFixed(s.Mean, 8, analyte.Decimals + 1)),
-                        Text(CVText(s, 8)), Text(FormatInt(s.N))});
+        rows.push_back({FromAnsi(materials.FindById(analyte.MaterialId[static_cast<std::size_t>(level)]).Name.str()),
+                        s.N <= 0 ? QString() : FromAnsi(FormatFixed(s.Mean, 8, analyte.Decimals + 1)),
+                        FromAnsi(CVText(s, 8)), FromAnsi(FormatInt(s.N))});
     }
     return rows;
 }
@@ -306,7 +304,7 @@ TPrintJob ChartsJob(const TAnalyte& analyte, const TListSerum& materials, TPoint
     job.Draw = [&analyte, &materials, range, options](TPrintPages& pages) {
         PrintCharts(pages, analyte, materials, range, options);
     };
-    return NamedJob(std::move(job), QStringLiteral("QC charts - ") + Text(analyte.Name.str()), Today());
+    return NamedJob(std::move(job), QStringLiteral("QC charts - ") + FromAnsi(analyte.Name.str()), Today());
 }
 
 } // namespace tervanix

@@ -17,8 +17,6 @@ constexpr int LevelWidth = 12;
 constexpr int OperatorWidth = 8;
 constexpr int CommentWidth = 22;
 
-QString Text(const std::string& bytes) { return FromAnsi(bytes); }
-
 void AddShaded(std::vector<TTableCell>& cells, const QString& text) { cells.push_back({text, csShaded}); }
 
 void AddStatisticsRows(std::vector<TTableCell>& cells, const TAnalyte& analyte, TPointRange range) {
@@ -26,7 +24,7 @@ void AddStatisticsRows(std::vector<TTableCell>& cells, const TAnalyte& analyte, 
     std::vector<TLevelStats> stats(static_cast<std::size_t>(levels));
     for (int level = 0; level < levels; ++level)
         analyte.ComputeStats(level, range.First, range.Last, stats[static_cast<std::size_t>(level)]);
-    const QString unit = Text(analyte.UnitName.str());
+    const QString unit = FromAnsi(analyte.UnitName.str());
     const auto row = [&](const QString& label, auto valueOf, const QString& after) {
         AddShaded(cells, QStringLiteral("Statistics"));
         AddShaded(cells, label);
@@ -35,12 +33,12 @@ void AddStatisticsRows(std::vector<TTableCell>& cells, const TAnalyte& analyte, 
         AddShaded(cells, QString());
     };
     row(QStringLiteral("Mean"), [&](const TLevelStats& s) {
-        return s.N == 0 ? QString() : Text(FormatFixed(s.Mean, 8, analyte.Decimals + 1));
+        return s.N == 0 ? QString() : FromAnsi(FormatFixed(s.Mean, 8, analyte.Decimals + 1));
     }, unit);
     row(QStringLiteral("CV"), [](const TLevelStats& s) {
-        return Text(CVText(s, 8));
+        return FromAnsi(CVText(s, 8));
     }, QStringLiteral("%"));
-    row(QStringLiteral("N"), [](const TLevelStats& s) { return Text(FormatInt(s.N)); }, QString());
+    row(QStringLiteral("N"), [](const TLevelStats& s) { return FromAnsi(FormatInt(s.N)); }, QString());
 }
 
 } // namespace
@@ -56,8 +54,8 @@ QStringList DataTableHeadingLines(const TAnalyte& analyte, const TListSerum& mat
     QStringList lines;
     for (int level = 0; level < std::clamp(analyte.LevelCount, 1, MaxLevels); ++level) {
         const TMaterial& m = materials.FindById(analyte.MaterialId[static_cast<std::size_t>(level)]);
-        QString line = QStringLiteral("QC%1 : %2").arg(level + 1).arg(Text(m.Name.str()));
-        if (!m.Lot.empty()) line += QStringLiteral(" (lot %1)").arg(Text(m.Lot.str()));
+        QString line = QStringLiteral("QC%1 : %2").arg(level + 1).arg(FromAnsi(m.Name.str()));
+        if (!m.Lot.empty()) line += QStringLiteral(" (lot %1)").arg(FromAnsi(m.Lot.str()));
         lines << line;
     }
     return lines;
@@ -75,15 +73,15 @@ std::vector<TTableCell> DataTableCells(const TAnalyte& analyte, TPointRange rang
     const int first = std::max(range.First, 0), last = std::min(range.Last, analyte.Count() - 1);
     for (int i = first; i <= last; ++i) {
         const TQCPoint& p = analyte.Point(i);
-        cells.push_back({Text(FormatDate(p.DateTime)), csPlain});
-        cells.push_back({Text(FormatTime(p.DateTime)), csPlain});
+        cells.push_back({FromAnsi(FormatDate(p.DateTime)), csPlain});
+        cells.push_back({FromAnsi(FormatTime(p.DateTime)), csPlain});
         for (int level = 0; level < levels; ++level) {
             const TLevelResult& r = p.Levels[static_cast<std::size_t>(level)];
             if (r.Status == qsNoValue) cells.push_back({QString(), csPlain});
-            else cells.push_back({Text(FormatFixed(r.Value, 8, analyte.Decimals)), StatusCellStyle(r.Status)});
+            else cells.push_back({FromAnsi(FormatFixed(r.Value, 8, analyte.Decimals)), StatusCellStyle(r.Status)});
         }
-        cells.push_back({Text(p.Operator.str()), csPlain});
-        cells.push_back({p.CommentId == -1 ? QString() : Text(analyte.CommentText(p.CommentId)), csPlain});
+        cells.push_back({FromAnsi(p.Operator.str()), csPlain});
+        cells.push_back({p.CommentId == -1 ? QString() : FromAnsi(analyte.CommentText(p.CommentId)), csPlain});
     }
     if (withStatistics) AddStatisticsRows(cells, analyte, {first, last});
     return cells;
@@ -97,13 +95,13 @@ void PrintDataTable(TPrintPages& pages, const TAnalyte& analyte, const TListSeru
 }
 
 TPrintJob DataTableJob(const TAnalyte& analyte, const TListSerum& materials, TPointRange range, bool withStatistics) {
-    const QString title = QStringLiteral("QC data for ") + Text(analyte.Name.str());
+    const QString title = QStringLiteral("QC data for ") + FromAnsi(analyte.Name.str());
     TPrintJob job;
     job.Title = QStringLiteral("Printing QC data");
     job.Draw = [&analyte, &materials, range, title, withStatistics](TPrintPages& pages) {
         PrintDataTable(pages, analyte, materials, range, title, withStatistics);
     };
-    return NamedJob(std::move(job), QStringLiteral("QC data - ") + Text(analyte.Name.str()), Today());
+    return NamedJob(std::move(job), QStringLiteral("QC data - ") + FromAnsi(analyte.Name.str()), Today());
 }
 
 } // namespace tervanix

@@ -10,10 +10,8 @@
 namespace tervanix {
 namespace {
 
-QString Ansi(const std::string& bytes) { return FromAnsi(bytes); }
-
 QString Optional(const std::optional<double>& value, int decimals) {
-    return value ? Ansi(FormatFixed(*value, 10, decimals)) : QString();
+    return value ? FromAnsi(FormatFixed(*value, 10, decimals)) : QString();
 }
 
 QString LevelText(int level) { return QStringLiteral("QC%1").arg(level + 1); }
@@ -56,7 +54,7 @@ QStringList SigmaHeadings() {
 
 QString SigmaRulesText(const TSigmaLine& line) {
     if (!line.Sigma.Sigma) return QString();
-    return Ansi(SigmaAdviceText(*line.Sigma.Sigma, line.Analyte->LevelCount));
+    return FromAnsi(SigmaAdviceText(*line.Sigma.Sigma, line.Analyte->LevelCount));
 }
 
 QStringList SigmaLineTexts(const TSigmaLine& line, const TListSerum& materials) {
@@ -66,9 +64,9 @@ QStringList SigmaLineTexts(const TSigmaLine& line, const TListSerum& materials) 
     const int valueDecimals = a.Decimals + 1;
     QString bias = Optional(s.BiasPercent, 2);
     if (bias.isEmpty() && s.Sigma) bias = QStringLiteral("bias unknown");
-    return {Ansi(a.Name.str()),       LevelText(line.Level),        Ansi(material.Name.str()), Ansi(material.Lot.str()),
+    return {FromAnsi(a.Name.str()),       LevelText(line.Level),        FromAnsi(material.Name.str()), FromAnsi(material.Lot.str()),
             Optional(s.TeaPercent, 2), Optional(s.Target, valueDecimals), Optional(s.Mean, valueDecimals),
-            Optional(s.CV, 2),        bias,                         s.Sigma ? Ansi(SigmaText(*s.Sigma)) : QString(),
+            Optional(s.CV, 2),        bias,                         s.Sigma ? FromAnsi(SigmaText(*s.Sigma)) : QString(),
             SigmaRulesText(line)};
 }
 
@@ -89,17 +87,17 @@ QStringList SummaryLineTexts(const TMonthLevelSummary& line, const TListSerum& m
     const TAnalyte& a = *line.Analyte;
     const TMaterial& material = materials.FindById(a.MaterialId[static_cast<std::size_t>(line.Level)]);
     const auto value = [&](const std::optional<long double>& v, int decimals) {
-        return v ? Ansi(FormatFixed(*v, 10, decimals)) : QString();
+        return v ? FromAnsi(FormatFixed(*v, 10, decimals)) : QString();
     };
-    const auto count = [](int n) { return Ansi(FormatInt(n)); };
-    return {Ansi(a.Name.str()),      LevelText(line.Level),       Ansi(material.Name.str()), Ansi(material.Lot.str()),
+    const auto count = [](int n) { return FromAnsi(FormatInt(n)); };
+    return {FromAnsi(a.Name.str()),      LevelText(line.Level),       FromAnsi(material.Name.str()), FromAnsi(material.Lot.str()),
             count(line.N),           value(line.Mean, a.Decimals + 1), value(line.SD, a.Decimals + 2), value(line.CV, 2),
             count(line.Alerts),      count(line.Actions),         count(line.Discarded),
-            line.Sigma.Sigma ? Ansi(SigmaText(*line.Sigma.Sigma)) : QString()};
+            line.Sigma.Sigma ? FromAnsi(SigmaText(*line.Sigma.Sigma)) : QString()};
 }
 
 QString MonthTitle(TMonth month) {
-    return Ansi(Locale().LongMonthNames[static_cast<std::size_t>(month.Month - 1)]) + u' ' + QString::number(month.Year);
+    return FromAnsi(Locale().LongMonthNames[static_cast<std::size_t>(month.Month - 1)]) + u' ' + QString::number(month.Year);
 }
 
 TPrintJob MonthlySummaryPrintJob(const std::vector<TMonthLevelSummary>& lines, const TListSerum& materials, TMonth month) {

@@ -23,8 +23,6 @@ constexpr int RowHeight = 22;
 constexpr int GridHeight = 231;
 constexpr int ClientHeight = 315;
 
-QString Ansi(const std::string& bytes) { return FromAnsi(bytes); }
-
 } // namespace
 
 TWinShowLimits::TWinShowLimits(QWidget* parent) : QDialog(parent) {
@@ -87,7 +85,7 @@ int TWinShowLimits::Execute(TAnalyte& analyte) {
 void TWinShowLimits::Prepare(TAnalyte& analyte) {
     analyte_ = &analyte;
     rememberedCommonCV_ = analyte.HasOption(aoCommonCV);
-    setWindowTitle(QStringLiteral("Control limits for ") + Ansi(analyte.Name.str()));
+    setWindowTitle(QStringLiteral("Control limits for ") + FromAnsi(analyte.Name.str()));
     PlaceControls();
     cbCommonCV_->setChecked(rememberedCommonCV_);
     lock_->Activate();

@@ -15,9 +15,7 @@ const char* const RowLabels[LimitsTableRows] = {
     "Control materials", "Lots",         "QC mode",          "Target",       "Warning limits",
     "Action limits",     "Dates ref interval", "# points in ref interval", "Reference CV", "# degrees of freedom"};
 
-QString Ansi(const std::string& bytes) { return FromAnsi(bytes); }
-
-QString PointDate(const TAnalyte& a, int index) { return Ansi(FormatDate(a.Point(index).DateTime)); }
+QString PointDate(const TAnalyte& a, int index) { return FromAnsi(FormatDate(a.Point(index).DateTime)); }
 
 // The reference interval of a level: the whole series under mobile limits, the locked points under
 // locked limits. A lock that no longer fits the series shows nothing rather than a wrong date.
@@ -42,21 +40,21 @@ QStringList LevelColumn(const TAnalyte& a, const TListSerum& materials, int leve
     const bool fixed = a.LimitsMode[l] == lmFixed;
     const bool limitsValid = fixed || s.Status == 0;
     const bool statistics = !fixed && s.Status == 0;
-    auto value = [&](long double v) { return Ansi(FormatFixed(v, 8, a.Decimals + 1)); };
+    auto value = [&](long double v) { return FromAnsi(FormatFixed(v, 8, a.Decimals + 1)); };
     auto interval = [&](long double halfWidth) {
         if (s.NotComputable) return QString::fromLatin1(NotComputableText);
         return limitsValid ? value(s.Mean - halfWidth) + QStringLiteral("  /  ") + value(s.Mean + halfWidth) : QString();
     };
-    return {Ansi(material.Name.str()),
-            Ansi(material.Lot.str()),
+    return {FromAnsi(material.Name.str()),
+            FromAnsi(material.Lot.str()),
             QString::fromLatin1(LimitsModeName(a.LimitsMode[l])),
-            s.N > 0 || fixed ? value(s.Mean) + QLatin1Char(' ') + Ansi(a.UnitName.str()) : QString(),
+            s.N > 0 || fixed ? value(s.Mean) + QLatin1Char(' ') + FromAnsi(a.UnitName.str()) : QString(),
             interval(s.AlertHalfWidth),
             interval(s.ActionHalfWidth),
             ReferenceDates(a, level),
-            fixed ? QString() : Ansi(FormatInt(s.N)),
-            statistics ? Ansi(FormatFixed(s.CV, 5, 1)) + QStringLiteral(" %") : QString(),
-            statistics ? Ansi(FormatInt(s.DegreesOfFreedom)) : QString()};
+            fixed ? QString() : FromAnsi(FormatInt(s.N)),
+            statistics ? FromAnsi(FormatFixed(s.CV, 5, 1)) + QStringLiteral(" %") : QString(),
+            statistics ? FromAnsi(FormatInt(s.DegreesOfFreedom)) : QString()};
 }
 
 } // namespace
@@ -90,11 +88,11 @@ TPrintJob LimitsPrintJob(const TAnalyte& analyte, const TListSerum& materials) {
         for (int c = 0; c < columns; ++c) cells.push_back({rows[r][c], r == 0 || c == 0 ? csShaded : csPlain});
     const std::vector<int> widths = {20, 22, 22, 22};
     TPrintJob job;
-    job.Title = QStringLiteral("QC limits for ") + Ansi(analyte.Name.str());
+    job.Title = QStringLiteral("QC limits for ") + FromAnsi(analyte.Name.str());
     job.Draw = [title = job.Title, basis = LimitsBasisText(analyte), cells = std::move(cells), widths, columns](TPrintPages& pages) {
         PrintTable(pages, title, {basis, QString()}, cells, false, widths, columns);
     };
-    return NamedJob(std::move(job), QStringLiteral("QC limits - ") + Ansi(analyte.Name.str()), Today());
+    return NamedJob(std::move(job), QStringLiteral("QC limits - ") + FromAnsi(analyte.Name.str()), Today());
 }
 
 } // namespace tervanix

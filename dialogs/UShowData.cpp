@@ -31,8 +31,6 @@ constexpr int ListTop = 24;
 constexpr int ListHeight = 340;
 constexpr int LevelColumnWidth = 60;
 
-QString Text(const std::string& bytes) { return FromAnsi(bytes); }
-
 int Levels(const TAnalyte& analyte) { return std::clamp(analyte.LevelCount, 1, MaxLevels); }
 
 bool IsMidnight(TDateTime dt) {
@@ -46,15 +44,15 @@ QPixmap StatusMarker(std::uint8_t status) { return status == qsInControl ? QPixm
 } // namespace
 
 QString DataLineText(const TAnalyte& analyte, const TQCPoint& point) {
-    QString line = Text(FormatDate(point.DateTime));
-    if (!IsMidnight(point.DateTime)) line += QLatin1Char(' ') + Text(FormatTime(point.DateTime));
+    QString line = FromAnsi(FormatDate(point.DateTime));
+    if (!IsMidnight(point.DateTime)) line += QLatin1Char(' ') + FromAnsi(FormatTime(point.DateTime));
     for (int level = 0; level < Levels(analyte); ++level) {
         const TLevelResult& r = point.Levels[static_cast<std::size_t>(level)];
         line += QLatin1Char('\t');
-        if (r.Status != qsNoValue) line += Text(FormatFixed(r.Value, 8, analyte.Decimals));
+        if (r.Status != qsNoValue) line += FromAnsi(FormatFixed(r.Value, 8, analyte.Decimals));
     }
-    line += QLatin1Char('\t') + Text(point.Operator.str());
-    line += QLatin1Char('\t') + (point.CommentId == -1 ? QString() : Text(analyte.CommentText(point.CommentId)));
+    line += QLatin1Char('\t') + FromAnsi(point.Operator.str());
+    line += QLatin1Char('\t') + (point.CommentId == -1 ? QString() : FromAnsi(analyte.CommentText(point.CommentId)));
     return line;
 }
 
@@ -224,7 +222,7 @@ void TWinShowData::Activate() {
 
 void TWinShowData::ApplyLayout() {
     const int levels = Levels(*analyte_);
-    setWindowTitle(QStringLiteral("QC data for ") + Text(analyte_->Name.str()));
+    setWindowTitle(QStringLiteral("QC data for ") + FromAnsi(analyte_->Name.str()));
     const int width = Scaled(this, 325 + LevelColumnWidth * levels);
     const int left = (panel_->width() - width) / 2;
     lb_->setGeometry(left, Scaled(this, ListTop), width, Scaled(this, ListHeight));
