@@ -107,6 +107,11 @@ std::unique_ptr<QGuiApplication> StartPrinting() {
     return app;
 }
 
+void RefuseRangeOptions(const TPrintRequest& request, const char* kind) {
+    if (request.From || request.To || request.Stats)
+        throw EUsage(std::string("print ") + kind + " takes neither --from, --to nor --stats");
+}
+
 void RefuseOverwrite(const std::string& out, const std::string& input) {
     if (SameFile(out, input)) throw EFailure("The output is the input file; nothing was written: " + out);
 }

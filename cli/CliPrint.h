@@ -57,6 +57,9 @@ std::unique_ptr<QGuiApplication> StartPrinting();
 
 // Refuses an output that would overwrite one of the inputs.
 void RefuseOverwrite(const std::string& out, const std::string& input);
+// A date range or statistics mean nothing to a printout of one moment (limits, daily sheet, Sigma,
+// monthly summary): a script that passes them is wrong. `kind` names it in the usage error.
+void RefuseRangeOptions(const TPrintRequest& request, const char* kind);
 // The job's pages as a PDF on the paper asked for (else Letter in the United States and Canada, A4
 // elsewhere, after the environment's locale), written atomically to --out; EFailure when it cannot
 // be written (no file is left behind, a previous file is kept).

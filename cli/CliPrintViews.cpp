@@ -8,15 +8,6 @@
 #include "cli/CliPrint.h"
 
 namespace tervanix::cli {
-namespace {
-
-// A date range or statistics mean nothing to these printouts: a script that passes them is wrong.
-void RefuseRangeOptions(const TPrintRequest& request, const char* kind) {
-    if (request.From || request.To || request.Stats)
-        throw EUsage(std::string("print ") + kind + " takes neither --from, --to nor --stats");
-}
-
-} // namespace
 
 int RunPrintLimits(const TArgs& args) {
     const TPrintRequest request = ParsePrintArgs(args);

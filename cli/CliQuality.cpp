@@ -148,7 +148,7 @@ int RunPrintSigma(const TArgs& args) {
     const TPrintRequest request = ParsePrintArgs(args, [&parsed](const std::string& option, TArgCursor& cursor) {
         return TakeQualityOption(option, cursor, parsed, false);
     });
-    if (request.From || request.To || request.Stats) throw EUsage("print sigma takes neither --from, --to nor --stats");
+    RefuseRangeOptions(request, "sigma");
     ExpectPositionals(request.Positionals, 1);
     const std::string& path = request.Positionals[0];
     RefuseOverwrite(request.Out, path);
@@ -167,7 +167,7 @@ int RunPrintSummary(const TArgs& args) {
     const TPrintRequest request = ParsePrintArgs(args, [&parsed](const std::string& option, TArgCursor& cursor) {
         return TakeQualityOption(option, cursor, parsed, true);
     });
-    if (request.From || request.To || request.Stats) throw EUsage("print summary takes neither --from, --to nor --stats");
+    RefuseRangeOptions(request, "summary");
     ExpectPositionals(request.Positionals, 1);
     if (!parsed.Month) throw EUsage("Missing --month YYYY-MM");
     const std::string& path = request.Positionals[0];
