@@ -8,6 +8,7 @@
 #include <fstream>
 #include <utility>
 
+#include "model/UFormat.h"
 #include "model/USha256.h"
 
 // The login of the audit trail is the account of the process (POSIX).
@@ -78,27 +79,6 @@ std::string AuditPathOf(const std::string& dataPath) {
 }
 
 // ---- Lines ----
-
-std::string JsonQuoted(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() + 2);
-    out += '"';
-    for (const char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (u < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", u);
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    out += '"';
-    return out;
-}
 
 std::string EncodeAuditLine(const TAuditEntry& e) {
     std::string line = "{\"seq\":" + std::to_string(e.Seq);

@@ -80,8 +80,6 @@ std::string AuditLogin();
 // One line, without its line end; and back (nothing for a line that is not an entry).
 std::string EncodeAuditLine(const TAuditEntry& entry);
 std::optional<TAuditEntry> DecodeAuditLine(std::string_view line);
-// A JSON string literal of UTF-8 text, quotes included.
-std::string JsonQuoted(std::string_view text);
 
 // The chain: every line numbered from 1 without gaps and linked to the line before it.
 // `FirstBroken` is the position of the first line that is not (0: intact).

@@ -443,4 +443,25 @@ bool TryReadNumber(std::string_view text, long double& value) {
     return true;
 }
 
+std::string JsonQuoted(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 2);
+    out += '"';
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (u < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", u);
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    out += '"';
+    return out;
+}
+
 } // namespace tervanix

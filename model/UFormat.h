@@ -56,4 +56,8 @@ bool TryReadNumber(std::string_view text, long double& value);
 // A text with thousands separators is therefore not readable.
 std::string NormaliseDecimalSeparator(std::string_view text);
 
+// A JSON string literal of UTF-8 text, quotes included; control characters as \u00XX (the form
+// the audit trail's lines are chained in: it must not change).
+std::string JsonQuoted(std::string_view text);
+
 } // namespace tervanix

@@ -6,6 +6,7 @@
 
 #include "model/UAnsiText.h"
 #include "model/UFileStore.h"
+#include "model/UFormat.h"
 #include "model/ULists.h"
 
 namespace tervanix {
@@ -60,25 +61,6 @@ void AppendNumber(std::string& out, const std::optional<double>& value) {
     char buffer[32];
     const auto written = std::to_chars(buffer, buffer + sizeof buffer, *value);
     out.append(buffer, written.ptr);
-}
-
-void AppendQuoted(std::string& out, std::string_view utf8) {
-    out += '"';
-    for (const char c : utf8) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20) {
-            static const char hex[] = "0123456789abcdef";
-            out += "\\u00";
-            out += hex[byte >> 4];
-            out += hex[byte & 15];
-        } else {
-            out += c;
-        }
-    }
-    out += '"';
 }
 
 // A JSON value as the goals file needs it: objects keep their members in file order.
@@ -291,7 +273,7 @@ std::string EncodeGoalsFile(const TQualityGoals& goals) {
     for (const auto& [name, g] : goals.Entries()) {
         out += first ? "\n  " : ",\n  ";
         first = false;
-        AppendQuoted(out, AnsiToUtf8(name));
+        out += JsonQuoted(AnsiToUtf8(name));
         out += ": {\"tea_percent\": ";
         AppendNumber(out, g.TeaPercent);
         out += ", \"targets\": [";
