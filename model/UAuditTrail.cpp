@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <utility>
 
 #include "model/UFormat.h"
+#include "model/UJson.h"
 #include "model/USha256.h"
 
 // The login of the audit trail is the account of the process (POSIX).
@@ -97,176 +99,12 @@ std::string EncodeAuditLine(const TAuditEntry& e) {
 
 namespace {
 
-// A reader of one JSON text that knows just enough to take a line apart: strings decoded,
-// integers read, every other value passed over whole (its text kept).
-class TJsonReader {
-public:
-    explicit TJsonReader(std::string_view text) : text_(text) {}
+// A line is an object of texts, numbers and the details; anything far deeper is not a line.
+constexpr int MaxLineNesting = 64;
 
-    bool AtEnd() {
-        SkipBlanks();
-        return at_ == text_.size();
-    }
-    bool Take(char c) {
-        SkipBlanks();
-        if (at_ >= text_.size() || text_[at_] != c) return false;
-        ++at_;
-        return true;
-    }
-    std::optional<std::string> String() {
-        if (!Take('"')) return std::nullopt;
-        std::string out;
-        while (at_ < text_.size()) {
-            const char c = text_[at_++];
-            if (c == '"') return out;
-            if (static_cast<unsigned char>(c) < 0x20) return std::nullopt;
-            if (c != '\\') {
-                out += c;
-                continue;
-            }
-            if (at_ >= text_.size()) return std::nullopt;
-            const char e = text_[at_++];
-            switch (e) {
-            case '"':
-            case '\\':
-            case '/':
-                out += e;
-                break;
-            case 'b':
-                out += '\b';
-                break;
-            case 'f':
-                out += '\f';
-                break;
-            case 'n':
-                out += '\n';
-                break;
-            case 'r':
-                out += '\r';
-                break;
-            case 't':
-                out += '\t';
-                break;
-            case 'u':
-                if (!CodePoint(out)) return std::nullopt;
-                break;
-            default:
-                return std::nullopt;
-            }
-        }
-        return std::nullopt;
-    }
-    std::optional<long long> Integer() {
-        SkipBlanks();
-        long long value = 0;
-        const auto [end, error] = std::from_chars(text_.data() + at_, text_.data() + text_.size(), value);
-        if (error != std::errc() || end == text_.data() + at_) return std::nullopt;
-        at_ = static_cast<std::size_t>(end - text_.data());
-        return value;
-    }
-    // The text of the next value, checked and passed over.
-    std::optional<std::string_view> Value(int depth = 0) {
-        SkipBlanks();
-        const std::size_t start = at_;
-        if (depth > 64 || at_ >= text_.size()) return std::nullopt;
-        const char c = text_[at_];
-        bool sound = true;
-        if (c == '{')
-            sound = Members(depth);
-        else if (c == '[')
-            sound = Elements(depth);
-        else if (c == '"')
-            sound = String().has_value();
-        else if (c == 't')
-            sound = Word("true");
-        else if (c == 'f')
-            sound = Word("false");
-        else if (c == 'n')
-            sound = Word("null");
-        else
-            sound = Number();
-        if (!sound) return std::nullopt;
-        return text_.substr(start, at_ - start);
-    }
-
-private:
-    void SkipBlanks() {
-        while (at_ < text_.size() &&
-               (text_[at_] == ' ' || text_[at_] == '\t' || text_[at_] == '\n' || text_[at_] == '\r'))
-            ++at_;
-    }
-    bool Word(std::string_view word) {
-        if (text_.substr(at_, word.size()) != word) return false;
-        at_ += word.size();
-        return true;
-    }
-    bool Number() {
-        double value = 0;
-        const auto [end, error] = std::from_chars(text_.data() + at_, text_.data() + text_.size(), value);
-        if (error != std::errc() || end == text_.data() + at_) return false;
-        at_ = static_cast<std::size_t>(end - text_.data());
-        return true;
-    }
-    bool Members(int depth) {
-        ++at_;
-        if (Take('}')) return true;
-        do {
-            if (!String() || !Take(':') || !Value(depth + 1)) return false;
-        } while (Take(','));
-        return Take('}');
-    }
-    bool Elements(int depth) {
-        ++at_;
-        if (Take(']')) return true;
-        do {
-            if (!Value(depth + 1)) return false;
-        } while (Take(','));
-        return Take(']');
-    }
-    std::optional<unsigned> Hex4() {
-        if (at_ + 4 > text_.size()) return std::nullopt;
-        unsigned value = 0;
-        const auto [end, error] = std::from_chars(text_.data() + at_, text_.data() + at_ + 4, value, 16);
-        if (error != std::errc() || end != text_.data() + at_ + 4) return std::nullopt;
-        at_ += 4;
-        return value;
-    }
-    bool CodePoint(std::string& out) {
-        std::optional<unsigned> unit = Hex4();
-        if (!unit) return false;
-        unsigned cp = *unit;
-        if (cp >= 0xD800 && cp < 0xDC00) {
-            if (text_.substr(at_, 2) != "\\u") return false;
-            at_ += 2;
-            const std::optional<unsigned> low = Hex4();
-            if (!low || *low < 0xDC00 || *low >= 0xE000) return false;
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (*low - 0xDC00);
-        } else if (cp >= 0xDC00 && cp < 0xE000) {
-            return false;
-        }
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-        return true;
-    }
-
-    std::string_view text_;
-    std::size_t at_ = 0;
-};
-
-bool ReadMember(TJsonReader& json, const std::string& key, TAuditEntry& e) {
+// A member of an entry: its texts and numbers in their place; a key of a later version is passed
+// over. False for a value of the wrong kind.
+bool ReadMember(const std::string& key, const TJson& value, TAuditEntry& e) {
     std::string* text = key == "time"       ? &e.Time
                         : key == "login"    ? &e.Login
                         : key == "operator" ? &e.Operator
@@ -276,48 +114,40 @@ bool ReadMember(TJsonReader& json, const std::string& key, TAuditEntry& e) {
                         : key == "prev"     ? &e.Prev
                                             : nullptr;
     if (text) {
-        std::optional<std::string> value = json.String();
-        if (value) *text = std::move(*value);
-        return value.has_value();
-    }
-    if (key == "seq" || key == "level") {
-        const std::optional<long long> value = json.Integer();
-        if (!value) return false;
-        if (key == "seq")
-            e.Seq = *value;
-        else if (*value < 0 || *value > 3)
-            return false;
-        else
-            e.Level = static_cast<int>(*value);
+        if (value.Kind != TJson::TKind::Text) return false;
+        *text = value.Text;
         return true;
     }
-    const std::optional<std::string_view> value = json.Value();
-    if (value && key == "details") {
-        if (value->front() != '{') return false;
-        e.Details = std::string(*value);
+    const bool whole = value.Kind == TJson::TKind::Number && value.Number == std::floor(value.Number);
+    if (key == "seq") {
+        if (!whole || std::fabs(value.Number) > 9e15) return false;
+        e.Seq = static_cast<long long>(value.Number);
+    } else if (key == "level") {
+        if (!whole || value.Number < 0 || value.Number > 3) return false;
+        e.Level = static_cast<int>(value.Number);
+    } else if (key == "details") {
+        if (value.Kind != TJson::TKind::Object) return false;
+        e.Details = std::string(value.Raw);
     }
-    return value.has_value(); // a key of a later version is passed over
+    return true;
 }
 
 } // namespace
 
 std::optional<TAuditEntry> DecodeAuditLine(std::string_view line) {
-    TJsonReader json(line);
+    TJson object;
+    try {
+        object = ReadJson(line, MaxLineNesting);
+    } catch (const EQCError&) {
+        return std::nullopt;
+    }
+    if (object.Kind != TJson::TKind::Object) return std::nullopt;
     TAuditEntry entry;
     entry.Source.clear();
-    if (!json.Take('{')) return std::nullopt;
-    bool hasSeq = false, hasAction = false, hasPrev = false;
-    if (!json.Take('}')) {
-        do {
-            const std::optional<std::string> key = json.String();
-            if (!key || !json.Take(':') || !ReadMember(json, *key, entry)) return std::nullopt;
-            hasSeq |= *key == "seq";
-            hasAction |= *key == "action";
-            hasPrev |= *key == "prev";
-        } while (json.Take(','));
-        if (!json.Take('}')) return std::nullopt;
-    }
-    if (!json.AtEnd() || !hasSeq || !hasAction || !hasPrev) return std::nullopt;
+    for (std::size_t i = 0; i < object.Names.size(); ++i)
+        if (!ReadMember(object.Names[i], object.Items[i], entry)) return std::nullopt;
+    for (const char* required : {"seq", "action", "prev"})
+        if (!JsonMember(object, required)) return std::nullopt;
     return entry;
 }
 
