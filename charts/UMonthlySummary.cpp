@@ -12,6 +12,7 @@
 #include "charts/UQualityPages.h"
 #include "main/UAnsi.h"
 #include "main/UCommandRunner.h"
+#include "main/UFontFit.h"
 #include "main/ULaboratory.h"
 #include "main/UMessages.h"
 #include "model/UClock.h"
@@ -57,7 +58,7 @@ TWinMonthlySummary::TWinMonthlySummary(QWidget* parent) : QDialog(parent) {
     layout->addLayout(top);
     layout->addWidget(grid_);
     layout->addLayout(buttons);
-    resize(900, 400);
+    resize(BoundedToScreen(this, {900, 400}));
     connect(cbMonth_, &QComboBox::currentIndexChanged, this, Command([this] { FillPreview(); }));
     connect(seYear_, &QSpinBox::valueChanged, this, Command([this] { FillPreview(); }));
     connect(btPrn_, &QPushButton::clicked, this, Command([this] { BtPrnClick(); }));

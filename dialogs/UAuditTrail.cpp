@@ -24,6 +24,7 @@
 #include "main/UAuditNotes.h"
 #include "main/UCommandRunner.h"
 #include "main/UDialogParts.h"
+#include "main/UFontFit.h"
 #include "model/UAnalyte.h"
 #include "model/UGlobals.h"
 
@@ -118,7 +119,7 @@ QString CheckText(const std::optional<TAuditCheck>& check) {
 TWinAuditTrail::TWinAuditTrail(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("WinAuditTrail"));
     setWindowTitle(QStringLiteral("Audit trail"));
-    resize(980, 640);
+    resize(BoundedToScreen(this, {980, 640}));
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(CreateFilters());
 

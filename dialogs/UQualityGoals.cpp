@@ -5,7 +5,6 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -13,6 +12,7 @@
 
 #include "main/UAnsi.h"
 #include "main/UCommandRunner.h"
+#include "main/UFontFit.h"
 #include "main/ULaboratory.h"
 #include "main/UReaders.h"
 #include "model/UAnalyte.h"
@@ -76,7 +76,7 @@ TWinQualityGoals::TWinQualityGoals(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(grid_);
     layout->addLayout(buttons);
-    resize(1000, 420);
+    resize(BoundedToScreen(this, {1000, 420}));
     connect(btOK_, &QPushButton::clicked, this, Command([this] { BtOKClick(); }));
     connect(btCancel_, &QPushButton::clicked, this, &QDialog::reject);
     connect(btPrn_, &QPushButton::clicked, this, Command([this] { BtPrnClick(); }));
@@ -117,9 +117,8 @@ void TWinQualityGoals::WidenToColumns() {
     for (int column = 0; column < grid_->columnCount(); ++column) columns += grid_->columnWidth(column);
     const QMargins margins = layout()->contentsMargins();
     const int frame = margins.left() + margins.right() + 2 * grid_->frameWidth();
-    const int room = screen() ? screen()->availableGeometry().width() : width();
-    resize(std::clamp(columns + frame + grid_->verticalScrollBar()->sizeHint().width(), width(), std::max(width(), room)),
-           height());
+    const int needed = columns + frame + grid_->verticalScrollBar()->sizeHint().width();
+    resize(BoundedToScreen(this, {std::max(needed, width()), height()}));
 }
 
 void TWinQualityGoals::AddEdits(int row, bool firstLevel) {

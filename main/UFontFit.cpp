@@ -8,7 +8,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
+#include <QScreen>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -155,6 +157,15 @@ void FitToFont(QWidget* root, const std::vector<const QWidget*>& keep) {
     ScaleTree(root, scale, keep);
     if (root->minimumSize() != root->maximumSize())
         root->resize(ScaledLength(scale, size.width()), ScaledLength(scale, size.height()));
+}
+
+QSize BoundedToScreen(const QWidget* window, const QSize& wanted) {
+    const QScreen* screen = window->screen();
+    if (!screen) return wanted;
+    QSize frame = window->frameGeometry().size() - window->geometry().size();
+    // Before the first showing the frame is not known yet: room for a title bar and borders.
+    if (frame == QSize(0, 0)) frame = QSize(8, window->style()->pixelMetric(QStyle::PM_TitleBarHeight) + 8);
+    return wanted.boundedTo(screen->availableGeometry().size() - frame);
 }
 
 } // namespace tervanix

@@ -7,6 +7,7 @@
 #include <vector>
 
 class QLabel;
+class QSize;
 class QString;
 class QTableWidget;
 class QWidget;
@@ -31,6 +32,10 @@ int TitleBarWidth(const QWidget* window);
 // A narrow dialog whose caption names an analyte grows to that width, so that the desktop does not
 // cut the caption to "Print Q… HbA1c".
 void WidenToTitle(QWidget* window);
+
+// `wanted` made no larger than the screen the window is on can show with the window's frame (a
+// desktop at a large scale or a small screen): what does not fit is reached by scrolling.
+QSize BoundedToScreen(const QWidget* window, const QSize& wanted);
 
 // The height that shows every row of a grid that does not scroll, with its heading row and frame.
 int GridHeightForRows(const QTableWidget* grid);

@@ -276,14 +276,7 @@ void TWinMain::FitToScreen() {
     const QSize whole(client->width(), client->height() + menuBar()->sizeHint().height());
     setMaximumSize(whole);
     setMinimumSize(std::min(whole.width(), 320), std::min(whole.height(), 240));
-    QSize size = whole;
-    if (const QScreen* s = screen()) {
-        QSize frame = frameGeometry().size() - geometry().size();
-        // Before the first showing the frame is not known yet: room for a title bar and borders.
-        if (frame == QSize(0, 0)) frame = QSize(8, style()->pixelMetric(QStyle::PM_TitleBarHeight) + 8);
-        size = size.boundedTo(s->availableGeometry().size() - frame);
-    }
-    resize(size);
+    resize(BoundedToScreen(this, whole));
 }
 
 QToolButton* TWinMain::AddBarButton(int slot, const QString& caption, const char* name, const QString& hint) {

@@ -16,8 +16,13 @@
 #include <QTableWidget>
 #include <QToolButton>
 #include <gtest/gtest.h>
+#include <functional>
+#include <memory>
 #include <optional>
 
+#include "charts/UMonthlySummary.h"
+#include "dialogs/UAuditTrail.h"
+#include "dialogs/UQualityGoals.h"
 #include "dialogs/UShowData.h"
 #include "gui/GuiHarness.h"
 #include "gui/WindowWalk.h"
@@ -282,6 +287,22 @@ TEST_P(LayoutFit, MainWindowScrollsWhenLargerThanTheScreen) {
         EXPECT_EQ(scroller->viewport()->size(), client);
     }
     Settings = saved;
+}
+
+// The windows that lay themselves out (their grids scroll) open no larger than the screen, so that
+// their OK and Cancel stay on it at any scale.
+TEST_P(LayoutFit, WindowsWithScrollingGridsOpenWithinTheScreen) {
+    const std::vector<std::pair<const char*, std::function<std::unique_ptr<QWidget>()>>> windows = {
+        {"quality goals", [] { return std::unique_ptr<QWidget>(new TWinQualityGoals()); }},
+        {"monthly summary", [] { return std::unique_ptr<QWidget>(new TWinMonthlySummary()); }},
+        {"audit trail", [] { return std::unique_ptr<QWidget>(new TWinAuditTrail()); }},
+    };
+    for (const auto& [title, make] : windows) {
+        const std::unique_ptr<QWidget> window = make();
+        const QSize room = window->screen()->availableGeometry().size();
+        EXPECT_LE(window->width(), room.width()) << title;
+        EXPECT_LE(window->height(), room.height()) << title;
+    }
 }
 
 // At the window font nothing grows: the client keeps the size its arrangement was drawn for.
